@@ -1,0 +1,11 @@
+#pragma once
+
+// The station's main window. For now it only carries the product name.
+
+#include <QMainWindow>
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+};

@@ -1,0 +1,195 @@
+#include "media/FramePool.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+using namespace media;
+
+TEST(FrameLayout, RowBytesPerFormat)
+{
+    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, 1920), 7680u);
+    EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 1920), 7680u);
+    EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 1), 64u);
+    EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 721), 2944u); // 2884 aligned up
+    EXPECT_EQ(minimumRowBytes(PixelFormat::UYVY422, 720), 1440u);
+    EXPECT_EQ(minimumRowBytes(PixelFormat::UYVY422, 721), 1444u); // pixels come in pairs
+    EXPECT_EQ(minimumRowBytes(PixelFormat::V210, 1920), 5120u);
+    EXPECT_EQ(minimumRowBytes(PixelFormat::V210, 1280), 3456u);
+    EXPECT_EQ(minimumRowBytes(PixelFormat::R10B, 3840), 15360u);
+    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, 0), 0u);
+    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, -5), 0u);
+    for (int w : {1, 2, 3, 63, 64, 65, 719, 1919, 4096}) {
+        const auto stride = alignedRowBytes(PixelFormat::BGRA, w);
+        EXPECT_EQ(stride % 64, 0u);
+        EXPECT_GE(stride, 4u * w);
+    }
+}
+
+TEST(FrameColor, PlatformNamesRoundTripAndUnknownNamesStayUnknown)
+{
+    for (auto p : {ColorPrimaries::ITU_R_709_2, ColorPrimaries::ITU_R_2020, ColorPrimaries::P3_D65, ColorPrimaries::EBU_3213})
+        EXPECT_EQ(colorPrimariesFromName(platformName(p)), p);
+    for (auto t : {TransferFunction::ITU_R_709_2, TransferFunction::SMPTE_ST_2084_PQ, TransferFunction::ITU_R_2100_HLG, TransferFunction::IEC_sRGB})
+        EXPECT_EQ(transferFunctionFromName(platformName(t)), t);
+    for (auto m : {YCbCrMatrix::ITU_R_709_2, YCbCrMatrix::ITU_R_601_4, YCbCrMatrix::ITU_R_2020})
+        EXPECT_EQ(yCbCrMatrixFromName(platformName(m)), m);
+    EXPECT_EQ(platformName(TransferFunction::SMPTE_ST_2084_PQ), "SMPTE_ST_2084_PQ");
+    EXPECT_EQ(colorPrimariesFromName("itu_r_709_2"), ColorPrimaries::Unknown); // exact, case-sensitive
+    EXPECT_EQ(colorPrimariesFromName(""), ColorPrimaries::Unknown);
+    EXPECT_TRUE(platformName(ColorPrimaries::Unknown).empty());
+}
+
+TEST(Frame, CopiesShareThePixelsAndCarryTheirOwnMetadata)
+{
+    MutableFrame m(PixelFormat::BGRA, 64, 32);
+    ASSERT_FALSE(m.isNull());
+    std::memset(m.data(), 0x7f, m.rowBytes() * 32);
+    m.setPresentationTime(1.5);
+    m.setColorTags({ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020});
+    m.setFieldInfo({2, FieldDetail::TemporalTopFirst});
+    const Frame frame = std::move(m).share();
+    EXPECT_TRUE(m.isNull());
+
+    const Frame later = frame.withPresentationTime(2.0).withFieldInfo({});
+    EXPECT_TRUE(later.sharesPixelsWith(frame));
+    EXPECT_EQ(later.data(), frame.data());
+    EXPECT_DOUBLE_EQ(frame.presentationTime(), 1.5);
+    EXPECT_DOUBLE_EQ(later.presentationTime(), 2.0);
+    EXPECT_TRUE(frame.fieldInfo().interlaced());
+    EXPECT_FALSE(later.fieldInfo().interlaced());
+    EXPECT_EQ(later.colorTags(), frame.colorTags());
+    EXPECT_EQ(frame.useCount(), 2);
+
+    EXPECT_TRUE(Frame().isNull());
+    EXPECT_TRUE(MutableFrame(PixelFormat::BGRA, 0, 10).isNull());
+    EXPECT_TRUE(MutableFrame(PixelFormat::BGRA, 10, -1).isNull());
+}
+
+TEST(Frame, ImageViewDoesNotCopyAndOutlivesTheFrame)
+{
+    FramePool pool;
+    MutableFrame m = pool.acquire(PixelFormat::BGRA, 100, 50);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 100; ++x)
+            reinterpret_cast<std::uint32_t*>(m.row(y))[x] = 0xff000000u | static_cast<std::uint32_t>(y << 8 | x);
+    QImage image;
+    const std::uint8_t* pixels = nullptr;
+    {
+        const Frame frame = std::move(m).share();
+        pixels = frame.data();
+        image = frame.imageView();
+        EXPECT_EQ(image.constBits(), pixels);
+        EXPECT_EQ(image.bytesPerLine(), static_cast<qsizetype>(frame.rowBytes()));
+        EXPECT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+        EXPECT_EQ(frame.useCount(), 2);
+    }
+    // The frame is gone; the view still holds the pixels, so they are not back in the pool.
+    EXPECT_EQ(pool.idleCount(), 0u);
+    EXPECT_EQ(image.pixel(7, 3), 0xff000307u);
+    EXPECT_EQ(image.constBits(), pixels);
+
+    // Painting on the view must not change the shared pixels.
+    QImage painted = image;
+    {
+        QPainter painter(&painted);
+        painter.fillRect(0, 0, 10, 10, Qt::red);
+    }
+    EXPECT_NE(painted.constBits(), pixels);
+    EXPECT_EQ(image.pixel(7, 3), 0xff000307u);
+
+    image = QImage();
+    EXPECT_EQ(pool.idleCount(PixelFormat::BGRA, 100, 50), 1u);
+    // Only BGRA frames have an image view.
+    EXPECT_TRUE(MutableFrame(PixelFormat::UYVY422, 8, 8).share().imageView().isNull());
+}
+
+TEST(FramePool, ReusesStorageOnlyForTheSameFormatAndSize)
+{
+    FramePool pool(2);
+    const std::uint8_t* first = nullptr;
+    {
+        MutableFrame m = pool.acquire(PixelFormat::BGRA, 1920, 1080);
+        first = m.data();
+        EXPECT_EQ(m.rowBytes(), 7680u);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(m.data()) % 64, 0u);
+    }
+    EXPECT_EQ(pool.idleCount(PixelFormat::BGRA, 1920, 1080), 1u);
+    {
+        MutableFrame other = pool.acquire(PixelFormat::BGRA, 1280, 720);
+        EXPECT_NE(other.data(), first);
+        MutableFrame again = pool.acquire(PixelFormat::BGRA, 1920, 1080);
+        EXPECT_EQ(again.data(), first);
+        EXPECT_EQ(pool.idleCount(PixelFormat::BGRA, 1920, 1080), 0u);
+    }
+    EXPECT_TRUE(pool.acquire(PixelFormat::BGRA, 0, 1080).isNull());
+}
+
+TEST(FramePool, KeepsAtMostItsLimitAndSurvivesFramesOutlivingIt)
+{
+    std::vector<Frame> held;
+    {
+        FramePool pool(2);
+        std::vector<MutableFrame> many;
+        for (int i = 0; i < 5; ++i)
+            many.push_back(pool.acquire(PixelFormat::UYVY422, 720, 486));
+        many.clear();
+        EXPECT_EQ(pool.idleCount(), 2u);
+        held.push_back(pool.acquire(PixelFormat::BGRA, 16, 16).share());
+        pool.drain();
+        EXPECT_EQ(pool.idleCount(), 0u);
+    }
+    // The pool is gone; releasing the last frame frees its storage instead of touching the pool.
+    EXPECT_EQ(held.front().useCount(), 1);
+    held.clear();
+}
+
+TEST(FramePool, CopyKeepsPixelsAndMetadata)
+{
+    FramePool pool;
+    MutableFrame m(PixelFormat::BGRA, 33, 7);
+    for (int y = 0; y < 7; ++y)
+        std::memset(m.row(y), y + 1, m.rowBytes());
+    m.setPresentationTime(4.25);
+    m.setFieldInfo({2, FieldDetail::TemporalBottomFirst});
+    const Frame source = std::move(m).share();
+    const Frame copy = pool.copy(source).share();
+    EXPECT_FALSE(copy.sharesPixelsWith(source));
+    for (int y = 0; y < 7; ++y)
+        EXPECT_EQ(std::memcmp(copy.row(y), source.row(y), 33 * 4), 0);
+    EXPECT_DOUBLE_EQ(copy.presentationTime(), 4.25);
+    EXPECT_EQ(copy.fieldInfo(), source.fieldInfo());
+    EXPECT_TRUE(pool.copy(Frame()).isNull());
+}
+
+TEST(FramePool, ManyThreadsAcquireAndReleaseConcurrently)
+{
+    FramePool pool(4);
+    std::vector<std::thread> threads;
+    std::atomic<int> bad{0};
+    for (int t = 0; t < 6; ++t) {
+        threads.emplace_back([&, t] {
+            std::vector<Frame> window;
+            for (int i = 0; i < 300; ++i) {
+                MutableFrame m = pool.acquire(PixelFormat::BGRA, 64, 64);
+                std::memset(m.data(), t, m.rowBytes() * 64);
+                window.push_back(std::move(m).share());
+                if (window.size() > 3) {
+                    const Frame& oldest = window.front();
+                    if (oldest.data()[0] != t || oldest.data()[64 * 64 * 4 - 1] != t)
+                        ++bad;
+                    window.erase(window.begin());
+                }
+            }
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_LE(pool.idleCount(), 4u);
+}

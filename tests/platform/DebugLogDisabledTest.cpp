@@ -1,0 +1,9 @@
+// Compiled as in a release build: dlog must drop its line.
+#undef CORVALE_DEBUG_LOG
+#include "settings/DebugLog.h"
+
+int callDisabledDlog(int& evaluated)
+{
+    dlog("⚠️ Unknown action: ", ++evaluated);
+    return evaluated;
+}

@@ -1,0 +1,42 @@
+#include "platform/MainThread.h"
+#include "platform/SerialQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+TEST(MainThread, BlocksFromOtherThreadsRunOnTheMainThreadInOrder)
+{
+    std::vector<int> order;
+    bool allOnMain = true;
+    {
+        platform::SerialQueue queue("Corvale.Test");
+        queue.sync([&] {
+            EXPECT_FALSE(platform::isMainThread());
+            for (int i = 0; i < 10; ++i)
+                platform::runOnMain([&, i] {
+                    allOnMain = allOnMain && platform::isMainThread();
+                    order.push_back(i);
+                });
+        });
+    }
+    EXPECT_TRUE(order.empty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_TRUE(allOnMain);
+    EXPECT_TRUE(platform::isMainThread());
+}
+
+TEST(MainThread, GuardedBlockIsSkippedWhenItsOwnerIsGone)
+{
+    auto* owner = new QObject;
+    auto* survivor = new QObject;
+    int ran = 0;
+    platform::runOnMain(owner, [&] { ran += 1; });
+    platform::runOnMain(survivor, [&] { ran += 10; });
+    delete owner;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ran, 10);
+    delete survivor;
+}

@@ -1,0 +1,69 @@
+#include "platform/NotificationCenter.h"
+#include "platform/SerialQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QThread>
+
+using platform::NotificationCenter;
+
+TEST(NotificationCenter, PostFromAnotherThreadIsDeliveredOnTheMainThread)
+{
+    NotificationCenter center;
+    QThread* deliveredOn = nullptr;
+    QVariantMap received;
+    int calls = 0;
+    center.addObserver(QStringLiteral("corvaleRecordingFinished"), nullptr, [&](const QVariantMap& info) {
+        deliveredOn = QThread::currentThread();
+        received = info;
+        ++calls;
+    });
+    {
+        platform::SerialQueue queue("Corvale.WriterQueue.1");
+        queue.sync([&] {
+            center.post(QStringLiteral("corvaleRecordingFinished"), {{QStringLiteral("url"), QStringLiteral("file:///tmp/a.mov")}});
+        });
+    }
+    EXPECT_EQ(calls, 0); // not yet: it waits for the main thread
+    QCoreApplication::processEvents();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(deliveredOn, QCoreApplication::instance()->thread());
+    EXPECT_EQ(received.value(QStringLiteral("url")).toString(), QStringLiteral("file:///tmp/a.mov"));
+}
+
+TEST(NotificationCenter, PostOnTheMainThreadIsImmediateAndOnlyReachesThatName)
+{
+    NotificationCenter center;
+    int finished = 0;
+    int reset = 0;
+    center.addObserver(QStringLiteral("corvaleRecordingFinished"), nullptr, [&](const QVariantMap&) { ++finished; });
+    center.addObserver(QStringLiteral("CorvaleResetSplitViews"), nullptr, [&](const QVariantMap&) { ++reset; });
+    center.post(QStringLiteral("CorvaleResetSplitViews"));
+    EXPECT_EQ(reset, 1);
+    EXPECT_EQ(finished, 0);
+}
+
+TEST(NotificationCenter, RemovedObserversAndDeadContextsAreNotCalled)
+{
+    NotificationCenter center;
+    int a = 0;
+    int b = 0;
+    int c = 0;
+    int tokenB = 0;
+    center.addObserver(QStringLiteral("n"), nullptr, [&](const QVariantMap&) {
+        ++a;
+        center.removeObserver(tokenB); // removed during delivery: b is skipped
+    });
+    tokenB = center.addObserver(QStringLiteral("n"), nullptr, [&](const QVariantMap&) { ++b; });
+    auto* context = new QObject;
+    center.addObserver(QStringLiteral("n"), context, [&](const QVariantMap&) { ++c; });
+    center.post(QStringLiteral("n"));
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 0);
+    EXPECT_EQ(c, 1);
+    delete context;
+    center.post(QStringLiteral("n"));
+    EXPECT_EQ(a, 2);
+    EXPECT_EQ(c, 1);
+}

@@ -1,0 +1,104 @@
+#include "platform/ManualMediaClock.h"
+#include "platform/ManualScheduler.h"
+#include "platform/QtScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <vector>
+
+using platform::ManualMediaClock;
+using platform::ManualScheduler;
+
+TEST(ManualScheduler, FiresInDeadlineOrderWithTheClockAtEachDeadline)
+{
+    ManualMediaClock clock(10.0);
+    ManualScheduler scheduler(&clock);
+    std::vector<std::pair<int, double>> fired;
+    scheduler.once(0.3, [&] { fired.emplace_back(3, clock.now()); });
+    scheduler.once(0.1, [&] { fired.emplace_back(1, clock.now()); });
+    scheduler.once(0.2, [&] { fired.emplace_back(2, clock.now()); });
+    scheduler.advance(0.25);
+    ASSERT_EQ(fired.size(), 2u);
+    EXPECT_EQ(fired[0].first, 1);
+    EXPECT_DOUBLE_EQ(fired[0].second, 10.1);
+    EXPECT_EQ(fired[1].first, 2);
+    EXPECT_DOUBLE_EQ(clock.now(), 10.25);
+    scheduler.advance(1.0);
+    ASSERT_EQ(fired.size(), 3u);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST(ManualScheduler, RepeatingTimerFiresOncePerIntervalWithoutDrift)
+{
+    ManualScheduler scheduler;
+    int ticks = 0;
+    double lastTick = 0.0;
+    scheduler.repeating(0.05, [&] {
+        ++ticks;
+        lastTick = scheduler.now();
+    });
+    for (int i = 0; i < 20000; ++i)
+        scheduler.advance(0.01);
+    // Summing 0.01 twenty thousand times may end a hair short of the last tick.
+    EXPECT_GE(ticks, 3999);
+    EXPECT_LE(ticks, 4000);
+    EXPECT_NEAR(lastTick, ticks * 0.05, 1e-9);
+}
+
+TEST(ManualScheduler, CancelFromInsideABlockAndFromAnotherBlock)
+{
+    ManualScheduler scheduler;
+    int a = 0;
+    int b = 0;
+    platform::Scheduler::TimerId idA = 0;
+    platform::Scheduler::TimerId idB = 0;
+    idA = scheduler.repeating(1.0, [&] {
+        ++a;
+        scheduler.cancel(idA);
+        scheduler.cancel(idB); // due in the same advance, must not run
+    });
+    idB = scheduler.once(1.5, [&] { ++b; });
+    scheduler.advance(10.0);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 0);
+    scheduler.cancel(12345); // unknown: nothing happens
+    EXPECT_EQ(scheduler.repeating(0.0, [] {}), 0u);
+}
+
+TEST(QtScheduler, OnceRunsLaterOnTheMainThreadAndCancelStopsIt)
+{
+    platform::QtScheduler scheduler;
+    QEventLoop loop;
+    bool cancelledRan = false;
+    bool inline_ = true;
+    const auto cancelled = scheduler.once(0.0, [&] { cancelledRan = true; });
+    scheduler.cancel(cancelled);
+    scheduler.once(0.0, [&] {
+        inline_ = false;
+        loop.quit();
+    });
+    EXPECT_TRUE(inline_); // never runs inside the call
+    loop.exec();
+    EXPECT_FALSE(cancelledRan);
+    EXPECT_FALSE(inline_);
+}
+
+TEST(QtScheduler, RepeatingTimerCancelsItselfSafely)
+{
+    platform::QtScheduler scheduler;
+    QEventLoop loop;
+    int ticks = 0;
+    platform::Scheduler::TimerId id = 0;
+    id = scheduler.repeating(0.001, [&] {
+        if (++ticks == 3) {
+            scheduler.cancel(id);
+            loop.quit();
+        }
+    });
+    loop.exec();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ticks, 3);
+}

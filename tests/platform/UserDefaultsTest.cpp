@@ -1,0 +1,119 @@
+#include "platform/UserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using platform::UserDefaults;
+
+namespace {
+struct Defaults : ::testing::Test {
+    QTemporaryDir dir;
+    QString path() const { return dir.path() + QStringLiteral("/nested/defaults.json"); }
+};
+} // namespace
+
+TEST_F(Defaults, BooleanReadingOfEveryKindOfStoredObject)
+{
+    UserDefaults d(path());
+    const std::vector<std::pair<QVariant, bool>> cases = {
+        {true, true}, {false, false}, {1, true}, {0, false}, {-3, true}, {0.0, false}, {0.25, true},
+        {QStringLiteral("true"), true}, {QStringLiteral("TRUE"), true}, {QStringLiteral("Yes"), true},
+        {QStringLiteral("1"), true}, {QStringLiteral("no"), false}, {QStringLiteral("2"), false},
+        {QStringLiteral(""), false}, {QStringLiteral(" true"), false}, {QByteArray("true"), false},
+        {QVariantList{true}, false},
+    };
+    for (const auto& [value, expected] : cases) {
+        d.set(QStringLiteral("flag"), value);
+        EXPECT_EQ(d.boolForKey(QStringLiteral("flag")), expected) << value.toString().toStdString();
+    }
+    EXPECT_FALSE(d.boolForKey(QStringLiteral("absent")));
+}
+
+TEST_F(Defaults, StringDataAndNumberReadings)
+{
+    UserDefaults d(path());
+    d.set(QStringLiteral("s"), QStringLiteral("ProRes"));
+    d.set(QStringLiteral("n"), 42);
+    d.set(QStringLiteral("b"), true);
+    d.set(QStringLiteral("data"), QByteArray("\x00\x01\xff", 3));
+    d.set(QStringLiteral("lead"), QStringLiteral("  17 takes"));
+
+    EXPECT_EQ(d.stringForKey(QStringLiteral("s")), QStringLiteral("ProRes"));
+    EXPECT_EQ(d.stringForKey(QStringLiteral("n")), QStringLiteral("42"));
+    EXPECT_FALSE(d.stringForKey(QStringLiteral("b")).has_value());
+    EXPECT_FALSE(d.stringForKey(QStringLiteral("data")).has_value());
+    EXPECT_FALSE(d.stringForKey(QStringLiteral("absent")).has_value());
+
+    EXPECT_EQ(d.dataForKey(QStringLiteral("data")), QByteArray("\x00\x01\xff", 3));
+    EXPECT_FALSE(d.dataForKey(QStringLiteral("s")).has_value());
+
+    EXPECT_EQ(d.integerForKey(QStringLiteral("n")), 42);
+    EXPECT_EQ(d.integerForKey(QStringLiteral("b")), 1);
+    EXPECT_EQ(d.integerForKey(QStringLiteral("lead")), 17);
+    EXPECT_EQ(d.integerForKey(QStringLiteral("s")), 0);
+    EXPECT_EQ(d.integerForKey(QStringLiteral("absent")), 0);
+}
+
+TEST_F(Defaults, EveryKindKeepsItsTypeAcrossAReopen)
+{
+    {
+        UserDefaults d(path());
+        d.set(QStringLiteral("hdmiOutFollowsPreview"), true);
+        d.set(QStringLiteral("count"), 7);
+        d.set(QStringLiteral("ratio"), 0.5);
+        d.set(QStringLiteral("recordingCodec"), QStringLiteral("proRes422HQ"));
+        d.set(QStringLiteral("recordingFolderBookmark"), QByteArray("\x00bookmark\xfe", 10));
+        d.set(QStringLiteral("projectLibrary.projects"), QVariantList{QVariantMap{{QStringLiteral("name"), QStringLiteral("Day 1")}}});
+        d.set(QStringLiteral("gone"), 1);
+        d.remove(QStringLiteral("gone"));
+    }
+    UserDefaults reopened(path());
+    EXPECT_EQ(reopened.object(QStringLiteral("hdmiOutFollowsPreview")).typeId(), QMetaType::Bool);
+    EXPECT_TRUE(reopened.boolForKey(QStringLiteral("hdmiOutFollowsPreview")));
+    EXPECT_EQ(reopened.integerForKey(QStringLiteral("count")), 7);
+    EXPECT_FALSE(reopened.stringForKey(QStringLiteral("hdmiOutFollowsPreview")).has_value());
+    EXPECT_DOUBLE_EQ(reopened.doubleForKey(QStringLiteral("ratio")), 0.5);
+    EXPECT_EQ(reopened.stringForKey(QStringLiteral("recordingCodec")), QStringLiteral("proRes422HQ"));
+    EXPECT_EQ(reopened.dataForKey(QStringLiteral("recordingFolderBookmark")), QByteArray("\x00bookmark\xfe", 10));
+    const auto projects = reopened.object(QStringLiteral("projectLibrary.projects")).toList();
+    ASSERT_EQ(projects.size(), 1);
+    EXPECT_EQ(projects[0].toMap().value(QStringLiteral("name")).toString(), QStringLiteral("Day 1"));
+    EXPECT_FALSE(reopened.contains(QStringLiteral("gone")));
+}
+
+TEST_F(Defaults, AnUnreadableFileIsKeptAsideNotSilentlyOverwritten)
+{
+    QDir().mkpath(dir.path() + QStringLiteral("/nested"));
+    QFile file(path());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{ this is not json");
+    file.close();
+
+    UserDefaults d(path());
+    EXPECT_FALSE(d.contains(QStringLiteral("anything")));
+    d.set(QStringLiteral("timecodeMode"), QStringLiteral("freeRun"));
+
+    const QStringList kept = QDir(dir.path() + QStringLiteral("/nested")).entryList({QStringLiteral("defaults.json.unreadable-*")});
+    ASSERT_EQ(kept.size(), 1);
+    QFile backup(dir.path() + QStringLiteral("/nested/") + kept.first());
+    ASSERT_TRUE(backup.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backup.readAll(), QByteArray("{ this is not json"));
+}
+
+TEST_F(Defaults, ReloadSeesWhatAnotherWriterStored)
+{
+    UserDefaults a(path());
+    UserDefaults b(path());
+    a.set(QStringLiteral("pairingCode"), QStringLiteral("004217"));
+    b.reload();
+    EXPECT_EQ(b.stringForKey(QStringLiteral("pairingCode")), QStringLiteral("004217"));
+}
+
+TEST(StandardDefaults, TestsUseTheirOwnFile)
+{
+    EXPECT_EQ(UserDefaults::standardFilePath(), qEnvironmentVariable("CORVALE_USER_DEFAULTS"));
+    EXPECT_FALSE(UserDefaults::standardFilePath().startsWith(QDir::homePath() + QStringLiteral("/.config")));
+}
