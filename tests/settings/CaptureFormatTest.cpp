@@ -1,0 +1,242 @@
+#include "settings/CaptureFormat.h"
+#include "settings/CaptureFormatFunctions.h"
+
+#include "media/Frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using media::FieldDetail;
+using media::FieldInfo;
+
+TEST(CaptureFormat, TableInvariants)
+{
+    const auto cases = allCases<CaptureFormat>();
+    ASSERT_EQ(cases.size(), 30u);
+    EXPECT_EQ(cases.front(), CaptureFormat::auto_);
+    EXPECT_EQ(cases.back(), CaptureFormat::uhd2160p60);
+
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        const CaptureFormat format = cases[index];
+        const QString raw = toRaw(format);
+        SCOPED_TRACE(raw.toStdString());
+        EXPECT_EQ(modeCode(format), static_cast<std::int32_t>(index) - 1);
+        EXPECT_EQ(fromRaw<CaptureFormat>(raw), format);
+        EXPECT_EQ(fromRaw<CaptureFormat>(raw.toUpper()), std::nullopt);
+        if (format == CaptureFormat::auto_)
+            continue;
+
+        // Whole rate: the fractional rates round up.
+        EXPECT_EQ(fps(format), static_cast<int>(std::ceil(fpsValue(format))));
+        // The scan follows the name: "i" interlaced (SD too), "psf" segmented, else progressive.
+        const ProjectScanMode expectedScan = raw.contains("psf") ? ProjectScanMode::psf
+            : (raw.startsWith("sd") || raw.contains("1080i"))    ? ProjectScanMode::interlaced
+                                                                 : ProjectScanMode::progressive;
+        EXPECT_EQ(scanMode(format), expectedScan);
+        // The mode code round-trips through the rate and size lookups.
+        EXPECT_EQ(fpsForModeCode(modeCode(format)), fpsValue(format));
+        ASSERT_TRUE(sizeForModeCode(modeCode(format)).has_value());
+        const int lines = sizeForModeCode(modeCode(format))->height();
+        const int expectedLines = raw.startsWith("sd525") ? 486
+            : raw.startsWith("sd625")                     ? 576
+            : raw.startsWith("hd720")                     ? 720
+            : raw.startsWith("hd1080")                    ? 1080
+                                                          : 2160;
+        EXPECT_EQ(lines, expectedLines);
+    }
+}
+
+TEST(CaptureFormat, NamedCases)
+{
+    const auto cases = allCases<CaptureFormat>();
+    EXPECT_EQ(cases[21], CaptureFormat::hd1080i60);
+    EXPECT_EQ(toRaw(CaptureFormat::hd1080i60), "hd1080i60");
+    EXPECT_EQ(modeCode(CaptureFormat::hd1080i60), 20);
+    EXPECT_EQ(fpsValue(CaptureFormat::hd1080i60), 30.0);
+    EXPECT_EQ(fps(CaptureFormat::hd1080i60), 30);
+    EXPECT_EQ(scanMode(CaptureFormat::hd1080i60), ProjectScanMode::interlaced);
+    EXPECT_EQ(fromRaw<CaptureFormat>(u"HD1080i60"), std::nullopt);
+
+    EXPECT_EQ(toRaw(CaptureFormat::auto_), "auto");
+    EXPECT_EQ(displayName(CaptureFormat::auto_), "Auto (Format Detect)");
+    EXPECT_EQ(modeCode(CaptureFormat::auto_), -1);
+    EXPECT_EQ(fps(CaptureFormat::auto_), 30);
+    EXPECT_EQ(fpsValue(CaptureFormat::auto_), 0.0);
+    EXPECT_EQ(scanMode(CaptureFormat::auto_), ProjectScanMode::progressive);
+
+    EXPECT_EQ(displayName(CaptureFormat::sd525i5994), "SD 525i59.94 (NTSC)");
+    EXPECT_EQ(displayName(CaptureFormat::hd1080psf2997), "HD 1080PsF29.97");
+    EXPECT_EQ(fpsValue(CaptureFormat::hd1080i50), 25.0); // frames, not fields
+    EXPECT_EQ(fps(CaptureFormat::hd1080p4795), 48);
+
+    EXPECT_EQ(fpsForModeCode(-1), std::nullopt);
+    EXPECT_EQ(fpsForModeCode(29), std::nullopt);
+    EXPECT_EQ(sizeForModeCode(29), std::nullopt);
+    EXPECT_EQ(sizeForModeCode(-1), std::nullopt);
+    EXPECT_EQ(sizeForModeCode(0), QSize(720, 486));
+
+    EXPECT_EQ(fromRaw<ProjectScanMode>(u"psf"), ProjectScanMode::psf);
+    EXPECT_EQ(fromRaw<ProjectScanMode>(u"PsF"), std::nullopt);
+}
+
+TEST(CaptureFormat, ModeCodeForMeasuredFrames)
+{
+    using S = ProjectScanMode;
+    const std::optional<S> none;
+    // 1080 progressive and its tie rule.
+    EXPECT_EQ(modeCodeFor(1920, 1080, 24.0, S::progressive), 6);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 23.976, S::progressive), 5);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 24.5, S::progressive), 6); // equally near 24 and 25: first listed
+    EXPECT_EQ(modeCodeFor(1920, 1080, 47.95, S::progressive), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 48.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 0.0, S::interlaced), 13);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 0.1, S::psf), 13);
+    EXPECT_EQ(modeCodeFor(1920, 1080, NAN, none), 13);
+    // Interlaced and psf lists first, then the progressive list.
+    EXPECT_EQ(modeCodeFor(1920, 1080, 50.0, S::interlaced), 18);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 59.94, S::interlaced), 19);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 30.0, S::interlaced), 20);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 24.0, S::interlaced), 6);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 29.97, S::psf), 16);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 59.94, S::psf), 13);
+    EXPECT_EQ(modeCodeFor(1920, 1080, 50.0, none), 12);
+    // 720p: at and just past the 0.6 tolerance on both sides of 50.
+    EXPECT_EQ(modeCodeFor(1280, 720, 0.0, none), 3);
+    EXPECT_EQ(modeCodeFor(1280, 720, 30.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1280, 720, 50.6, none), 2);
+    EXPECT_EQ(modeCodeFor(1280, 720, 49.4, none), 2);
+    EXPECT_EQ(modeCodeFor(1280, 720, 50.61, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1280, 720, 49.39, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1280, 720, 59.98, none), 4);
+    // SD.
+    EXPECT_EQ(modeCodeFor(720, 480, 29.97, S::interlaced), 0);
+    EXPECT_EQ(modeCodeFor(720, 486, 0.0, none), 0);
+    EXPECT_EQ(modeCodeFor(720, 486, 25.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(720, 576, 25.0, none), 1);
+    EXPECT_EQ(modeCodeFor(720, 576, 25.61, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(720, 576, 50.0, none), std::nullopt);
+    // UHD.
+    EXPECT_EQ(modeCodeFor(3840, 2160, 0.0, none), 27);
+    EXPECT_EQ(modeCodeFor(3840, 2160, 23.98, none), 21);
+    EXPECT_EQ(modeCodeFor(3840, 2160, 60.5, none), 28);
+    EXPECT_EQ(modeCodeFor(3840, 2160, 48.0, none), std::nullopt);
+    // Sizes with no mode.
+    EXPECT_EQ(modeCodeFor(0, 1080, 25.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1920, -1, 25.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(1920, 1088, 25.0, none), std::nullopt);
+    EXPECT_EQ(modeCodeFor(4096, 2160, 25.0, none), std::nullopt);
+}
+
+TEST(CaptureFormat, RateSnapping)
+{
+    EXPECT_EQ(normalizedOutputFPS(26.0), 25.0);
+    EXPECT_EQ(normalizedOutputFPS(27.5), 29.97);
+    EXPECT_EQ(normalizedOutputFPS(27.48), 25.0);
+    EXPECT_EQ(normalizedOutputFPS(36.0), 36.0);
+    EXPECT_EQ(normalizedOutputFPS(120.0), 60.0);
+    EXPECT_EQ(normalizedOutputFPS(62.5), 60.0);
+    EXPECT_EQ(normalizedOutputFPS(0.0), 24.0);
+    EXPECT_EQ(normalizedOutputFPS(NAN), 24.0);
+    EXPECT_EQ(normalizedOutputFPS(-5.0), 24.0);
+    EXPECT_EQ(normalizedOutputFPS(48.975), 48.0); // nearer 48 (0.975) than 47.95 or 50 (1.025)
+    EXPECT_EQ(normalizedOutputFPS(24.5), 24.0); // equally near 24 and 25: the lower stays
+
+    EXPECT_EQ(normalizedCadenceRate(29.9), 29.97);
+    EXPECT_EQ(normalizedCadenceRate(28.0), 28.0);
+    EXPECT_EQ(normalizedCadenceRate(25.25), 25.0);
+    EXPECT_EQ(normalizedCadenceRate(25.26), 25.26);
+}
+
+TEST(CaptureFormat, FieldLayoutOfFramesAndTracks)
+{
+    media::MutableFrame mutableFrame(media::PixelFormat::BGRA, 4, 2);
+    const media::Frame frame = std::move(mutableFrame).share();
+    EXPECT_FALSE(isPixelBufferInterlaced(frame));
+    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 2, FieldDetail::None })));
+    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::TemporalTopFirst })));
+    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::TemporalBottomFirst })));
+    EXPECT_FALSE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::SpatialFirstLineEarly })));
+
+    EXPECT_FALSE(trackLooksInterlaced({}));
+    EXPECT_FALSE(trackLooksInterlaced({ std::nullopt, FieldInfo {} }));
+    EXPECT_TRUE(trackLooksInterlaced({ std::nullopt, FieldInfo { 2, FieldDetail::SpatialFirstLineLate } }));
+    EXPECT_TRUE(trackLooksInterlaced({ FieldInfo { 1, FieldDetail::TemporalBottomFirst } }));
+}
+
+TEST(CaptureFormat, CompactColorTagsAndFieldDominance)
+{
+    EXPECT_EQ(compactColorTag(""), "-");
+    EXPECT_EQ(compactColorTag("-"), "-");
+    EXPECT_EQ(compactColorTag("UnKnOwN"), "-");
+    EXPECT_EQ(compactColorTag("NULL"), "-");
+    EXPECT_EQ(compactColorTag("ITU_R_709_2"), "Rec.709");
+    EXPECT_EQ(compactColorTag("ITU_R_2020"), "Rec.2020");
+    EXPECT_EQ(compactColorTag("P3_D65"), "P3");
+    EXPECT_EQ(compactColorTag("SMPTE_ST_2084_PQ"), "PQ");
+    EXPECT_EQ(compactColorTag("ITU_R_2100_HLG"), "HLG");
+    EXPECT_EQ(compactColorTag("ITU_R_601_4"), "Rec.601");
+    EXPECT_EQ(compactColorTag("IEC_sRGB"), "-");
+
+    EXPECT_EQ(projectScanMode(0x70726F67), ProjectScanMode::progressive); // 'prog'
+    EXPECT_EQ(projectScanMode(0x70736620), ProjectScanMode::psf); // 'psf '
+    EXPECT_EQ(projectScanMode(0x75707072), ProjectScanMode::interlaced); // 'uppr'
+    EXPECT_EQ(projectScanMode(0x6C6F7772), ProjectScanMode::interlaced); // 'lowr'
+    EXPECT_EQ(projectScanMode(0), std::nullopt);
+    EXPECT_EQ(projectScanMode(0x70736600), std::nullopt); // 'psf' without the blank
+}
+
+TEST(CaptureFormat, DeinterlaceBlendsTheLowerField)
+{
+    media::MutableFrame source(media::PixelFormat::BGRA, 3, 4);
+    const std::uint8_t rowValues[4] = { 10, 200, 31, 255 };
+    for (int y = 0; y < 4; ++y)
+        std::memset(source.row(y), rowValues[y], source.rowBytes());
+    source.setColorTags({ media::ColorPrimaries::ITU_R_2020, media::TransferFunction::SMPTE_ST_2084_PQ,
+        media::YCbCrMatrix::ITU_R_2020 });
+    source.setFieldInfo({ 2, FieldDetail::TemporalTopFirst });
+    source.setPresentationTime(4.5);
+    const media::Frame input = std::move(source).share();
+
+    const media::Frame output = deinterlacePixelBuffer(input);
+    ASSERT_FALSE(output.isNull());
+    EXPECT_FALSE(output.sharesPixelsWith(input));
+    EXPECT_EQ(output.width(), 3);
+    EXPECT_EQ(output.height(), 4);
+    EXPECT_EQ(output.format(), media::PixelFormat::BGRA);
+    EXPECT_EQ(output.colorTags(), input.colorTags());
+    EXPECT_FALSE(isPixelBufferInterlaced(output));
+    EXPECT_EQ(output.presentationTime(), 4.5);
+    const std::uint8_t expected[4] = { 10, 20, 31, 143 }; // (10+31)/2 rounds down; last row with itself
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 12; ++x)
+            ASSERT_EQ(output.row(y)[x], expected[y]) << "row " << y << " byte " << x;
+    }
+
+    // Odd height: the last row is even and passes unchanged; a single row passes as is.
+    media::MutableFrame single(media::PixelFormat::BGRA, 1, 1);
+    std::memset(single.row(0), 77, single.rowBytes());
+    const media::Frame one = deinterlacePixelBuffer(std::move(single).share());
+    ASSERT_FALSE(one.isNull());
+    EXPECT_EQ(one.row(0)[0], 77);
+
+    EXPECT_TRUE(deinterlacePixelBuffer(media::Frame {}).isNull());
+    media::MutableFrame yuv(media::PixelFormat::UYVY422, 4, 4);
+    EXPECT_TRUE(deinterlacePixelBuffer(std::move(yuv).share()).isNull());
+}
+
+TEST(CaptureFormat, ColorAttachmentCopyKeepsWhatTheSourceLacks)
+{
+    media::MutableFrame a(media::PixelFormat::BGRA, 2, 2);
+    const media::Frame from = std::move(a).share().withColorTags(
+        { media::ColorPrimaries::P3_D65, media::TransferFunction::Unknown, media::YCbCrMatrix::Unknown });
+    media::MutableFrame b(media::PixelFormat::BGRA, 2, 2);
+    const media::Frame to = std::move(b).share().withColorTags(
+        { media::ColorPrimaries::ITU_R_709_2, media::TransferFunction::ITU_R_709_2, media::YCbCrMatrix::ITU_R_709_2 });
+
+    const media::Frame result = copyColorAttachments(from, to);
+    EXPECT_TRUE(result.sharesPixelsWith(to));
+    EXPECT_EQ(result.colorTags(),
+        (media::ColorTags {
+            media::ColorPrimaries::P3_D65, media::TransferFunction::ITU_R_709_2, media::YCbCrMatrix::ITU_R_709_2 }));
+}
