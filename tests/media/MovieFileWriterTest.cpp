@@ -1,0 +1,353 @@
+#include "media/MovieFileWriter.h"
+#include "MovieTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include <cerrno>
+
+using namespace media;
+using movietest::probeMovie;
+using movietest::sequence;
+
+namespace {
+
+struct CodecCase {
+    const char* name;
+    MovieFileWriter::Codec codec;
+    int profile;
+    const char* codecName;
+    const char* tag;
+    const char* profileName;
+};
+
+const CodecCase kCodecs[] = {
+    { "h264", MovieFileWriter::Codec::h264, 0, "h264", "avc1", "High" },
+    { "hevc", MovieFileWriter::Codec::hevc, 0, "hevc", "hvc1", "Main" },
+    { "proResProxy", MovieFileWriter::Codec::proRes, 0, "prores", "apco", "Proxy" },
+    { "proResLT", MovieFileWriter::Codec::proRes, 1, "prores", "apcs", "LT" },
+    { "proRes422", MovieFileWriter::Codec::proRes, 2, "prores", "apcn", "Standard" },
+    { "proResHQ", MovieFileWriter::Codec::proRes, 3, "prores", "apch", "HQ" },
+    { "proRes4444", MovieFileWriter::Codec::proRes, 4, "prores", "ap4h", "4444" },
+    { "proRes4444XQ", MovieFileWriter::Codec::proRes, 5, "prores", "ap4x", "XQ" },
+};
+
+MovieFileWriter::Configuration config(
+    const QString& path, MovieFileWriter::Codec codec, int width = 64, int height = 36, int fps = 25, int profile = 3)
+{
+    MovieFileWriter::Configuration c;
+    c.path = path.toStdString();
+    c.codec = codec;
+    c.proResProfile = profile;
+    c.width = width;
+    c.height = height;
+    c.fps = fps;
+    c.threadCount = 2;
+    return c;
+}
+
+std::unique_ptr<MovieFileWriter> makeWriter(const MovieFileWriter::Configuration& c)
+{
+    auto made = MovieFileWriter::create(c);
+    EXPECT_TRUE(made.ok()) << (made.ok() ? "" : made.error().message);
+    return made.ok() ? std::move(made).value() : nullptr;
+}
+
+// Writes frames 0..count-1 and finishes; the frames are `sourceWidth` x `sourceHeight`.
+void writeCounted(MovieFileWriter& writer, int count, int sourceWidth, int sourceHeight)
+{
+    ASSERT_TRUE(writer.startWriting().ok());
+    for (int i = 0; i < count; ++i) {
+        auto appended = writer.append(movietest::counterFrame(sourceWidth, sourceHeight, i));
+        ASSERT_TRUE(appended.ok()) << appended.error().message;
+    }
+    auto finished = writer.finishWriting();
+    ASSERT_TRUE(finished.ok()) << finished.error().message;
+    EXPECT_EQ(writer.status(), MovieFileWriter::Status::completed);
+}
+
+class MovieFileWriterCodecs : public ::testing::TestWithParam<CodecCase> { };
+
+} // namespace
+
+TEST_P(MovieFileWriterCodecs, WritesOneQuickTimeVideoTrackWithEveryFrameInOrder)
+{
+    const CodecCase& param = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("take.mov"));
+    auto c = config(path, param.codec, 64, 36, 25, param.profile);
+    c.averageBitRate = 10'000'000; // ProRes ignores it
+    auto writer = makeWriter(c);
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(writer->trackTimeScale(), 600);
+    writeCounted(*writer, 12, 64, 36);
+
+    const auto movie = probeMovie(path.toStdString());
+    ASSERT_TRUE(movie.opened) << movie.error;
+    EXPECT_EQ(movie.majorBrand, "qt  ");
+    EXPECT_EQ(movie.streamCount, 1u);
+    EXPECT_TRUE(movie.videoStream);
+    EXPECT_EQ(movie.codecName, param.codecName);
+    EXPECT_EQ(movie.codecTag, param.tag);
+    EXPECT_EQ(movie.profile, param.profileName);
+    EXPECT_EQ(movie.width, 64);
+    EXPECT_EQ(movie.height, 36);
+    EXPECT_EQ(movie.frameRateNum, 25);
+    EXPECT_EQ(movie.frameRateDen, 1);
+    EXPECT_EQ(movie.timeBaseNum, 1);
+    EXPECT_EQ(movie.timeBaseDen, 600);
+    EXPECT_EQ(movie.mediaTimeScale, 600);
+    EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(12, 24));
+    ASSERT_EQ(movie.framePts.size(), 12u);
+    for (std::size_t i = 0; i < movie.framePts.size(); ++i)
+        EXPECT_EQ(movie.framePts[i], static_cast<std::int64_t>(24 * i)) << "frame " << i;
+    EXPECT_EQ(movie.counters, sequence(12));
+    // Below 720 lines the conversion used BT.601 and the file says so; limited range.
+    EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M);
+    EXPECT_EQ(movie.frameColorRange, AVCOL_RANGE_MPEG);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCodec, MovieFileWriterCodecs, ::testing::ValuesIn(kCodecs),
+    [](const ::testing::TestParamInfo<CodecCase>& info) { return std::string(info.param.name); });
+
+TEST(MovieFileWriter, GivenColourTagsReachTheFileAndTheCodecHeaders)
+{
+    QTemporaryDir dir;
+    for (auto codec : { MovieFileWriter::Codec::proRes, MovieFileWriter::Codec::h264 }) {
+        const QString path = dir.filePath(codec == MovieFileWriter::Codec::h264 ? "h.mov" : "p.mov");
+        auto c = config(path, codec);
+        c.colorTags = { colorPrimariesFromName("ITU_R_2020"), transferFunctionFromName("SMPTE_ST_2084_PQ"),
+            yCbCrMatrixFromName("ITU_R_2020") };
+        auto writer = makeWriter(c);
+        ASSERT_TRUE(writer);
+        writeCounted(*writer, 2, 64, 36);
+        const auto movie = probeMovie(path.toStdString());
+        EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
+        EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_SMPTE2084);
+        EXPECT_EQ(movie.colorSpace, AVCOL_SPC_BT2020_NCL);
+        EXPECT_EQ(movie.frameColorPrimaries, AVCOL_PRI_BT2020);
+        EXPECT_EQ(movie.frameColorTransfer, AVCOL_TRC_SMPTE2084);
+        EXPECT_EQ(movie.frameColorSpace, AVCOL_SPC_BT2020_NCL);
+    }
+
+    const QString hlg = dir.filePath("hlg.mov");
+    auto c = config(hlg, MovieFileWriter::Codec::proRes);
+    c.colorTags = { ColorPrimaries::P3_D65, TransferFunction::ITU_R_2100_HLG, YCbCrMatrix::Unknown };
+    auto writer = makeWriter(c);
+    ASSERT_TRUE(writer);
+    writeCounted(*writer, 1, 64, 36);
+    const auto movie = probeMovie(hlg.toStdString());
+    EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
+    EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
+    EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M); // no matrix given: the one used at 36 lines
+}
+
+TEST(MovieFileWriter, ConversionUsesTheTaggedMatrix)
+{
+    // Pure red has luma 16 + 219 * 0.2126 = 62.6 under BT.709 and 16 + 219 * 0.299 = 81.5 under
+    // BT.601: the decoded luma shows which matrix the pixels went through.
+    QTemporaryDir dir;
+    struct Case {
+        int height;
+        YCbCrMatrix given;
+        int tagged;
+        double luma;
+    } cases[] = {
+        { 720, YCbCrMatrix::Unknown, AVCOL_SPC_BT709, 62.6 },
+        { 720, YCbCrMatrix::ITU_R_601_4, AVCOL_SPC_SMPTE170M, 81.5 },
+        { 36, YCbCrMatrix::Unknown, AVCOL_SPC_SMPTE170M, 81.5 },
+        { 36, YCbCrMatrix::ITU_R_2020, AVCOL_SPC_BT2020_NCL, 16 + 219 * 0.2627 },
+    };
+    int n = 0;
+    for (const auto& k : cases) {
+        const QString path = dir.filePath(QString::number(n++) + ".mov");
+        auto c = config(path, MovieFileWriter::Codec::proRes, 32, k.height);
+        c.colorTags.matrix = k.given;
+        auto writer = makeWriter(c);
+        ASSERT_TRUE(writer);
+        ASSERT_TRUE(writer->startWriting().ok());
+        ASSERT_TRUE(writer->append(movietest::solidFrame(32, k.height, 255, 0, 0)).ok());
+        ASSERT_TRUE(writer->finishWriting().ok());
+        const auto movie = probeMovie(path.toStdString());
+        EXPECT_EQ(movie.colorSpace, k.tagged) << "case " << n;
+        ASSERT_EQ(movie.centreLuma.size(), 1u);
+        EXPECT_NEAR(movie.centreLuma[0], k.luma, 2.0) << "case " << n;
+    }
+    // With no colour given at all, an HD movie is tagged Rec.709 throughout.
+    const auto hd = probeMovie(dir.filePath("0.mov").toStdString());
+    EXPECT_EQ(hd.colorPrimaries, AVCOL_PRI_BT709);
+    EXPECT_EQ(hd.colorTransfer, AVCOL_TRC_BT709);
+}
+
+TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEncoder)
+{
+    QTemporaryDir dir;
+    const QString h264 = dir.filePath("odd.mov");
+    auto writer = makeWriter(config(h264, MovieFileWriter::Codec::h264, 65, 37));
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(writer->configuration().width, 64);
+    EXPECT_EQ(writer->configuration().height, 36);
+    EXPECT_FALSE(writer->sizeAdjustment().empty());
+    writeCounted(*writer, 4, 32, 18); // half size: scaled up
+    auto movie = probeMovie(h264.toStdString());
+    EXPECT_EQ(movie.width, 64);
+    EXPECT_EQ(movie.height, 36);
+    EXPECT_EQ(movie.counters, sequence(4));
+
+    // 4:2:2 only needs an even width.
+    const QString prores = dir.filePath("odd422.mov");
+    writer = makeWriter(config(prores, MovieFileWriter::Codec::proRes, 65, 37));
+    ASSERT_TRUE(writer);
+    writeCounted(*writer, 3, 200, 90); // larger and of another shape: scaled down
+    movie = probeMovie(prores.toStdString());
+    EXPECT_EQ(movie.width, 64);
+    EXPECT_EQ(movie.height, 37);
+    EXPECT_EQ(movie.counters, sequence(3));
+
+    writer = makeWriter(config(dir.filePath("even.mov"), MovieFileWriter::Codec::proRes, 64, 36));
+    ASSERT_TRUE(writer);
+    EXPECT_TRUE(writer->sizeAdjustment().empty());
+}
+
+TEST(MovieFileWriter, TrackTimeScaleIsAMultipleOfTheRateAndKeyframesComeEverySecond)
+{
+    QTemporaryDir dir;
+    for (int fps : { 24, 30, 48, 7 }) {
+        const QString path = dir.filePath(QString::number(fps) + ".mov");
+        auto writer = makeWriter(config(path, MovieFileWriter::Codec::h264, 64, 36, fps));
+        ASSERT_TRUE(writer);
+        const int scale = writer->trackTimeScale();
+        EXPECT_EQ(scale % 600, 0);
+        EXPECT_EQ(scale % fps, 0);
+        const int frames = 2 * fps + 1;
+        writeCounted(*writer, frames, 64, 36);
+        const auto movie = probeMovie(path.toStdString());
+        EXPECT_EQ(movie.timeBaseDen, scale);
+        EXPECT_EQ(movie.frameRateNum, fps);
+        EXPECT_EQ(movie.mediaTimeScale, scale);
+        EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(frames, scale / fps));
+        EXPECT_EQ(movie.counters, sequence(frames));
+        ASSERT_EQ(movie.keyframes.size(), static_cast<std::size_t>(frames));
+        EXPECT_TRUE(movie.keyframes[0]);
+        int sinceKey = 0;
+        for (bool key : movie.keyframes) {
+            sinceKey = key ? 0 : sinceKey + 1;
+            EXPECT_LT(sinceKey, fps) << "at " << fps << " fps";
+        }
+    }
+}
+
+TEST(MovieFileWriter, NeverTouchesAFileItDidNotCreate)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("existing.mov");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("precious");
+    }
+    auto made = MovieFileWriter::create(config(path, MovieFileWriter::Codec::h264));
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::fileExists);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("precious"));
+
+    made = MovieFileWriter::create(config(dir.filePath("no/such/folder.mov"), MovieFileWriter::Codec::h264));
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::cannotCreateFile);
+
+    for (auto bad :
+        { config(path, MovieFileWriter::Codec::h264, 0, 36), config(path, MovieFileWriter::Codec::h264, 64, 36, 0),
+            config(path, MovieFileWriter::Codec::proRes, 64, 36, 25, 6) }) {
+        made = MovieFileWriter::create(bad);
+        ASSERT_FALSE(made.ok());
+        EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::invalidSettings);
+    }
+}
+
+TEST(MovieFileWriter, CancelRemovesOnlyItsOwnFileAndAnUnstartedWriterLeavesNothing)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("cancelled.mov");
+    auto writer = makeWriter(config(path, MovieFileWriter::Codec::proRes));
+    ASSERT_TRUE(writer);
+    EXPECT_TRUE(QFile::exists(path)); // reserved at creation
+    writer->cancelWriting();
+    EXPECT_EQ(writer->status(), MovieFileWriter::Status::cancelled);
+    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(writer->startWriting().ok());
+    writer.reset();
+
+    writer = makeWriter(config(path, MovieFileWriter::Codec::proRes));
+    ASSERT_TRUE(writer);
+    writer.reset();
+    EXPECT_FALSE(QFile::exists(path));
+
+    // A writer dropped while writing finishes its movie instead of leaving it without an index.
+    writer = makeWriter(config(path, MovieFileWriter::Codec::proRes));
+    ASSERT_TRUE(writer);
+    ASSERT_TRUE(writer->startWriting().ok());
+    ASSERT_TRUE(writer->append(movietest::counterFrame(64, 36, 7)).ok());
+    writer.reset();
+    EXPECT_EQ(probeMovie(path.toStdString()).counters, std::vector<int> { 7 });
+}
+
+TEST(MovieFileWriter, ImagesItCannotConvertAreRefusedWithoutEndingTheMovie)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("skip.mov");
+    auto writer = makeWriter(config(path, MovieFileWriter::Codec::proRes));
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(
+        writer->append(movietest::counterFrame(64, 36, 0)).error().kind, MovieFileWriter::Error::Kind::wrongState);
+    ASSERT_TRUE(writer->startWriting().ok());
+    EXPECT_EQ(writer->append(Frame()).error().kind, MovieFileWriter::Error::Kind::unsupportedImage);
+    const Frame v210 = MutableFrame(PixelFormat::V210, 64, 36).share();
+    EXPECT_EQ(writer->append(v210).error().kind, MovieFileWriter::Error::Kind::unsupportedImage);
+    ASSERT_TRUE(writer->append(movietest::counterFrame(64, 36, 5)).ok());
+    EXPECT_EQ(writer->framesAppended(), 1);
+    ASSERT_TRUE(writer->finishWriting().ok());
+    EXPECT_FALSE(writer->finishWriting().ok());
+    EXPECT_EQ(probeMovie(path.toStdString()).counters, std::vector<int> { 5 });
+}
+
+TEST(MovieFileWriter, AFullDiskFailsTheMovieWithTheSystemError)
+{
+    auto c = config(QStringLiteral("/dev/full"), MovieFileWriter::Codec::proRes, 128, 72);
+    c.replaceExisting = true;
+    auto writer = makeWriter(c);
+    ASSERT_TRUE(writer);
+    // The header may already reach the device; otherwise a frame or the index does.
+    std::optional<MovieFileWriter::Error> error;
+    if (auto started = writer->startWriting(); !started.ok())
+        error = started.error();
+    for (int i = 0; i < 12 && !error; ++i) {
+        auto appended = writer->append(movietest::counterFrame(128, 72, i));
+        if (!appended.ok())
+            error = appended.error();
+    }
+    if (!error) {
+        auto finished = writer->finishWriting();
+        ASSERT_FALSE(finished.ok());
+        error = finished.error();
+    }
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->kind, MovieFileWriter::Error::Kind::writeFailed);
+    EXPECT_EQ(error->code, AVERROR(ENOSPC));
+    EXPECT_EQ(writer->status(), MovieFileWriter::Status::failed);
+    ASSERT_TRUE(writer->error().has_value());
+    EXPECT_EQ(writer->error()->code, AVERROR(ENOSPC));
+    EXPECT_EQ(
+        writer->append(movietest::counterFrame(128, 72, 0)).error().kind, MovieFileWriter::Error::Kind::wrongState);
+    EXPECT_FALSE(writer->finishWriting().ok());
+    writer.reset(); // the device is not a file of ours: nothing is removed
+    EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
+}

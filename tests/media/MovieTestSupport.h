@@ -1,0 +1,61 @@
+#pragma once
+
+// Test movies: frames that carry their number as big black and white blocks (readable after
+// lossy compression and scaling), and a reader that opens a written movie with libavformat,
+// reports its container and stream facts and decodes the numbers back.
+
+#include "media/Frame.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace movietest {
+
+// A BGRA frame of the given size with `counter` (16 bits) drawn as a 4 x 4 grid of blocks.
+media::Frame counterFrame(int width, int height, int counter);
+// A BGRA frame of one opaque colour.
+media::Frame solidFrame(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+struct ProbedMovie {
+    bool opened = false;
+    std::string error;
+    std::string majorBrand;
+    unsigned streamCount = 0;
+    bool videoStream = false;
+    std::string codecName;
+    std::string codecTag; // four characters
+    std::string profile;
+    int width = 0;
+    int height = 0;
+    int frameRateNum = 0;
+    int frameRateDen = 0;
+    int timeBaseNum = 0;
+    int timeBaseDen = 0;
+    // From the movie's colour atom (AVColorPrimaries / AVColorTransferCharacteristic / AVColorSpace).
+    int colorPrimaries = 0;
+    int colorTransfer = 0;
+    int colorSpace = 0;
+    int colorRange = 0;
+    // The video track's time scale and sample durations as the file's index stores them.
+    std::int64_t mediaTimeScale = 0;
+    std::vector<std::int64_t> sampleDurations;
+    // Per sample in decode order.
+    std::vector<bool> keyframes;
+    // Per decoded frame in presentation order.
+    std::vector<std::int64_t> framePts;
+    std::vector<int> counters;
+    std::vector<double> centreLuma; // 8-bit scale
+    // Colour fields of the first decoded frame (codec headers).
+    int frameColorPrimaries = 0;
+    int frameColorTransfer = 0;
+    int frameColorSpace = 0;
+    int frameColorRange = 0;
+};
+
+ProbedMovie probeMovie(const std::string& path);
+
+// The numbers 0, 1, ..., count - 1.
+std::vector<int> sequence(int count, int first = 0);
+
+} // namespace movietest
