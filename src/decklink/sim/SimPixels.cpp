@@ -1,0 +1,341 @@
+#include "decklink/sim/SimPixels.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+
+namespace sim {
+
+namespace {
+
+struct MatrixCoefficients {
+    double kr;
+    double kb;
+};
+
+MatrixCoefficients coefficients(YCbCrMatrix matrix)
+{
+    switch (matrix) {
+    case YCbCrMatrix::Rec601:
+        return { 0.299, 0.114 };
+    case YCbCrMatrix::Rec2020:
+        return { 0.2627, 0.0593 };
+    case YCbCrMatrix::Rec709:
+    default:
+        return { 0.2126, 0.0722 };
+    }
+}
+
+// Limited-range Y'CbCr to full-range 8-bit R'G'B', as 16.16 fixed-point contributions per code.
+struct YuvToRgbTables {
+    std::array<std::int32_t, 256> y;
+    std::array<std::int32_t, 256> rFromCr;
+    std::array<std::int32_t, 256> gFromCb;
+    std::array<std::int32_t, 256> gFromCr;
+    std::array<std::int32_t, 256> bFromCb;
+};
+
+YuvToRgbTables makeTables(YCbCrMatrix matrix)
+{
+    const auto [kr, kb] = coefficients(matrix);
+    const double kg = 1.0 - kr - kb;
+    YuvToRgbTables t {};
+    for (int i = 0; i < 256; ++i) {
+        const double y = (i - 16) * 255.0 / 219.0;
+        const double c = (i - 128) * 255.0 / 224.0;
+        t.y[i] = static_cast<std::int32_t>(std::lround(y * 65536.0)) + 32768; // rounding folded in
+        t.rFromCr[i] = static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kr) * c * 65536.0));
+        t.bFromCb[i] = static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kb) * c * 65536.0));
+        t.gFromCb[i] = static_cast<std::int32_t>(std::lround(-2.0 * kb * (1.0 - kb) / kg * c * 65536.0));
+        t.gFromCr[i] = static_cast<std::int32_t>(std::lround(-2.0 * kr * (1.0 - kr) / kg * c * 65536.0));
+    }
+    return t;
+}
+
+const YuvToRgbTables& tablesFor(YCbCrMatrix matrix)
+{
+    static const YuvToRgbTables rec601 = makeTables(YCbCrMatrix::Rec601);
+    static const YuvToRgbTables rec709 = makeTables(YCbCrMatrix::Rec709);
+    static const YuvToRgbTables rec2020 = makeTables(YCbCrMatrix::Rec2020);
+    switch (matrix) {
+    case YCbCrMatrix::Rec601:
+        return rec601;
+    case YCbCrMatrix::Rec2020:
+        return rec2020;
+    default:
+        return rec709;
+    }
+}
+
+inline std::uint32_t clamp8(std::int32_t fixed)
+{
+    const std::int32_t v = fixed >> 16;
+    return static_cast<std::uint32_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// Full-range R'G'B' (0..1) to limited-range Y'CbCr codes at `scale` (1 for 8 bits, 4 for 10).
+struct YCbCr {
+    int y, cb, cr;
+};
+YCbCr rgbToYCbCr(double r, double g, double b, YCbCrMatrix matrix, int scale)
+{
+    const auto [kr, kb] = coefficients(matrix);
+    const double kg = 1.0 - kr - kb;
+    const double y = kr * r + kg * g + kb * b;
+    const double cb = (b - y) / (2.0 * (1.0 - kb));
+    const double cr = (r - y) / (2.0 * (1.0 - kr));
+    return { static_cast<int>(std::lround((16.0 + 219.0 * y) * scale)),
+        static_cast<int>(std::lround((128.0 + 224.0 * cb) * scale)),
+        static_cast<int>(std::lround((128.0 + 224.0 * cr) * scale)) };
+}
+
+void convert2vuyToBGRA(const PixelPlane& s, const PixelPlane& t, YCbCrMatrix matrix)
+{
+    const YuvToRgbTables& tab = tablesFor(matrix);
+    const int pairs = s.width / 2;
+    for (int row = 0; row < s.height; ++row) {
+        const std::uint8_t* in = s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes);
+        auto* out = reinterpret_cast<std::uint32_t*>(
+            t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes));
+        for (int p = 0; p < pairs; ++p) {
+            const std::uint8_t cb = in[0], y0 = in[1], cr = in[2], y1 = in[3];
+            in += 4;
+            const std::int32_t rc = tab.rFromCr[cr];
+            const std::int32_t gc = tab.gFromCb[cb] + tab.gFromCr[cr];
+            const std::int32_t bc = tab.bFromCb[cb];
+            const std::int32_t ya = tab.y[y0], yb = tab.y[y1];
+            out[0] = clamp8(ya + bc) | (clamp8(ya + gc) << 8) | (clamp8(ya + rc) << 16) | 0xFF000000u;
+            out[1] = clamp8(yb + bc) | (clamp8(yb + gc) << 8) | (clamp8(yb + rc) << 16) | 0xFF000000u;
+            out += 2;
+        }
+        if (s.width % 2) {
+            const std::uint8_t cb = in[0], y0 = in[1], cr = in[2];
+            const std::int32_t ya = tab.y[y0];
+            out[0] = clamp8(ya + tab.bFromCb[cb]) | (clamp8(ya + tab.gFromCb[cb] + tab.gFromCr[cr]) << 8)
+                | (clamp8(ya + tab.rFromCr[cr]) << 16) | 0xFF000000u;
+        }
+    }
+}
+
+void copyRows(const PixelPlane& s, const PixelPlane& t, std::size_t bytesPerRow)
+{
+    for (int row = 0; row < s.height; ++row)
+        std::memcpy(t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes),
+            s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes), bytesPerRow);
+}
+
+inline int to10(int v8)
+{
+    return (v8 << 2) | (v8 >> 6);
+}
+
+void storeBig(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v >> 24);
+    p[1] = static_cast<std::uint8_t>(v >> 16);
+    p[2] = static_cast<std::uint8_t>(v >> 8);
+    p[3] = static_cast<std::uint8_t>(v);
+}
+void storeLittle(std::uint8_t* p, std::uint32_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+void convertBGRAToRGB10(const PixelPlane& s, const PixelPlane& t)
+{
+    for (int row = 0; row < s.height; ++row) {
+        const std::uint8_t* in = s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes);
+        std::uint8_t* out = t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes);
+        for (int x = 0; x < s.width; ++x, in += 4, out += 4) {
+            const std::uint32_t r = static_cast<std::uint32_t>(to10(in[2]));
+            const std::uint32_t g = static_cast<std::uint32_t>(to10(in[1]));
+            const std::uint32_t b = static_cast<std::uint32_t>(to10(in[0]));
+            switch (t.format) {
+            case kDeckLinkFormat10BitRGB:
+                storeBig(out, (r << 20) | (g << 10) | b);
+                break;
+            case kDeckLinkFormat10BitRGBX:
+                storeBig(out, (r << 22) | (g << 12) | (b << 2));
+                break;
+            default: // 'R10l'
+                storeLittle(out, (r << 22) | (g << 12) | (b << 2));
+                break;
+            }
+        }
+    }
+}
+
+void convertBGRAToV210(const PixelPlane& s, const PixelPlane& t, YCbCrMatrix matrix)
+{
+    for (int row = 0; row < s.height; ++row) {
+        const std::uint8_t* in = s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes);
+        std::uint8_t* out = t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes);
+        for (int x = 0; x < s.width; x += 6, out += 16) {
+            int y[6], cb[3], cr[3];
+            for (int i = 0; i < 6; i += 2) {
+                const int xa = std::min(x + i, s.width - 1), xb = std::min(x + i + 1, s.width - 1);
+                const std::uint8_t* a = in + xa * 4;
+                const std::uint8_t* b = in + xb * 4;
+                const YCbCr pa = rgbToYCbCr(a[2] / 255.0, a[1] / 255.0, a[0] / 255.0, matrix, 4);
+                const YCbCr pb = rgbToYCbCr(b[2] / 255.0, b[1] / 255.0, b[0] / 255.0, matrix, 4);
+                y[i] = pa.y;
+                y[i + 1] = pb.y;
+                cb[i / 2] = (pa.cb + pb.cb + 1) / 2;
+                cr[i / 2] = (pa.cr + pb.cr + 1) / 2;
+            }
+            auto word = [](int a, int b, int c) {
+                return static_cast<std::uint32_t>(std::clamp(a, 0, 1023))
+                    | (static_cast<std::uint32_t>(std::clamp(b, 0, 1023)) << 10)
+                    | (static_cast<std::uint32_t>(std::clamp(c, 0, 1023)) << 20);
+            };
+            storeLittle(out + 0, word(cb[0], y[0], cr[0]));
+            storeLittle(out + 4, word(y[1], cb[1], y[2]));
+            storeLittle(out + 8, word(cr[1], y[3], cb[2]));
+            storeLittle(out + 12, word(y[4], cr[2], y[5]));
+        }
+    }
+}
+
+constexpr int kCell = 16;
+constexpr int kCells = 34;
+constexpr int kOrigin = 16;
+
+void fillCell(const PixelPlane& p, int cellX, bool white)
+{
+    const int x0 = kOrigin + cellX * kCell;
+    for (int row = kOrigin; row < kOrigin + kCell; ++row) {
+        std::uint8_t* line = p.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(p.rowBytes);
+        if (p.format == kDeckLinkFormat8BitYUV) {
+            for (int x = x0; x < x0 + kCell; x += 2) {
+                std::uint8_t* px = line + x * 2;
+                px[0] = 128;
+                px[1] = white ? 235 : 16;
+                px[2] = 128;
+                px[3] = white ? 235 : 16;
+            }
+        } else {
+            for (int x = x0; x < x0 + kCell; ++x) {
+                std::uint8_t* px = line + x * 4;
+                px[0] = px[1] = px[2] = white ? 255 : 0;
+                px[3] = 255;
+            }
+        }
+    }
+}
+
+} // namespace
+
+YCbCrMatrix matrixFor(DeckLinkColorspace colorspace, std::int32_t height)
+{
+    switch (colorspace) {
+    case kDeckLinkColorspaceRec601:
+        return YCbCrMatrix::Rec601;
+    case kDeckLinkColorspaceRec709:
+    case kDeckLinkColorspaceP3D65:
+        return YCbCrMatrix::Rec709;
+    case kDeckLinkColorspaceRec2020:
+        return YCbCrMatrix::Rec2020;
+    default:
+        return height < 720 ? YCbCrMatrix::Rec601 : YCbCrMatrix::Rec709;
+    }
+}
+
+void renderTestPattern(const PixelPlane& p, int variant, YCbCrMatrix matrix)
+{
+    // 75 % bars: white, yellow, cyan, green, magenta, red, blue, black.
+    static const double bars[8][3] = { { .75, .75, .75 }, { .75, .75, 0 }, { 0, .75, .75 }, { 0, .75, 0 },
+        { .75, 0, .75 }, { .75, 0, 0 }, { 0, 0, .75 }, { 0, 0, 0 } };
+    const int shift = ((variant % 8) + 8) % 8;
+    std::uint8_t* first = p.bytes;
+    if (p.format == kDeckLinkFormat8BitYUV) {
+        for (int x = 0; x + 1 < p.width + 1; x += 2) {
+            const auto& c = bars[((x * 8) / std::max(1, p.width) + shift) % 8];
+            const YCbCr v = rgbToYCbCr(c[0], c[1], c[2], matrix, 1);
+            std::uint8_t* px = first + x * 2;
+            px[0] = static_cast<std::uint8_t>(v.cb);
+            px[1] = static_cast<std::uint8_t>(v.y);
+            px[2] = static_cast<std::uint8_t>(v.cr);
+            px[3] = static_cast<std::uint8_t>(v.y);
+        }
+    } else if (p.format == kDeckLinkFormat8BitBGRA) {
+        for (int x = 0; x < p.width; ++x) {
+            const auto& c = bars[((x * 8) / std::max(1, p.width) + shift) % 8];
+            std::uint8_t* px = first + x * 4;
+            px[0] = static_cast<std::uint8_t>(std::lround(c[2] * 255));
+            px[1] = static_cast<std::uint8_t>(std::lround(c[1] * 255));
+            px[2] = static_cast<std::uint8_t>(std::lround(c[0] * 255));
+            px[3] = 255;
+        }
+    } else {
+        return;
+    }
+    for (int row = 1; row < p.height; ++row)
+        std::memcpy(p.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(p.rowBytes), first,
+            static_cast<std::size_t>(p.rowBytes));
+}
+
+void drawFrameCounter(const PixelPlane& p, std::uint32_t counter)
+{
+    if (p.width < kOrigin + kCells * kCell || p.height < kOrigin + kCell)
+        return;
+    if (p.format != kDeckLinkFormat8BitYUV && p.format != kDeckLinkFormat8BitBGRA)
+        return;
+    fillCell(p, 0, true);
+    for (int bit = 0; bit < 32; ++bit)
+        fillCell(p, 1 + bit, (counter >> (31 - bit)) & 1u);
+    fillCell(p, kCells - 1, false);
+}
+
+std::int64_t decodeFrameCounter(const std::uint8_t* bytes, std::int32_t width, std::int32_t height,
+    std::int32_t rowBytes, DeckLinkPixelFormat format)
+{
+    if (!bytes || width < kOrigin + kCells * kCell || height < kOrigin + kCell)
+        return -1;
+    const int bpp = format == kDeckLinkFormat8BitYUV ? 2 : (format == kDeckLinkFormat8BitBGRA ? 4 : 0);
+    if (bpp == 0 || rowBytes < width * bpp)
+        return -1;
+    const std::uint8_t* line
+        = bytes + static_cast<std::size_t>(kOrigin + kCell / 2) * static_cast<std::size_t>(rowBytes);
+    auto lit = [&](int cell) {
+        const int x = kOrigin + cell * kCell + kCell / 2;
+        const std::uint8_t level = bpp == 2 ? line[x * 2 + 1] : line[x * 4 + 1];
+        return level >= 128;
+    };
+    if (!lit(0) || lit(kCells - 1))
+        return -1;
+    std::uint32_t value = 0;
+    for (int bit = 0; bit < 32; ++bit)
+        value = (value << 1) | (lit(1 + bit) ? 1u : 0u);
+    return value;
+}
+
+bool convertPixels(const PixelPlane& s, const PixelPlane& t, YCbCrMatrix matrix)
+{
+    if (!s.bytes || !t.bytes || s.width != t.width || s.height != t.height || s.width < 1 || s.height < 1)
+        return false;
+    if (s.format == kDeckLinkFormat8BitYUV && t.format == kDeckLinkFormat8BitBGRA) {
+        convert2vuyToBGRA(s, t, matrix);
+        return true;
+    }
+    if (s.format == kDeckLinkFormat8BitBGRA && t.format == kDeckLinkFormat8BitBGRA) {
+        copyRows(s, t, static_cast<std::size_t>(s.width) * 4);
+        return true;
+    }
+    if (s.format == kDeckLinkFormat8BitBGRA && t.format == kDeckLinkFormat10BitYUV) {
+        convertBGRAToV210(s, t, matrix);
+        return true;
+    }
+    if (s.format == kDeckLinkFormat8BitBGRA
+        && (t.format == kDeckLinkFormat10BitRGB || t.format == kDeckLinkFormat10BitRGBX
+            || t.format == kDeckLinkFormat10BitRGBXLE)) {
+        convertBGRAToRGB10(s, t);
+        return true;
+    }
+    return false;
+}
+
+} // namespace sim

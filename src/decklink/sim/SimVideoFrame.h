@@ -1,0 +1,84 @@
+#pragma once
+
+// The frames of the simulated card: captured frames, frames an output creates for the station to
+// fill, and frames a conversion makes. One class answers for all of them: the picture, its bytes
+// (IDeckLinkVideoBuffer, either its own or a buffer lent by the caller) and its colour and HDR
+// items (metadata extensions).
+
+#include "decklink/sim/SimObject.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace sim {
+
+class SimVideoFrame final : public SimObject<IDeckLinkMutableVideoFrame, IDeckLinkVideoInputFrame, IDeckLinkVideoBuffer,
+                                IDeckLinkVideoFrameMutableMetadataExtensions> {
+public:
+    // A frame with its own zero-filled bytes (rowBytes × height).
+    SimVideoFrame(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format,
+        DeckLinkFrameFlags flags);
+    // A frame over a lent buffer (the frame keeps a reference to it).
+    SimVideoFrame(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format,
+        DeckLinkFrameFlags flags, IDeckLinkVideoBuffer* buffer);
+
+    // The smallest row stride a format needs at a width; 0 for a format the card does not know.
+    static std::int32_t minimumRowBytes(DeckLinkPixelFormat format, std::int32_t width);
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+
+    // IDeckLinkVideoFrame
+    std::int32_t GetWidth() override { return width_; }
+    std::int32_t GetHeight() override { return height_; }
+    std::int32_t GetRowBytes() override { return reportedRowBytes_; }
+    DeckLinkPixelFormat GetPixelFormat() override { return format_; }
+    DeckLinkFrameFlags GetFlags() override;
+    HRESULT SetFlags(DeckLinkFrameFlags flags) override;
+
+    // IDeckLinkVideoBuffer (own bytes only; a lent buffer answers for itself)
+    HRESULT GetBytes(void** buffer) override;
+    HRESULT StartAccess(DeckLinkBufferAccessFlags flags) override;
+    HRESULT EndAccess(DeckLinkBufferAccessFlags flags) override;
+
+    // Metadata extensions
+    HRESULT GetInt(DeckLinkFrameMetadataID id, std::int64_t* value) override;
+    HRESULT GetFloat(DeckLinkFrameMetadataID id, double* value) override;
+    HRESULT GetFlag(DeckLinkFrameMetadataID id, bool* value) override;
+    HRESULT SetInt(DeckLinkFrameMetadataID id, std::int64_t value) override;
+    HRESULT SetFloat(DeckLinkFrameMetadataID id, double value) override;
+    HRESULT SetFlag(DeckLinkFrameMetadataID id, bool value) override;
+
+    // Direct access for the driver itself (no reference games).
+    std::uint8_t* bytes();
+    std::int32_t rowBytes() const { return rowBytes_; }
+    // What GetRowBytes and GetBytes report (fault injection); the real layout stays as made.
+    void misreportRowBytes(std::int32_t rowBytes) { reportedRowBytes_ = rowBytes; }
+    void reportNullBytes() { reportNullBytes_ = true; }
+
+    // Live frames of the driver (a subset of liveObjectCount).
+    static std::atomic<long>& liveFrameCount();
+
+private:
+    ~SimVideoFrame() override;
+
+    const std::int32_t width_;
+    const std::int32_t height_;
+    const std::int32_t rowBytes_;
+    std::int32_t reportedRowBytes_;
+    const DeckLinkPixelFormat format_;
+    bool reportNullBytes_ = false;
+    std::vector<std::uint8_t> ownBytes_;
+    IDeckLinkVideoBuffer* lentBuffer_ = nullptr;
+
+    mutable std::mutex mutex_; // flags and metadata
+    DeckLinkFrameFlags flags_;
+    struct Item {
+        enum class Kind { Int, Float, Flag } kind;
+        std::int64_t intValue;
+        double floatValue;
+    };
+    std::map<DeckLinkFrameMetadataID, Item> metadata_;
+};
+
+} // namespace sim

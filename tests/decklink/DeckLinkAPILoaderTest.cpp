@@ -1,0 +1,120 @@
+// Loading the card driver library, enumeration and result names.
+
+#include "DeckLinkTestSupport.h"
+
+#include "decklink/DeckLinkAPILoader.h"
+#include "decklink/api/ComPtr.h"
+
+#include <cstdlib>
+
+using namespace decklinktest;
+
+namespace {
+
+class DeckLinkLoaderTest : public SimulatedCardTest { };
+
+TEST_F(DeckLinkLoaderTest, MissingLibraryGivesNoFactoriesAndOneLogLine)
+{
+    const auto loaded = decklink::loadDeckLinkLibrary("/nonexistent/libcorvale_decklink_sim.so");
+    EXPECT_EQ(loaded.handle, nullptr);
+    EXPECT_EQ(loaded.createIterator, nullptr);
+    EXPECT_EQ(loaded.createConversion, nullptr);
+    EXPECT_EQ(log.count("DeckLink: cannot load driver library /nonexistent/libcorvale_decklink_sim.so"), 1);
+}
+
+TEST_F(DeckLinkLoaderTest, ForeignLibrariesAreRefusedBeforeAnyFactoryIsCalled)
+{
+    // Both export factories of the expected names; calling either would abort the process.
+    const auto foreign = decklink::loadDeckLinkLibrary(CORVALE_TEST_FOREIGN_LIBRARY);
+    EXPECT_EQ(foreign.createIterator, nullptr);
+    EXPECT_EQ(foreign.createConversion, nullptr);
+    EXPECT_TRUE(log.contains("no CorvaleDeckLinkABIVersion symbol"));
+
+    const auto wrongVersion = decklink::loadDeckLinkLibrary(CORVALE_TEST_WRONG_ABI_LIBRARY);
+    EXPECT_EQ(wrongVersion.createIterator, nullptr);
+    EXPECT_EQ(wrongVersion.createConversion, nullptr);
+    EXPECT_TRUE(log.contains("interface version 101, expected 1"));
+}
+
+TEST_F(DeckLinkLoaderTest, MissingFactorySymbolLeavesOnlyThatFactoryNull)
+{
+    const auto loaded = decklink::loadDeckLinkLibrary(CORVALE_TEST_NO_CONVERTER_LIBRARY);
+    EXPECT_NE(loaded.createIterator, nullptr);
+    EXPECT_EQ(loaded.createConversion, nullptr);
+    EXPECT_TRUE(log.contains("lacks CreateVideoConversionInstance_0002"));
+    EXPECT_EQ(loaded.createIterator(), nullptr);
+}
+
+TEST_F(DeckLinkLoaderTest, DefaultPathIsTheEnvironmentOrTheDriverBesideTheBinary)
+{
+    EXPECT_EQ(decklink::defaultDeckLinkLibraryPath(), CORVALE_TEST_SIM_LIBRARY);
+    const std::string saved = CORVALE_TEST_SIM_LIBRARY;
+    setenv("CORVALE_DECKLINK_LIBRARY", "", 1);
+    const std::string beside = decklink::defaultDeckLinkLibraryPath();
+    setenv("CORVALE_DECKLINK_LIBRARY", saved.c_str(), 1);
+    EXPECT_EQ(beside.substr(beside.rfind('/') + 1), "libcorvale_decklink_sim.so");
+    EXPECT_NE(beside.find("/tests/"), std::string::npos) << beside; // the test binary's own folder
+}
+
+TEST_F(DeckLinkLoaderTest, SimulatedDriverEnumeratesItsDevicesInOrder)
+{
+    const long before = corvale_sim_live_object_count();
+    {
+        auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+        ASSERT_TRUE(iterator);
+        std::vector<std::string> names;
+        ComPtr<IDeckLink> device;
+        while (iterator->Next(device.put()) == S_OK) {
+            char* name = nullptr;
+            ASSERT_EQ(device->GetDisplayName(&name), S_OK);
+            names.emplace_back(name);
+            std::free(name);
+            EXPECT_TRUE(device.as<IDeckLinkInput>());
+            EXPECT_TRUE(device.as<IDeckLinkStatus>());
+            EXPECT_TRUE(device.as<IDeckLinkConfiguration>());
+            EXPECT_TRUE(device.as<IDeckLinkAttributes>());
+            HRESULT hr = S_OK;
+            EXPECT_FALSE(device.as<IDeckLinkVideoFrame>(&hr));
+            EXPECT_EQ(hr, E_NOINTERFACE);
+        }
+        EXPECT_EQ(names, (std::vector<std::string> { "Simulated Card 1", "Simulated Card 2" }));
+        EXPECT_EQ(iterator->Next(device.put()), S_FALSE);
+        EXPECT_FALSE(device);
+        EXPECT_TRUE(ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance()));
+    }
+    EXPECT_EQ(corvale_sim_live_object_count(), before);
+}
+
+TEST_F(DeckLinkLoaderTest, OutputDeviceNamesKeepOnePlaceholderPerUnreadableDevice)
+{
+    corvale_sim_set_device_count(3);
+    EXPECT_EQ(
+        DeckLinkOutputDeviceNames(), (QStringList { "Simulated Card 1", "Simulated Card 2", "Simulated Card 3" }));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_DISPLAY_NAME);
+    EXPECT_EQ(DeckLinkOutputDeviceNames(), (QStringList { "DeckLink Device", "DeckLink Device", "DeckLink Device" }));
+    corvale_sim_set_device_count(0);
+    EXPECT_TRUE(DeckLinkOutputDeviceNames().isEmpty());
+}
+
+TEST_F(DeckLinkLoaderTest, WithoutIteratorEachDeviceNameCallLogsOnce)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
+    EXPECT_EQ(CreateDeckLinkIteratorInstance(), nullptr);
+    EXPECT_TRUE(DeckLinkOutputDeviceNames().isEmpty());
+    EXPECT_TRUE(DeckLinkOutputDeviceNames().isEmpty());
+    EXPECT_EQ(log.count("❌ CreateDeckLinkIteratorInstance failed (deviceNames)"), 2);
+}
+
+TEST(DeckLinkResultNames, NamesTheBridgeCodesAndNothingElse)
+{
+    EXPECT_STREQ(HResultName(0), "S_OK");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000008u)), "E_FAIL");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000003u)), "E_INVALIDARG");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000009u)), "E_ACCESSDENIED");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000002u)), "E_OUTOFMEMORY");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000004u)), "UNKNOWN");
+    EXPECT_STREQ(HResultName(static_cast<std::int32_t>(0x80000005u)), "UNKNOWN");
+    EXPECT_STREQ(HResultName(1), "UNKNOWN");
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+#pragma once
+
+// Shared by the bridge's tests: every test process loads the simulated card driver; a fixture
+// resets it to the manual clock and captures the system log.
+
+#include "decklink/sim/DeckLinkSimControl.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace decklinktest {
+
+// Collects system log lines while alive (thread-safe).
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    std::vector<std::string> lines() const;
+    bool contains(const std::string& text) const;
+    int count(const std::string& text) const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+// Runs the Qt event loop until `done` is true or a generous safety timeout passes.
+bool processEventsUntil(const std::function<bool()>& done);
+
+class SimulatedCardTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    LogCapture log;
+};
+
+CorvaleSimInputState inputState(int device);
+
+} // namespace decklinktest
