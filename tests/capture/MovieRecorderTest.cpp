@@ -1,0 +1,417 @@
+#include "capture/MovieRecorder.h"
+#include "MovieTestSupport.h"
+#include "platform/MainThread.h"
+#include "platform/SerialQueue.h"
+#include "settings/DebugLog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+extern "C" {
+#include <libavutil/error.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <thread>
+
+using movietest::probeMovie;
+using movietest::sequence;
+using Status = MovieRecorder::FinishStatus;
+
+namespace {
+
+struct Finished {
+    QUrl url;
+    Status status;
+};
+
+// Callbacks arrive on the recorder's queue; the test reads them after flushing that queue.
+struct Reports {
+    std::mutex mutex;
+    std::vector<int> drops;
+    std::vector<MovieRecorder::Error> errors;
+    bool onMainThread = false;
+
+    MovieRecorder::DroppedFrameHandler dropHandler()
+    {
+        return [this](int total) {
+            std::lock_guard lock(mutex);
+            drops.push_back(total);
+            onMainThread = onMainThread || platform::isMainThread();
+        };
+    }
+    MovieRecorder::ErrorHandler errorHandler()
+    {
+        return [this](const MovieRecorder::Error& error) {
+            std::lock_guard lock(mutex);
+            errors.push_back(error);
+            onMainThread = onMainThread || platform::isMainThread();
+        };
+    }
+};
+
+QUrl fileURL(const QTemporaryDir& dir, const QString& name)
+{
+    return QUrl::fromLocalFile(dir.filePath(name));
+}
+
+std::shared_ptr<MovieRecorder> makeRecorder(const QUrl& url, RecordingCodec codec, Reports* reports = nullptr,
+    int width = 64, int height = 36, int fps = 25, RecordingBitrate bitrate = RecordingBitrate::auto_,
+    std::optional<QVariantMap> colour = std::nullopt)
+{
+    auto made = MovieRecorder::create(url, width, height, fps, codec, bitrate, colour,
+        reports ? reports->dropHandler() : MovieRecorder::DroppedFrameHandler {},
+        reports ? reports->errorHandler() : MovieRecorder::ErrorHandler {});
+    EXPECT_TRUE(made.ok());
+    return made.ok() ? made.value() : nullptr;
+}
+
+// Appends one frame and waits until the recorder has taken it, so no frame meets a backlog.
+void appendAndWait(MovieRecorder& recorder, const media::Frame& frame)
+{
+    recorder.append(frame);
+    recorder.queue().sync([] {});
+}
+
+// Finishes and waits for the completion on the main thread (the deadline is only a safety net).
+std::vector<Finished> finishAndWait(MovieRecorder& recorder, int calls = 1)
+{
+    std::vector<Finished> finished;
+    bool offMain = false;
+    for (int i = 0; i < calls; ++i) {
+        recorder.finish([&](const QUrl& url, Status status) {
+            offMain = offMain || !platform::isMainThread();
+            finished.push_back({ url, status });
+        });
+    }
+    QDeadlineTimer deadline(30000);
+    while (finished.size() < static_cast<std::size_t>(calls) && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_FALSE(offMain);
+    return finished;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct CodecExpectation {
+    RecordingCodec codec;
+    const char* codecName;
+    const char* tag;
+    const char* profile;
+};
+
+const CodecExpectation kCodecs[] = {
+    { RecordingCodec::h264, "h264", "avc1", "High" },
+    { RecordingCodec::hevc, "hevc", "hvc1", "Main" },
+    { RecordingCodec::proRes422Proxy, "prores", "apco", "Proxy" },
+    { RecordingCodec::proRes422LT, "prores", "apcs", "LT" },
+    { RecordingCodec::proRes422, "prores", "apcn", "Standard" },
+    { RecordingCodec::proRes422HQ, "prores", "apch", "HQ" },
+    { RecordingCodec::proRes4444, "prores", "ap4h", "4444" },
+    { RecordingCodec::proRes4444XQ, "prores", "ap4x", "XQ" },
+};
+
+class MovieRecorderCodecs : public ::testing::TestWithParam<CodecExpectation> { };
+
+// Lowers the largest file this process may write, so writes past it fail as a full disk would.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN); // report EFBIG instead of ending the process
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, savedHandler_);
+    }
+
+private:
+    rlimit saved_ {};
+    void (*savedHandler_)(int) = nullptr;
+};
+
+} // namespace
+
+TEST_P(MovieRecorderCodecs, RecordsEveryFrameAtTheNominalRateFromTimeZero)
+{
+    const auto& expected = GetParam();
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("A001_S1_T1.mov"));
+    Reports reports;
+    auto recorder = makeRecorder(url, expected.codec, &reports, 64, 36, 25, RecordingBitrate::mbps10);
+    ASSERT_TRUE(recorder);
+    for (int i = 0; i < 12; ++i)
+        appendAndWait(*recorder, movietest::counterFrame(64, 36, i));
+    const auto finished = finishAndWait(*recorder);
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0].url, url);
+    EXPECT_EQ(finished[0].status, Status::finished);
+
+    const auto movie = probeMovie(url.toLocalFile().toStdString());
+    ASSERT_TRUE(movie.opened) << movie.error;
+    EXPECT_EQ(movie.majorBrand, "qt  ");
+    EXPECT_EQ(movie.streamCount, 1u); // no audio, timecode or data track
+    EXPECT_EQ(movie.codecName, expected.codecName);
+    EXPECT_EQ(movie.codecTag, expected.tag);
+    EXPECT_EQ(movie.profile, expected.profile);
+    EXPECT_EQ(movie.width, 64);
+    EXPECT_EQ(movie.height, 36);
+    EXPECT_EQ(movie.frameRateNum, 25);
+    EXPECT_EQ(movie.frameRateDen, 1);
+    EXPECT_EQ(movie.mediaTimeScale, 600);
+    EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(12, 24)); // 1/25 s = 24/600 s each
+    ASSERT_EQ(movie.framePts.size(), 12u);
+    EXPECT_EQ(movie.framePts.front(), 0);
+    EXPECT_EQ(movie.framePts.back(), 11 * 24);
+    EXPECT_EQ(movie.counters, sequence(12));
+    EXPECT_EQ(movie.frameColorRange, AVCOL_RANGE_MPEG);
+    EXPECT_TRUE(reports.drops.empty());
+    EXPECT_TRUE(reports.errors.empty());
+
+    // H.264 and HEVC are asked for the chosen average rate; the encoders record their settings
+    // in the stream. ProRes has no rate to ask for.
+    const QByteArray bytes = fileBytes(url.toLocalFile());
+    if (expected.codec == RecordingCodec::h264 || expected.codec == RecordingCodec::hevc) {
+        EXPECT_TRUE(bytes.contains("rc=abr")) << expected.codecName;
+        EXPECT_TRUE(bytes.contains("bitrate=10000")) << expected.codecName;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCodec, MovieRecorderCodecs, ::testing::ValuesIn(kCodecs),
+    [](const ::testing::TestParamInfo<CodecExpectation>& info) { return toRaw(info.param.codec).toStdString(); });
+
+TEST(MovieRecorder, AutoBitRateLeavesTheRateToTheEncoder)
+{
+    QTemporaryDir dir;
+    for (auto codec : { RecordingCodec::h264, RecordingCodec::hevc }) {
+        const QUrl url = fileURL(dir, toRaw(codec) + ".mov");
+        auto recorder = makeRecorder(url, codec, nullptr, 64, 36, 25, RecordingBitrate::auto_);
+        ASSERT_TRUE(recorder);
+        appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
+        ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+        const QByteArray bytes = fileBytes(url.toLocalFile());
+        EXPECT_TRUE(bytes.contains("rc=crf")) << toRaw(codec).toStdString();
+        EXPECT_FALSE(bytes.contains("rc=abr")) << toRaw(codec).toStdString();
+    }
+}
+
+TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("hdr.mov"));
+    const QVariantMap colour { { AVVideoColorPrimariesKey, "ITU_R_2020" },
+        { AVVideoTransferFunctionKey, "ITU_R_2100_HLG" }, { AVVideoYCbCrMatrixKey, "ITU_R_2020" } };
+    auto recorder
+        = makeRecorder(url, RecordingCodec::proRes422HQ, nullptr, 64, 36, 25, RecordingBitrate::auto_, colour);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 3));
+    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+    auto movie = probeMovie(url.toLocalFile().toStdString());
+    EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
+    EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
+    EXPECT_EQ(movie.colorSpace, AVCOL_SPC_BT2020_NCL);
+    EXPECT_EQ(movie.frameColorTransfer, AVCOL_TRC_ARIB_STD_B67);
+
+    // Names the writer does not know count as not given; the matrix is then the one used.
+    const QUrl other = fileURL(dir, QStringLiteral("odd.mov"));
+    recorder = makeRecorder(other, RecordingCodec::h264, nullptr, 64, 36, 25, RecordingBitrate::auto_,
+        QVariantMap { { AVVideoColorPrimariesKey, "P3_D65" }, { AVVideoYCbCrMatrixKey, "Nonsense" } });
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 3));
+    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+    movie = probeMovie(other.toLocalFile().toStdString());
+    EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
+    EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M);
+}
+
+TEST(MovieRecorder, FramesBeyondTheBacklogAreDroppedAndLeaveNoGap)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("drops.mov"));
+    Reports reports;
+    auto recorder = makeRecorder(url, RecordingCodec::h264, &reports);
+    ASSERT_TRUE(recorder);
+
+    // Stall the recorder's queue as a slow encoder would.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool released = false;
+    recorder->queue().async([&] {
+        std::unique_lock lock(mutex);
+        wake.wait(lock, [&] { return released; });
+    });
+    const int backlog = MovieRecorder::maxPendingFrames;
+    for (int i = 0; i < backlog + 3; ++i)
+        recorder->append(movietest::counterFrame(64, 36, i)); // the last three find the backlog full
+    {
+        std::lock_guard lock(mutex);
+        released = true;
+    }
+    wake.notify_all();
+    recorder->queue().sync([] {});
+    {
+        std::lock_guard lock(reports.mutex);
+        EXPECT_EQ(reports.drops, (std::vector<int> { 1, 2, 3 }));
+        EXPECT_FALSE(reports.onMainThread);
+    }
+    // Images of another size are scaled to fill the recorder's frame.
+    appendAndWait(*recorder, movietest::counterFrame(32, 18, 100));
+    appendAndWait(*recorder, movietest::counterFrame(128, 72, 101));
+    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+
+    const auto movie = probeMovie(url.toLocalFile().toStdString());
+    auto expected = sequence(backlog);
+    expected.push_back(100);
+    expected.push_back(101);
+    EXPECT_EQ(movie.counters, expected);
+    EXPECT_EQ(movie.width, 64);
+    EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(expected.size(), 24));
+    ASSERT_EQ(movie.framePts.size(), expected.size());
+    EXPECT_EQ(movie.framePts[backlog], backlog * 24); // right after the last written frame
+    EXPECT_TRUE(reports.errors.empty());
+}
+
+TEST(MovieRecorder, FinishingTwiceCallsBackTwiceAndLaterFramesAreIgnored)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("twice.mov"));
+    Reports reports;
+    auto recorder = makeRecorder(url, RecordingCodec::proRes422Proxy, &reports);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 0));
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
+    const auto finished = finishAndWait(*recorder, 2);
+    ASSERT_EQ(finished.size(), 2u);
+    for (const auto& f : finished) {
+        EXPECT_EQ(f.url, url);
+        EXPECT_EQ(f.status, Status::finished);
+    }
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 2));
+    EXPECT_EQ(probeMovie(url.toLocalFile().toStdString()).counters, sequence(2));
+    EXPECT_TRUE(reports.drops.empty());
+    EXPECT_TRUE(reports.errors.empty());
+}
+
+TEST(MovieRecorder, FinishingBeforeAnyFrameCancelsAndLeavesNoFile)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("empty.mov"));
+    auto recorder = makeRecorder(url, RecordingCodec::h264);
+    ASSERT_TRUE(recorder);
+    std::weak_ptr<MovieRecorder> weak = recorder;
+    auto finished = finishAndWait(*recorder);
+    recorder.reset();
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0].url, url);
+    EXPECT_EQ(finished[0].status, Status::cancelled);
+    EXPECT_FALSE(QFile::exists(url.toLocalFile()));
+    EXPECT_TRUE(weak.expired()); // the finish held the recorder only until its completion ran
+}
+
+TEST(MovieRecorder, RefusesAPathThatIsTakenOrUnusable)
+{
+    QTemporaryDir dir;
+    const QUrl taken = fileURL(dir, QStringLiteral("taken.mov"));
+    {
+        QFile file(taken.toLocalFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("someone else's take");
+    }
+    auto made = MovieRecorder::create(taken, 64, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
+    EXPECT_EQ(fileBytes(taken.toLocalFile()), QByteArray("someone else's take"));
+
+    made = MovieRecorder::create(
+        fileURL(dir, "missing/folder.mov"), 64, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
+    made = MovieRecorder::create(QUrl(QStringLiteral("https://example.com/take.mov")), 64, 36, 25, RecordingCodec::h264,
+        RecordingBitrate::auto_, std::nullopt);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
+    made = MovieRecorder::create(
+        fileURL(dir, "zero.mov"), 0, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotAddInput);
+    EXPECT_FALSE(QFile::exists(dir.filePath("zero.mov")));
+}
+
+TEST(MovieRecorder, AWriteFailureIsReportedOnceAndTheFileIsNotCalledFinished)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("full.mov"));
+    Reports reports;
+    auto recorder = makeRecorder(url, RecordingCodec::proRes422HQ, &reports, 320, 180);
+    ASSERT_TRUE(recorder);
+    std::vector<Finished> finished;
+    {
+        FileSizeLimit limit(64 * 1024);
+        for (int i = 0; i < 60; ++i) {
+            appendAndWait(*recorder, movietest::counterFrame(320, 180, i));
+            std::lock_guard lock(reports.mutex);
+            if (!reports.errors.empty())
+                break;
+        }
+        {
+            std::lock_guard lock(reports.mutex);
+            EXPECT_EQ(reports.errors.size(), 1u) << "the failure shows while frames still arrive";
+        }
+        appendAndWait(*recorder, movietest::counterFrame(320, 180, 99)); // ignored
+        finished = finishAndWait(*recorder, 2);
+    }
+    ASSERT_EQ(finished.size(), 2u);
+    EXPECT_EQ(finished[0].url, url);
+    EXPECT_EQ(finished[0].status, Status::failed);
+    EXPECT_EQ(finished[1].status, Status::failed);
+    std::lock_guard lock(reports.mutex);
+    ASSERT_EQ(reports.errors.size(), 1u);
+    EXPECT_EQ(reports.errors[0].code, AVERROR(EFBIG));
+    EXPECT_FALSE(reports.errors[0].recorderError.has_value());
+    EXPECT_FALSE(reports.errors[0].localizedDescription().isEmpty());
+    EXPECT_TRUE(reports.drops.empty());
+    EXPECT_FALSE(reports.onMainThread);
+    EXPECT_TRUE(QFile::exists(url.toLocalFile())); // what was written stays for recovery
+}
+
+TEST(MovieRecorder, LogsItsCreationAndSizeRounding)
+{
+#ifdef CORVALE_DEBUG_LOG
+    std::vector<std::string> lines;
+    std::mutex mutex;
+    debuglog::setSink([&](const std::string& line) {
+        std::lock_guard lock(mutex);
+        lines.push_back(line);
+    });
+    QTemporaryDir dir;
+    auto recorder = makeRecorder(fileURL(dir, "A001.mov"), RecordingCodec::proRes422HQ, nullptr, 65, 37, 30);
+    debuglog::setSink({});
+    ASSERT_TRUE(recorder);
+    EXPECT_EQ(recorder->width(), 65);
+    std::lock_guard lock(mutex);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("65x37 rounded to 64x37"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "🎬 MovieRecorder created: A001.mov (65x37 @30fps, ProRes 422 HQ)");
+#else
+    GTEST_SKIP() << "diagnostic lines exist only in debug builds";
+#endif
+}
