@@ -1,0 +1,323 @@
+#include "CameraTestSupport.h"
+
+#include "media/CameraSession.h"
+#include "media/SyntheticCamera.h"
+#include "platform/ManualMediaClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <future>
+
+using namespace media;
+using cameratest::Consumer;
+using cameratest::SyntheticOptions;
+
+namespace {
+
+constexpr double kStart = 1000.0;
+constexpr double kRate = 25.0;
+const std::string kCamera1 = "corvale-synthetic-camera-1";
+const std::string kCamera2 = "corvale-synthetic-camera-2";
+
+// Two 64x36 synthetic cameras at 25 fps on a manual clock, delivering on their own video queue.
+struct Rig {
+    Rig()
+        : synthetic("2:64x36@25")
+        , clock(kStart)
+        , videoQueue("Corvale.AVCaptureVideoQueue")
+        , consumer(videoQueue)
+        , session(
+              videoQueue, [this](const Frame& f) { consumer.frame(f); }, [this](CameraError e) { consumer.ended(e); },
+              synthetic.options, clock)
+    {
+    }
+    ~Rig() { session.stop(); }
+
+    // Starts a camera and lets its frame 0 through before the clock moves on (a newer frame
+    // would otherwise replace it while it waits, as the late-frame rule says).
+    platform::Result<void, CameraError> start(const std::string& id)
+    {
+        auto result = session.start(id);
+        videoQueue.sync([] {});
+        return result;
+    }
+
+    // Moves the clock to frame slot k (a hair past it, so the tick is surely due) and lets the
+    // camera produce, without waiting for the video queue.
+    void produceUpTo(int k)
+    {
+        clock.set(kStart + k * (1.0 / kRate) + 1e-6);
+        session.waitUntilCurrent();
+    }
+    // The same, then everything delivered.
+    void advanceTo(int k)
+    {
+        produceUpTo(k);
+        videoQueue.sync([] {});
+    }
+
+    std::vector<std::uint32_t> counters()
+    {
+        std::vector<std::uint32_t> values;
+        for (const auto& f : consumer.takeFrames())
+            values.push_back(SyntheticCamera::frameCounter(f).value_or(0xFFFFFFFF));
+        return values;
+    }
+
+    SyntheticOptions synthetic;
+    platform::ManualMediaClock clock;
+    platform::SerialQueue videoQueue;
+    Consumer consumer;
+    CameraSession session;
+};
+
+} // namespace
+
+TEST(CameraSession, SyntheticFramesArriveInOrderAtTheRateWithTags)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.start(kCamera1));
+    EXPECT_TRUE(rig.session.isRunning());
+    ASSERT_TRUE(rig.session.mode());
+    EXPECT_EQ(rig.session.mode()->width, 64);
+    EXPECT_EQ(rig.session.device()->localizedName, "Synthetic Camera 1");
+
+    for (int k = 1; k <= 25; ++k)
+        rig.advanceTo(k);
+    const auto frames = rig.consumer.takeFrames();
+    ASSERT_EQ(frames.size(), 26u); // frame 0 at the start, then one per 1/25 s
+    for (std::size_t k = 0; k < frames.size(); ++k) {
+        const Frame& f = frames[k];
+        EXPECT_EQ(SyntheticCamera::frameCounter(f), std::uint32_t(k));
+        EXPECT_NEAR(f.presentationTime(), kStart + double(k) / kRate, 1e-5);
+        EXPECT_EQ(f.format(), PixelFormat::BGRA);
+        EXPECT_EQ(f.width(), 64);
+        EXPECT_EQ(f.height(), 36);
+        EXPECT_EQ(platformName(f.colorTags().primaries), "ITU_R_709_2");
+        EXPECT_EQ(platformName(f.colorTags().transfer), "ITU_R_709_2");
+        EXPECT_EQ(platformName(f.colorTags().matrix), "ITU_R_709_2");
+    }
+    EXPECT_FALSE(rig.consumer.offQueue); // every call on the named queue
+    EXPECT_EQ(rig.session.deliveredFrames(), 26u);
+    EXPECT_EQ(rig.session.droppedFrames(), 0u);
+
+    // The picture moves: two frames differ beyond the counter.
+    EXPECT_NE(std::memcmp(frames[1].row(30), frames[2].row(30), 64 * 4), 0);
+
+    // A clock that jumps several frames gives one frame whose number shows the gap.
+    rig.advanceTo(30);
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 30 }));
+}
+
+TEST(CameraSession, LateFramesAreDiscardedKeepingTheNewest)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.start(kCamera1));
+    rig.advanceTo(0);
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0 }));
+
+    // The consumer's queue is stuck while five frames are produced.
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    rig.videoQueue.async([released] { released.wait(); });
+    for (int k = 1; k <= 5; ++k)
+        rig.produceUpTo(k);
+    release.set_value();
+    rig.videoQueue.sync([] {});
+
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 5 }));
+    EXPECT_EQ(rig.session.droppedFrames(), 4u);
+    EXPECT_EQ(rig.session.deliveredFrames(), 2u);
+
+    // Once the queue flows again every frame gets through.
+    rig.advanceTo(6);
+    rig.advanceTo(7);
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 6, 7 }));
+}
+
+TEST(CameraSession, StopStartAndSwapKeepTheConsumer)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.start(kCamera1));
+    rig.advanceTo(1);
+    rig.advanceTo(2);
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0, 1, 2 }));
+
+    rig.session.stop();
+    EXPECT_FALSE(rig.session.isRunning());
+    EXPECT_FALSE(rig.session.device());
+    rig.clock.set(kStart + 1.0);
+    rig.videoQueue.sync([] {});
+    EXPECT_TRUE(rig.counters().empty());
+    rig.session.stop(); // twice is harmless
+
+    // Start again: a fresh stream whose counter starts over.
+    ASSERT_TRUE(rig.start(kCamera1));
+    rig.session.waitUntilCurrent();
+    rig.videoQueue.sync([] {});
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0 }));
+
+    // Swap to the second camera: same consumer, new stream, old stream silent.
+    ASSERT_TRUE(rig.session.switchTo(kCamera2));
+    EXPECT_EQ(rig.session.device()->uniqueID, kCamera2);
+    rig.session.waitUntilCurrent();
+    rig.videoQueue.sync([] {});
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0 }));
+    rig.clock.set(kStart + 1.0 + 1.0 / kRate + 1e-6);
+    rig.session.waitUntilCurrent();
+    rig.videoQueue.sync([] {});
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 1 })); // one camera ticking, not two
+
+    // Swapping to a camera that is not there leaves the current one streaming.
+    const auto missing = rig.session.switchTo(std::string("corvale-synthetic-camera-7"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error(), CameraError::deviceGone);
+    EXPECT_TRUE(rig.session.isRunning());
+    EXPECT_EQ(rig.session.device()->uniqueID, kCamera2);
+    // Swapping to the camera already streaming changes nothing.
+    EXPECT_TRUE(rig.session.switchTo(kCamera2));
+    rig.clock.set(kStart + 1.0 + 2.0 / kRate + 1e-6);
+    rig.session.waitUntilCurrent();
+    rig.videoQueue.sync([] {});
+    EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 2 }));
+
+    // A session that does not run treats a swap as a start.
+    rig.session.stop();
+    ASSERT_TRUE(rig.session.switchTo(kCamera1));
+    EXPECT_TRUE(rig.session.isRunning());
+}
+
+TEST(CameraSession, ConsumerMayStopTheSessionFromTheVideoQueue)
+{
+    SyntheticOptions synthetic("1:64x36@25");
+    platform::ManualMediaClock clock(kStart);
+    platform::SerialQueue videoQueue("Corvale.AVCaptureVideoQueue");
+    std::atomic<int> calls { 0 };
+    std::unique_ptr<CameraSession> session;
+    session = std::make_unique<CameraSession>(
+        videoQueue,
+        [&](const Frame&) {
+            ++calls;
+            session->stop();
+        },
+        nullptr, synthetic.options, clock);
+    ASSERT_TRUE(session->start(kCamera1));
+    session->waitUntilCurrent();
+    videoQueue.sync([] {});
+    clock.set(kStart + 0.5);
+    videoQueue.sync([] {});
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_FALSE(session->isRunning());
+    session.reset();
+}
+
+TEST(CameraSession, UnpluggedCameraEndsTheSessionOnce)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.start(kCamera1));
+    rig.advanceTo(1);
+    EXPECT_EQ(rig.counters().size(), 2u);
+
+    SyntheticCamera::setPlugged(kCamera1, false);
+    rig.advanceTo(2);
+    rig.advanceTo(3);
+    EXPECT_EQ(rig.consumer.endsSoFar(), (std::vector<CameraError> { CameraError::deviceGone }));
+    EXPECT_TRUE(rig.counters().empty());
+    EXPECT_FALSE(rig.session.isRunning());
+    EXPECT_FALSE(rig.consumer.offQueue);
+
+    // While it is away it cannot be started; back in, it can.
+    const auto again = rig.session.start(kCamera1);
+    ASSERT_FALSE(again);
+    EXPECT_EQ(again.error(), CameraError::deviceGone);
+    SyntheticCamera::setPlugged(kCamera1, true);
+    EXPECT_TRUE(rig.start(kCamera1));
+    EXPECT_EQ(rig.consumer.endsSoFar().size(), 1u);
+}
+
+TEST(CameraSession, ErrorsForWhatCannotBeOpened)
+{
+    Rig rig;
+    auto failure = [&](const CameraDevice& device) {
+        const auto result = rig.session.start(device);
+        EXPECT_FALSE(rig.session.isRunning());
+        return result ? std::optional<CameraError>() : std::optional(result.error());
+    };
+    EXPECT_EQ(rig.session.start(std::string("usb-No_Such_Camera-video-index0")).error(), CameraError::deviceGone);
+
+    QTemporaryDir folder;
+    const std::string file = folder.path().toStdString() + "/video0";
+    {
+        QFile f(QString::fromStdString(file));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("frames?");
+    }
+    EXPECT_EQ(failure({ "a", "Null", "/dev/null", {} }), CameraError::notACamera);
+    EXPECT_EQ(failure({ "b", "File", file, {} }), CameraError::notACamera);
+    EXPECT_EQ(failure({ "c", "Folder", folder.path().toStdString(), {} }), CameraError::notACamera);
+    EXPECT_EQ(failure({ "d", "Gone", folder.path().toStdString() + "/video9", {} }), CameraError::deviceGone);
+    EXPECT_EQ(failure({ "e", "Nothing", "", {} }), CameraError::deviceGone);
+
+    // A failed start leaves a running session stopped, never half-open.
+    ASSERT_TRUE(rig.start(kCamera1));
+    EXPECT_EQ(failure({ "a", "Null", "/dev/null", {} }), CameraError::notACamera);
+    EXPECT_FALSE(rig.session.device());
+
+    EXPECT_EQ(cameraErrorFromErrno(ENOENT), CameraError::deviceGone);
+    EXPECT_EQ(cameraErrorFromErrno(ENODEV), CameraError::deviceGone);
+    EXPECT_EQ(cameraErrorFromErrno(EBUSY), CameraError::deviceBusy);
+    EXPECT_EQ(cameraErrorFromErrno(ENOSPC), CameraError::deviceBusy);
+    EXPECT_EQ(cameraErrorFromErrno(EACCES), CameraError::permissionDenied);
+    EXPECT_EQ(cameraErrorFromErrno(EPERM), CameraError::permissionDenied);
+    EXPECT_EQ(cameraErrorFromErrno(EIO), CameraError::failed);
+    for (auto e : { CameraError::deviceGone, CameraError::deviceBusy, CameraError::permissionDenied,
+             CameraError::notACamera, CameraError::noUsableMode, CameraError::failed }) {
+        EXPECT_EQ(cameraErrorFromRaw(toRaw(e)), e);
+        EXPECT_FALSE(displayName(e).empty());
+    }
+    EXPECT_FALSE(cameraErrorFromRaw("DeviceGone"));
+}
+
+TEST(CameraSession, FrameWaitingWhenTheSessionStopsIsNotDelivered)
+{
+    SyntheticOptions synthetic("1:64x36@25");
+    platform::ManualMediaClock clock(kStart);
+    platform::SerialQueue videoQueue("Corvale.AVCaptureVideoQueue");
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> calls { 0 };
+    auto session = std::make_unique<CameraSession>(
+        videoQueue, [&](const Frame&) { ++calls; }, nullptr, synthetic.options, clock);
+    ASSERT_TRUE(session->start(kCamera1));
+    videoQueue.sync([] {});
+    EXPECT_EQ(calls.load(), 1);
+
+    // The queue is busy with a block that stops the session; a frame arrives behind it.
+    videoQueue.async([released, raw = session.get()] {
+        released.wait();
+        raw->stop();
+    });
+    clock.set(kStart + 0.04 + 1e-6);
+    session->waitUntilCurrent();
+    release.set_value();
+    videoQueue.sync([] {});
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_EQ(session->deliveredFrames(), 1u);
+
+    // Destroyed with the queue stuck again: nothing is delivered afterwards, nothing leaks.
+    std::promise<void> release2;
+    std::shared_future<void> released2 = release2.get_future().share();
+    ASSERT_TRUE(session->start(kCamera1));
+    videoQueue.async([released2] { released2.wait(); });
+    clock.set(kStart + 0.08 + 1e-6);
+    session->waitUntilCurrent();
+    std::thread destroyer([&] { session.reset(); });
+    release2.set_value();
+    destroyer.join();
+    videoQueue.sync([] {});
+    EXPECT_LE(calls.load(), 3);
+}
