@@ -1,0 +1,440 @@
+#include "PlayerTestSupport.h"
+#include "media/FFmpegMediaPlayer.h"
+#include "media/PlayerItem.h"
+#include "media/PlayerVideoOutput.h"
+#include "platform/ManualMediaClock.h"
+#include "platform/ManualScheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <cmath>
+
+using namespace media;
+using testclips::ClipLibrary;
+using testclips::ClipSpec;
+using testclips::Codec;
+using testclips::FrameWaiter;
+
+namespace {
+
+const ClipSpec kProRes25 { Codec::ProRes, 25, 1, 25 };
+const ClipSpec kProRes23976 { Codec::ProRes, 24000, 1001, 30 };
+const ClipSpec kH264Gop { Codec::H264, 30000, 1001, 60, 160, 90, 30 };
+const ClipSpec kH264Long { Codec::H264, 25, 1, 200, 160, 90, 25 };
+
+QString clip(const char* name, const ClipSpec& spec)
+{
+    return ClipLibrary::shared().path(QString::fromUtf8(name), spec);
+}
+
+class PlayerTest : public ::testing::Test {
+protected:
+    platform::ManualMediaClock clock { 1000.0 };
+    platform::ManualScheduler scheduler { &clock };
+    std::unique_ptr<FFmpegMediaPlayer> player = std::make_unique<FFmpegMediaPlayer>(clock, scheduler);
+    std::shared_ptr<PlayerVideoOutput> output = PlayerVideoOutput::create();
+
+    std::shared_ptr<PlayerItem> open(const QString& path, bool waitReady = true)
+    {
+        auto item = PlayerItem::create(QUrl::fromLocalFile(path));
+        item->addOutput(output);
+        EXPECT_TRUE(player->replaceCurrentItem(item));
+        if (waitReady) {
+            EXPECT_TRUE(testclips::waitUntilLoaded(*item));
+            EXPECT_EQ(item->status(), PlayerItem::Status::ReadyToPlay) << item->errorText().toStdString();
+        }
+        return item;
+    }
+
+    // Seeks exactly and reads the picture back: its drawn number must be the frame the target
+    // falls in, and the player's time must be the target.
+    void expectExactSeek(double target, const ClipSpec& spec)
+    {
+        player->seek(MediaTime::fromSeconds(target));
+        EXPECT_DOUBLE_EQ(player->currentTime().seconds(), MediaTime::fromSeconds(target).seconds());
+        const int expected = testclips::frameIndexAt(MediaTime::fromSeconds(target).seconds(), spec);
+        FrameWaiter waiter(output);
+        const Frame frame = waiter.waitForFrameStarting(target, testclips::frameStart(expected, spec));
+        ASSERT_FALSE(frame.isNull()) << "no frame at " << target;
+        EXPECT_NEAR(frame.presentationTime(), testclips::frameStart(expected, spec), 1e-6) << "target " << target;
+        EXPECT_EQ(testclips::readFrameNumber(frame), expected) << "target " << target;
+    }
+};
+
+} // namespace
+
+TEST_F(PlayerTest, OpensAsynchronouslyWithDurationAndTracks)
+{
+    auto item = PlayerItem::create(QUrl::fromLocalFile(clip("p_prores25", kProRes25)));
+    EXPECT_EQ(item->status(), PlayerItem::Status::Unknown);
+    EXPECT_TRUE(item->duration().isIndefinite());
+    player->replaceCurrentItem(item);
+    EXPECT_EQ(player->currentItem(), item);
+    ASSERT_TRUE(testclips::waitUntilLoaded(*item));
+    ASSERT_EQ(item->status(), PlayerItem::Status::ReadyToPlay);
+    EXPECT_EQ(item->duration(), MediaTime(1, 1));
+    EXPECT_TRUE(item->hasVideo());
+    EXPECT_FALSE(item->hasAudio());
+    EXPECT_EQ(item->presentationSize(), QSize(160, 90));
+    EXPECT_DOUBLE_EQ(item->nominalFrameRate(), 25.0);
+    EXPECT_EQ(player->currentTime(), MediaTime::zero());
+
+    // The first picture is on show without any seek.
+    item->addOutput(output);
+    FrameWaiter waiter(output);
+    const Frame first = waiter.waitForFrameStarting(0.0, 0.0);
+    EXPECT_EQ(testclips::readFrameNumber(first), 0);
+    EXPECT_EQ(first.format(), PixelFormat::BGRA);
+    EXPECT_FALSE(first.fieldInfo().interlaced());
+
+    ClipSpec withAudio = kProRes25;
+    withAudio.withAudio = true;
+    auto sounding = open(clip("p_audio", withAudio));
+    EXPECT_TRUE(sounding->hasAudio());
+
+    player->replaceCurrentItem(nullptr);
+    EXPECT_EQ(player->currentItem(), nullptr);
+    EXPECT_EQ(player->currentTime(), MediaTime::zero());
+}
+
+TEST_F(PlayerTest, ExactSeeksReadBackTheRightFrame)
+{
+    const struct {
+        const char* name;
+        ClipSpec spec;
+    } clips[] = { { "p_prores25", kProRes25 }, { "p_prores23976", kProRes23976 }, { "p_h264gop", kH264Gop } };
+    for (const auto& c : clips) {
+        SCOPED_TRACE(c.name);
+        open(clip(c.name, c.spec));
+        const double frame = static_cast<double>(c.spec.rateDen) / c.spec.rateNum;
+        const double last = frame * (c.spec.frames - 1);
+        // Forward, backward across keyframes, within one frame, the first and the last frames.
+        for (double target : { 0.5, 0.1, last, frame * 31.5, frame * 29.2, 0.0, frame * 2.01, frame * 1.99, 0.75,
+                 frame * 30, frame * 29 }) {
+            if (target > last + frame)
+                continue;
+            expectExactSeek(std::min(target, last), c.spec);
+        }
+    }
+}
+
+TEST_F(PlayerTest, ReverseSteppingOverLongGopStaysExact)
+{
+    open(clip("p_h264gop", kH264Gop));
+    const double frame = 1001.0 / 30000;
+    // Stepping back from the middle of the second group of pictures into the first.
+    for (int index = 40; index >= 20; --index)
+        expectExactSeek(frame * index + 0.003, kH264Gop);
+}
+
+TEST_F(PlayerTest, LatestSeekOfABurstWins)
+{
+    open(clip("p_h264long", kH264Long));
+    for (int i = 0; i < 40; ++i)
+        player->seek(MediaTime::fromSeconds(7.0 - i * 0.13));
+    const double target = 7.0 - 39 * 0.13;
+    EXPECT_NEAR(player->currentTime().seconds(), target, 1.0 / 600);
+    expectExactSeek(MediaTime::fromSeconds(target).seconds(), kH264Long);
+}
+
+TEST_F(PlayerTest, SeekBeforeOpeningIsAppliedWhenOpen)
+{
+    auto item = open(clip("p_prores23976", kProRes23976), false);
+    player->seek(MediaTime(600, 600)); // 1.0 s on a 23.976 clip: frame 23
+    EXPECT_EQ(player->currentTime(), MediaTime(600, 600));
+    FrameWaiter waiter(output);
+    const Frame frame = waiter.waitForFrameStarting(1.0, testclips::frameStart(23, kProRes23976));
+    EXPECT_EQ(testclips::readFrameNumber(frame), 23);
+    ASSERT_TRUE(testclips::waitUntilLoaded(*item));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(player->currentTime(), MediaTime(600, 600));
+}
+
+TEST_F(PlayerTest, PlaysAtRateOnTheInjectedClock)
+{
+    open(clip("p_prores25", kProRes25));
+    player->play();
+    EXPECT_EQ(player->rate(), 1.0f);
+    scheduler.advance(0.3);
+    EXPECT_NEAR(player->currentTime().seconds(), 0.3, 1.0 / 600);
+
+    FrameWaiter waiter(output);
+    const double t = player->currentTime().seconds();
+    const int expected = testclips::frameIndexAt(t, kProRes25);
+    Frame frame = waiter.waitForFrameStarting(t, testclips::frameStart(expected, kProRes25));
+    EXPECT_EQ(testclips::readFrameNumber(frame), expected);
+
+    player->setRate(0.5f);
+    scheduler.advance(0.2);
+    EXPECT_NEAR(player->currentTime().seconds(), t + 0.1, 1.0 / 600);
+
+    player->pause();
+    const MediaTime held = player->currentTime();
+    scheduler.advance(0.5);
+    EXPECT_EQ(player->currentTime(), held);
+
+    // Rates outside 0.1...64 are brought inside; zero or less pauses.
+    player->setRate(100.0f);
+    EXPECT_EQ(player->rate(), 64.0f);
+    player->setRate(0.01f);
+    EXPECT_FLOAT_EQ(player->rate(), 0.1f);
+    player->setRate(-2.0f);
+    EXPECT_EQ(player->rate(), 0.0f);
+}
+
+TEST_F(PlayerTest, FastForwardShowsAnHonestPosition)
+{
+    for (const auto& [name, spec] : { std::pair { "p_h264long", kH264Long },
+             std::pair { "p_proreslong", ClipSpec { Codec::ProRes, 25, 1, 200 } } }) {
+        SCOPED_TRACE(name);
+        open(clip(name, spec));
+        player->seek(MediaTime::zero());
+        player->setRate(16.0f);
+        FrameWaiter waiter(output);
+        for (int step = 0; step < 4; ++step) {
+            scheduler.advance(0.1);
+            const double t = player->currentTime().seconds();
+            EXPECT_NEAR(t, 1.6 * (step + 1), 0.01);
+            // Never behind by more than one group of pictures, never ahead of the clock.
+            const Frame frame = waiter.waitFor(t, [t](const Frame& f) {
+                return f.presentationTime() <= t + 1e-6 && f.presentationTime() >= t - 1.0 - 1e-6;
+            });
+            ASSERT_FALSE(frame.isNull());
+            EXPECT_LE(frame.presentationTime(), t + 1e-6);
+            EXPECT_GE(frame.presentationTime(), t - 1.0 - 1e-6);
+            EXPECT_EQ(testclips::readFrameNumber(frame), static_cast<int>(std::lround(frame.presentationTime() * 25)));
+        }
+        player->pause();
+    }
+}
+
+TEST_F(PlayerTest, PeriodicObserverFiresDuringPlaybackAndOnJumps)
+{
+    open(clip("p_prores25", kProRes25));
+    QCoreApplication::processEvents(); // the jump report of the new item
+    std::vector<double> times;
+    const auto token = player->addPeriodicTimeObserver(
+        MediaTime(30, 600), [&](const MediaTime& t) { times.push_back(t.seconds()); });
+    ASSERT_NE(token, 0u);
+
+    player->play();
+    QCoreApplication::processEvents(); // playback started
+    ASSERT_EQ(times.size(), 1u);
+    EXPECT_DOUBLE_EQ(times[0], 0.0);
+    times.clear();
+
+    scheduler.advance(0.5);
+    ASSERT_GE(times.size(), 10u);
+    EXPECT_LE(times.size(), 11u);
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_GT(times[i], times[i - 1]);
+    EXPECT_NEAR(times.back(), 0.5, 0.011);
+
+    times.clear();
+    player->seek(MediaTime::fromSeconds(0.1));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(times.size(), 1u);
+    EXPECT_NEAR(times[0], 0.1, 1e-9);
+
+    player->removeTimeObserver(token);
+    times.clear();
+    scheduler.advance(0.3);
+    player->seek(MediaTime::zero());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(times.empty());
+}
+
+TEST_F(PlayerTest, BoundaryObserverFiresOnForwardCrossingOnly)
+{
+    open(clip("p_prores25", kProRes25));
+    int crossings = 0;
+    const auto token = player->addBoundaryTimeObserver({ MediaTime(180, 600) }, [&] { ++crossings; });
+    player->play();
+    scheduler.advance(0.2);
+    EXPECT_EQ(crossings, 0);
+    scheduler.advance(0.2);
+    EXPECT_EQ(crossings, 1);
+
+    // Seeks across the boundary, paused or playing, do not cross it.
+    player->pause();
+    player->seek(MediaTime::fromSeconds(0.1));
+    player->seek(MediaTime::fromSeconds(0.5));
+    player->play();
+    player->seek(MediaTime::fromSeconds(0.2));
+    player->seek(MediaTime::fromSeconds(0.6));
+    scheduler.advance(0.1);
+    EXPECT_EQ(crossings, 1);
+
+    player->seek(MediaTime::fromSeconds(0.25));
+    scheduler.advance(0.1);
+    EXPECT_EQ(crossings, 2);
+
+    // An observer that pauses the player (the in-to-out stop) sees the player paused at once.
+    player->removeTimeObserver(token);
+    player->addBoundaryTimeObserver({ MediaTime(480, 600) }, [&] {
+        ++crossings;
+        player->pause();
+    });
+    player->seek(MediaTime::fromSeconds(0.7));
+    scheduler.advance(0.2);
+    EXPECT_EQ(crossings, 3);
+    EXPECT_EQ(player->rate(), 0.0f);
+    EXPECT_NEAR(player->currentTime().seconds(), 0.8, 0.011);
+}
+
+TEST_F(PlayerTest, EndOfItemPausesOnTheLastFrameAndIsReportedPerItem)
+{
+    auto item = open(clip("p_prores25", kProRes25));
+    QSignalSpy ended(item.get(), &PlayerItem::didPlayToEndTime);
+    player->seek(MediaTime::fromSeconds(0.8));
+    player->play();
+    scheduler.advance(0.5);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(player->rate(), 0.0f);
+    EXPECT_EQ(player->currentTime(), MediaTime(1, 1));
+    FrameWaiter waiter(output);
+    const Frame last = waiter.waitForFrameStarting(1.0, 0.96);
+    EXPECT_EQ(testclips::readFrameNumber(last), 24);
+    scheduler.advance(0.5);
+    EXPECT_EQ(ended.count(), 1);
+
+    // An item replaced before its end never reports an end; the new one reports its own.
+    auto first = open(clip("p_prores25", kProRes25));
+    QSignalSpy firstEnded(first.get(), &PlayerItem::didPlayToEndTime);
+    player->seek(MediaTime::fromSeconds(0.9));
+    player->play();
+    scheduler.advance(0.05);
+    auto second = open(clip("p_prores23976", kProRes23976));
+    QSignalSpy secondEnded(second.get(), &PlayerItem::didPlayToEndTime);
+    EXPECT_EQ(player->rate(), 1.0f); // the rate carries over to the new item
+    scheduler.advance(0.5);
+    EXPECT_EQ(firstEnded.count(), 0);
+    EXPECT_EQ(secondEnded.count(), 0);
+    scheduler.advance(1.0);
+    EXPECT_EQ(firstEnded.count(), 0);
+    EXPECT_EQ(secondEnded.count(), 1);
+}
+
+TEST_F(PlayerTest, ReplacingItemsQuicklyLeavesTheLastOneWorking)
+{
+    const QString a = clip("p_prores25", kProRes25);
+    const QString b = clip("p_h264gop", kH264Gop);
+    for (int i = 0; i < 24; ++i) {
+        auto item = PlayerItem::create(QUrl::fromLocalFile(i % 2 ? a : b));
+        item->addOutput(output);
+        player->replaceCurrentItem(item);
+        player->seek(MediaTime::fromSeconds(0.04 * i));
+        if (i % 3 == 0)
+            player->play();
+        else
+            player->pause();
+    }
+    player->pause();
+    // The same file again is a new item with its own state.
+    auto last = open(b);
+    EXPECT_EQ(player->currentTime(), MediaTime::zero());
+    expectExactSeek(1.5, kH264Gop);
+}
+
+TEST_F(PlayerTest, SeveralPlayersAndOutputsShareFrames)
+{
+    const QString path = clip("p_h264gop", kH264Gop);
+    std::vector<std::unique_ptr<FFmpegMediaPlayer>> players;
+    std::vector<std::shared_ptr<PlayerVideoOutput>> outputs;
+    for (int i = 0; i < 6; ++i) {
+        players.push_back(std::make_unique<FFmpegMediaPlayer>(clock, scheduler));
+        outputs.push_back(PlayerVideoOutput::create());
+        auto item = PlayerItem::create(QUrl::fromLocalFile(path));
+        item->addOutput(outputs.back());
+        players.back()->replaceCurrentItem(item);
+        players.back()->seek(MediaTime::fromSeconds(0.25 * i + 0.01));
+    }
+    for (int i = 0; i < 6; ++i) {
+        const double target = MediaTime::fromSeconds(0.25 * i + 0.01).seconds();
+        const int expected = testclips::frameIndexAt(target, kH264Gop);
+        FrameWaiter waiter(outputs[i]);
+        const Frame frame = waiter.waitForFrameStarting(target, testclips::frameStart(expected, kH264Gop));
+        EXPECT_EQ(testclips::readFrameNumber(frame), expected) << "player " << i;
+    }
+
+    // Two taps and a view on one item see the very same pixels.
+    auto item = players[0]->currentItem();
+    auto second = PlayerVideoOutput::create();
+    item->addOutput(second);
+    const MediaTime at = MediaTime::fromSeconds(0.01);
+    const Frame one = outputs[0]->copyFrameForItemTime(at);
+    ASSERT_TRUE(second->hasNewFrameForItemTime(at));
+    MediaTime shown;
+    const Frame two = second->copyFrameForItemTime(at, &shown);
+    EXPECT_TRUE(one.sharesPixelsWith(two));
+    EXPECT_EQ(shown, MediaTime(0, 1));
+    EXPECT_FALSE(second->hasNewFrameForItemTime(at)); // nothing new until the picture changes
+    EXPECT_EQ(one.colorTags().matrix, YCbCrMatrix::ITU_R_709_2);
+
+    // An output moves with its item: adding it to another item detaches it from the first.
+    players[1]->currentItem()->addOutput(second);
+    EXPECT_EQ(second->item(), players[1]->currentItem().get());
+    EXPECT_EQ(item->outputs().size(), 1u);
+    // An item belongs to one player.
+    EXPECT_FALSE(players[2]->replaceCurrentItem(item));
+}
+
+TEST_F(PlayerTest, InterlacedFramesCarryTheirFieldOrder)
+{
+    ClipSpec spec = kProRes25;
+    spec.frames = 5;
+    spec.interlaced = true;
+    open(clip("p_interlaced", spec));
+    FrameWaiter waiter(output);
+    const Frame frame = waiter.waitForFrameStarting(0.0, 0.0);
+    ASSERT_FALSE(frame.isNull());
+    EXPECT_TRUE(frame.fieldInfo().interlaced());
+    EXPECT_EQ(frame.fieldInfo().detail, FieldDetail::TemporalTopFirst);
+}
+
+TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
+{
+    const QString folder = ClipLibrary::shared().folder();
+    QFile text(folder + "/text.mov");
+    text.open(QIODevice::WriteOnly);
+    text.write("this is not a movie at all\n");
+    text.close();
+    QFile hls(folder + "/remote.m3u8");
+    hls.open(QIODevice::WriteOnly);
+    hls.write("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\nhttp://127.0.0.1:9/seg0.ts\n#EXT-X-ENDLIST\n");
+    hls.close();
+
+    const struct {
+        QUrl url;
+        const char* text;
+    } cases[] = {
+        { QUrl::fromLocalFile(folder + "/missing.mov"), "does not exist" },
+        { QUrl::fromLocalFile(folder + "/text.mov"), "Cannot open" },
+        { QUrl("http://127.0.0.1:9/clip.mov"), "Only local files" },
+        { QUrl("file://remotehost/share/clip.mov"), "Only local files" },
+        { QUrl::fromLocalFile(folder + "/remote.m3u8"), "Cannot open" },
+        { QUrl::fromLocalFile("/dev/null"), "Not a regular file" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toString().toStdString());
+        auto item = PlayerItem::create(c.url);
+        QSignalSpy failed(item.get(), &PlayerItem::failedToPlayToEndTime);
+        player->replaceCurrentItem(item);
+        player->play();
+        ASSERT_TRUE(testclips::waitUntilLoaded(*item));
+        EXPECT_EQ(item->status(), PlayerItem::Status::Failed);
+        EXPECT_TRUE(item->errorText().contains(c.text)) << item->errorText().toStdString();
+        // A player asked to play a failed item reports the failure instead of pretending to play.
+        if (failed.isEmpty()) {
+            EXPECT_TRUE(failed.wait(5000));
+        }
+        EXPECT_FALSE(failed.isEmpty());
+        scheduler.advance(0.2);
+        EXPECT_EQ(player->currentTime(), MediaTime::zero());
+        player->pause();
+    }
+}
