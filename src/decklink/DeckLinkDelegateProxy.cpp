@@ -1,0 +1,7 @@
+#include "decklink/DeckLinkDelegateProxy.h"
+
+void DeckLinkDelegateProxy::didReceiveFrame(const media::Frame& image)
+{
+    if (onFrame_)
+        onFrame_(image);
+}

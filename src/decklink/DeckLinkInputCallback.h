@@ -1,0 +1,34 @@
+#pragma once
+
+// The station's callback on a card input: hands frames and format changes to its DeckLinkInput,
+// which it reaches only through a weak reference (the card may hold the callback longer than the
+// input lives).
+
+#include "decklink/api/DeckLinkAPI.h"
+
+#include <atomic>
+#include <memory>
+
+class DeckLinkInput;
+
+class DeckLinkInputCallback final : public IDeckLinkInputCallback {
+public:
+    explicit DeckLinkInputCallback(std::weak_ptr<DeckLinkInput> input);
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT VideoInputFormatChanged(DeckLinkVideoInputFormatChangedEvents events, IDeckLinkDisplayMode* newDisplayMode,
+        DeckLinkDetectedVideoInputFormatFlags detectedSignalFlags) override;
+    HRESULT VideoInputFrameArrived(
+        IDeckLinkVideoInputFrame* videoFrame, IDeckLinkAudioInputPacket* audioPacket) override;
+
+    // Callback objects alive in the process (tests check that none leak).
+    static long liveCount();
+
+private:
+    ~DeckLinkInputCallback() override;
+
+    std::atomic<ULONG> refCount_ { 1 };
+    const std::weak_ptr<DeckLinkInput> input_;
+};

@@ -1,0 +1,439 @@
+// DeckLinkInput against the simulated card: fixed modes, detection, format changes, loss of
+// signal, one picture in flight per input, stale work after stop and start, and references.
+
+#include "DeckLinkTestSupport.h"
+
+#include "decklink/DeckLinkInput.h"
+#include "decklink/DeckLinkInputCallback.h"
+#include "decklink/DeckLinkInputModes.h"
+#include "platform/ManualMediaClock.h"
+
+#include <QCoreApplication>
+
+using namespace decklinktest;
+
+namespace {
+
+class RecordingDelegate : public DeckLinkInputDelegate {
+public:
+    void didReceiveFrame(const media::Frame& image) override { frames.push_back(image); }
+    std::vector<media::Frame> frames;
+
+    std::int64_t counter(std::size_t i) const
+    {
+        const media::Frame& f = frames.at(i);
+        return corvale_sim_decode_frame_counter(
+            f.data(), f.width(), f.height(), static_cast<int>(f.rowBytes()), kDeckLinkFormat8BitBGRA);
+    }
+};
+
+class DeckLinkInputTest : public SimulatedCardTest {
+protected:
+    void SetUp() override
+    {
+        SimulatedCardTest::SetUp();
+        corvale_sim_set_source_mode(0, kDeckLinkModeNTSC);
+        corvale_sim_set_source_mode(1, kDeckLinkModeNTSC);
+        baselineObjects = corvale_sim_live_object_count();
+        input = DeckLinkInput::create(clock);
+        input->setDelegate(delegate);
+    }
+    void TearDown() override
+    {
+        input.reset();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(corvale_sim_live_object_count(), baselineObjects) << "driver objects leaked";
+        EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+        SimulatedCardTest::TearDown();
+    }
+
+    // Delivers `ticks` frame periods on the device and waits until the delegate has `expected`.
+    void deliverAndWait(int device, int ticks, RecordingDelegate& target, std::size_t expected)
+    {
+        corvale_sim_deliver_frames(device, ticks);
+        ASSERT_TRUE(processEventsUntil([&] { return target.frames.size() >= expected; }));
+        EXPECT_EQ(target.frames.size(), expected);
+    }
+
+    bool reopenedIn(DeckLinkDisplayMode mode)
+    {
+        return processEventsUntil([&] {
+            const auto state = inputState(0);
+            return state.streaming && state.displayMode == mode && !input->isReconfiguring();
+        });
+    }
+
+    platform::ManualMediaClock clock;
+    long baselineObjects = 0;
+    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+    std::shared_ptr<DeckLinkInput> input;
+};
+
+TEST(DeckLinkInputModes, EveryModeCodeOpensItsOwnDisplayMode)
+{
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(0), kDeckLinkModeNTSC);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(14), kDeckLinkModeHD1080p6000);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(15), kDeckLinkModeHD1080p25);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(17), kDeckLinkModeHD1080p30);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(20), kDeckLinkModeHD1080i6000);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(21), kDeckLinkMode4K2160p2398);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(28), kDeckLinkMode4K2160p60);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(29), std::nullopt);
+    EXPECT_EQ(DeckLinkInputDisplayModeForModeCode(-1), std::nullopt);
+
+    const auto hp60 = DeckLinkDetectedModeInfo(kDeckLinkModeHD1080p6000);
+    EXPECT_EQ(hp60.modeCode, 14);
+    EXPECT_EQ(hp60.fps, 60.0);
+    const auto hi60 = DeckLinkDetectedModeInfo(kDeckLinkModeHD1080i6000);
+    EXPECT_EQ(hi60.modeCode, 20);
+    EXPECT_EQ(hi60.fps, 30.0);
+    const auto unknown = DeckLinkDetectedModeInfo('zzzz');
+    EXPECT_EQ(unknown.modeCode, -1);
+    EXPECT_EQ(unknown.fps, 0.0);
+}
+
+TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    EXPECT_TRUE(log.contains("DeckLink: Input started OK (autoDetect=NO)"));
+    auto state = inputState(0);
+    EXPECT_TRUE(state.streaming);
+    EXPECT_EQ(state.displayMode, kDeckLinkModeNTSC);
+    EXPECT_EQ(state.pixelFormat, kDeckLinkFormat8BitYUV);
+    EXPECT_EQ(state.flags, kDeckLinkVideoInputFlagDefault);
+
+    clock.set(42.0);
+    for (std::size_t n = 1; n <= 3; ++n)
+        deliverAndWait(0, 1, *delegate, n);
+    const media::Frame& first = delegate->frames[0];
+    EXPECT_EQ(first.format(), media::PixelFormat::BGRA);
+    EXPECT_EQ(first.width(), 720);
+    EXPECT_EQ(first.height(), 486);
+    EXPECT_EQ(first.presentationTime(), 42.0);
+    EXPECT_EQ(first.colorTags().primaries, media::ColorPrimaries::ITU_R_709_2);
+    EXPECT_EQ(delegate->counter(1), delegate->counter(0) + 1);
+    EXPECT_EQ(delegate->counter(2), delegate->counter(0) + 2);
+    EXPECT_EQ(input->droppedFrameCount(), 0u);
+
+    input->stop();
+    EXPECT_TRUE(log.contains("DeckLink: Input stopped"));
+    state = inputState(0);
+    EXPECT_FALSE(state.enabled);
+    EXPECT_TRUE(input->inputStatus().isEmpty());
+}
+
+TEST_F(DeckLinkInputTest, HdrSourceIsTaggedInThePlatformVocabulary)
+{
+    corvale_sim_set_source_colorspace(0, kDeckLinkColorspaceRec2020, kDeckLinkEOTFPQ);
+    ASSERT_TRUE(input->start(0, 0));
+    deliverAndWait(0, 1, *delegate, 1);
+    const media::ColorTags tags = delegate->frames[0].colorTags();
+    EXPECT_EQ(media::platformName(tags.primaries), "ITU_R_2020");
+    EXPECT_EQ(media::platformName(tags.transfer), "SMPTE_ST_2084_PQ");
+    EXPECT_EQ(media::platformName(tags.matrix), "ITU_R_2020");
+}
+
+TEST_F(DeckLinkInputTest, ModeCodesBeyondTheTableFailTheStartAndReleaseEverything)
+{
+    EXPECT_FALSE(input->start(0, 29));
+    EXPECT_TRUE(log.contains("DeckLink: No display mode for modeCode 29"));
+    EXPECT_FALSE(inputState(0).enabled);
+    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+
+    ASSERT_TRUE(input->start(0, 20));
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeHD1080i6000);
+    ASSERT_TRUE(input->start(0, 28));
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkMode4K2160p60);
+}
+
+TEST_F(DeckLinkInputTest, DetectionReopensInTheDetectedModeAndFollowsLaterChanges)
+{
+    corvale_sim_set_source_mode(0, kDeckLinkModePAL);
+    const std::uint64_t changesBefore = inputState(0).formatChangesReported;
+    ASSERT_TRUE(input->start(0, -1));
+    EXPECT_TRUE(log.contains("DeckLink: Input started OK (autoDetect=YES)"));
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeUnknown);
+    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputEnableFormatDetection);
+
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 1), 0); // the card reports the source's format
+    ASSERT_TRUE(reopenedIn(kDeckLinkModePAL));
+    EXPECT_EQ(log.count("DeckLink: Format changed → reconfigure to mode=" + std::to_string(kDeckLinkModePAL)), 1);
+    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputEnableFormatDetection);
+    deliverAndWait(0, 1, *delegate, 1);
+    deliverAndWait(0, 1, *delegate, 2);
+    ASSERT_EQ(delegate->frames.size(), 2u);
+    EXPECT_EQ(delegate->frames[1].height(), 576);
+
+    // Mid-stream the source changes: detection is still on, so the change is seen.
+    corvale_sim_set_source_mode(0, kDeckLinkModeHD720p50);
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 1), 0);
+    ASSERT_TRUE(reopenedIn(kDeckLinkModeHD720p50));
+    deliverAndWait(0, 1, *delegate, 3);
+    ASSERT_EQ(delegate->frames.size(), 3u);
+    EXPECT_EQ(delegate->frames[2].width(), 1280);
+    EXPECT_EQ(delegate->frames[2].height(), 720);
+    EXPECT_TRUE(input->autoDetectEnabled());
+    EXPECT_EQ(inputState(0).formatChangesReported - changesBefore, 2u);
+}
+
+TEST_F(DeckLinkInputTest, CardRefusingDetectionAfterAChangeGetsTheDetectedModeAlone)
+{
+    ASSERT_TRUE(input->start(0, -1));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ENABLE_DETECTION);
+    corvale_sim_deliver_frames(0, 1);
+    ASSERT_TRUE(reopenedIn(kDeckLinkModeNTSC));
+    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputFlagDefault);
+    EXPECT_FALSE(log.contains("Re-enable failed"));
+    deliverAndWait(0, 1, *delegate, 1);
+}
+
+TEST_F(DeckLinkInputTest, DetectionRefusedAtStartFallsBackTo1080p50)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ENABLE_DETECTION);
+    ASSERT_TRUE(input->start(0, -1));
+    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput auto-detect failed (0x80000003). Fallback to 1080p50."));
+    EXPECT_FALSE(input->autoDetectEnabled());
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeHD1080p50);
+    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputFlagDefault);
+    EXPECT_TRUE(log.contains("DeckLink: Input started OK (autoDetect=NO)"));
+}
+
+TEST_F(DeckLinkInputTest, SecondChangeWhileAReopenIsQueuedIsIgnored)
+{
+    const std::uint64_t changesBefore = inputState(0).formatChangesReported;
+    ASSERT_TRUE(input->start(0, -1));
+    corvale_sim_deliver_frames(0, 1); // reports 'ntsc'; the re-open waits for the main thread
+    EXPECT_TRUE(input->isReconfiguring());
+    corvale_sim_set_source_mode(0, kDeckLinkModePAL);
+    corvale_sim_deliver_frames(0, 1); // reports 'pal ' while the first re-open is queued
+    EXPECT_EQ(inputState(0).formatChangesReported - changesBefore, 2u);
+    EXPECT_EQ(log.count("DeckLink: Format changed"), 1);
+    ASSERT_TRUE(reopenedIn(kDeckLinkModeNTSC));
+}
+
+TEST_F(DeckLinkInputTest, LossOfSignalStopsPicturesAndShowsInTheStatus)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    deliverAndWait(0, 1, *delegate, 1);
+    QVariantMap status = input->inputStatus();
+    EXPECT_TRUE(status.value("signalLocked").toBool());
+    EXPECT_EQ(status.value("mode").toLongLong(), kDeckLinkModeNTSC);
+    EXPECT_EQ(status.value("modeCode").toInt(), 0);
+    EXPECT_DOUBLE_EQ(status.value("fps").toDouble(), 29.97);
+    EXPECT_EQ(status.value("fieldDominance").toLongLong(), kDeckLinkLowerFieldFirst);
+    EXPECT_EQ(status.value("colorspace").toLongLong(), kDeckLinkColorspaceRec709);
+
+    corvale_sim_set_signal(0, 0);
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 0);
+    status = input->inputStatus();
+    EXPECT_EQ(status.size(), 8);
+    EXPECT_FALSE(status.value("signalLocked").toBool());
+    EXPECT_EQ(status.value("mode").toLongLong(), 0);
+    EXPECT_EQ(status.value("modeCode").toInt(), -1);
+    EXPECT_EQ(status.value("fps").toDouble(), 0.0);
+
+    corvale_sim_set_signal(0, 1);
+    deliverAndWait(0, 1, *delegate, 2);
+}
+
+TEST_F(DeckLinkInputTest, StatusMapsDetectedModesAndIsEmptyWhenUnreadable)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    corvale_sim_set_status_int(0, kDeckLinkStatusDetectedVideoInputMode, kDeckLinkModeHD1080i6000);
+    corvale_sim_set_reference_locked(0, 1);
+    QVariantMap status = input->inputStatus();
+    EXPECT_EQ(status.value("modeCode").toInt(), 20);
+    EXPECT_EQ(status.value("fps").toDouble(), 30.0);
+    EXPECT_TRUE(status.value("refLocked").toBool());
+
+    for (DeckLinkStatusID id : { kDeckLinkStatusVideoInputSignalLocked, kDeckLinkStatusReferenceSignalLocked,
+             kDeckLinkStatusDetectedVideoInputMode, kDeckLinkStatusDetectedVideoInputFieldDominance,
+             kDeckLinkStatusDetectedVideoInputColorspace })
+        corvale_sim_remove_status(0, id);
+    EXPECT_EQ(input->inputStatus().size(), 8); // one item still reads
+    corvale_sim_remove_status(0, kDeckLinkStatusDetectedVideoInputFormatFlags);
+    EXPECT_TRUE(input->inputStatus().isEmpty());
+
+    corvale_sim_reset();
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_STATUS_INTERFACE);
+    EXPECT_TRUE(input->inputStatus().isEmpty());
+}
+
+TEST_F(DeckLinkInputTest, OnePictureInFlightPerInputNotForAllInputs)
+{
+    auto other = DeckLinkInput::create(clock);
+    auto otherDelegate = std::make_shared<RecordingDelegate>();
+    other->setDelegate(otherDelegate);
+    ASSERT_TRUE(input->start(0, 0));
+    ASSERT_TRUE(other->start(1, 0));
+
+    // The main thread does not run: input 0's first picture waits, its next two are dropped,
+    // input 1's picture is not.
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 3);
+    EXPECT_EQ(corvale_sim_deliver_frames(1, 1), 1);
+    EXPECT_EQ(input->droppedFrameCount(), 2u);
+    EXPECT_EQ(other->droppedFrameCount(), 0u);
+
+    ASSERT_TRUE(processEventsUntil([&] { return delegate->frames.size() == 1 && otherDelegate->frames.size() == 1; }));
+    deliverAndWait(0, 1, *delegate, 2);
+    EXPECT_EQ(delegate->counter(1), delegate->counter(0) + 3);
+    other.reset();
+}
+
+TEST_F(DeckLinkInputTest, PicturesOfAnEarlierSessionAreNotDelivered)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    corvale_sim_deliver_frames(0, 1); // queued for the main thread
+    input->stop();
+    ASSERT_TRUE(input->start(0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delegate->frames.empty());
+    deliverAndWait(0, 1, *delegate, 1); // the stale picture released the in-flight slot
+}
+
+TEST_F(DeckLinkInputTest, ReopenQueuedByAnEarlierSessionIsIgnored)
+{
+    const std::uint64_t enablesBefore = inputState(0).enableCount;
+    ASSERT_TRUE(input->start(0, -1));
+    corvale_sim_deliver_frames(0, 1); // a re-open to 'ntsc' is queued
+    input->stop();
+    EXPECT_FALSE(input->isReconfiguring());
+    ASSERT_TRUE(input->start(0, 1)); // 'pal ', fixed
+    QCoreApplication::processEvents();
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModePAL);
+    EXPECT_EQ(inputState(0).enableCount - enablesBefore, 2u);
+}
+
+TEST_F(DeckLinkInputTest, StartingARunningInputStopsTheFirstStream)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    ASSERT_TRUE(input->start(0, 1));
+    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 1);
+    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModePAL);
+    // Moving to another device frees the first.
+    ASSERT_TRUE(input->start(1, 0));
+    EXPECT_FALSE(inputState(0).enabled);
+    EXPECT_TRUE(inputState(1).streaming);
+}
+
+TEST_F(DeckLinkInputTest, FailedStartsLogTheirStepAndLeaveNothingOpen)
+{
+    EXPECT_FALSE(input->start(5, 0));
+    EXPECT_TRUE(log.contains("DeckLink: Device not found at index 5"));
+    EXPECT_FALSE(input->start(-1, 0));
+    EXPECT_TRUE(log.contains("DeckLink: Device not found at index -1"));
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_INPUT_INTERFACE);
+    EXPECT_FALSE(input->start(0, 0));
+    EXPECT_TRUE(log.contains("DeckLink: This device has no IDeckLinkInput"));
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ENABLE_INPUT);
+    EXPECT_FALSE(input->start(0, 3));
+    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput failed for modeCode 3 (0x80000008)"));
+    EXPECT_FALSE(input->start(0, -1));
+    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput 1080p50 failed (0x80000008)"));
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_START_STREAMS);
+    EXPECT_FALSE(input->start(0, 0));
+    EXPECT_TRUE(log.contains("DeckLink: StartStreams failed"));
+    EXPECT_FALSE(inputState(0).enabled);
+    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
+    EXPECT_FALSE(input->start(0, 0));
+    EXPECT_TRUE(log.contains("DeckLink: No devices found (iterator nil)"));
+
+    // A failed start can be retried.
+    corvale_sim_set_failures(0);
+    EXPECT_TRUE(input->start(0, 0));
+}
+
+TEST_F(DeckLinkInputTest, AnInputHeldByAnotherClientCannotBeOpened)
+{
+    auto other = DeckLinkInput::create(clock);
+    ASSERT_TRUE(input->start(0, 0));
+    EXPECT_FALSE(other->start(0, 7));
+    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput failed for modeCode 7 (0x80000009)"));
+    EXPECT_TRUE(inputState(0).streaming);
+    other.reset();
+}
+
+TEST_F(DeckLinkInputTest, RepeatedConversionFailuresLogOncePerIntervalAndFreeTheSlot)
+{
+    ASSERT_TRUE(input->start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT);
+    corvale_sim_deliver_frames(0, 4);
+    EXPECT_EQ(log.count("DeckLink: ConvertNewFrame failed (hr=0x80000008)"), 1);
+    clock.advance(5.0);
+    corvale_sim_deliver_frames(0, 2);
+    EXPECT_EQ(log.count("DeckLink: ConvertNewFrame failed (hr=0x80000008)"), 2);
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT_BAD_ROW_BYTES);
+    corvale_sim_deliver_frames(0, 2);
+    EXPECT_EQ(log.count("DeckLink: Converted frame rejected (720x486 rowBytes=1440 format=0x42475241)"), 1);
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT_NULL_BYTES);
+    corvale_sim_deliver_frames(0, 2);
+    EXPECT_EQ(log.count("DeckLink: VideoBuffer GetBytes() failed (hr=0x00000000)"), 1);
+    EXPECT_EQ(input->droppedFrameCount(), 0u);
+
+    corvale_sim_set_failures(0);
+    deliverAndWait(0, 1, *delegate, 1);
+}
+
+TEST_F(DeckLinkInputTest, WithoutConverterFramesAreDroppedWithOneLine)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERSION_FACTORY);
+    auto bare = DeckLinkInput::create(clock);
+    EXPECT_TRUE(log.contains("DeckLink: Failed to create IDeckLinkVideoConversion"));
+    bare->setDelegate(delegate);
+    ASSERT_TRUE(bare->start(0, 0));
+    corvale_sim_deliver_frames(0, 3);
+    EXPECT_EQ(log.count("DeckLink: No video converter"), 1);
+    bare.reset();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delegate->frames.empty());
+}
+
+TEST_F(DeckLinkInputTest, FramesWithoutDelegateAreIgnoredAndDestroyingStopsTheInput)
+{
+    input->setDelegate({});
+    ASSERT_TRUE(input->start(0, 0));
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 2);
+    EXPECT_EQ(input->droppedFrameCount(), 0u);
+    input.reset();
+    EXPECT_FALSE(inputState(0).enabled);
+    EXPECT_TRUE(log.contains("DeckLink: Input stopped"));
+}
+
+TEST_F(DeckLinkInputTest, StopAndStartRacingTheCardThreadLeaveNoStreamOrReference)
+{
+    corvale_sim_set_manual_clock(0); // the card's own clock: frames arrive while we stop and start
+    for (int round = 0; round < 10; ++round) {
+        ASSERT_TRUE(input->start(0, round % 2 == 0 ? 0 : -1));
+        QCoreApplication::processEvents();
+        input->stop();
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(inputState(0).enabled);
+}
+
+TEST(DeckLinkInputCallbackTest, AnswersItsOwnAndTheBaseInterface)
+{
+    auto* callback = new DeckLinkInputCallback({});
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(callback->QueryInterface(IID_IDeckLinkInputCallback, nullptr), E_INVALIDARG);
+    EXPECT_EQ(callback->QueryInterface(IID_IDeckLinkInput, &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    ASSERT_EQ(callback->QueryInterface(IID_IUnknown, &out), S_OK);
+    EXPECT_EQ(out, static_cast<IDeckLinkInputCallback*>(callback));
+    ASSERT_EQ(callback->QueryInterface(IID_IDeckLinkInputCallback, &out), S_OK);
+    EXPECT_EQ(callback->Release(), 2u);
+    EXPECT_EQ(callback->Release(), 1u);
+    // With its input gone it ignores calls.
+    EXPECT_EQ(callback->VideoInputFormatChanged(kDeckLinkVideoInputDisplayModeChanged, nullptr, 0), S_OK);
+    EXPECT_EQ(callback->VideoInputFrameArrived(nullptr, nullptr), S_OK);
+    EXPECT_EQ(callback->Release(), 0u);
+    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+}
+
+} // namespace

@@ -1,0 +1,105 @@
+// The incoming-video probe, the frame delegate proxy and the diagnostic device enumeration.
+
+#include "DeckLinkTestSupport.h"
+
+#include "decklink/DeckLinkCapture.h"
+#include "decklink/DeckLinkDelegateProxy.h"
+#include "decklink/VideoInfoProbe.h"
+
+using namespace decklinktest;
+
+namespace {
+
+media::Frame sample(double pts, media::ColorTags tags = {})
+{
+    media::MutableFrame m(media::PixelFormat::BGRA, 64, 36);
+    m.setPresentationTime(pts);
+    m.setColorTags(tags);
+    return std::move(m).share();
+}
+
+TEST(VideoInfoProbeTest, SmoothsTheRateFromTheSecondFrameOn)
+{
+    VideoInfoProbe probe;
+    EXPECT_EQ(probe.update(sample(10.0)).fpsEMA, 0.0);
+    EXPECT_NEAR(probe.update(sample(10.0 + 1.0 / 25)).fpsEMA, 25.0, 1e-9);
+    const IncomingVideoInfo third = probe.update(sample(10.0 + 1.0 / 25 + 1.0 / 50));
+    EXPECT_NEAR(third.fpsEMA, 27.5, 1e-9);
+    EXPECT_EQ(third.width, 64);
+    EXPECT_EQ(third.height, 36);
+}
+
+TEST(VideoInfoProbeTest, SameOrEarlierTimeKeepsTheRateButMovesTheTime)
+{
+    VideoInfoProbe probe;
+    probe.update(sample(1.0));
+    const double rate = probe.update(sample(1.04)).fpsEMA;
+    EXPECT_NEAR(rate, 25.0, 1e-9);
+    EXPECT_EQ(probe.update(sample(1.04)).fpsEMA, rate);
+    EXPECT_EQ(probe.update(sample(0.5)).fpsEMA, rate);
+    EXPECT_EQ(probe.lastPTS(), 0.5);
+}
+
+TEST(VideoInfoProbeTest, TagsReadInThePlatformVocabularyOrNilOrUnknown)
+{
+    VideoInfoProbe probe;
+    const IncomingVideoInfo tagged = probe.update(sample(0,
+        { media::ColorPrimaries::ITU_R_2020, media::TransferFunction::ITU_R_2100_HLG,
+            media::YCbCrMatrix::ITU_R_2020 }));
+    EXPECT_EQ(tagged.primaries, "ITU_R_2020");
+    EXPECT_EQ(tagged.transfer, "ITU_R_2100_HLG");
+    EXPECT_EQ(tagged.matrix, "ITU_R_2020");
+
+    const IncomingVideoInfo bare = probe.update(sample(1));
+    EXPECT_EQ(bare.primaries, "nil");
+    EXPECT_EQ(bare.transfer, "nil");
+    EXPECT_EQ(bare.matrix, "nil");
+
+    const IncomingVideoInfo none = probe.update(media::Frame {});
+    EXPECT_EQ(none, IncomingVideoInfo {});
+    EXPECT_EQ(none.primaries, "unknown");
+    EXPECT_EQ(probe.lastPTS(), 1.0); // a sample without a picture leaves the probe alone
+}
+
+TEST(DeckLinkDelegateProxyTest, ForwardsToItsClosureWhichMayHoldItsOwnerWeakly)
+{
+    struct Engine {
+        std::vector<int> received;
+    };
+    auto engine = std::make_shared<Engine>();
+    std::weak_ptr<Engine> weakEngine = engine;
+    auto proxy = std::make_shared<DeckLinkDelegateProxy>([weakEngine](const media::Frame&) {
+        if (auto e = weakEngine.lock())
+            e->received.push_back(2);
+    });
+    proxy->didReceiveFrame(sample(0));
+    EXPECT_EQ(engine->received, std::vector<int> { 2 });
+    engine.reset();
+    proxy->didReceiveFrame(sample(1)); // the engine is gone: nothing happens
+}
+
+class DeckLinkCaptureTest : public SimulatedCardTest { };
+
+TEST_F(DeckLinkCaptureTest, CountsAndNamesDevicesSkippingUnreadableNames)
+{
+    DeckLinkCapture capture;
+    EXPECT_EQ(capture.deckLinkDeviceCount(), 2);
+    EXPECT_TRUE(log.contains("DeckLink: found 2 device(s)"));
+    EXPECT_EQ(capture.deviceNames(), (QStringList { "Simulated Card 1", "Simulated Card 2" }));
+    EXPECT_TRUE(log.contains("DeckLink devices: (Simulated Card 1, Simulated Card 2)"));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_DISPLAY_NAME);
+    EXPECT_TRUE(capture.deviceNames().isEmpty());
+    EXPECT_EQ(capture.deckLinkDeviceCount(), 2);
+}
+
+TEST_F(DeckLinkCaptureTest, WithoutIteratorThereAreNoDevices)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
+    DeckLinkCapture capture;
+    EXPECT_EQ(capture.deckLinkDeviceCount(), 0);
+    EXPECT_TRUE(log.contains("DeckLink: CreateDeckLinkIteratorInstance failed"));
+    EXPECT_TRUE(capture.deviceNames().isEmpty());
+    EXPECT_TRUE(log.contains("DeckLink: iterator is nil"));
+}
+
+} // namespace
