@@ -1,0 +1,113 @@
+#include "media/PlayerFrameQueue.h"
+#include "media/DecodeThreadBudget.h"
+#include "media/DecodedFrameCache.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace media;
+
+namespace {
+Frame picture(double time, int size = 8)
+{
+    MutableFrame f(PixelFormat::BGRA, size, size);
+    f.setPresentationTime(time);
+    return std::move(f).share();
+}
+} // namespace
+
+TEST(PlayerFrameQueue, ShowsFramesAsTheirTimeComesAndRefusesOldEpochs)
+{
+    PlayerFrameQueue queue(3);
+    EXPECT_EQ(queue.frameForTime(0.0).sequence, 0u);
+    ASSERT_TRUE(queue.push(picture(0.5), 0.04, 0));
+    // The first picture of an epoch is shown whatever the time asked.
+    EXPECT_DOUBLE_EQ(queue.frameForTime(0.0).frame.presentationTime(), 0.5);
+    queue.push(picture(0.54), 0.04, 0);
+    queue.push(picture(0.58), 0.04, 0);
+    queue.push(picture(0.62), 0.04, 0);
+    EXPECT_FALSE(queue.hasRoom());
+    EXPECT_DOUBLE_EQ(queue.frameForTime(0.5399).frame.presentationTime(), 0.5);
+    EXPECT_DOUBLE_EQ(queue.frameForTime(0.60).frame.presentationTime(), 0.58);
+    EXPECT_EQ(queue.queuedCount(), 1u);
+    EXPECT_DOUBLE_EQ(queue.newestTime(), 0.62);
+
+    // A seek: queued pictures go, the shown one stays until the new epoch has one.
+    queue.beginEpoch(1);
+    EXPECT_EQ(queue.queuedCount(), 0u);
+    EXPECT_FALSE(queue.push(picture(0.66), 0.04, 0));
+    EXPECT_DOUBLE_EQ(queue.frameForTime(0.1).frame.presentationTime(), 0.58);
+    queue.push(picture(0.1), 0.04, 1);
+    const auto shown = queue.frameForTime(0.1);
+    EXPECT_DOUBLE_EQ(shown.frame.presentationTime(), 0.1);
+    EXPECT_EQ(shown.epoch, 1u);
+}
+
+TEST(PlayerFrameQueue, ProducerWaitsForRoomOrAWake)
+{
+    PlayerFrameQueue queue(1);
+    queue.push(picture(0.0), 0.04, 0);
+    queue.push(picture(0.04), 0.04, 0);
+    std::thread consumer([&] { queue.frameForTime(1.0); });
+    queue.waitForWake(true); // returns once the consumer made room
+    consumer.join();
+    EXPECT_TRUE(queue.hasRoom());
+
+    // A wake that came before the wait is not lost.
+    queue.wake();
+    queue.waitForWake(false);
+    std::thread waker([&] { queue.wake(); });
+    queue.waitForWake(false);
+    waker.join();
+
+    int calls = 0;
+    const int token = queue.addListener([&] { ++calls; });
+    queue.push(picture(2.0), 0.04, 0);
+    queue.removeListener(token);
+    queue.push(picture(2.04), 0.04, 0);
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
+{
+    const std::size_t oneFrame = alignedRowBytes(PixelFormat::BGRA, 8) * 8;
+    DecodedFrameCache cache(oneFrame * 4);
+    for (int i = 0; i < 4; ++i)
+        cache.insert(picture(i * 0.04), 0.04);
+    EXPECT_EQ(cache.count(), 4u);
+    EXPECT_FALSE(cache.find(-0.01).has_value());
+    ASSERT_TRUE(cache.find(0.079).has_value());
+    EXPECT_DOUBLE_EQ(cache.find(0.0799)->frame.presentationTime(), 0.04);
+    EXPECT_DOUBLE_EQ(cache.find(0.08)->frame.presentationTime(), 0.08);
+    EXPECT_FALSE(cache.find(0.16).has_value()); // past the last picture's interval
+
+    // Stepping backwards from the end: the picture farthest from the request goes first.
+    cache.find(0.12);
+    cache.insert(picture(0.16), 0.04);
+    EXPECT_EQ(cache.count(), 4u);
+    EXPECT_FALSE(cache.find(0.0).has_value());
+    EXPECT_LE(cache.bytes(), oneFrame * 4);
+    cache.insert(Frame(), 0.04);
+    cache.insert(picture(0.3), 0.0);
+    EXPECT_EQ(cache.count(), 4u);
+}
+
+TEST(DecodeThreadBudget, SharesTheCoresAmongDecoders)
+{
+    DecodeThreadBudget budget(8);
+    auto first = budget.take();
+    EXPECT_EQ(first.threads(), 8);
+    auto second = budget.take();
+    EXPECT_EQ(second.threads(), 4);
+    std::vector<DecodeThreadBudget::Lease> more;
+    for (int i = 0; i < 6; ++i)
+        more.push_back(budget.take());
+    EXPECT_EQ(more.back().threads(), 2); // never fewer than two
+    EXPECT_EQ(budget.activeLeases(), 8);
+    more.clear();
+    auto moved = std::move(second);
+    EXPECT_EQ(budget.activeLeases(), 2);
+    DecodeThreadBudget single(1);
+    EXPECT_EQ(single.take().threads(), 1);
+}
