@@ -241,22 +241,16 @@ MovieRecorder::FinishStatus MovieRecorder::finishOnQueue()
                 dlog("❌ MovieRecorder finish failed:", finished.error().message);
                 reportError(writerError(finished.error()));
             }
-        } else {
-            writer_->cancelWriting();
         }
     }
-    switch (writer_->status()) {
-    case MovieFileWriter::Status::completed:
-        return FinishStatus::finished;
-    case MovieFileWriter::Status::failed:
-        return FinishStatus::failed;
-    default:
-        // Writing never started: nothing was recorded. A writer left unstarted by an earlier
-        // failure has nothing to keep either.
-        if (writer_->status() == MovieFileWriter::Status::unknown)
-            writer_->cancelWriting();
-        return FinishStatus::cancelled;
+    const auto status = writer_->status();
+    if (!isSessionStarted_) {
+        // Nothing was recorded (no image, or writing could not start): the file reserved at
+        // creation goes away again.
+        writer_->cancelWriting();
+        return status == MovieFileWriter::Status::failed ? FinishStatus::failed : FinishStatus::cancelled;
     }
+    return status == MovieFileWriter::Status::completed ? FinishStatus::finished : FinishStatus::failed;
 }
 
 void MovieRecorder::finish(Completion completion)

@@ -393,6 +393,29 @@ TEST(MovieRecorder, AWriteFailureIsReportedOnceAndTheFileIsNotCalledFinished)
     EXPECT_TRUE(QFile::exists(url.toLocalFile())); // what was written stays for recovery
 }
 
+TEST(MovieRecorder, AFailureToStartWritingEndsTheRecorderAndLeavesNoFile)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("nostart.mov"));
+    Reports reports;
+    auto recorder = makeRecorder(url, RecordingCodec::h264, &reports);
+    ASSERT_TRUE(recorder);
+    std::vector<Finished> finished;
+    {
+        FileSizeLimit limit(16); // smaller than the movie header
+        appendAndWait(*recorder, movietest::counterFrame(64, 36, 0));
+        appendAndWait(*recorder, movietest::counterFrame(64, 36, 1)); // ignored
+        finished = finishAndWait(*recorder);
+    }
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0].status, Status::failed);
+    EXPECT_FALSE(QFile::exists(url.toLocalFile()));
+    std::lock_guard lock(reports.mutex);
+    ASSERT_EQ(reports.errors.size(), 1u);
+    EXPECT_EQ(reports.errors[0].code, AVERROR(EFBIG));
+    EXPECT_TRUE(reports.drops.empty());
+}
+
 TEST(MovieRecorder, LogsItsCreationAndSizeRounding)
 {
 #ifdef CORVALE_DEBUG_LOG

@@ -219,9 +219,13 @@ TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEnco
 TEST(MovieFileWriter, TrackTimeScaleIsAMultipleOfTheRateAndKeyframesComeEverySecond)
 {
     QTemporaryDir dir;
-    for (int fps : { 24, 30, 48, 7 }) {
-        const QString path = dir.filePath(QString::number(fps) + ".mov");
-        auto writer = makeWriter(config(path, MovieFileWriter::Codec::h264, 64, 36, fps));
+    const std::pair<MovieFileWriter::Codec, int> cases[] = { { MovieFileWriter::Codec::h264, 24 },
+        { MovieFileWriter::Codec::h264, 30 }, { MovieFileWriter::Codec::h264, 48 }, { MovieFileWriter::Codec::h264, 7 },
+        { MovieFileWriter::Codec::hevc, 24 } };
+    int n = 0;
+    for (const auto& [codec, fps] : cases) {
+        const QString path = dir.filePath(QString::number(n++) + ".mov");
+        auto writer = makeWriter(config(path, codec, 64, 36, fps));
         ASSERT_TRUE(writer);
         const int scale = writer->trackTimeScale();
         EXPECT_EQ(scale % 600, 0);
