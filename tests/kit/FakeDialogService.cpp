@@ -1,0 +1,167 @@
+#include "kit/FakeDialogService.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace {
+
+// Requests answer after the call that made them has returned, as a real panel would.
+void later(std::function<void()> fn)
+{
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(fn), Qt::QueuedConnection);
+}
+
+std::optional<int> buttonIndex(const AlertRequest& request, const QString& title)
+{
+    if (request.buttons.empty())
+        return title == QStringLiteral("OK") ? std::optional<int>(0) : std::nullopt;
+    for (std::size_t i = 0; i < request.buttons.size(); ++i) {
+        if (request.buttons[i].title == title)
+            return static_cast<int>(i);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void FakeDialogService::showAlert(QWidget*, const AlertRequest& request, std::function<void(int)> done)
+{
+    alerts_.push_back(Alert { request, std::move(done), std::nullopt });
+    if (!scriptedAlerts_.empty()) {
+        const QString title = scriptedAlerts_.front();
+        scriptedAlerts_.pop_front();
+        const std::size_t index = alerts_.size() - 1;
+        later([this, alive = std::weak_ptr<bool>(alive_), index, title] {
+            if (alive.lock())
+                deliverAlert(index, title);
+        });
+    }
+}
+
+void FakeDialogService::deliverAlert(std::size_t index, const QString& buttonTitle)
+{
+    Alert& alert = alerts_[index];
+    const auto button = buttonIndex(alert.request, buttonTitle);
+    if (!button) {
+        ADD_FAILURE() << "the alert \"" << alert.request.title.toStdString() << "\" has no button \""
+                      << buttonTitle.toStdString() << "\"";
+        return;
+    }
+    alert.answer = *button;
+    // A copy: the callback may make new requests, which moves the records.
+    const auto done = alert.done;
+    if (done)
+        done(*button);
+}
+
+void FakeDialogService::showOpenPanel(
+    QWidget*, const OpenPanelRequest& request, std::function<void(const QStringList&)> done)
+{
+    openPanels_.push_back(OpenPanel { request, std::move(done), std::nullopt });
+    if (!scriptedOpens_.empty()) {
+        QStringList paths = scriptedOpens_.front();
+        scriptedOpens_.pop_front();
+        const std::size_t index = openPanels_.size() - 1;
+        later([this, alive = std::weak_ptr<bool>(alive_), index, paths] {
+            if (!alive.lock())
+                return;
+            openPanels_[index].answer = paths;
+            const auto done = openPanels_[index].done;
+            if (done)
+                done(paths);
+        });
+    }
+}
+
+void FakeDialogService::showSavePanel(
+    QWidget*, const SavePanelRequest& request, std::function<void(const std::optional<QString>&)> done)
+{
+    savePanels_.push_back(SavePanel { request, std::move(done), false, std::nullopt });
+    if (!scriptedSaves_.empty()) {
+        auto path = scriptedSaves_.front();
+        scriptedSaves_.pop_front();
+        const std::size_t index = savePanels_.size() - 1;
+        later([this, alive = std::weak_ptr<bool>(alive_), index, path] {
+            if (!alive.lock())
+                return;
+            savePanels_[index].answered = true;
+            savePanels_[index].answer = path;
+            const auto done = savePanels_[index].done;
+            if (done)
+                done(path);
+        });
+    }
+}
+
+void FakeDialogService::answerNextAlertWith(const QString& buttonTitle)
+{
+    scriptedAlerts_.push_back(buttonTitle);
+}
+
+void FakeDialogService::answerNextOpenPanelWith(const QStringList& paths)
+{
+    scriptedOpens_.push_back(paths);
+}
+
+void FakeDialogService::answerNextSavePanelWith(const std::optional<QString>& path)
+{
+    scriptedSaves_.push_back(path);
+}
+
+int FakeDialogService::pendingAlertCount() const
+{
+    int count = 0;
+    for (const Alert& alert : alerts_)
+        count += alert.answer ? 0 : 1;
+    return count;
+}
+
+bool FakeDialogService::answerAlert(const QString& buttonTitle)
+{
+    for (std::size_t i = 0; i < alerts_.size(); ++i) {
+        if (alerts_[i].answer)
+            continue;
+        if (!buttonIndex(alerts_[i].request, buttonTitle)) {
+            ADD_FAILURE() << "the alert \"" << alerts_[i].request.title.toStdString() << "\" has no button \""
+                          << buttonTitle.toStdString() << "\"";
+            return false;
+        }
+        deliverAlert(i, buttonTitle);
+        return true;
+    }
+    ADD_FAILURE() << "no alert is waiting for an answer";
+    return false;
+}
+
+bool FakeDialogService::answerOpenPanel(const QStringList& paths)
+{
+    for (OpenPanel& panel : openPanels_) {
+        if (panel.answer)
+            continue;
+        panel.answer = paths;
+        const auto done = panel.done;
+        if (done)
+            done(paths);
+        return true;
+    }
+    ADD_FAILURE() << "no open panel is waiting for an answer";
+    return false;
+}
+
+bool FakeDialogService::answerSavePanel(const std::optional<QString>& path)
+{
+    for (SavePanel& panel : savePanels_) {
+        if (panel.answered)
+            continue;
+        panel.answered = true;
+        panel.answer = path;
+        const auto done = panel.done;
+        if (done)
+            done(path);
+        return true;
+    }
+    ADD_FAILURE() << "no save panel is waiting for an answer";
+    return false;
+}

@@ -1,0 +1,131 @@
+// The segmented choice: clicks write the binding, model writes do not count as clicks, equal
+// values select together, and the look in both appearances.
+
+#include "settings/ui/SegmentedPillControl.h"
+#include "kit/ScreenKit.h"
+#include "settings/ui/AppTheme.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetricsF>
+#include <QSignalSpy>
+
+#include <cmath>
+
+namespace {
+
+std::vector<SegmentedPillControl::Option> modeOptions()
+{
+    return {
+        { QStringLiteral("playback"), QStringLiteral("Playback"), QStringLiteral("play.fill") },
+        { QStringLiteral("capture"), QStringLiteral("Capture"), QStringLiteral("dot.radiowaves.left.and.right") },
+    };
+}
+
+} // namespace
+
+TEST(SegmentedPillControl, ClickingASegmentWritesItsValue)
+{
+    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), modeOptions(), QStringLiteral("playback"));
+    QSignalSpy activated(control.get(), &SegmentedPillControl::activated);
+    QSignalSpy changed(control.get(), &SegmentedPillControl::selectionChanged);
+    EXPECT_TRUE(control->segment(0)->isSelected());
+    EXPECT_FALSE(control->segment(1)->isSelected());
+
+    screenkit::click(screenkit::find<QAbstractButton>(control.get(), "segment1"));
+    EXPECT_EQ(control->selection(), QStringLiteral("capture"));
+    ASSERT_EQ(activated.count(), 1);
+    EXPECT_EQ(activated.at(0).at(0), QStringLiteral("capture"));
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(control->segment(1)->isSelected());
+    EXPECT_DOUBLE_EQ(control->segment(1)->selectionProgress(), 1.0);
+    EXPECT_EQ(control->segment(1)->foregroundColor(), QColor(Qt::white));
+    EXPECT_EQ(control->segment(1)->fillColor(), AppTheme::accent.color());
+    EXPECT_EQ(control->segment(0)->fillColor().alpha(), 0);
+    EXPECT_EQ(control->segment(0)->foregroundColor(), AppTheme::textSecondary.color());
+
+    // The selected segment again: the value stays.
+    screenkit::click(control->segment(1));
+    EXPECT_EQ(control->selection(), QStringLiteral("capture"));
+    EXPECT_TRUE(control->segment(1)->isSelected());
+    EXPECT_FALSE(control->segment(0)->isSelected());
+}
+
+TEST(SegmentedPillControl, ModelWritesUpdateTheLookWithoutCountingAsClicks)
+{
+    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), modeOptions(), QStringLiteral("playback"));
+    QSignalSpy activated(control.get(), &SegmentedPillControl::activated);
+    QSignalSpy changed(control.get(), &SegmentedPillControl::selectionChanged);
+    control->setSelection(QStringLiteral("capture"));
+    control->setSelection(QStringLiteral("capture"));
+    EXPECT_EQ(activated.count(), 0);
+    EXPECT_EQ(changed.count(), 2) << "every assignment is announced";
+    EXPECT_TRUE(control->segment(1)->isSelected());
+
+    // A value no option has selects nothing.
+    control->setSelection(QStringLiteral("neither"));
+    EXPECT_FALSE(control->segment(0)->isSelected());
+    EXPECT_FALSE(control->segment(1)->isSelected());
+}
+
+TEST(SegmentedPillControl, EqualValuesSelectTogetherAndSegmentsTakeNoFocus)
+{
+    std::vector<SegmentedPillControl::Option> options = {
+        { 1, QStringLiteral("One"), std::nullopt },
+        { 2, QStringLiteral("Two"), std::nullopt },
+        { 1, QStringLiteral("Also one"), std::nullopt },
+    };
+    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), options, 1);
+    EXPECT_TRUE(control->segment(0)->isSelected());
+    EXPECT_FALSE(control->segment(1)->isSelected());
+    EXPECT_TRUE(control->segment(2)->isSelected());
+    for (int i = 0; i < control->segmentCount(); ++i)
+        EXPECT_EQ(control->segment(i)->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(control->focusPolicy(), Qt::NoFocus);
+}
+
+TEST(SegmentedPillControl, ASegmentWithoutSymbolIsItsTextAndPaddingOnly)
+{
+    std::vector<SegmentedPillControl::Option> options = {
+        { 0, QStringLiteral("Local"), std::nullopt },
+        { 1, QStringLiteral("Local"), QStringLiteral("internaldrive") },
+    };
+    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), options, 0);
+    const QFontMetricsF metrics(AppTheme::systemFont(12, QFont::DemiBold));
+    const int text = static_cast<int>(std::ceil(metrics.horizontalAdvance(QStringLiteral("Local"))));
+    EXPECT_EQ(control->segment(0)->sizeHint().width(), text + 28);
+    // The symbol adds its own width and the 5-point gap.
+    const int symbol = static_cast<int>(std::round(11 * 1.2));
+    EXPECT_EQ(control->segment(1)->sizeHint().width(), text + 28 + symbol + 5);
+    // Segments sit 3 in from the track and 2 apart.
+    EXPECT_EQ(control->segment(0)->geometry().left(), 3);
+    EXPECT_EQ(control->segment(1)->geometry().left(), control->segment(0)->geometry().right() + 1 + 2);
+}
+
+TEST(SegmentedPillControl, ScreenshotsInBothAppearances)
+{
+    for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {
+        screenkit::prepare();
+        AppTheme::apply(mode);
+        QWidget host;
+        auto* control = new SegmentedPillControl(modeOptions(), QStringLiteral("playback"), &host);
+        control->move(12, 12);
+        std::vector<SegmentedPillControl::Option> storage = {
+            { 0, QStringLiteral("Local"), QStringLiteral("internaldrive") },
+            { 1, QStringLiteral("Cloud"), QStringLiteral("cloud") },
+        };
+        auto* second = new SegmentedPillControl(storage, 1, &host);
+        second->move(12, 56);
+        host.resize(280, 100);
+        host.show();
+        QApplication::processEvents();
+        const bool dark = mode == AppearanceMode::dark;
+        const QImage shot
+            = screenkit::screenshot(&host, dark ? QStringLiteral("segmented-dark") : QStringLiteral("segmented-light"));
+        const QRect selected = control->segment(0)->geometry().translated(control->pos());
+        // The selected capsule is accent-filled near its left end, past the rounded corner.
+        EXPECT_TRUE(screenkit::sameColor(
+            screenkit::pixelAt(shot, QPoint(selected.left() + selected.height() / 2, selected.top() + 2)),
+            AppTheme::accent.color(), 8));
+    }
+}
