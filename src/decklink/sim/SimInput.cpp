@@ -313,7 +313,8 @@ bool SimInput::tick()
         counter = device_->nextFrameCounter++;
         ++device_->framesDelivered;
     }
-    auto* frame = new SimVideoFrame(sourceInfo->width, sourceInfo->height, rowBytes, format, kDeckLinkFrameFlagDefault);
+    auto* frame = new SimVideoFrame(sourceInfo->width, sourceInfo->height, rowBytes, format, kDeckLinkFrameFlagDefault,
+        SimVideoFrame::Fill::Uninitialized);
     std::memcpy(frame->bytes(), background_.data(), byteCount);
     drawFrameCounter({ frame->bytes(), sourceInfo->width, sourceInfo->height, rowBytes, format },
         static_cast<std::uint32_t>(counter));

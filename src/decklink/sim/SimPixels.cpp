@@ -27,53 +27,6 @@ MatrixCoefficients coefficients(YCbCrMatrix matrix)
     }
 }
 
-// Limited-range Y'CbCr to full-range 8-bit R'G'B', as 16.16 fixed-point contributions per code.
-struct YuvToRgbTables {
-    std::array<std::int32_t, 256> y;
-    std::array<std::int32_t, 256> rFromCr;
-    std::array<std::int32_t, 256> gFromCb;
-    std::array<std::int32_t, 256> gFromCr;
-    std::array<std::int32_t, 256> bFromCb;
-};
-
-YuvToRgbTables makeTables(YCbCrMatrix matrix)
-{
-    const auto [kr, kb] = coefficients(matrix);
-    const double kg = 1.0 - kr - kb;
-    YuvToRgbTables t {};
-    for (int i = 0; i < 256; ++i) {
-        const double y = (i - 16) * 255.0 / 219.0;
-        const double c = (i - 128) * 255.0 / 224.0;
-        t.y[i] = static_cast<std::int32_t>(std::lround(y * 65536.0)) + 32768; // rounding folded in
-        t.rFromCr[i] = static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kr) * c * 65536.0));
-        t.bFromCb[i] = static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kb) * c * 65536.0));
-        t.gFromCb[i] = static_cast<std::int32_t>(std::lround(-2.0 * kb * (1.0 - kb) / kg * c * 65536.0));
-        t.gFromCr[i] = static_cast<std::int32_t>(std::lround(-2.0 * kr * (1.0 - kr) / kg * c * 65536.0));
-    }
-    return t;
-}
-
-const YuvToRgbTables& tablesFor(YCbCrMatrix matrix)
-{
-    static const YuvToRgbTables rec601 = makeTables(YCbCrMatrix::Rec601);
-    static const YuvToRgbTables rec709 = makeTables(YCbCrMatrix::Rec709);
-    static const YuvToRgbTables rec2020 = makeTables(YCbCrMatrix::Rec2020);
-    switch (matrix) {
-    case YCbCrMatrix::Rec601:
-        return rec601;
-    case YCbCrMatrix::Rec2020:
-        return rec2020;
-    default:
-        return rec709;
-    }
-}
-
-inline std::uint32_t clamp8(std::int32_t fixed)
-{
-    const std::int32_t v = fixed >> 16;
-    return static_cast<std::uint32_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
 // Full-range R'G'B' (0..1) to limited-range Y'CbCr codes at `scale` (1 for 8 bits, 4 for 10).
 struct YCbCr {
     int y, cb, cr;
@@ -90,30 +43,60 @@ YCbCr rgbToYCbCr(double r, double g, double b, YCbCrMatrix matrix, int scale)
         static_cast<int>(std::lround((128.0 + 224.0 * cr) * scale)) };
 }
 
+// Integer coefficients (16.16) of one matrix, limited-range Y'CbCr to full-range R'G'B'.
+struct YuvToRgbCoefficients {
+    std::int32_t y, rFromCr, gFromCb, gFromCr, bFromCb;
+};
+
+YuvToRgbCoefficients integerCoefficients(YCbCrMatrix matrix)
+{
+    const auto [kr, kb] = coefficients(matrix);
+    const double kg = 1.0 - kr - kb;
+    const double ys = 255.0 / 219.0 * 65536.0, cs = 255.0 / 224.0 * 65536.0;
+    return { static_cast<std::int32_t>(std::lround(ys)), static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kr) * cs)),
+        static_cast<std::int32_t>(std::lround(2.0 * kb * (1.0 - kb) / kg * cs)),
+        static_cast<std::int32_t>(std::lround(2.0 * kr * (1.0 - kr) / kg * cs)),
+        static_cast<std::int32_t>(std::lround(2.0 * (1.0 - kb) * cs)) };
+}
+
+inline std::uint32_t clampShift(std::int32_t fixed)
+{
+    std::int32_t v = (fixed + 32768) >> 16;
+    v = v < 0 ? 0 : v;
+    v = v > 255 ? 255 : v;
+    return static_cast<std::uint32_t>(v);
+}
+
+// Plain arithmetic without tables or branches, so the compiler can vectorise the row loop.
+__attribute__((optimize("O3"))) void convert2vuyRow(
+    const std::uint8_t* __restrict in, std::uint32_t* __restrict out, int pairs, YuvToRgbCoefficients k)
+{
+    for (int p = 0; p < pairs; ++p) {
+        const std::int32_t cb = in[4 * p] - 128, cr = in[4 * p + 2] - 128;
+        const std::int32_t y0 = (in[4 * p + 1] - 16) * k.y, y1 = (in[4 * p + 3] - 16) * k.y;
+        const std::int32_t rc = cr * k.rFromCr;
+        const std::int32_t gc = -cb * k.gFromCb - cr * k.gFromCr;
+        const std::int32_t bc = cb * k.bFromCb;
+        out[2 * p] = clampShift(y0 + bc) | (clampShift(y0 + gc) << 8) | (clampShift(y0 + rc) << 16) | 0xFF000000u;
+        out[2 * p + 1] = clampShift(y1 + bc) | (clampShift(y1 + gc) << 8) | (clampShift(y1 + rc) << 16) | 0xFF000000u;
+    }
+}
+
 void convert2vuyToBGRA(const PixelPlane& s, const PixelPlane& t, YCbCrMatrix matrix)
 {
-    const YuvToRgbTables& tab = tablesFor(matrix);
+    const YuvToRgbCoefficients k = integerCoefficients(matrix);
     const int pairs = s.width / 2;
     for (int row = 0; row < s.height; ++row) {
         const std::uint8_t* in = s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes);
         auto* out = reinterpret_cast<std::uint32_t*>(
             t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes));
-        for (int p = 0; p < pairs; ++p) {
-            const std::uint8_t cb = in[0], y0 = in[1], cr = in[2], y1 = in[3];
-            in += 4;
-            const std::int32_t rc = tab.rFromCr[cr];
-            const std::int32_t gc = tab.gFromCb[cb] + tab.gFromCr[cr];
-            const std::int32_t bc = tab.bFromCb[cb];
-            const std::int32_t ya = tab.y[y0], yb = tab.y[y1];
-            out[0] = clamp8(ya + bc) | (clamp8(ya + gc) << 8) | (clamp8(ya + rc) << 16) | 0xFF000000u;
-            out[1] = clamp8(yb + bc) | (clamp8(yb + gc) << 8) | (clamp8(yb + rc) << 16) | 0xFF000000u;
-            out += 2;
-        }
+        convert2vuyRow(in, out, pairs, k);
         if (s.width % 2) {
-            const std::uint8_t cb = in[0], y0 = in[1], cr = in[2];
-            const std::int32_t ya = tab.y[y0];
-            out[0] = clamp8(ya + tab.bFromCb[cb]) | (clamp8(ya + tab.gFromCb[cb] + tab.gFromCr[cr]) << 8)
-                | (clamp8(ya + tab.rFromCr[cr]) << 16) | 0xFF000000u;
+            // The last pixel of an odd width has a pair of its own.
+            std::uint32_t last[2];
+            const std::uint8_t tail[4] = { in[4 * pairs], in[4 * pairs + 1], in[4 * pairs + 2], in[4 * pairs + 1] };
+            convert2vuyRow(tail, last, 1, k);
+            out[2 * pairs] = last[0];
         }
     }
 }

@@ -113,7 +113,8 @@ public:
             return E_INVALIDARG;
         SimVideoFrame* frame = dstBuffer
             ? new SimVideoFrame(width, height, rowBytes, dstPixelFormat, kDeckLinkFrameFlagDefault, dstBuffer)
-            : new SimVideoFrame(width, height, rowBytes, dstPixelFormat, kDeckLinkFrameFlagDefault);
+            : new SimVideoFrame(
+                width, height, rowBytes, dstPixelFormat, kDeckLinkFrameFlagDefault, SimVideoFrame::Fill::Uninitialized);
         auto result = ComPtr<IDeckLinkMutableVideoFrame>::adopt(frame);
         const HRESULT hr = convertInto(srcFrame, static_cast<IDeckLinkMutableVideoFrame*>(frame), dstColorspace);
         if (hr != S_OK)

@@ -28,13 +28,15 @@ std::int32_t SimVideoFrame::minimumRowBytes(DeckLinkPixelFormat format, std::int
 }
 
 SimVideoFrame::SimVideoFrame(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format,
-    DeckLinkFrameFlags flags)
+    DeckLinkFrameFlags flags, Fill fill)
     : width_(width)
     , height_(height)
     , rowBytes_(rowBytes)
     , reportedRowBytes_(rowBytes)
     , format_(format)
-    , ownBytes_(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height), 0)
+    , ownBytes_(fill == Fill::Zero
+              ? new std::uint8_t[static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height)]()
+              : new std::uint8_t[static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height)])
     , flags_(flags)
 {
     liveFrameCount().fetch_add(1, std::memory_order_relaxed);
@@ -96,7 +98,7 @@ HRESULT SimVideoFrame::SetFlags(DeckLinkFrameFlags flags)
 std::uint8_t* SimVideoFrame::bytes()
 {
     if (!lentBuffer_)
-        return ownBytes_.data();
+        return ownBytes_.get();
     void* data = nullptr;
     if (lentBuffer_->GetBytes(&data) != S_OK)
         return nullptr;

@@ -8,6 +8,7 @@
 #include "decklink/sim/SimObject.h"
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -16,9 +17,11 @@ namespace sim {
 class SimVideoFrame final : public SimObject<IDeckLinkMutableVideoFrame, IDeckLinkVideoInputFrame, IDeckLinkVideoBuffer,
                                 IDeckLinkVideoFrameMutableMetadataExtensions> {
 public:
-    // A frame with its own zero-filled bytes (rowBytes × height).
+    enum class Fill { Zero, Uninitialized };
+    // A frame with its own bytes (rowBytes × height), zero-filled unless the caller writes every
+    // byte itself.
     SimVideoFrame(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format,
-        DeckLinkFrameFlags flags);
+        DeckLinkFrameFlags flags, Fill fill = Fill::Zero);
     // A frame over a lent buffer (the frame keeps a reference to it).
     SimVideoFrame(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format,
         DeckLinkFrameFlags flags, IDeckLinkVideoBuffer* buffer);
@@ -68,7 +71,7 @@ private:
     std::int32_t reportedRowBytes_;
     const DeckLinkPixelFormat format_;
     bool reportNullBytes_ = false;
-    std::vector<std::uint8_t> ownBytes_;
+    std::unique_ptr<std::uint8_t[]> ownBytes_;
     IDeckLinkVideoBuffer* lentBuffer_ = nullptr;
 
     mutable std::mutex mutex_; // flags and metadata
