@@ -14,6 +14,7 @@ extern "C" {
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <string>
 
 namespace media {
@@ -35,6 +36,26 @@ CameraError errorFromAv(int result)
         return CameraError::deviceGone;
     const int error = AVUNERROR(result);
     return error > 0 && error < 4096 ? cameraErrorFromErrno(error) : CameraError::failed;
+}
+
+std::optional<CameraPixelFormat> deliveredFormat(const AVCodecParameters* parameters)
+{
+    if (parameters->codec_id == AV_CODEC_ID_MJPEG)
+        return CameraPixelFormat::mjpeg;
+    if (parameters->codec_id != AV_CODEC_ID_RAWVIDEO)
+        return std::nullopt;
+    switch (parameters->format) {
+    case AV_PIX_FMT_YUYV422:
+        return CameraPixelFormat::yuyv;
+    case AV_PIX_FMT_UYVY422:
+        return CameraPixelFormat::uyvy;
+    case AV_PIX_FMT_NV12:
+        return CameraPixelFormat::nv12;
+    case AV_PIX_FMT_YUV420P:
+        return CameraPixelFormat::yuv420;
+    default:
+        return std::nullopt;
+    }
 }
 
 } // namespace
@@ -84,11 +105,20 @@ platform::Result<std::unique_ptr<CameraV4L2Source>, CameraError> CameraV4L2Sourc
 
     if (input->nb_streams < 1 || !input->streams[0]->codecpar)
         return platform::fail(CameraError::failed);
+    // The driver may have settled on another size, or libavdevice on another format when ours
+    // was refused: decode what actually arrives.
     const AVCodecParameters* parameters = input->streams[0]->codecpar;
-    // The driver may have settled on another size than asked for; decode what it sends.
-    const int width = parameters->width > 0 ? parameters->width : mode.width;
-    const int height = parameters->height > 0 ? parameters->height : mode.height;
-    auto decoder = CameraDecoder::create(mode.format, width, height, driverColor);
+    const auto delivered = deliveredFormat(parameters);
+    if (!delivered)
+        return platform::fail(CameraError::noUsableMode);
+    if (*delivered != mode.format)
+        driverColor = {};
+    source->mode_.format = *delivered;
+    if (parameters->width > 0 && parameters->height > 0) {
+        source->mode_.width = parameters->width;
+        source->mode_.height = parameters->height;
+    }
+    auto decoder = CameraDecoder::create(source->mode_.format, source->mode_.width, source->mode_.height, driverColor);
     if (!decoder)
         return platform::fail(decoder.error());
     source->decoder_ = std::move(decoder).value();

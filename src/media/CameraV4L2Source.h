@@ -41,7 +41,7 @@ private:
     CameraV4L2Source(CameraMode mode, CameraSink sink, platform::MediaClock& clock);
     void run();
 
-    const CameraMode mode_;
+    CameraMode mode_; // fixed before the thread starts
     const CameraSink sink_;
     platform::MediaClock& clock_;
     AVFormatContext* input_ = nullptr;
