@@ -2,6 +2,7 @@
 
 #include "settings/ui/AppTheme.h"
 #include "kit/ScreenKit.h"
+#include "settings/AppSettings.h"
 #include "settings/ui/AppCard.h"
 
 #include <gtest/gtest.h>
@@ -174,4 +175,26 @@ TEST(AppThemeSwitching, SystemRestoresTheDesktopPaletteAndFollowsItsBrightness)
     AppTheme::apply(AppearanceMode::system);
     EXPECT_EQ(AppTheme::currentAppearance(), Appearance::light);
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(240, 240, 240));
+}
+
+TEST(AppThemeSwitching, InstalledThemeFollowsTheAppearanceSetting)
+{
+    screenkit::prepare();
+    AppSettings& settings = AppSettings::shared();
+    settings.setAppearanceMode(AppearanceMode::light);
+    QCoreApplication::processEvents();
+    AppTheme::install();
+    EXPECT_EQ(AppTheme::appliedMode(), AppearanceMode::light) << "the stored mode is applied at once";
+
+    settings.setAppearanceMode(AppearanceMode::dark);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(AppTheme::appliedMode(), AppearanceMode::dark);
+    EXPECT_EQ(AppTheme::currentAppearance(), Appearance::dark);
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), AppTheme::colorFor(ColorRole::bg, Appearance::dark));
+
+    settings.setAppearanceMode(AppearanceMode::light);
+    settings.applyAppearance();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(AppTheme::currentAppearance(), Appearance::light);
+    AppSettings::setAppearanceHook({});
 }

@@ -4,6 +4,7 @@
 #include "settings/ui/IconRegistry.h"
 #include "kit/ScreenKit.h"
 #include "settings/ui/AppTheme.h"
+#include "settings/ui/SymbolImage.h"
 
 #include <gtest/gtest.h>
 
@@ -194,4 +195,28 @@ TEST(IconRegistry, ContactSheetInBothAppearances)
         EXPECT_FALSE(first.isNull());
         EXPECT_EQ(shot.size(), sheet.size());
     }
+}
+
+TEST(SymbolImage, SizedByItsFontAndRecolouredByTheAppearance)
+{
+    screenkit::prepare();
+    AppTheme::apply(AppearanceMode::light);
+    auto symbol = screenkit::showWidget<SymbolImage>(
+        QSize(), QStringLiteral("stop.fill"), AppTheme::systemFont(20), AppTheme::textSecondary);
+    EXPECT_EQ(symbol->sizeHint(), QSize(24, 24));
+    EXPECT_TRUE(symbol->testAttribute(Qt::WA_TransparentForMouseEvents));
+    const QPoint middle(12, 12);
+    const QColor light = screenkit::pixelAt(symbol->grab().toImage(), middle);
+    AppTheme::apply(AppearanceMode::dark);
+    const QColor dark = screenkit::pixelAt(symbol->grab().toImage(), middle);
+    // The translucent label colour over the window background of each appearance.
+    auto expected = [](AppTheme::Appearance a) {
+        return screenkit::composite(
+            AppTheme::colorFor(ColorRole::textSecondary, a), AppTheme::colorFor(ColorRole::bg, a));
+    };
+    EXPECT_TRUE(screenkit::sameColor(light, expected(AppTheme::Appearance::light), 3)) << light.name().toStdString();
+    EXPECT_TRUE(screenkit::sameColor(dark, expected(AppTheme::Appearance::dark), 3)) << dark.name().toStdString();
+
+    symbol->setFrame(QSizeF(40, 30));
+    EXPECT_EQ(symbol->sizeHint(), QSize(40, 30));
 }

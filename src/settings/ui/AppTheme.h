@@ -122,6 +122,11 @@ public:
     // on the first apply() unless given earlier.
     static void setDesktopPalette(const QPalette& palette);
 
+    // Connects the theme to the appearance setting: registers apply() as the hook that
+    // AppSettings::applyAppearance() runs, and applies the stored mode at once so the first window
+    // never shows the wrong appearance. Main thread only.
+    static void install();
+
     // Emits appearanceChanged() after every apply() that changed the appearance or the palette.
     static ThemeNotifier* notifier();
 
