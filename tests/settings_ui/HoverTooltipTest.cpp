@@ -130,6 +130,24 @@ TEST(HoverTooltip, BubbleFloatsThirtyTwoAboveTheHostCentredAndUnwrapped)
     EXPECT_EQ(HoverTooltipModifier::of(stage.host), tip);
 }
 
+TEST(HoverTooltip, AHostAtTheWindowsTopOrSideKeepsItsBubbleInsideTheWindow)
+{
+    platform::ManualScheduler scheduler;
+    Stage stage;
+    stage.host->move(0, 6);
+    auto* tip = hoverTooltip(stage.host, QStringLiteral("Open in External Window"), 0.2, scheduler);
+    screenkit::hover(stage.host);
+    scheduler.advance(0.2);
+    ASSERT_TRUE(bubbleShown(tip));
+    TooltipBubble* bubble = tip->bubble();
+    const QRectF body = bubble->bodyRect().translated(bubble->pos());
+    EXPECT_TRUE(bubble->isPlacedBelow());
+    EXPECT_GE(body.top(), stage.host->geometry().bottom());
+    EXPECT_GE(body.left(), 0.0);
+    EXPECT_LE(body.right(), stage.window.width());
+    screenkit::screenshot(&stage.window, QStringLiteral("tooltip-below"));
+}
+
 TEST(HoverTooltip, BubbleReadsInBothAppearances)
 {
     for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {

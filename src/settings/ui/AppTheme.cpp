@@ -243,7 +243,9 @@ void AppTheme::apply(AppearanceMode mode)
 
     const QPalette palette = mode == AppearanceMode::system ? *desktopPalette() : paletteFor(appearance);
     QApplication::setPalette(palette);
-    app->setStyleSheet(styleSheet());
+    // Setting a style sheet polishes every widget again: only when it changed.
+    if (const QString sheet = styleSheet(); app->styleSheet() != sheet)
+        app->setStyleSheet(sheet);
     // Custom-painted controls read the theme while painting: repaint them all once.
     const auto widgets = QApplication::allWidgets();
     for (QWidget* widget : widgets)

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -63,8 +64,15 @@ QRectF TooltipBubble::bodyRect() const
 void TooltipBubble::placeOver(const QRect& hostRect)
 {
     const QSizeF body = bodySize();
-    const double left = hostRect.left() + hostRect.width() / 2.0 - body.width() / 2.0;
-    const double top = hostRect.top() - liftAboveHost;
+    double left = hostRect.left() + hostRect.width() / 2.0 - body.width() / 2.0;
+    double top = hostRect.top() - liftAboveHost;
+    // The window clips its children: a host near the window's top edge gets its bubble the same
+    // distance below it instead, and the bubble is kept within the window's width.
+    placedBelow_ = top < 0;
+    if (placedBelow_)
+        top = hostRect.bottom() + 1 + (liftAboveHost - body.height());
+    if (const QWidget* window = parentWidget())
+        left = std::clamp(left, 0.0, std::max(0.0, window->width() - body.width()));
     const QRectF frame(left - shadowRoom_.left(), top - shadowRoom_.top(),
         body.width() + shadowRoom_.left() + shadowRoom_.right(),
         body.height() + shadowRoom_.top() + shadowRoom_.bottom());
@@ -103,7 +111,7 @@ void TooltipBubble::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF body = bodyRect();
     const double scale = 0.92 + 0.08 * presence_;
-    const QPointF anchor(body.center().x(), body.bottom());
+    const QPointF anchor(body.center().x(), placedBelow_ ? body.top() : body.bottom());
     painter.translate(anchor);
     painter.scale(scale, scale);
     painter.translate(-anchor);

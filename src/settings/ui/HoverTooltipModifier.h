@@ -35,10 +35,13 @@ public:
     QRectF bodyRect() const;
     // The size of the body: the text's natural size plus padding, never wrapped.
     QSizeF bodySize() const;
-    // Places the body centred over `hostRect` (window coordinates), 32 above its top edge.
+    // Places the body centred over `hostRect` (window coordinates), 32 above its top edge; below the
+    // host when the window has no room above it, and never past the window's sides.
     void placeOver(const QRect& hostRect);
+    bool isPlacedBelow() const { return placedBelow_; }
 
-    // 0 hidden, 1 shown; drawn as a fade with a scale from 0.92 about the body's bottom edge.
+    // 0 hidden, 1 shown; drawn as a fade with a scale from 0.92 about the body's edge nearest the
+    // host (its bottom edge when above it).
     double presence() const { return presence_; }
     void setPresence(double presence);
 
@@ -54,6 +57,7 @@ private:
     double presence_ = 0.0;
     QMarginsF shadowRoom_;
     ShapeShadow shadow_;
+    bool placedBelow_ = false;
 };
 
 class HoverTooltipModifier final : public QObject {
