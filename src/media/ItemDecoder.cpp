@@ -8,6 +8,7 @@
 #include "media/PlayerFrameQueue.h"
 #include "media/PlayerTimebase.h"
 #include "platform/MediaClock.h"
+#include "platform/SerialQueue.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -16,7 +17,9 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 
 namespace media {
 
@@ -64,7 +67,12 @@ private:
     double keyframeAtOrBefore(double seconds) const;
     bool seekDemuxer(double seconds);
     Frame convert(const AVFrame* f);
+    Frame withStreamTags(Frame frame) const;
     void reportError(int rc);
+    // Converts on the conversion thread and queues the picture, so decoding the next picture
+    // overlaps converting this one. At most kConversionsInFlight wait.
+    void convertAhead(AVFrame* picture, double duration, std::uint64_t epoch);
+    static constexpr int kConversionsInFlight = 2;
 
     ItemDecoder& owner_;
     std::unique_ptr<LocalMediaFile> file_;
@@ -75,7 +83,12 @@ private:
     FramePtr previous_; // the last picture before the seek target, while serving a seek
     DecodeThreadBudget::Lease lease_;
     std::unique_ptr<FrameConverter> converter_;
+    std::unique_ptr<FrameConverter> aheadConverter_; // used on convertQueue_ only
     DecodedFrameCache cache_;
+    std::mutex inFlightMutex_;
+    std::condition_variable inFlightChanged_;
+    int inFlight_ = 0;
+    std::unique_ptr<platform::SerialQueue> convertQueue_; // last: goes first
 
     bool intraOnly_ = false;
     double startOffset_ = 0.0; // stream start, in seconds
@@ -144,6 +157,8 @@ bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
         return false;
     }
     converter_ = std::make_unique<FrameConverter>(std::max(1, lease_.threads() / 2));
+    aheadConverter_ = std::make_unique<FrameConverter>(std::max(1, lease_.threads() / 2));
+    convertQueue_ = std::make_unique<platform::SerialQueue>("Corvale.PlayerConvert");
 
     if (stream_->start_time != AV_NOPTS_VALUE)
         startOffset_ = static_cast<double>(stream_->start_time) * av_q2d(stream_->time_base);
@@ -250,7 +265,11 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
 
 Frame ItemDecoder::Worker::convert(const AVFrame* f)
 {
-    Frame frame = converter_->convert(f, frameTime(f));
+    return withStreamTags(converter_->convert(f, frameTime(f)));
+}
+
+Frame ItemDecoder::Worker::withStreamTags(Frame frame) const
+{
     if (frame.isNull())
         return frame;
     // Pictures that carry no colour tags of their own take the container's.
@@ -418,11 +437,43 @@ bool ItemDecoder::Worker::decodeAhead(double rate, std::uint64_t epoch)
         av_frame_unref(picture_.get());
         return true; // before the point playback resumes from: not shown
     }
-    Frame shown = convert(picture_.get());
-    av_frame_unref(picture_.get());
-    if (!shown.isNull())
-        owner_.queue_->push(std::move(shown), d, epoch);
+    AVFrame* handed = av_frame_alloc();
+    if (!handed)
+        return false;
+    av_frame_move_ref(handed, picture_.get());
+    convertAhead(handed, d, epoch);
     return true;
+}
+
+void ItemDecoder::Worker::convertAhead(AVFrame* picture, double duration, std::uint64_t epoch)
+{
+    {
+        std::unique_lock lock(inFlightMutex_);
+        inFlightChanged_.wait(lock, [this] { return inFlight_ < kConversionsInFlight; });
+        ++inFlight_;
+    }
+    const double time = frameTime(picture);
+    const bool queued = convertQueue_->async([this, picture, duration, epoch, time] {
+        AVFrame* owned = picture;
+        // A picture of an epoch a seek has ended is not worth converting.
+        if (owner_.queue_->epoch() == epoch) {
+            Frame shown = aheadConverter_->convert(owned, time);
+            if (!shown.isNull())
+                owner_.queue_->push(withStreamTags(std::move(shown)), duration, epoch);
+        }
+        av_frame_free(&owned);
+        {
+            std::lock_guard lock(inFlightMutex_);
+            --inFlight_;
+        }
+        inFlightChanged_.notify_all();
+    });
+    if (!queued) {
+        AVFrame* owned = picture;
+        av_frame_free(&owned);
+        std::lock_guard lock(inFlightMutex_);
+        --inFlight_;
+    }
 }
 
 ItemDecoder::ItemDecoder(QUrl url, std::shared_ptr<PlayerFrameQueue> queue,
