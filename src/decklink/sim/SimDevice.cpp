@@ -151,6 +151,7 @@ void SimDeviceState::resetLocked()
     status.clear();
     attributes.clear();
     configuration.clear();
+    simResetOutputLocked(*this);
 }
 
 namespace {
@@ -299,6 +300,8 @@ public:
     {
         std::lock_guard lock(device_->mutex);
         return readInt(device_->status, id, value, [&](std::int64_t* out) {
+            if (simIsOutputStatusItem(id))
+                return simOutputStatusIntLocked(*device_, id, out);
             const SimModeInfo* mode = findSimDisplayMode(device_->sourceMode);
             if (!device_->signalPresent || !mode)
                 return false; // nothing detected without a signal
@@ -329,6 +332,8 @@ public:
             return E_POINTER;
         std::lock_guard lock(device_->mutex);
         auto it = device_->status.find(id);
+        if (it == device_->status.end() && simIsOutputStatusItem(id))
+            return simOutputStatusBytesLocked(*device_, id, buffer, bufferSize);
         if (it == device_->status.end() || it->second.kind != SimItem::Kind::Bytes)
             return E_INVALIDARG;
         const auto& bytes = it->second.bytes;

@@ -1,0 +1,43 @@
+#pragma once
+
+// The program output's completion callback for scheduled playback. Each scheduled frame carries
+// one reference of the station that the frame's completion gives back. The callback also keeps the
+// list of frames still owed a completion, so that stopping the output can release the frames the
+// card never completes (none are leaked per stop).
+
+#include "decklink/api/DeckLinkAPI.h"
+
+#include <atomic>
+#include <mutex>
+#include <unordered_map>
+
+class OutputScheduledCallback final : public IDeckLinkVideoOutputCallback {
+public:
+    OutputScheduledCallback() = default;
+    OutputScheduledCallback(const OutputScheduledCallback&) = delete;
+    OutputScheduledCallback& operator=(const OutputScheduledCallback&) = delete;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    // The card's thread. Releases the frame's reference whatever the result.
+    HRESULT ScheduledFrameCompleted(
+        IDeckLinkVideoFrame* completedFrame, DeckLinkOutputFrameCompletionResult result) override;
+    HRESULT ScheduledPlaybackHasStopped() override;
+
+    // Takes over a reference the station added to `frame` before scheduling it.
+    void adoptScheduledFrame(IDeckLinkVideoFrame* frame);
+    // Scheduling failed: gives the reference back and releases it.
+    void releaseUnscheduledFrame(IDeckLinkVideoFrame* frame);
+    // Once the output calls no more: releases every frame still owed a completion; their number.
+    std::size_t releaseOutstandingFrames();
+    std::size_t outstandingFrameCount() const;
+
+private:
+    ~OutputScheduledCallback();
+    bool takeBack(IDeckLinkVideoFrame* frame);
+
+    std::atomic<ULONG> refCount_ { 1 };
+    mutable std::mutex mutex_;
+    std::unordered_map<IDeckLinkVideoFrame*, int> outstanding_;
+};

@@ -1,0 +1,245 @@
+// Starting and stopping the program output on the simulated card: display modes, connection,
+// device configuration, transports, and every way a start can fail.
+
+#include "DeckLinkOutputTestSupport.h"
+
+using namespace decklinktest;
+
+namespace {
+
+using DeckLinkOutputStart = DeckLinkOutputTest;
+
+std::int64_t configInt(std::uint32_t id)
+{
+    std::int64_t value = -1;
+    corvale_sim_configuration_int(0, id, &value);
+    return value;
+}
+
+int configFlag(std::uint32_t id)
+{
+    int value = -1;
+    corvale_sim_configuration_flag(0, id, &value);
+    return value;
+}
+
+TEST_F(DeckLinkOutputStart, SDRStartOpensTheModeOnHDMIWithScheduledPlaybackAndStopReleasesAll)
+{
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_TRUE(output->isRunning());
+    EXPECT_EQ(output->width(), 720);
+    EXPECT_EQ(output->height(), 486);
+    EXPECT_EQ(output->outputConnection(), kDeckLinkVideoConnectionHDMI);
+    EXPECT_TRUE(output->usesScheduledPlayback());
+    EXPECT_TRUE(output->hasMacOutput());
+    const int id = output->instanceId();
+    EXPECT_TRUE(log.contains("✅ DeckLinkOutput[" + std::to_string(id) + "] started: 720 x 486"));
+    EXPECT_TRUE(log.contains("transport: scheduled playback (mode=SDR frameDuration=1001 timeScale=30000)"));
+    EXPECT_TRUE(log.contains("fmt select: wantsHDR=0 v210=0 R10l=0 R10b=0 r210=0 chosen=BGRA"));
+    EXPECT_TRUE(log.contains("supported dynamic range: SDR=1 PQ=1 HLG=1"));
+
+    auto state = outputState(0);
+    EXPECT_EQ(state.enabled, 1);
+    EXPECT_EQ(state.displayMode, kDeckLinkModeNTSC);
+    EXPECT_EQ(state.callbackInstalled, 1);
+    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConnection), kDeckLinkVideoConnectionHDMI);
+    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConversionMode), kDeckLinkNoVideoOutputConversion);
+    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 0);
+    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputSourceColorspace), kDeckLinkColorspaceUnspecified);
+    EXPECT_EQ(configFlag(kDeckLinkConfigRec2020Output), 0);
+
+    stop();
+    EXPECT_FALSE(output->isRunning());
+    EXPECT_EQ(output->modeCode(), -1);
+    state = outputState(0);
+    EXPECT_EQ(state.enabled, 0);
+    EXPECT_EQ(state.callbackInstalled, 0);
+    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+}
+
+TEST_F(DeckLinkOutputStart, EachColourModeChoosesItsFormatTransportAndDeviceColour)
+{
+    struct Case {
+        int mode;
+        const char* transport;
+        DeckLinkPixelFormat format;
+        DeckLinkColorspace source, destination;
+        int rec2020;
+    };
+    const Case cases[] = {
+        { 1, "transport: scheduled playback (mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', 'r709', 0 },
+        { 2, "transport: scheduled playback (mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', '2020', 1 },
+        { 3, "transport: sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
+        { 4, "transport: scheduled playback (mode=HLG", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
+        { 5, "transport: sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        on([&] { output->setColorMode(c.mode); });
+        ASSERT_TRUE(start(0, 1));
+        EXPECT_EQ(output->colorMode(), c.mode);
+        EXPECT_TRUE(log.contains(c.transport));
+        if (PixelFormatIs10Bit(c.format)) {
+            EXPECT_EQ(output->hdrPixelFormat(), c.format);
+            EXPECT_EQ(output->hdrExpectedRowBytes(), 128 * 15); // PAL: 720 / 48 groups
+            EXPECT_TRUE(log.contains("HDR rowBytes: format=v210 width=720 rowBytes=1920 (from SDK)"));
+        }
+        EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputSourceColorspace), c.source);
+        EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputDestColorspace), c.destination);
+        EXPECT_EQ(configFlag(kDeckLinkConfigRec2020Output), c.rec2020);
+        stop();
+        EXPECT_EQ(output->colorMode(), 0); // stop resets the colour mode
+    }
+}
+
+TEST_F(DeckLinkOutputStart, UnknownModeCodesPlay1080p5994AndPsFCodesSetThePsFFlag)
+{
+    ASSERT_TRUE(start(0, 29));
+    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p5994);
+    ASSERT_TRUE(start(0, -1));
+    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p5994);
+    ASSERT_TRUE(start(0, 16));
+    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p2997);
+    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 1);
+}
+
+TEST_F(DeckLinkOutputStart, SettersBeforeStartSurviveItButNotAStop)
+{
+    on([&] {
+        output->setHDRMetadataMaxNits(4000, 0.01, 3000, 400);
+        output->setColorMode(4);
+    });
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(output->colorMode(), 4);
+    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 4000);
+    EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 400);
+    stop();
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(output->colorMode(), 0);
+    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 1000);
+    EXPECT_DOUBLE_EQ(output->hdrMinNits(), 0.005);
+
+    // Values of 0 or below take the defaults at the next start; CLL and FALL follow the maximum.
+    on([&] { output->setHDRMetadataMaxNits(2000, 0, -1, 0); });
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 2000);
+    EXPECT_DOUBLE_EQ(output->hdrMinNits(), 0.005);
+    EXPECT_DOUBLE_EQ(output->hdrMaxCLL(), 2000);
+    EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 2000);
+}
+
+TEST_F(DeckLinkOutputStart, MissingDriverOrDeviceFailsWithoutTouchingTheSettings)
+{
+    on([&] { output->setColorMode(2); });
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
+    EXPECT_FALSE(start(0, 0));
+    EXPECT_TRUE(log.contains("❌ CreateDeckLinkIteratorInstance failed"));
+    corvale_sim_set_failures(0);
+    EXPECT_FALSE(start(7, 0));
+    EXPECT_FALSE(start(-1, 0));
+    EXPECT_EQ(log.count("❌ DeckLink device not found at index"), 2);
+    EXPECT_EQ(output->colorMode(), 2);
+    EXPECT_FALSE(output->isRunning());
+}
+
+TEST_F(DeckLinkOutputStart, DeviceFailuresEndStoppedWithTheirLines)
+{
+    const struct {
+        std::uint32_t failure;
+        const char* line;
+    } cases[] = {
+        { CORVALE_SIM_FAIL_OUTPUT_INTERFACE, "❌ QueryInterface(IID_IDeckLinkOutput) failed" },
+        { CORVALE_SIM_FAIL_DISPLAY_MODE_ITERATOR, "❌ Display mode not supported on this device" },
+        { CORVALE_SIM_FAIL_DOES_SUPPORT, "final DoesSupportVideoMode failed (hr=0x80000008 supported=0" },
+        { CORVALE_SIM_FAIL_ENABLE_OUTPUT, "❌ EnableVideoOutput failed" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        on([&] { output->setColorMode(1); });
+        corvale_sim_set_failures(c.failure);
+        EXPECT_FALSE(start(0, 0));
+        EXPECT_TRUE(log.contains(c.line));
+        EXPECT_FALSE(output->isRunning());
+        EXPECT_EQ(output->colorMode(), 0); // a failed start ends stopped
+        EXPECT_EQ(outputState(0).enabled, 0);
+    }
+    corvale_sim_set_failures(0);
+    EXPECT_TRUE(log.contains("❌ GetDisplayModeIterator failed"));
+}
+
+TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
+{
+    const std::uint32_t bgraOnly[] = { kDeckLinkFormat8BitBGRA };
+    corvale_sim_set_output_pixel_formats(0, bgraOnly, 1);
+    on([&] { output->setColorMode(3); });
+    EXPECT_FALSE(start(0, 0));
+    EXPECT_TRUE(log.contains("HDR: no 10-bit pixel format available for this mode/device"));
+
+    const std::uint32_t r210Only[] = { kDeckLinkFormat8BitBGRA, kDeckLinkFormat10BitRGB };
+    corvale_sim_set_output_pixel_formats(0, r210Only, 2);
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGB);
+    EXPECT_TRUE(log.contains("fmt select: wantsHDR=1 v210=0 R10l=0 R10b=0 r210=1 chosen=r210"));
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERSION_FACTORY);
+    on([&] { output->setColorMode(3); });
+    EXPECT_FALSE(start(0, 0));
+    EXPECT_TRUE(log.contains("HDR: video conversion unavailable"));
+}
+
+TEST_F(DeckLinkOutputStart, RowBytesFallBackWhenTheDeviceCannotSay)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_ROW_BYTES);
+    on([&] { output->setColorMode(4); });
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(output->hdrExpectedRowBytes(), 1920);
+    EXPECT_TRUE(log.contains("HDR rowBytes query failed (hr=0x80000008), fallback rowBytes=1920"));
+}
+
+TEST_F(DeckLinkOutputStart, RateOnlySubstitutionIsPlayedButASizeChangeRefusesTheStart)
+{
+    corvale_sim_set_output_mode_substitution(0, kDeckLinkModeHD1080p25, kDeckLinkModeHD1080p50);
+    ASSERT_TRUE(start(0, 7));
+    EXPECT_TRUE(log.contains("output mode converted by SDK: requested=" + std::to_string(kDeckLinkModeHD1080p25)
+        + " actual=" + std::to_string(kDeckLinkModeHD1080p50)));
+    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p50);
+    EXPECT_EQ(output->displayMode(), kDeckLinkModeHD1080p50);
+
+    corvale_sim_set_output_mode_substitution(0, kDeckLinkModeNTSC, kDeckLinkModePAL);
+    EXPECT_FALSE(start(0, 0));
+    EXPECT_TRUE(log.contains("converted display mode changes the frame size (720x486 -> 720x576); not starting"));
+    EXPECT_EQ(outputState(0).enabled, 0);
+}
+
+TEST_F(DeckLinkOutputStart, InvalidModeTimingFallsBackToTheSyncPath)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_OUTPUT_MODE_TIMING);
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_FALSE(output->usesScheduledPlayback());
+    EXPECT_TRUE(log.contains("mode timing: invalid frameDuration=0"));
+    EXPECT_TRUE(log.contains("transport: sync path (invalid timing frameDuration=0 timeScale=30000)"));
+    send(makeBGRAFrame(720, 486, 5));
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
+}
+
+TEST_F(DeckLinkOutputStart, SDIOnlyDeviceAndForcedHDRStart)
+{
+    corvale_sim_set_attribute_int(0, kDeckLinkAttributeVideoOutputConnections, kDeckLinkVideoConnectionSDI);
+    corvale_sim_remove_attribute(0, kDeckLinkAttributeSupportedDynamicRange);
+    on([&] { output->setForceHDR(true); });
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(output->outputConnection(), kDeckLinkVideoConnectionSDI);
+    EXPECT_EQ(output->colorMode(), 3); // forced HDR turns colour mode 0 into the forced mode
+    EXPECT_TRUE(log.contains("supported dynamic range: unavailable"));
+    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConnection), kDeckLinkVideoConnectionSDI);
+}
+
+TEST_F(DeckLinkOutputStart, HDMIModeMismatchIsReported)
+{
+    corvale_sim_set_status_int(0, kDeckLinkStatusHDMIOutputActualMode, kDeckLinkModeHD1080i50);
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_TRUE(log.contains("requested mode ntsc (" + std::to_string(kDeckLinkModeNTSC) + ") but HDMI reports Hi50"));
+}
+
+} // namespace
