@@ -29,6 +29,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -84,6 +86,14 @@ std::vector<media::Frame> makeFrames()
     return frames;
 }
 
+// CPU seconds used so far by this process (or by its finished children).
+double cpuSeconds(int who = RUSAGE_SELF)
+{
+    rusage usage {};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 void waitFor(const std::function<bool()>& done)
 {
     QDeadlineTimer deadline(600'000);
@@ -98,6 +108,7 @@ QString rawName(RecordingCodec codec)
 
 struct Throughput {
     double fps = 0;
+    double cpuMsPerFrame = 0; // load-independent: what one frame costs, all threads together
     int dropped = 0;
     bool ok = false;
 };
@@ -115,6 +126,7 @@ Throughput runOurs(RecordingCodec codec, const std::vector<media::Frame>& frames
     MovieRecorder::FinishStatus status = MovieRecorder::FinishStatus::failed;
     QElapsedTimer timer;
     timer.start();
+    const double cpuStart = cpuSeconds();
     for (int i = 0; i < count; ++i) {
         recorder->append(frames[static_cast<std::size_t>(i) % frames.size()]);
         // Keep two frames in hand so the queue never waits for us and never meets its limit.
@@ -128,7 +140,8 @@ Throughput runOurs(RecordingCodec codec, const std::vector<media::Frame>& frames
     recorder.reset();
     waitFor([&] { return finished; });
     const double seconds = timer.nsecsElapsed() / 1e9;
-    return { count / seconds, dropped.load(), status == MovieRecorder::FinishStatus::finished };
+    return { count / seconds, (cpuSeconds() - cpuStart) * 1000 / count, dropped.load(),
+        status == MovieRecorder::FinishStatus::finished };
 }
 
 QString ffmpegEncoderArguments(RecordingCodec codec, int threads)
@@ -174,6 +187,7 @@ Throughput runFfmpeg(
               .arg(ffmpegEncoderArguments(codec, threads), path);
     QElapsedTimer timer;
     timer.start();
+    const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
     FILE* pipe = popen(command.toLocal8Bit().constData(), "w");
     if (!pipe)
         return {};
@@ -192,10 +206,11 @@ Throughput runFfmpeg(
     }
     const int rc = pclose(pipe);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    return { count / seconds, 0, ok && rc == 0 };
+    return { count / seconds, (cpuSeconds(RUSAGE_CHILDREN) - cpuStart) * 1000 / count, 0, ok && rc == 0 };
 }
 
 struct RealTimeResult {
+    double cores = 0; // CPU time over wall time while the four recorded
     std::vector<int> dropped;
     std::vector<int> appended;
     bool ok = true;
@@ -225,6 +240,7 @@ RealTimeResult runRealTime(RecordingCodec codec, const std::vector<media::Frame>
     }
     const int total = seconds * kFps;
     std::vector<std::thread> feeders;
+    const double cpuStart = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kInputs; ++i) {
         feeders.emplace_back([&, i] {
@@ -246,18 +262,26 @@ RealTimeResult runRealTime(RecordingCodec codec, const std::vector<media::Frame>
     }
     recorders.clear();
     waitFor([&] { return finished == kInputs; });
+    result.cores
+        = (cpuSeconds() - cpuStart) / std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     for (int i = 0; i < kInputs; ++i)
         result.dropped[i] = drops[i];
     return result;
 }
 
 // Four H.264 writers encoding as fast as they can at once: the aggregate frames per second.
-double presetThroughput(
+struct PresetResult {
+    double fps = 0;
+    double cpuMsPerFrame = 0;
+};
+
+PresetResult presetThroughput(
     const std::string& preset, const std::vector<media::Frame>& frames, int count, const QString& folder)
 {
     constexpr int kWriters = MovieRecorder::simultaneousRecorders;
     std::vector<std::thread> threads;
     std::atomic<bool> ok { true };
+    const double cpuStart = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kWriters; ++i) {
         threads.emplace_back([&, i] {
@@ -286,7 +310,9 @@ double presetThroughput(
     for (auto& t : threads)
         t.join();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    return ok ? kWriters * count / seconds : 0.0;
+    if (!ok)
+        return {};
+    return { kWriters * count / seconds, (cpuSeconds() - cpuStart) * 1000 / (kWriters * count) };
 }
 
 bool parse(int argc, char** argv, Options& options)
@@ -351,9 +377,12 @@ int main(int argc, char** argv)
 
     if (options.presets) {
         std::printf("\nFour H.264 writers at once, unthrottled (need > %d fps with room to spare)\n", 4 * kFps);
-        for (const char* preset : { "ultrafast", "superfast", "veryfast", "faster" })
-            std::printf(
-                "  %-10s %7.1f fps\n", preset, presetThroughput(preset, frames, options.frames, scratch.path()));
+        for (const char* preset : { "ultrafast", "superfast", "veryfast", "faster" }) {
+            const auto r = presetThroughput(preset, frames, options.frames, scratch.path());
+            std::printf("  %-10s %7.1f fps, %6.1f CPU ms per frame: %.1f cores for 4 x %d fps\n", preset, r.fps,
+                r.cpuMsPerFrame, r.cpuMsPerFrame * 4 * kFps / 1000, kFps);
+            std::fflush(stdout);
+        }
     }
 
     if (options.realtime) {
@@ -368,8 +397,9 @@ int main(int argc, char** argv)
                 total += d;
                 parts << QString::number(d);
             }
-            std::printf("  %-16s dropped %d of %d frames (per input: %s)%s\n", qPrintable(displayName(codec)), total,
-                4 * options.seconds * kFps, qPrintable(parts.join(", ")), result.ok ? "" : "  FAILED");
+            std::printf("  %-16s dropped %d of %d frames (per input: %s), %.1f cores busy%s\n",
+                qPrintable(displayName(codec)), total, 4 * options.seconds * kFps, qPrintable(parts.join(", ")),
+                result.cores, result.ok ? "" : "  FAILED");
             std::fflush(stdout);
         }
     }
@@ -377,7 +407,7 @@ int main(int argc, char** argv)
     double lowest = -1;
     if (options.throughput) {
         std::printf("\nThroughput, %d frames per codec (frames per second)\n", options.frames);
-        std::printf("  %-16s %10s %10s %8s\n", "codec", "ours", "ffmpeg", "ratio");
+        std::printf("  %-16s %10s %10s %8s   %s\n", "codec", "ours", "ffmpeg", "ratio", "CPU ms/frame ours, ffmpeg");
         for (auto codec : options.codecs) {
             const QString name = rawName(codec);
             const auto ours = runOurs(codec, frames, options.frames, QDir(folder).filePath(name + ".mov"));

@@ -45,7 +45,7 @@ public:
         bool replaceExisting = false;
     };
 
-    // What a writer is doing; the values follow the original asset writer's status numbers.
+    // What a writer is doing; the numbers are the ones diagnostic lines print.
     enum class Status { unknown = 0, writing = 1, completed = 2, failed = 3, cancelled = 4 };
 
     struct Error {
