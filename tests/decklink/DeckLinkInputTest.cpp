@@ -10,6 +10,9 @@
 
 #include <QCoreApplication>
 
+#include <atomic>
+#include <thread>
+
 using namespace decklinktest;
 
 namespace {
@@ -407,14 +410,32 @@ TEST_F(DeckLinkInputTest, FramesWithoutDelegateAreIgnoredAndDestroyingStopsTheIn
 
 TEST_F(DeckLinkInputTest, StopAndStartRacingTheCardThreadLeaveNoStreamOrReference)
 {
-    corvale_sim_set_manual_clock(0); // the card's own clock: frames arrive while we stop and start
-    for (int round = 0; round < 10; ++round) {
+    // Another thread keeps asking the card for frames and format changes while the main thread
+    // stops and starts the input in both modes and runs what the card queued.
+    std::atomic<bool> done { false };
+    std::thread card([&] {
+        int round = 0;
+        while (!done.load()) {
+            corvale_sim_set_source_mode(0, (++round % 3) ? kDeckLinkModeNTSC : kDeckLinkModePAL);
+            if (corvale_sim_deliver_frames(0, 1) == 0)
+                std::this_thread::yield();
+        }
+    });
+    for (int round = 0; round < 30; ++round) {
         ASSERT_TRUE(input->start(0, round % 2 == 0 ? 0 : -1));
-        QCoreApplication::processEvents();
-        input->stop();
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        if (round % 3 == 0)
+            input->stop();
     }
+    done = true;
+    card.join();
+    input->stop();
     QCoreApplication::processEvents();
     EXPECT_FALSE(inputState(0).enabled);
+    EXPECT_FALSE(input->isReconfiguring());
+    for (std::size_t i = 0; i < delegate->frames.size(); ++i)
+        EXPECT_EQ(delegate->frames[i].format(), media::PixelFormat::BGRA);
 }
 
 TEST(DeckLinkInputCallbackTest, AnswersItsOwnAndTheBaseInterface)

@@ -24,6 +24,8 @@ SimInput::~SimInput()
 {
     std::unique_lock lock(mutex_);
     stopThreadLocked(lock);
+    if (thread_.joinable())
+        thread_.detach(); // the last reference was the thread's own: it is ending
     IDeckLinkInputCallback* callback = std::exchange(callback_, nullptr);
     lock.unlock();
     if (callback)
@@ -113,20 +115,30 @@ HRESULT SimInput::StartStreams()
 {
     if (SimRegistry::shared().failing(CORVALE_SIM_FAIL_START_STREAMS))
         return E_FAIL;
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     if (!enabled_ || streaming_)
         return E_ACCESSDENIED;
-    if (thread_.joinable())
-        thread_.join(); // a thread that stopped itself from inside a callback
+    if (thread_.joinable()) {
+        // The thread of a stream that was stopped from inside its own callback.
+        if (std::this_thread::get_id() == thread_.get_id()) {
+            thread_.detach(); // restarted from that very callback: it ends once the callback returns
+        } else {
+            std::thread previous = std::move(thread_);
+            lock.unlock();
+            previous.join();
+            lock.lock();
+            if (streaming_ || !enabled_)
+                return E_ACCESSDENIED;
+        }
+    }
+    const std::uint64_t run = ++runGeneration_;
     streaming_ = true;
-    stopRequested_ = false;
     pendingTicks_ = 0;
     AddRef(); // the thread's own reference, released when it ends
-    thread_ = std::thread([this] {
-        run();
+    thread_ = std::thread([this, run] {
+        this->run(run);
         Release();
     });
-    threadId_ = thread_.get_id();
     return S_OK;
 }
 
@@ -141,17 +153,13 @@ HRESULT SimInput::StopStreams()
 
 void SimInput::stopThreadLocked(std::unique_lock<std::mutex>& lock)
 {
-    stopRequested_ = true;
+    ++runGeneration_;
     streaming_ = false;
     wake_.notify_all();
     ticked_.notify_all();
-    if (!thread_.joinable())
+    // From inside a callback the thread ends once the callback returns; it is joined later.
+    if (!thread_.joinable() || std::this_thread::get_id() == thread_.get_id())
         return;
-    if (std::this_thread::get_id() == threadId_) {
-        // Called from a callback: the thread ends once the callback returns.
-        thread_.detach();
-        return;
-    }
     std::thread thread = std::move(thread_);
     lock.unlock();
     thread.join();
@@ -169,7 +177,7 @@ int SimInput::runTicks(int ticks)
     const std::uint64_t framesBefore = framesDone_;
     pendingTicks_ += ticks;
     wake_.notify_all();
-    ticked_.wait(lock, [&] { return ticksDone_ >= target || !streaming_; });
+    ticked_.wait(lock, [&] { return ticksDone_ >= target || (!streaming_ && !tickInProgress_); });
     return static_cast<int>(framesDone_ - framesBefore);
 }
 
@@ -193,8 +201,9 @@ void SimInput::describe(DeckLinkDisplayMode* mode, DeckLinkPixelFormat* format, 
     *flags = flags_;
 }
 
-void SimInput::run()
+void SimInput::run(std::uint64_t run)
 {
+    auto stopped = [&] { return runGeneration_ != run; };
     using Clock = std::chrono::steady_clock;
     auto& registry = SimRegistry::shared();
     auto next = Clock::now();
@@ -202,14 +211,15 @@ void SimInput::run()
         {
             std::unique_lock lock(mutex_);
             if (registry.manualClock.load()) {
-                wake_.wait(lock, [&] { return stopRequested_ || pendingTicks_ > 0 || !registry.manualClock.load(); });
-                if (stopRequested_)
+                wake_.wait(lock, [&] { return stopped() || pendingTicks_ > 0 || !registry.manualClock.load(); });
+                if (stopped())
                     break;
                 if (pendingTicks_ <= 0) {
                     next = Clock::now();
                     continue;
                 }
                 --pendingTicks_;
+                tickInProgress_ = true;
             } else {
                 const SimModeInfo* info = findSimDisplayMode(mode_);
                 DeckLinkTimeValue duration = info ? info->frameDuration : 1000;
@@ -218,11 +228,12 @@ void SimInput::run()
                 const auto now = Clock::now();
                 if (next < now - std::chrono::seconds(1))
                     next = now; // fell far behind (a slow callback): do not burst to catch up
-                wake_.wait_until(lock, next, [&] { return stopRequested_ || registry.manualClock.load(); });
-                if (stopRequested_)
+                wake_.wait_until(lock, next, [&] { return stopped() || registry.manualClock.load(); });
+                if (stopped())
                     break;
                 if (registry.manualClock.load())
                     continue;
+                tickInProgress_ = true;
             }
         }
         const bool delivered = tick();
@@ -231,6 +242,7 @@ void SimInput::run()
             ++ticksDone_;
             if (delivered)
                 ++framesDone_;
+            tickInProgress_ = false;
         }
         ticked_.notify_all();
     }

@@ -36,7 +36,8 @@ public:
 private:
     ~SimInput() override;
 
-    void run();
+    // The frame loop of one stream; ends when `run` is no longer the current run.
+    void run(std::uint64_t run);
     // One frame period; true when a frame was delivered.
     bool tick();
     void stopThreadLocked(std::unique_lock<std::mutex>& lock);
@@ -53,10 +54,10 @@ private:
     DeckLinkVideoInputFlags flags_ = 0;
     DeckLinkDisplayMode reportedSource_ = 0; // last source mode a change was reported for
     bool streaming_ = false;
-    bool stopRequested_ = false;
+    std::uint64_t runGeneration_ = 0;
     std::thread thread_;
-    std::thread::id threadId_;
     long pendingTicks_ = 0;
+    bool tickInProgress_ = false;
     std::uint64_t ticksDone_ = 0;
     std::uint64_t framesDone_ = 0;
 

@@ -1,0 +1,310 @@
+// The simulated card driver on its own: pictures and their counter, BGRA capture, the converter's
+// colours and 10-bit packing, callbacks that stop their own stream, and reference counts.
+
+#include "DeckLinkTestSupport.h"
+
+#include "decklink/DeckLinkAPILoader.h"
+#include "decklink/api/ComPtr.h"
+
+#include <atomic>
+#include <vector>
+
+using namespace decklinktest;
+
+namespace {
+
+// Keeps every frame it is given (with a reference) and can stop the stream from inside a callback.
+class KeepingCallback final : public IDeckLinkInputCallback {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDeckLinkInputCallback) {
+            AddRef();
+            *object = static_cast<IDeckLinkInputCallback*>(this);
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override { return --refs; } // owned by the test
+    HRESULT VideoInputFormatChanged(DeckLinkVideoInputFormatChangedEvents events, IDeckLinkDisplayMode* mode,
+        DeckLinkDetectedVideoInputFormatFlags) override
+    {
+        changes.push_back({ events, mode ? mode->GetDisplayMode() : 0 });
+        return S_OK;
+    }
+    HRESULT VideoInputFrameArrived(IDeckLinkVideoInputFrame* frame, IDeckLinkAudioInputPacket*) override
+    {
+        frames.push_back(ComPtr<IDeckLinkVideoInputFrame>::retain(frame));
+        if (stopFromCallback)
+            stopFromCallback->StopStreams();
+        return S_OK;
+    }
+
+    std::atomic<ULONG> refs { 1 };
+    std::vector<ComPtr<IDeckLinkVideoInputFrame>> frames;
+    std::vector<std::pair<DeckLinkVideoInputFormatChangedEvents, DeckLinkDisplayMode>> changes;
+    IDeckLinkInput* stopFromCallback = nullptr;
+};
+
+class SimulatedDriverTest : public SimulatedCardTest {
+protected:
+    void SetUp() override
+    {
+        SimulatedCardTest::SetUp();
+        baseline = corvale_sim_live_object_count();
+        auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+        ASSERT_TRUE(iterator);
+        ASSERT_EQ(iterator->Next(device.put()), S_OK);
+        input = device.as<IDeckLinkInput>();
+        ASSERT_TRUE(input);
+        converter = ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance());
+        ASSERT_TRUE(converter);
+    }
+    void TearDown() override
+    {
+        if (input) {
+            input->StopStreams();
+            input->DisableVideoInput();
+            input->SetCallback(nullptr);
+        }
+        callback.frames.clear();
+        input.reset();
+        device.reset();
+        converter.reset();
+        EXPECT_EQ(corvale_sim_live_object_count(), baseline);
+        EXPECT_EQ(callback.refs.load(), 1u);
+        SimulatedCardTest::TearDown();
+    }
+
+    std::vector<std::uint8_t> bytesOf(IDeckLinkVideoFrame* frame)
+    {
+        auto buffer = ComPtr<IDeckLinkVideoFrame>::retain(frame).as<IDeckLinkVideoBuffer>();
+        void* bytes = nullptr;
+        buffer->StartAccess(kDeckLinkBufferAccessRead);
+        EXPECT_EQ(buffer->GetBytes(&bytes), S_OK);
+        const auto* begin = static_cast<const std::uint8_t*>(bytes);
+        std::vector<std::uint8_t> copy(
+            begin, begin + std::size_t(frame->GetRowBytes()) * std::size_t(frame->GetHeight()));
+        buffer->EndAccess(kDeckLinkBufferAccessRead);
+        return copy;
+    }
+
+    long baseline = 0;
+    KeepingCallback callback;
+    ComPtr<IDeckLink> device;
+    ComPtr<IDeckLinkInput> input;
+    ComPtr<IDeckLinkVideoConversion> converter;
+};
+
+TEST_F(SimulatedDriverTest, CapturesBGRAWhereAskedWithTheCounterInEveryPicture)
+{
+    corvale_sim_set_source_mode(0, kDeckLinkModePAL);
+    input->SetCallback(&callback);
+    ASSERT_EQ(input->EnableVideoInput(kDeckLinkModePAL, kDeckLinkFormat8BitBGRA, kDeckLinkVideoInputFlagDefault), S_OK);
+    ASSERT_EQ(input->StartStreams(), S_OK);
+    EXPECT_EQ(input->EnableVideoInput(kDeckLinkModePAL, kDeckLinkFormat8BitYUV, 0), E_ACCESSDENIED); // streaming
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 3);
+    ASSERT_EQ(callback.frames.size(), 3u);
+    IDeckLinkVideoFrame* first = callback.frames[0].get();
+    EXPECT_EQ(first->GetPixelFormat(), kDeckLinkFormat8BitBGRA);
+    EXPECT_EQ(first->GetWidth(), 720);
+    EXPECT_EQ(first->GetHeight(), 576);
+    EXPECT_EQ(first->GetRowBytes(), 720 * 4);
+    std::int64_t counters[3];
+    for (int i = 0; i < 3; ++i) {
+        const auto bytes = bytesOf(callback.frames[std::size_t(i)].get());
+        counters[i] = corvale_sim_decode_frame_counter(bytes.data(), 720, 576, 720 * 4, kDeckLinkFormat8BitBGRA);
+    }
+    EXPECT_GE(counters[0], 0);
+    EXPECT_EQ(counters[1], counters[0] + 1);
+    EXPECT_EQ(counters[2], counters[0] + 2);
+
+    std::vector<std::uint8_t> blank(720 * 4 * 576, 0);
+    EXPECT_EQ(corvale_sim_decode_frame_counter(blank.data(), 720, 576, 720 * 4, kDeckLinkFormat8BitBGRA), -1);
+    EXPECT_EQ(corvale_sim_decode_frame_counter(blank.data(), 100, 20, 400, kDeckLinkFormat8BitBGRA), -1);
+}
+
+TEST_F(SimulatedDriverTest, ConverterTurns75PercentBarsIntoTheirRGBValues)
+{
+    corvale_sim_set_source_mode(0, kDeckLinkModeHD720p50);
+    input->SetCallback(&callback);
+    ASSERT_EQ(input->EnableVideoInput(kDeckLinkModeHD720p50, kDeckLinkFormat8BitYUV, 0), S_OK);
+    ASSERT_EQ(input->StartStreams(), S_OK);
+    ASSERT_EQ(corvale_sim_deliver_frames(0, 1), 1);
+
+    ComPtr<IDeckLinkVideoFrame> converted;
+    ASSERT_EQ(converter->ConvertNewFrame(callback.frames[0].get(), kDeckLinkFormat8BitBGRA,
+                  kDeckLinkColorspaceUnspecified, nullptr, converted.put()),
+        S_OK);
+    ASSERT_EQ(converted->GetPixelFormat(), kDeckLinkFormat8BitBGRA);
+    const auto bgra = bytesOf(converted.get());
+    // Device 0's bars start with 75 % white, then yellow; sample below the counter band.
+    auto pixel = [&](int x, int y) {
+        return &bgra[std::size_t(y) * std::size_t(converted->GetRowBytes()) + std::size_t(x) * 4];
+    };
+    const std::uint8_t* white = pixel(100, 400);
+    EXPECT_NEAR(white[0], 191, 1);
+    EXPECT_NEAR(white[1], 191, 1);
+    EXPECT_NEAR(white[2], 191, 1);
+    const std::uint8_t* yellow = pixel(1280 / 8 + 40, 400);
+    EXPECT_NEAR(yellow[0], 0, 1);
+    EXPECT_NEAR(yellow[1], 191, 1);
+    EXPECT_NEAR(yellow[2], 191, 1);
+    EXPECT_EQ(yellow[3], 255);
+
+    // The source's colour items travel with the converted picture.
+    auto metadata = converted.as<IDeckLinkVideoFrameMetadataExtensions>();
+    std::int64_t colorspace = 0;
+    ASSERT_TRUE(metadata);
+    EXPECT_EQ(metadata->GetInt(kDeckLinkFrameMetadataColorspace, &colorspace), S_OK);
+    EXPECT_EQ(colorspace, kDeckLinkColorspaceRec709);
+
+    EXPECT_EQ(converter->ConvertNewFrame(
+                  callback.frames[0].get(), 'xxxx', kDeckLinkColorspaceUnspecified, nullptr, converted.put()),
+        E_INVALIDARG);
+    EXPECT_FALSE(converted);
+    EXPECT_EQ(converter->ConvertNewFrame(nullptr, kDeckLinkFormat8BitBGRA, 0, nullptr, converted.put()), E_POINTER);
+}
+
+TEST_F(SimulatedDriverTest, ConverterPacksBGRAInto10BitFormats)
+{
+    // One white and one black BGRA pixel, converted through frames made by the converter itself.
+    std::vector<std::uint8_t> pixels = { 255, 255, 255, 255, 0, 0, 0, 255 };
+    struct Source final : IDeckLinkVideoFrame, IDeckLinkVideoBuffer {
+        std::vector<std::uint8_t>* bytes;
+        HRESULT QueryInterface(REFIID iid, void** object) override
+        {
+            *object = nullptr;
+            if (iid == IID_IDeckLinkVideoBuffer) {
+                *object = static_cast<IDeckLinkVideoBuffer*>(this);
+                return S_OK;
+            }
+            return E_NOINTERFACE;
+        }
+        ULONG AddRef() override { return 2; }
+        ULONG Release() override { return 1; }
+        std::int32_t GetWidth() override { return 2; }
+        std::int32_t GetHeight() override { return 1; }
+        std::int32_t GetRowBytes() override { return 8; }
+        DeckLinkPixelFormat GetPixelFormat() override { return kDeckLinkFormat8BitBGRA; }
+        DeckLinkFrameFlags GetFlags() override { return 0; }
+        HRESULT GetBytes(void** out) override
+        {
+            *out = bytes->data();
+            return S_OK;
+        }
+        HRESULT StartAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
+        HRESULT EndAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
+    } source;
+    source.bytes = &pixels;
+
+    ComPtr<IDeckLinkVideoFrame> r210;
+    ASSERT_EQ(
+        converter->ConvertNewFrame(&source, kDeckLinkFormat10BitRGB, kDeckLinkColorspaceRec709, nullptr, r210.put()),
+        S_OK);
+    auto r210Bytes = bytesOf(r210.get());
+    EXPECT_EQ(r210Bytes[0], 0x3F); // big-endian 0x3FFFFFFF: R, G, B all 1023
+    EXPECT_EQ(r210Bytes[3], 0xFF);
+    EXPECT_EQ(r210Bytes[4] | r210Bytes[5] | r210Bytes[6] | r210Bytes[7], 0);
+
+    ComPtr<IDeckLinkVideoFrame> v210;
+    ASSERT_EQ(
+        converter->ConvertNewFrame(&source, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec709, nullptr, v210.put()),
+        S_OK);
+    EXPECT_EQ(v210->GetRowBytes(), 128);
+    auto v210Bytes = bytesOf(v210.get());
+    auto word = [&](int i) {
+        return std::uint32_t(v210Bytes[std::size_t(i) * 4]) | std::uint32_t(v210Bytes[std::size_t(i) * 4 + 1]) << 8
+            | std::uint32_t(v210Bytes[std::size_t(i) * 4 + 2]) << 16
+            | std::uint32_t(v210Bytes[std::size_t(i) * 4 + 3]) << 24;
+    };
+    EXPECT_EQ((word(0) >> 10) & 0x3FF, 940u); // Y of white
+    EXPECT_EQ(word(0) & 0x3FF, 512u); // Cb
+    EXPECT_EQ((word(0) >> 20) & 0x3FF, 512u); // Cr
+    EXPECT_EQ(word(1) & 0x3FF, 64u); // Y of black
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT);
+    EXPECT_EQ(converter->ConvertFrame(&source, v210.get()), E_FAIL);
+}
+
+TEST_F(SimulatedDriverTest, DetectionReportsEachNewSourceFormatOnce)
+{
+    input->SetCallback(&callback);
+    ASSERT_EQ(
+        input->EnableVideoInput(kDeckLinkModeUnknown, kDeckLinkFormat8BitYUV, kDeckLinkVideoInputEnableFormatDetection),
+        S_OK);
+    ASSERT_EQ(input->StartStreams(), S_OK);
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 0);
+    ASSERT_EQ(callback.changes.size(), 1u);
+    EXPECT_EQ(callback.changes[0].second, kDeckLinkModeHD1080p25);
+    EXPECT_TRUE(callback.changes[0].first & kDeckLinkVideoInputDisplayModeChanged);
+
+    // Without detection a source the mode cannot lock to sends nothing and reports nothing.
+    input->StopStreams();
+    input->DisableVideoInput();
+    ASSERT_EQ(input->EnableVideoInput(kDeckLinkModeHD1080p50, kDeckLinkFormat8BitYUV, 0), S_OK);
+    ASSERT_EQ(input->StartStreams(), S_OK);
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 0);
+    EXPECT_EQ(callback.changes.size(), 1u);
+}
+
+TEST_F(SimulatedDriverTest, ACallbackMayStopItsOwnStream)
+{
+    corvale_sim_set_source_mode(0, kDeckLinkModeNTSC);
+    callback.stopFromCallback = input.get();
+    input->SetCallback(&callback);
+    ASSERT_EQ(input->EnableVideoInput(kDeckLinkModeNTSC, kDeckLinkFormat8BitYUV, 0), S_OK);
+    ASSERT_EQ(input->StartStreams(), S_OK);
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 5), 1);
+    EXPECT_FALSE(inputState(0).streaming);
+    ASSERT_EQ(input->StartStreams(), S_OK); // the stopped thread is collected on restart
+    callback.stopFromCallback = nullptr;
+    EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 2);
+}
+
+TEST_F(SimulatedDriverTest, DeviceItemsReadBackAndOverridesTakePrecedence)
+{
+    auto status = device.as<IDeckLinkStatus>();
+    auto attributes = device.as<IDeckLinkAttributes>();
+    auto configuration = device.as<IDeckLinkConfiguration>();
+    ASSERT_TRUE(status && attributes && configuration);
+
+    std::int64_t value = 0;
+    EXPECT_EQ(status->GetInt(kDeckLinkStatusDetectedVideoInputMode, &value), S_OK);
+    EXPECT_EQ(value, kDeckLinkModeHD1080p25);
+    EXPECT_EQ(status->GetInt(kDeckLinkStatusDetectedVideoInputFieldDominance, &value), S_OK);
+    EXPECT_EQ(value, kDeckLinkProgressiveFrame);
+    EXPECT_EQ(status->GetInt(kDeckLinkStatusHDMIOutputActualMode, &value), E_INVALIDARG);
+
+    const std::uint8_t edid[] = { 0, 0xFF, 0xFF, 0xFF };
+    corvale_sim_set_status_bytes(0, kDeckLinkStatusSinkEDID, edid, sizeof edid);
+    std::uint32_t size = 0;
+    EXPECT_EQ(status->GetBytes(kDeckLinkStatusSinkEDID, nullptr, &size), S_OK);
+    EXPECT_EQ(size, 4u);
+    std::uint8_t read[8] = {};
+    size = sizeof read;
+    EXPECT_EQ(status->GetBytes(kDeckLinkStatusSinkEDID, read, &size), S_OK);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(read[1], 0xFF);
+
+    EXPECT_EQ(attributes->GetInt(kDeckLinkAttributeVideoOutputConnections, &value), S_OK);
+    EXPECT_EQ(value, kDeckLinkVideoConnectionSDI | kDeckLinkVideoConnectionHDMI);
+    corvale_sim_remove_attribute(0, kDeckLinkAttributeVideoOutputConnections);
+    EXPECT_EQ(attributes->GetInt(kDeckLinkAttributeVideoOutputConnections, &value), E_INVALIDARG);
+
+    EXPECT_EQ(configuration->SetInt(kDeckLinkConfigVideoOutputSourceColorspace, kDeckLinkColorspaceRec2020), S_OK);
+    EXPECT_EQ(configuration->SetFlag(kDeckLinkConfigRec2020Output, true), S_OK);
+    std::int64_t stored = 0;
+    int flag = 0;
+    EXPECT_EQ(corvale_sim_configuration_int(0, kDeckLinkConfigVideoOutputSourceColorspace, &stored), 1);
+    EXPECT_EQ(stored, kDeckLinkColorspaceRec2020);
+    EXPECT_EQ(corvale_sim_configuration_flag(0, kDeckLinkConfigRec2020Output, &flag), 1);
+    EXPECT_EQ(flag, 1);
+    EXPECT_EQ(corvale_sim_configuration_int(0, kDeckLinkConfigVideoOutputDestColorspace, &stored), 0);
+}
+
+} // namespace
