@@ -2,6 +2,10 @@
 
 #include "media/FFmpegTags.h"
 #include "media/LocalMediaFile.h"
+#include "platform/MainThread.h"
+
+#include <QPointer>
+#include <QThreadPool>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -40,6 +44,19 @@ platform::Result<MediaInfo, QString> MediaProbe::probe(const QUrl& url)
             ? MediaTime(stream->duration * stream->time_base.num, stream->time_base.den)
             : MediaTime::indefinite();
     return info;
+}
+
+void MediaProbe::probeAsync(
+    const QUrl& url, QObject* guard, std::function<void(platform::Result<MediaInfo, QString>)> done)
+{
+    QPointer<QObject> weak(guard);
+    QThreadPool::globalInstance()->start([url, weak, done = std::move(done)] {
+        auto result = std::make_shared<platform::Result<MediaInfo, QString>>(probe(url));
+        platform::runOnMain([weak, done, result] {
+            if (weak)
+                done(std::move(*result));
+        });
+    });
 }
 
 } // namespace media

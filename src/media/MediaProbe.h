@@ -7,7 +7,10 @@
 #include "media/MediaTime.h"
 #include "platform/Result.h"
 
+#include <QObject>
 #include <QUrl>
+
+#include <functional>
 
 namespace media {
 
@@ -37,6 +40,10 @@ public:
     // Fails with a text for a URL that is not a local file, a missing file or one that is not a
     // movie. A movie without video succeeds with hasVideo false.
     static platform::Result<MediaInfo, QString> probe(const QUrl& url);
+    // Probes on a pool thread and hands the result to `done` on the main thread, unless `guard`
+    // is gone by then.
+    static void probeAsync(
+        const QUrl& url, QObject* guard, std::function<void(platform::Result<MediaInfo, QString>)> done);
 };
 
 } // namespace media

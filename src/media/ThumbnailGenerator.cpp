@@ -4,12 +4,15 @@
 #include "media/FrameConverter.h"
 #include "media/FramePool.h"
 #include "media/LocalMediaFile.h"
+#include "platform/MainThread.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
+#include <QPointer>
+#include <QThreadPool>
 #include <QTransform>
 
 #include <algorithm>
@@ -112,6 +115,19 @@ platform::Result<QImage, QString> ThumbnailGenerator::generate(const QUrl& url, 
     if (rotation != 0)
         image = image.transformed(QTransform().rotate(rotation));
     return image;
+}
+
+void ThumbnailGenerator::generateAsync(
+    const QUrl& url, QObject* guard, std::function<void(platform::Result<QImage, QString>)> done, QSize maximumSize)
+{
+    QPointer<QObject> weak(guard);
+    QThreadPool::globalInstance()->start([url, weak, maximumSize, done = std::move(done)] {
+        auto result = std::make_shared<platform::Result<QImage, QString>>(generate(url, maximumSize));
+        platform::runOnMain([weak, done, result] {
+            if (weak)
+                done(std::move(*result));
+        });
+    });
 }
 
 } // namespace media

@@ -3,9 +3,16 @@
 #include "media/MediaTime.h"
 #include "media/ThumbnailGenerator.h"
 
+#include "platform/MainThread.h"
+
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QThreadPool>
+
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 using namespace media;
 using testclips::ClipLibrary;
@@ -149,4 +156,37 @@ TEST(Thumbnail, FirstPictureFittedAndUpright)
 
     EXPECT_FALSE(ThumbnailGenerator::generate(QUrl("https://127.0.0.1:9/x.mov")).ok());
     EXPECT_FALSE(ThumbnailGenerator::generate(QUrl::fromLocalFile(writeFile("bad.mov", QByteArray(4096, 'x')))).ok());
+}
+
+TEST(MediaProbe, AsyncResultsArriveOnTheMainThreadWhileTheGuardLives)
+{
+    const QUrl url = clipUrl("probe_h264_25", { Codec::H264, 25, 1, 12 });
+    QObject guard;
+    QEventLoop loop;
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit); // safety net only
+    int answers = 0;
+    bool onMain = false;
+    MediaProbe::probeAsync(url, &guard, [&](platform::Result<MediaInfo, QString> info) {
+        onMain = platform::isMainThread();
+        EXPECT_TRUE(info.ok());
+        if (++answers == 2)
+            loop.quit();
+    });
+    ThumbnailGenerator::generateAsync(url, &guard, [&](platform::Result<QImage, QString> image) {
+        ASSERT_TRUE(image.ok());
+        EXPECT_EQ(image->size(), QSize(160, 90));
+        if (++answers == 2)
+            loop.quit();
+    });
+    // A caller that went away gets no answer.
+    auto gone = std::make_unique<QObject>();
+    bool late = false;
+    MediaProbe::probeAsync(url, gone.get(), [&](auto) { late = true; });
+    gone.reset();
+    loop.exec();
+    EXPECT_EQ(answers, 2);
+    EXPECT_TRUE(onMain);
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(late);
 }
