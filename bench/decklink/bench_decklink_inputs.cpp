@@ -1,7 +1,8 @@
 // Four simulated 1080p60 inputs on the card's real-time clock, each delivering its pictures to the
 // main thread through a DeckLinkInput for 10 seconds (or the seconds given as the first argument).
-// Prints, per input, the pictures delivered and dropped, and last the ratio of pictures delivered
-// to pictures the sources sent.
+// Prints, per input, the pictures the card delivered, those the input dropped (one picture in
+// flight per input), those the card lost because its thread overran (a loaded machine), and last
+// the ratio of pictures reaching the main thread to pictures the card delivered.
 
 #include "decklink/DeckLinkInput.h"
 #include "decklink/sim/DeckLinkSimControl.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     std::vector<std::shared_ptr<DeckLinkInput>> inputs;
     std::vector<std::shared_ptr<CountingDelegate>> delegates;
     std::vector<std::uint64_t> sentBefore;
+    std::vector<std::uint64_t> missedBefore;
     for (int i = 0; i < kInputs; ++i) {
         corvale_sim_set_source_mode(i, 'Hp60');
         auto input = DeckLinkInput::create();
@@ -52,6 +54,7 @@ int main(int argc, char** argv)
         CorvaleSimInputState state {};
         corvale_sim_input_state(i, &state);
         sentBefore.push_back(state.framesDelivered);
+        missedBefore.push_back(state.framesMissed);
         if (!input->start(i, 14)) {
             std::fprintf(stderr, "input %d did not start\n", i);
             return 1;
@@ -70,16 +73,18 @@ int main(int argc, char** argv)
         CorvaleSimInputState state {};
         corvale_sim_input_state(i, &state);
         const std::uint64_t inputSent = state.framesDelivered - sentBefore[static_cast<std::size_t>(i)];
+        const std::uint64_t inputMissed = state.framesMissed - missedBefore[static_cast<std::size_t>(i)];
         const auto& d = *delegates[static_cast<std::size_t>(i)];
-        std::printf("input %d: sent %llu delivered %ld dropped %llu (counter gaps %lld)\n", i,
-            static_cast<unsigned long long>(inputSent), d.delivered,
+        std::printf("input %d: card delivered %llu, main thread got %ld, input dropped %llu, card lost %llu "
+                    "(counter gaps %lld)\n",
+            i, static_cast<unsigned long long>(inputSent), d.delivered,
             static_cast<unsigned long long>(inputs[static_cast<std::size_t>(i)]->droppedFrameCount()),
-            static_cast<long long>(d.gaps));
+            static_cast<unsigned long long>(inputMissed), static_cast<long long>(d.gaps));
         delivered += d.delivered;
         sent += inputSent;
     }
     QCoreApplication::processEvents();
     std::printf(
-        "ratio delivered/sent = %.3f\n", sent ? static_cast<double>(delivered) / static_cast<double>(sent) : 0.0);
+        "ratio received/delivered = %.3f\n", sent ? static_cast<double>(delivered) / static_cast<double>(sent) : 0.0);
     return 0;
 }

@@ -37,6 +37,7 @@ typedef struct CorvaleSimInputState {
     uint64_t framesDelivered; // frames handed to the callback since the device was created
     uint64_t formatChangesReported;
     uint64_t enableCount; // successful EnableVideoInput calls since the device was created
+    uint64_t framesMissed; // frames lost on the card because the callback overran (real-time clock)
 } CorvaleSimInputState;
 
 // Back to the defaults: device count from CORVALE_SIM_DECKLINK_DEVICES (2), every source 'Hp25'
@@ -192,8 +193,8 @@ void corvale_sim_set_hdmi_sink(int device, const void* edid, uint32_t size);
 
 // Draws the frame counter into a 'BGRA' or '2vuy' picture of at least 560 x 32 pixels, as the
 // simulated sources do, so tests can follow frames through the output.
-void corvale_sim_draw_frame_counter(void* bytes, int width, int height, int rowBytes, uint32_t pixelFormat,
-    uint32_t counter);
+void corvale_sim_draw_frame_counter(
+    void* bytes, int width, int height, int rowBytes, uint32_t pixelFormat, uint32_t counter);
 
 // Output frames of the driver alive now (a subset of corvale_sim_live_object_count).
 long corvale_sim_live_output_frame_count(void);

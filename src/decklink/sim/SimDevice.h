@@ -62,6 +62,8 @@ public:
     // The input object that enabled the device's input (one client at a time), or null.
     SimInput* enabledInput = nullptr;
     std::uint64_t framesDelivered = 0;
+    // Frames the source sent while the callback was still busy with an earlier one (real-time clock).
+    std::uint64_t framesMissed = 0;
     std::uint64_t formatChangesReported = 0;
     std::uint64_t enableCount = 0;
     // Drawn into the next picture; counts every frame the device's input delivers.

@@ -163,6 +163,7 @@ SIM_EXPORT int corvale_sim_input_state(int device, CorvaleSimInputState* out)
     {
         std::lock_guard lock(state->mutex);
         out->framesDelivered = state->framesDelivered;
+        out->framesMissed = state->framesMissed;
         out->formatChangesReported = state->formatChangesReported;
         out->enableCount = state->enableCount;
     }

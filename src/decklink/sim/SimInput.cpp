@@ -208,6 +208,7 @@ void SimInput::run(std::uint64_t run)
     auto& registry = SimRegistry::shared();
     auto next = Clock::now();
     for (;;) {
+        std::uint64_t missed = 0;
         {
             std::unique_lock lock(mutex_);
             if (registry.manualClock.load()) {
@@ -224,10 +225,16 @@ void SimInput::run(std::uint64_t run)
                 const SimModeInfo* info = findSimDisplayMode(mode_);
                 DeckLinkTimeValue duration = info ? info->frameDuration : 1000;
                 DeckLinkTimeScale scale = info ? info->timeScale : 25000;
-                next += std::chrono::nanoseconds(duration * 1'000'000'000 / scale);
+                const auto period = std::chrono::nanoseconds(duration * 1'000'000'000 / scale);
+                next += period;
                 const auto now = Clock::now();
-                if (next < now - std::chrono::seconds(1))
-                    next = now; // fell far behind (a slow callback): do not burst to catch up
+                if (next + period <= now) {
+                    // The callback overran whole frame periods: like a card, the source went on and
+                    // those frames are lost rather than delivered in a burst.
+                    const auto lost = (now - next) / period;
+                    next += lost * period;
+                    missed = static_cast<std::uint64_t>(lost);
+                }
                 wake_.wait_until(lock, next, [&] { return stopped() || registry.manualClock.load(); });
                 if (stopped())
                     break;
@@ -235,6 +242,11 @@ void SimInput::run(std::uint64_t run)
                     continue;
                 tickInProgress_ = true;
             }
+        }
+        if (missed > 0) {
+            std::lock_guard deviceLock(device_->mutex);
+            device_->framesMissed += missed;
+            device_->nextFrameCounter += missed;
         }
         const bool delivered = tick();
         {
