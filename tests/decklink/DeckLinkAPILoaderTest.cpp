@@ -118,3 +118,41 @@ TEST(DeckLinkResultNames, NamesTheBridgeCodesAndNothingElse)
 }
 
 } // namespace
+
+namespace {
+
+// Loading happens once per process, so these run in a process of their own.
+TEST(DeckLinkLoaderProcessTest, WithoutTheLibraryEveryCallGivesNoDevices)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("CORVALE_DECKLINK_LIBRARY", "/nonexistent/libcorvale_decklink_sim.so", 1);
+            LogCapture log;
+            const bool ok = !CreateDeckLinkIteratorInstance() && !CreateDeckLinkIteratorInstance()
+                && !CreateVideoConversionInstance() && DeckLinkOutputDeviceNames().isEmpty()
+                && DeckLinkOutputDeviceNames().isEmpty()
+                && log.count("❌ CreateDeckLinkIteratorInstance failed (deviceNames)") == 2
+                && log.count("DeckLink: cannot load driver library") == 1;
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(DeckLinkLoaderProcessTest, ALibraryLoadedOnceStaysForTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            auto first = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+            setenv("CORVALE_DECKLINK_LIBRARY", "/nonexistent/libcorvale_decklink_sim.so", 1);
+            auto second = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+            const bool ok = first && second;
+            first.reset();
+            second.reset();
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
