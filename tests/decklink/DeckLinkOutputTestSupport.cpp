@@ -141,4 +141,11 @@ void DeckLinkOutputTest::stop()
     on([&] { output->stop(); });
 }
 
+std::string DeckLinkOutputTest::summary()
+{
+    std::string text;
+    on([&] { text = output->hdmiStatusSummary(); });
+    return text;
+}
+
 } // namespace decklinktest

@@ -48,6 +48,7 @@ protected:
     bool start(int device, int modeCode);
     void send(const media::Frame& frame);
     void stop();
+    std::string summary();
 
     platform::SerialQueue queue { "Corvale.DeckLinkOutQueue" };
     std::unique_ptr<DeckLinkOutput> output;

@@ -123,6 +123,7 @@ typedef struct CorvaleSimOutputState {
     int64_t streamTime; // in the display mode's time scale, 0 when not running
     int64_t timeScale; // of the display mode
     uint64_t enableCount; // successful EnableVideoOutput calls since the device was created
+    // Frames since the output was last enabled (kept after it is disabled):
     uint64_t framesDisplayedSync; // DisplayVideoFrameSync calls that showed a frame
     uint64_t framesCompleted; // scheduled frames by completion result
     uint64_t framesLate;

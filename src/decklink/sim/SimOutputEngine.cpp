@@ -103,6 +103,7 @@ void SimOutputEngine::resetConfiguration()
     sink_.reset();
     ring_.clear();
     recorded_ = 0;
+    displayedSync_ = completed_ = late_ = dropped_ = flushed_ = 0;
 }
 
 void SimOutputEngine::setPixelFormats(std::vector<DeckLinkPixelFormat> formats)
@@ -317,6 +318,7 @@ HRESULT SimOutputEngine::enable(const void* owner, DeckLinkDisplayMode mode, Dec
     playing_ = false;
     ticks_ = 0;
     ++enableCount_;
+    displayedSync_ = completed_ = late_ = dropped_ = flushed_ = 0;
     threadStop_ = false;
     thread_ = std::thread([this] { run(); });
     threadId_ = thread_.get_id();

@@ -1,0 +1,203 @@
+// Frames through the program output: sizes, the zero-copy and copy paths, HDR conversion, the
+// colour and HDR metadata the card receives per colour mode, and the failures of each step.
+
+#include "DeckLinkOutputTestSupport.h"
+
+using namespace decklinktest;
+
+namespace {
+
+using DeckLinkOutputFrames = DeckLinkOutputTest;
+
+constexpr int kW = 720, kH = 486; // colour mode code 0, NTSC
+
+TEST_F(DeckLinkOutputFrames, MetadataOfEachColourModeReachesTheCard)
+{
+    struct Expected {
+        int mode;
+        DeckLinkPixelFormat format;
+        std::int64_t colorspace; // -12345: not written
+        std::int64_t eotf;
+        double redX; // -1: no primaries
+    };
+    const Expected cases[] = {
+        { 0, kDeckLinkFormat8BitBGRA, -12345, -12345, -1 },
+        { 1, kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceRec709, 0, -1 },
+        { 2, kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceRec2020, 0, -1 },
+        { 3, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 2, 0.708 },
+        { 4, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 3, 0.708 },
+        { 5, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 2, 0.68 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        corvale_sim_clear_output_frames(0);
+        on([&] {
+            output->setColorMode(c.mode);
+            output->setHDRMetadataMaxNits(2000, 0.005, 2000, 2000);
+        });
+        ASSERT_TRUE(start(0, 0));
+        for (std::uint32_t n = 1; n <= 2; ++n)
+            send(makeBGRAFrame(kW, kH, 100 * static_cast<std::uint32_t>(c.mode) + n));
+        stop(); // scheduled frames leave as flushed and are recorded then
+        const auto frames = recordedFrames(0);
+        ASSERT_EQ(frames.size(), 2u);
+        const auto& f = frames[0];
+        EXPECT_EQ(f.pixelFormat, c.format);
+        EXPECT_EQ(f.frameCounter, 100 * c.mode + 1); // the picture survives wrap, copy and conversion
+        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataColorspace), c.colorspace);
+        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataHDREOTF), c.eotf);
+        EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesRedX), c.redX);
+        if (c.mode >= 3) {
+            EXPECT_EQ(f.flags & kDeckLinkFrameContainsHDRMetadata, kDeckLinkFrameContainsHDRMetadata);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRWhitePointY), 0.329);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMaxDisplayMasteringLuminance), 2000);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMinDisplayMasteringLuminance), 0.005);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMaximumContentLightLevel), 2000);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMaximumFrameAverageLightLevel), 2000);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesBlueY), c.mode == 5 ? 0.06 : 0.046);
+        } else {
+            EXPECT_EQ(f.wrapped, 1); // SDR goes without a copy
+            EXPECT_FALSE(frameHas(f, kDeckLinkFrameMetadataHDRWhitePointX));
+        }
+    }
+}
+
+TEST_F(DeckLinkOutputFrames, WrongSizeIsDroppedWithOneLineUntilARightFrameComes)
+{
+    ASSERT_TRUE(start(0, 0));
+    const auto wrong = makeBGRAFrame(kW, 576, 1);
+    send(wrong);
+    send(wrong);
+    EXPECT_EQ(log.count("drop frame due to size mismatch in=720x576 out=720x486"), 1);
+    send(makeBGRAFrame(kW, kH, 2));
+    send(wrong);
+    EXPECT_EQ(log.count("drop frame due to size mismatch"), 2);
+    send(media::Frame());
+    media::MutableFrame yuv(media::PixelFormat::UYVY422, kW, kH);
+    send(std::move(yuv).share());
+    EXPECT_EQ(log.count("is not BGRA"), 1);
+    EXPECT_EQ(outputState(0).bufferedFrames, 1u); // only the right frame went to the card
+}
+
+TEST_F(DeckLinkOutputFrames, WrapFailureFallsBackToTheCopyPathForTheRestOfTheStart)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_MAC_OUTPUT_WRAP);
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    corvale_sim_set_failures(0);
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(log.count("IDeckLinkMacOutput wrap failed (hr=0x80000008), fallback to copy path"), 1);
+    EXPECT_FALSE(output->hasMacOutput());
+    stop();
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].wrapped, 0);
+    EXPECT_EQ(frames[1].wrapped, 0);
+    EXPECT_EQ(frames[1].frameCounter, 2);
+    EXPECT_EQ(frames[1].rowBytes, kW * 4);
+}
+
+TEST_F(DeckLinkOutputFrames, WithoutMacOutputFramesAreCopied)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_MAC_OUTPUT_INTERFACE);
+    ASSERT_TRUE(start(0, 1));
+    EXPECT_TRUE(log.contains("IDeckLinkMacOutput unavailable, using copy path"));
+    send(makeBGRAFrame(720, 576, 7));
+    stop();
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].wrapped, 0);
+    EXPECT_EQ(frames[0].frameCounter, 7);
+}
+
+TEST_F(DeckLinkOutputFrames, FailingHDRMetadataDropsFramesButLogsOncePerStart)
+{
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_WRITE);
+    for (std::uint32_t n = 0; n < 3; ++n)
+        send(makeBGRAFrame(kW, kH, n));
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 0u);
+    EXPECT_EQ(log.count("HDR: metadata write incomplete; dropping frame"), 1);
+    EXPECT_EQ(log.count("HDR metadata SetInt(colorspace) failed (hr=0x80000008 value=" + std::to_string('2020')), 1);
+    EXPECT_EQ(log.count("HDR metadata SetFloat(maxFALL) failed"), 1);
+
+    // SDR frames are sent without their items.
+    on([&] { output->setColorMode(1); });
+    send(makeBGRAFrame(kW, kH, 9));
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
+
+    // A new start reports again.
+    corvale_sim_set_failures(0);
+    on([&] { output->setColorMode(5); });
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_WRITE);
+    send(makeBGRAFrame(kW, kH, 10));
+    EXPECT_EQ(log.count("HDR: metadata write incomplete; dropping frame"), 2);
+}
+
+TEST_F(DeckLinkOutputFrames, HDRFramesWithoutMetadataInterfaceAreSentWithOneLine)
+{
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_INTERFACE);
+    on([&] { output->setColorMode(5); });
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 2u);
+    EXPECT_EQ(log.count("HDR: frame does not support metadata extensions"), 1);
+}
+
+TEST_F(DeckLinkOutputFrames, ConversionAndFrameCreationFailuresDropWithOneLineEach)
+{
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT);
+    send(makeBGRAFrame(kW, kH, 1));
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(log.count("HDR: v210 conversion failed (hr=0x80000008 E_FAIL), dropping frame"), 1);
+    corvale_sim_set_failures(0);
+    send(makeBGRAFrame(kW, kH, 3));
+    EXPECT_EQ(log.count("HDR: using v210 output"), 1);
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
+
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_CREATE_FRAME);
+    send(makeBGRAFrame(kW, kH, 4));
+    EXPECT_EQ(outputState(0).framesDisplayedSync, 0u);
+}
+
+TEST_F(DeckLinkOutputFrames, RejectedTenBitFormatsSwitchAtMostThreeTimesPerStart)
+{
+    const std::uint32_t rejected[] = { kDeckLinkFormat10BitYUV };
+    corvale_sim_set_output_rejected_pixel_formats(0, rejected, 1);
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    EXPECT_TRUE(log.contains("HDR: DisplayVideoFrameSync failed (hr=0x80000003 E_INVALIDARG)"));
+    EXPECT_TRUE(log.contains("HDR frame diag(DisplayVideoFrameSync): w=720 h=486 rb=1920 fmt=v210 flags=0x2"));
+    EXPECT_TRUE(
+        log.contains("HDR fallback pixel format: v210 -> R10l (DisplayVideoFrameSync E_INVALIDARG, rowBytes=2880)"));
+    send(makeBGRAFrame(kW, kH, 2));
+    auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].pixelFormat, kDeckLinkFormat10BitRGBXLE);
+    EXPECT_EQ(frames[0].frameCounter, 2);
+
+    // Every 10-bit format rejected: three switches, then no more.
+    const std::uint32_t all[]
+        = { kDeckLinkFormat10BitYUV, kDeckLinkFormat10BitRGBXLE, kDeckLinkFormat10BitRGBX, kDeckLinkFormat10BitRGB };
+    corvale_sim_set_output_rejected_pixel_formats(0, all, 4);
+    on([&] { output->setColorMode(3); });
+    ASSERT_TRUE(start(0, 0));
+    for (std::uint32_t n = 0; n < 6; ++n)
+        send(makeBGRAFrame(kW, kH, n));
+    EXPECT_EQ(output->hdrFallbackAttempts(), 3);
+    EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGB);
+    bool switched = true;
+    on([&] { switched = output->switchToAlternateHDRPixelFormatIfPossible("test"); });
+    EXPECT_FALSE(switched);
+    EXPECT_EQ(log.count("HDR fallback pixel format"), 4);
+}
+
+} // namespace

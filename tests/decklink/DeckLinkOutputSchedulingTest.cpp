@@ -1,0 +1,179 @@
+// Scheduled playback of the program output against the simulated card's clock, driven tick by
+// tick: preroll, the buffer limit, skipping ahead after an underrun, late and dropped completions,
+// failures, and stopping with frames in flight.
+
+#include "DeckLinkOutputTestSupport.h"
+
+#include <QDeadlineTimer>
+
+#include <thread>
+
+using namespace decklinktest;
+
+namespace {
+
+using DeckLinkOutputScheduling = DeckLinkOutputTest;
+
+constexpr int kW = 720, kH = 486; // NTSC: 1001 / 30000
+
+TEST_F(DeckLinkOutputScheduling, PlaybackStartsAfterTwoPrerolledFramesAtZeroAndOneDuration)
+{
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    EXPECT_EQ(outputState(0).playbackRunning, 0);
+    EXPECT_FALSE(output->scheduledPlaybackStarted());
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(outputState(0).playbackRunning, 1);
+    EXPECT_EQ(outputState(0).bufferedFrames, 2u);
+    EXPECT_EQ(output->framesInFlight(), 2u);
+
+    EXPECT_EQ(corvale_sim_run_output(0, 2), 2);
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].displayTime, 0);
+    EXPECT_EQ(frames[1].displayTime, 1001);
+    EXPECT_EQ(frames[1].displayDuration, 1001);
+    EXPECT_EQ(frames[1].timeScale, 30000);
+    EXPECT_EQ(frames[0].result, kDeckLinkOutputFrameCompleted);
+    EXPECT_EQ(frames[1].frameCounter, 2);
+    EXPECT_EQ(output->framesInFlight(), 0u);
+}
+
+TEST_F(DeckLinkOutputScheduling, WithFourFramesBufferedTheNextIsDropped)
+{
+    ASSERT_TRUE(start(0, 0));
+    for (std::uint32_t n = 1; n <= 6; ++n)
+        send(makeBGRAFrame(kW, kH, n));
+    EXPECT_EQ(outputState(0).bufferedFrames, 4u);
+    EXPECT_EQ(log.count("dropping frame to keep scheduler stable (buffered=4)"), 1);
+    corvale_sim_run_output(0, 1);
+    send(makeBGRAFrame(kW, kH, 7));
+    EXPECT_EQ(outputState(0).bufferedFrames, 4u);
+    corvale_sim_run_output(0, 4);
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[3].frameCounter, 4);
+    EXPECT_EQ(frames[4].frameCounter, 7); // 5 and 6 never reached the card
+}
+
+TEST_F(DeckLinkOutputScheduling, AfterAnUnderrunFramesAreScheduledAheadOfTheStreamClock)
+{
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    send(makeBGRAFrame(kW, kH, 2));
+    corvale_sim_run_output(0, 5); // the card's clock runs on with nothing new
+    EXPECT_EQ(outputState(0).streamTime, 5 * 1001);
+    send(makeBGRAFrame(kW, kH, 3));
+    corvale_sim_run_output(0, 2);
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[2].displayTime, 6 * 1001);
+    EXPECT_EQ(frames[2].result, kDeckLinkOutputFrameCompleted); // on time, not late
+    EXPECT_EQ(outputState(0).framesLate, 0u);
+}
+
+TEST_F(DeckLinkOutputScheduling, LateAndDroppedCompletionsStillGiveEveryFrameBack)
+{
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_force_completion_results(0, kDeckLinkOutputFrameDisplayedLate, 3);
+    send(makeBGRAFrame(kW, kH, 0));
+    for (std::uint32_t n = 1; n <= 8; ++n) {
+        send(makeBGRAFrame(kW, kH, n));
+        corvale_sim_run_output(0, 1);
+        if (n == 5)
+            corvale_sim_force_completion_results(0, kDeckLinkOutputFrameDropped, 2);
+    }
+    corvale_sim_run_output(0, 2);
+    const auto state = outputState(0);
+    EXPECT_EQ(state.framesLate, 3u);
+    EXPECT_EQ(state.framesDropped, 2u);
+    EXPECT_EQ(state.framesCompleted, 4u);
+    EXPECT_EQ(output->framesInFlight(), 0u);
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
+    // Frames kept coming in order through the late ones.
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 9u);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].frameCounter, static_cast<std::int64_t>(i));
+}
+
+TEST_F(DeckLinkOutputScheduling, StopWithFramesInFlightFlushesThemAndLeaksNothing)
+{
+    ASSERT_TRUE(start(0, 0));
+    for (std::uint32_t n = 1; n <= 4; ++n)
+        send(makeBGRAFrame(kW, kH, n));
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 4);
+    stop();
+    EXPECT_EQ(outputState(0).framesFlushed, 4u);
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
+    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+
+    // One prerolled frame, playback never started: flushed all the same.
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 5));
+    stop();
+    EXPECT_EQ(outputState(0).framesFlushed, 1u);
+    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+
+    // A restart with frames in flight stops the previous run first.
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 6));
+    send(makeBGRAFrame(kW, kH, 7));
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
+}
+
+TEST_F(DeckLinkOutputScheduling, ScheduleAndStartFailuresAreLoggedOnceAndRetried)
+{
+    ASSERT_TRUE(start(0, 0));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_SCHEDULE);
+    send(makeBGRAFrame(kW, kH, 1));
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(
+        log.count("Output: ScheduleVideoFrame failed (hr=0x80000008 E_FAIL buffered=0 next=0 dur=1001 ts=30000)"), 1);
+    EXPECT_EQ(output->framesInFlight(), 0u);
+
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_START_PLAYBACK);
+    send(makeBGRAFrame(kW, kH, 3));
+    send(makeBGRAFrame(kW, kH, 4));
+    EXPECT_EQ(outputState(0).playbackRunning, 0);
+    corvale_sim_set_failures(0);
+    send(makeBGRAFrame(kW, kH, 5));
+    EXPECT_EQ(outputState(0).playbackRunning, 1);
+    EXPECT_TRUE(output->scheduledPlaybackStarted());
+    corvale_sim_run_output(0, 3);
+    const auto frames = recordedFrames(0);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[2].displayTime, 2 * 1001);
+    EXPECT_EQ(frames[2].frameCounter, 5);
+}
+
+TEST_F(DeckLinkOutputScheduling, HLGFramesRejectedBySchedulingSwitchFormat)
+{
+    const std::uint32_t rejected[] = { kDeckLinkFormat10BitYUV };
+    corvale_sim_set_output_rejected_pixel_formats(0, rejected, 1);
+    on([&] { output->setColorMode(4); });
+    ASSERT_TRUE(start(0, 0));
+    send(makeBGRAFrame(kW, kH, 1));
+    EXPECT_TRUE(log.contains("HDR diag: E_INVALIDARG from ScheduleVideoFrame"));
+    EXPECT_TRUE(log.contains("HDR frame diag(ScheduleVideoFrame)"));
+    EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGBXLE);
+    send(makeBGRAFrame(kW, kH, 2));
+    EXPECT_EQ(outputState(0).bufferedFrames, 1u);
+    EXPECT_EQ(output->framesInFlight(), 1u);
+}
+
+TEST_F(DeckLinkOutputScheduling, RealTimeClockCompletesFramesOnItsOwnThread)
+{
+    corvale_sim_set_manual_clock(0);
+    ASSERT_TRUE(start(0, 4)); // 720p60
+    for (std::uint32_t n = 1; n <= 3; ++n)
+        send(makeBGRAFrame(1280, 720, n));
+    QDeadlineTimer deadline(20000);
+    while (outputState(0).framesCompleted + outputState(0).framesLate < 3 && !deadline.hasExpired())
+        std::this_thread::yield();
+    EXPECT_EQ(outputState(0).framesCompleted + outputState(0).framesLate, 3u);
+    EXPECT_EQ(output->framesInFlight(), 0u);
+}
+
+} // namespace
