@@ -1,5 +1,7 @@
 #include "media/MovieFileWriter.h"
 
+#include "media/MovieFrameConverter.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -102,6 +104,23 @@ AVColorSpace toAv(YCbCrMatrix value)
     return AVCOL_SPC_UNSPECIFIED;
 }
 
+// The red and blue luma weights of a matrix.
+std::pair<double, double> lumaWeights(YCbCrMatrix matrix)
+{
+    switch (matrix) {
+    case YCbCrMatrix::ITU_R_709_2:
+        return { 0.2126, 0.0722 };
+    case YCbCrMatrix::SMPTE_240M_1995:
+        return { 0.212, 0.087 };
+    case YCbCrMatrix::ITU_R_2020:
+        return { 0.2627, 0.0593 };
+    case YCbCrMatrix::ITU_R_601_4:
+    case YCbCrMatrix::Unknown:
+        break;
+    }
+    return { 0.299, 0.114 };
+}
+
 int swsColorspace(YCbCrMatrix matrix)
 {
     switch (matrix) {
@@ -192,6 +211,7 @@ struct MovieFileWriter::Ffmpeg {
     AVPixelFormat pixelFormat = AV_PIX_FMT_NONE;
     AVBufferPool* pool = nullptr;
     int pictureBytes = 0;
+    std::optional<MovieFrameConverter> converter; // same-size BGRA, the common case
     SwsContext* scaler = nullptr;
     int scalerWidth = 0;
     int scalerHeight = 0;
@@ -380,6 +400,12 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::open()
     f.stream->avg_frame_rate = AVRational { c.fps, 1 };
     f.stream->r_frame_rate = AVRational { c.fps, 1 };
 
+    const auto [kr, kb] = lumaWeights(c.colorTags.matrix);
+    f.converter.emplace(f.pixelFormat == AV_PIX_FMT_YUV420P ? MovieFrameConverter::Layout::yuv420p
+            : f.pixelFormat == AV_PIX_FMT_YUV422P10         ? MovieFrameConverter::Layout::yuv422p10
+                                                            : MovieFrameConverter::Layout::yuv444p10,
+        kr, kb);
+
     f.pictureBytes = av_image_get_buffer_size(f.pixelFormat, c.width, c.height, 64);
     f.pool = av_buffer_pool_init(static_cast<std::size_t>(f.pictureBytes) + 64, nullptr);
     if (f.pictureBytes <= 0 || !f.pool)
@@ -417,8 +443,11 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
         return platform::fail(makeError(Kind::unsupportedImage, 0, "no image the writer can convert"));
 
     auto& f = *ff_;
-    if (!f.scaler || f.scalerWidth != source.width() || f.scalerHeight != source.height()
-        || f.scalerFormat != srcFormat) {
+    const bool direct = srcFormat == AV_PIX_FMT_BGRA && source.width() == config_.width
+        && source.height() == config_.height && f.converter->supports(source.width(), source.height());
+    if (!direct
+        && (!f.scaler || f.scalerWidth != source.width() || f.scalerHeight != source.height()
+            || f.scalerFormat != srcFormat)) {
         sws_freeContext(f.scaler);
         f.scaler = sws_getContext(source.width(), source.height(), srcFormat, config_.width, config_.height,
             f.pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr);
@@ -450,12 +479,17 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
     frame->colorspace = f.encoder->colorspace;
     frame->color_range = AVCOL_RANGE_MPEG;
 
-    const std::uint8_t* srcPlanes[4] = { source.data(), nullptr, nullptr, nullptr };
-    const int srcStrides[4] = { static_cast<int>(source.rowBytes()), 0, 0, 0 };
-    const int rows = sws_scale(f.scaler, srcPlanes, srcStrides, 0, source.height(), frame->data, frame->linesize);
-    if (rows <= 0) {
-        av_frame_unref(frame);
-        return platform::fail(makeError(Kind::conversionFailed, rows, "conversion failed"));
+    if (direct) {
+        f.converter->convert(
+            source.data(), source.rowBytes(), source.width(), source.height(), frame->data, frame->linesize);
+    } else {
+        const std::uint8_t* srcPlanes[4] = { source.data(), nullptr, nullptr, nullptr };
+        const int srcStrides[4] = { static_cast<int>(source.rowBytes()), 0, 0, 0 };
+        const int rows = sws_scale(f.scaler, srcPlanes, srcStrides, 0, source.height(), frame->data, frame->linesize);
+        if (rows <= 0) {
+            av_frame_unref(frame);
+            return platform::fail(makeError(Kind::conversionFailed, rows, "conversion failed"));
+        }
     }
 
     frame->pts = framesAppended_;
