@@ -27,6 +27,8 @@ namespace {
 constexpr double kSlack = 1e-6;
 // Stepping backwards keeps the pictures up to this far before a seek target.
 constexpr double kBackwardCacheSpan = 1.5;
+// A seek this far back or less counts as a step of reverse play.
+constexpr double kReverseStepLimit = 0.75;
 // At this rate and above, long-GOP material is decoded keyframes only.
 constexpr double kKeyframeOnlyRate = 4.0;
 
@@ -65,7 +67,8 @@ private:
     double frameTime(const AVFrame* f) const;
     double frameDuration(const AVFrame* f) const;
     double keyframeAtOrBefore(double seconds) const;
-    bool seekDemuxer(double seconds);
+    // Repositions the demuxer and makes `codec` (default: the seeking decoder) the active one.
+    bool seekDemuxer(double seconds, AVCodecContext* codec = nullptr);
     Frame convert(const AVFrame* f);
     Frame withStreamTags(Frame frame) const;
     void reportError(int rc);
@@ -77,7 +80,9 @@ private:
     ItemDecoder& owner_;
     std::unique_ptr<LocalMediaFile> file_;
     AVStream* stream_ = nullptr;
-    CodecPtr codec_;
+    CodecPtr codec_; // serves seeks; for intra material slice-threaded, so no frame waits
+    CodecPtr playCodec_; // intra material only: frame-threaded, for playing forward
+    AVCodecContext* active_ = nullptr;
     PacketPtr packet_;
     FramePtr picture_;
     FramePtr previous_; // the last picture before the seek target, while serving a seek
@@ -156,8 +161,23 @@ bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
         codec_.reset();
         return false;
     }
-    converter_ = std::make_unique<FrameConverter>(std::max(1, lease_.threads() / 2));
-    aheadConverter_ = std::make_unique<FrameConverter>(std::max(1, lease_.threads() / 2));
+    active_ = codec_.get();
+    if (intraOnly_ && lease_.threads() > 1) {
+        // Pictures stand alone, so a second decoder with frame threads can take over for
+        // playing, where throughput counts and a few pictures of delay do not.
+        playCodec_.reset(avcodec_alloc_context3(decoder));
+        if (playCodec_ && avcodec_parameters_to_context(playCodec_.get(), par) >= 0) {
+            playCodec_->pkt_timebase = stream_->time_base;
+            playCodec_->thread_count = lease_.threads();
+            playCodec_->thread_type = FF_THREAD_FRAME;
+            if (avcodec_open2(playCodec_.get(), decoder, nullptr) < 0)
+                playCodec_.reset();
+        } else {
+            playCodec_.reset();
+        }
+    }
+    converter_ = std::make_unique<FrameConverter>(lease_.threads());
+    aheadConverter_ = std::make_unique<FrameConverter>(lease_.threads());
     convertQueue_ = std::make_unique<platform::SerialQueue>("Corvale.PlayerConvert");
 
     if (stream_->start_time != AV_NOPTS_VALUE)
@@ -210,13 +230,14 @@ double ItemDecoder::Worker::keyframeAtOrBefore(double seconds) const
     return static_cast<double>(entry->timestamp) * av_q2d(stream_->time_base) - startOffset_;
 }
 
-bool ItemDecoder::Worker::seekDemuxer(double seconds)
+bool ItemDecoder::Worker::seekDemuxer(double seconds, AVCodecContext* codec)
 {
     const auto ts = static_cast<int64_t>(std::floor((seconds + startOffset_) / av_q2d(stream_->time_base) + 1e-6));
     int rc = av_seek_frame(file_->format(), stream_->index, ts, AVSEEK_FLAG_BACKWARD);
     if (rc < 0)
         rc = av_seek_frame(file_->format(), stream_->index, ts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY);
-    avcodec_flush_buffers(codec_.get());
+    active_ = codec ? codec : codec_.get();
+    avcodec_flush_buffers(active_);
     draining_ = false;
     eof_ = false;
     lastDecoded_ = -std::numeric_limits<double>::infinity();
@@ -230,7 +251,7 @@ bool ItemDecoder::Worker::seekDemuxer(double seconds)
 int ItemDecoder::Worker::decodeNext(AVFrame* out)
 {
     while (!owner_.stop_.load()) {
-        int rc = avcodec_receive_frame(codec_.get(), out);
+        int rc = avcodec_receive_frame(active_, out);
         if (rc == 0) {
             lastDecoded_ = frameTime(out);
             return 0;
@@ -248,13 +269,13 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
         rc = av_read_frame(file_->format(), packet_.get());
         if (rc == AVERROR_EOF || (rc < 0 && file_->format()->pb && avio_feof(file_->format()->pb))) {
             draining_ = true;
-            avcodec_send_packet(codec_.get(), nullptr);
+            avcodec_send_packet(active_, nullptr);
             continue;
         }
         if (rc < 0)
             return rc;
         if (packet_->stream_index == stream_->index)
-            rc = avcodec_send_packet(codec_.get(), packet_.get());
+            rc = avcodec_send_packet(active_, packet_.get());
         av_packet_unref(packet_.get());
         // A damaged packet is skipped, as players do; only a broken stream stops decoding.
         if (rc < 0 && rc != AVERROR_INVALIDDATA && rc != AVERROR(EAGAIN))
@@ -305,7 +326,9 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
 {
     if (!codec_)
         return;
-    const bool backward = target < lastTarget_;
+    // Small steps back are reverse play or jogging: the pictures before the target will be asked
+    // for next. A long jump back is not worth converting pictures for.
+    const bool backward = target < lastTarget_ && lastTarget_ - target <= kReverseStepLimit;
     lastTarget_ = target;
     codec_->skip_frame = AVDISCARD_DEFAULT;
 
@@ -319,7 +342,7 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
 
     // Decoding on from where the decoder stands is cheaper than seeking when no keyframe lies
     // between there and the target.
-    const bool canContinue = positionValid_ && !eof_ && lastDecoded_ < target - kSlack
+    const bool canContinue = positionValid_ && !eof_ && active_ == codec_.get() && lastDecoded_ < target - kSlack
         && keyframeAtOrBefore(target) <= lastDecoded_ + kSlack;
     catchUpFloor_ = -std::numeric_limits<double>::infinity();
     double seekPoint = target;
@@ -399,13 +422,14 @@ bool ItemDecoder::Worker::decodeAhead(double rate, std::uint64_t epoch)
 {
     if (!codec_)
         return false;
-    if (!positionValid_) {
-        if (!seekDemuxer(resumeFrom_))
+    AVCodecContext* playing = playCodec_ ? playCodec_.get() : codec_.get();
+    if (!positionValid_ || active_ != playing) {
+        if (!seekDemuxer(resumeFrom_, playing))
             return false;
     }
     if (eof_)
         return false;
-    codec_->skip_frame = rate >= kKeyframeOnlyRate && !intraOnly_ ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
+    playing->skip_frame = rate >= kKeyframeOnlyRate && !intraOnly_ ? AVDISCARD_NONKEY : AVDISCARD_DEFAULT;
 
     // Fallen behind the clock: skip ahead rather than decode a backlog nobody will see.
     const double now = owner_.timebase_->itemTime(owner_.clock_.now());
@@ -418,7 +442,7 @@ bool ItemDecoder::Worker::decodeAhead(double rate, std::uint64_t epoch)
         // Each keyframe is jumped to once: a jump that lands short is not repeated forever.
         if (std::isfinite(keyframe) && keyframe > lastDecoded_ + nominalDuration_ && keyframe > catchUpFloor_) {
             catchUpFloor_ = keyframe;
-            if (!seekDemuxer(target))
+            if (!seekDemuxer(target, playing))
                 return false;
         }
         resumeFrom_ = std::max(resumeFrom_, target);
