@@ -488,7 +488,11 @@ HRESULT SimOutputEngine::schedule(const void* owner, IDeckLinkVideoFrame* frame,
 
 HRESULT SimOutputEngine::setCallback(const void* owner, IDeckLinkVideoOutputCallback* callback)
 {
-    const bool onThread = std::this_thread::get_id() == threadId_;
+    bool onThread;
+    {
+        std::lock_guard lock(mutex_);
+        onThread = std::this_thread::get_id() == threadId_;
+    }
     std::unique_lock<std::mutex> deliver(deliverMutex_, std::defer_lock);
     if (!onThread)
         deliver.lock(); // waits for a completion call in progress

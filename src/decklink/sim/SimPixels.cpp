@@ -152,33 +152,91 @@ void convertBGRAToRGB10(const PixelPlane& s, const PixelPlane& t)
     }
 }
 
+// 16.16 contributions of each 8-bit R, G and B value to 10-bit limited-range Y', Cb and Cr, so the
+// output conversion runs on table look-ups and additions only.
+struct RgbToYuv10Tables {
+    std::array<std::int32_t, 256> yR, yG, yB, cbR, cbG, cbB, crR, crG, crB;
+};
+
+RgbToYuv10Tables makeRgbToYuv10Tables(YCbCrMatrix matrix)
+{
+    const auto [kr, kb] = coefficients(matrix);
+    const double kg = 1.0 - kr - kb;
+    RgbToYuv10Tables t {};
+    for (int v = 0; v < 256; ++v) {
+        const double x = v / 255.0 * 65536.0;
+        auto fixed = [&](double scale) { return static_cast<std::int32_t>(std::lround(scale * x)); };
+        t.yR[v] = fixed(876.0 * kr);
+        t.yG[v] = fixed(876.0 * kg);
+        t.yB[v] = fixed(876.0 * kb);
+        t.cbR[v] = fixed(-896.0 * kr / (2.0 * (1.0 - kb)));
+        t.cbG[v] = fixed(-896.0 * kg / (2.0 * (1.0 - kb)));
+        t.cbB[v] = fixed(448.0);
+        t.crR[v] = fixed(448.0);
+        t.crG[v] = fixed(-896.0 * kg / (2.0 * (1.0 - kr)));
+        t.crB[v] = fixed(-896.0 * kb / (2.0 * (1.0 - kr)));
+    }
+    return t;
+}
+
+const RgbToYuv10Tables& rgbToYuv10TablesFor(YCbCrMatrix matrix)
+{
+    static const RgbToYuv10Tables rec601 = makeRgbToYuv10Tables(YCbCrMatrix::Rec601);
+    static const RgbToYuv10Tables rec709 = makeRgbToYuv10Tables(YCbCrMatrix::Rec709);
+    static const RgbToYuv10Tables rec2020 = makeRgbToYuv10Tables(YCbCrMatrix::Rec2020);
+    switch (matrix) {
+    case YCbCrMatrix::Rec601:
+        return rec601;
+    case YCbCrMatrix::Rec2020:
+        return rec2020;
+    default:
+        return rec709;
+    }
+}
+
 void convertBGRAToV210(const PixelPlane& s, const PixelPlane& t, YCbCrMatrix matrix)
 {
+    const RgbToYuv10Tables& k = rgbToYuv10TablesFor(matrix);
+    constexpr std::int32_t yOffset = (64 << 16) + (1 << 15);
+    constexpr std::int32_t cOffset = (512 << 17) + (1 << 16); // two pixels summed
+    // Full-range input keeps every code inside 64..940 (Y) and 64..960 (Cb, Cr): no clamping.
+    auto luma = [&](const std::uint8_t* p) {
+        return static_cast<std::uint32_t>((yOffset + k.yR[p[2]] + k.yG[p[1]] + k.yB[p[0]]) >> 16);
+    };
+    auto cb = [&](const std::uint8_t* a, const std::uint8_t* b) {
+        return static_cast<std::uint32_t>(
+            (cOffset + k.cbR[a[2]] + k.cbG[a[1]] + k.cbB[a[0]] + k.cbR[b[2]] + k.cbG[b[1]] + k.cbB[b[0]]) >> 17);
+    };
+    auto cr = [&](const std::uint8_t* a, const std::uint8_t* b) {
+        return static_cast<std::uint32_t>(
+            (cOffset + k.crR[a[2]] + k.crG[a[1]] + k.crB[a[0]] + k.crR[b[2]] + k.crG[b[1]] + k.crB[b[0]]) >> 17);
+    };
+    auto group = [&](const std::uint8_t* const p[6], std::uint8_t* out) {
+        const std::uint32_t y0 = luma(p[0]), y1 = luma(p[1]), y2 = luma(p[2]);
+        const std::uint32_t y3 = luma(p[3]), y4 = luma(p[4]), y5 = luma(p[5]);
+        const std::uint32_t cb0 = cb(p[0], p[1]), cb1 = cb(p[2], p[3]), cb2 = cb(p[4], p[5]);
+        const std::uint32_t cr0 = cr(p[0], p[1]), cr1 = cr(p[2], p[3]), cr2 = cr(p[4], p[5]);
+        storeLittle(out + 0, cb0 | (y0 << 10) | (cr0 << 20));
+        storeLittle(out + 4, y1 | (cb1 << 10) | (y2 << 20));
+        storeLittle(out + 8, cr1 | (y3 << 10) | (cb2 << 20));
+        storeLittle(out + 12, y4 | (cr2 << 10) | (y5 << 20));
+    };
+    const int whole = s.width / 6 * 6;
     for (int row = 0; row < s.height; ++row) {
         const std::uint8_t* in = s.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(s.rowBytes);
         std::uint8_t* out = t.bytes + static_cast<std::size_t>(row) * static_cast<std::size_t>(t.rowBytes);
-        for (int x = 0; x < s.width; x += 6, out += 16) {
-            int y[6], cb[3], cr[3];
-            for (int i = 0; i < 6; i += 2) {
-                const int xa = std::min(x + i, s.width - 1), xb = std::min(x + i + 1, s.width - 1);
-                const std::uint8_t* a = in + xa * 4;
-                const std::uint8_t* b = in + xb * 4;
-                const YCbCr pa = rgbToYCbCr(a[2] / 255.0, a[1] / 255.0, a[0] / 255.0, matrix, 4);
-                const YCbCr pb = rgbToYCbCr(b[2] / 255.0, b[1] / 255.0, b[0] / 255.0, matrix, 4);
-                y[i] = pa.y;
-                y[i + 1] = pb.y;
-                cb[i / 2] = (pa.cb + pb.cb + 1) / 2;
-                cr[i / 2] = (pa.cr + pb.cr + 1) / 2;
-            }
-            auto word = [](int a, int b, int c) {
-                return static_cast<std::uint32_t>(std::clamp(a, 0, 1023))
-                    | (static_cast<std::uint32_t>(std::clamp(b, 0, 1023)) << 10)
-                    | (static_cast<std::uint32_t>(std::clamp(c, 0, 1023)) << 20);
-            };
-            storeLittle(out + 0, word(cb[0], y[0], cr[0]));
-            storeLittle(out + 4, word(y[1], cb[1], y[2]));
-            storeLittle(out + 8, word(cr[1], y[3], cb[2]));
-            storeLittle(out + 12, word(y[4], cr[2], y[5]));
+        int x = 0;
+        for (; x < whole; x += 6, out += 16) {
+            const std::uint8_t* const p[6]
+                = { in + x * 4, in + x * 4 + 4, in + x * 4 + 8, in + x * 4 + 12, in + x * 4 + 16, in + x * 4 + 20 };
+            group(p, out);
+        }
+        if (x < s.width) {
+            // Past the right edge the last pixel repeats.
+            const std::uint8_t* p[6];
+            for (int i = 0; i < 6; ++i)
+                p[i] = in + std::min(x + i, s.width - 1) * 4;
+            group(p, out);
         }
     }
 }
