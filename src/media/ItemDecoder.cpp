@@ -27,6 +27,8 @@ namespace {
 constexpr double kSlack = 1e-6;
 // Stepping backwards keeps the pictures up to this far before a seek target.
 constexpr double kBackwardCacheSpan = 1.5;
+// Consecutive decoding failures after which the stream counts as broken.
+constexpr int kMaximumFailures = 256;
 // A seek this far back or less counts as a step of reverse play.
 constexpr double kReverseStepLimit = 0.75;
 // At this rate and above, long-GOP material is decoded keyframes only.
@@ -148,6 +150,7 @@ bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
         return false;
     }
     codec_->pkt_timebase = stream_->time_base;
+    codec_->max_pixels = LocalMediaFile::kMaximumPicturePixels;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get(par->codec_id);
     intraOnly_ = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
     lease_ = DecodeThreadBudget::shared().take();
@@ -168,6 +171,7 @@ bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
         playCodec_.reset(avcodec_alloc_context3(decoder));
         if (playCodec_ && avcodec_parameters_to_context(playCodec_.get(), par) >= 0) {
             playCodec_->pkt_timebase = stream_->time_base;
+            playCodec_->max_pixels = LocalMediaFile::kMaximumPicturePixels;
             playCodec_->thread_count = lease_.threads();
             playCodec_->thread_type = FF_THREAD_FRAME;
             if (avcodec_open2(playCodec_.get(), decoder, nullptr) < 0)
@@ -250,6 +254,9 @@ bool ItemDecoder::Worker::seekDemuxer(double seconds, AVCodecContext* codec)
 
 int ItemDecoder::Worker::decodeNext(AVFrame* out)
 {
+    // Damaged pictures are skipped, as players do; only a long run of failures, which means the
+    // stream itself is broken, stops decoding.
+    int failures = 0;
     while (!owner_.stop_.load()) {
         int rc = avcodec_receive_frame(active_, out);
         if (rc == 0) {
@@ -260,8 +267,11 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
             eof_ = true;
             return AVERROR_EOF;
         }
-        if (rc != AVERROR(EAGAIN))
-            return rc;
+        if (rc != AVERROR(EAGAIN)) {
+            if (++failures > kMaximumFailures)
+                return rc;
+            continue;
+        }
         if (draining_) {
             eof_ = true;
             return AVERROR_EOF;
@@ -272,13 +282,15 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
             avcodec_send_packet(active_, nullptr);
             continue;
         }
-        if (rc < 0)
-            return rc;
+        if (rc < 0) {
+            if (++failures > kMaximumFailures)
+                return rc;
+            continue;
+        }
         if (packet_->stream_index == stream_->index)
             rc = avcodec_send_packet(active_, packet_.get());
         av_packet_unref(packet_.get());
-        // A damaged packet is skipped, as players do; only a broken stream stops decoding.
-        if (rc < 0 && rc != AVERROR_INVALIDDATA && rc != AVERROR(EAGAIN))
+        if (rc < 0 && rc != AVERROR(EAGAIN) && ++failures > kMaximumFailures)
             return rc;
     }
     return AVERROR_EXIT;
@@ -357,6 +369,14 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
     double resultDuration = nominalDuration_;
     for (;;) {
         const int rc = decodeNext(picture_.get());
+        if (rc == AVERROR_EOF && !havePrevious && fresh && retries < 5 && seekPoint > 0.0) {
+            // Nothing decodable from the keyframe on (a damaged stretch): start further back.
+            seekPoint = std::max(0.0, seekPoint - 0.5 * (1 << retries));
+            ++retries;
+            if (!seekDemuxer(seekPoint))
+                return;
+            continue;
+        }
         if (rc == AVERROR_EOF) {
             // Past the last picture: the last one stays on show.
             if (havePrevious) {
@@ -367,7 +387,11 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
         }
         if (rc < 0) {
             reportError(rc);
-            return;
+            if (!havePrevious)
+                return;
+            result = previous_.get();
+            resultDuration = previousDuration;
+            break;
         }
         const double t = frameTime(picture_.get());
         const double d = frameDuration(picture_.get());

@@ -19,6 +19,9 @@ namespace media {
 
 class LocalMediaFile {
 public:
+    // Pictures larger than this (8K) are refused by the decoders rather than allocated.
+    static constexpr long long kMaximumPicturePixels = 8192LL * 4320LL;
+
     ~LocalMediaFile();
     LocalMediaFile(const LocalMediaFile&) = delete;
     LocalMediaFile& operator=(const LocalMediaFile&) = delete;

@@ -49,6 +49,7 @@ std::unique_ptr<AVFrame, FrameCloser> decodeFirstPicture(AVFormatContext* format
         return nullptr;
     }
     codec->pkt_timebase = stream->time_base;
+    codec->max_pixels = LocalMediaFile::kMaximumPicturePixels;
     codec->thread_count = 1;
     int rc = avcodec_open2(codec.get(), decoder, nullptr);
     if (rc < 0) {

@@ -438,3 +438,35 @@ TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
         player->pause();
     }
 }
+
+TEST_F(PlayerTest, DamagedPicturesDoNotStopSeeking)
+{
+    // Garbage over a stretch of picture data in the middle of the file.
+    const QString original = clip("p_h264gop", kH264Gop);
+    const QString damaged = ClipLibrary::shared().folder() + "/damaged.mov";
+    QFile::remove(damaged);
+    ASSERT_TRUE(QFile::copy(original, damaged));
+    QFile file(damaged);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const qint64 size = file.size();
+    file.seek(size / 3);
+    QByteArray garbage(static_cast<int>(size / 6), '\0');
+    for (int i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 131) ^ (i >> 3));
+    file.write(garbage);
+    file.close();
+
+    open(damaged);
+    FrameWaiter waiter(output);
+    // Every seek still ends with a picture on show at the target's frame time, or the nearest
+    // picture the damaged stretch left.
+    for (double target : { 1.9, 0.2, 1.0, 0.6, 1.5 }) {
+        player->seek(MediaTime::fromSeconds(target));
+        const Frame frame = waiter.waitFor(
+            target, [target](const Frame& f) { return std::fabs(f.presentationTime() - target) < 2.0; });
+        EXPECT_FALSE(frame.isNull()) << target;
+    }
+    player->play();
+    scheduler.advance(3.0);
+    EXPECT_EQ(player->rate(), 0.0f); // reached the end
+}
