@@ -92,6 +92,16 @@ TEST_F(DeckLinkOutputStart, EachColourModeChoosesItsFormatTransportAndDeviceColo
     }
 }
 
+TEST_F(DeckLinkOutputStart, DeviceNamesListEveryDeviceInIteratorOrder)
+{
+    corvale_sim_set_device_count(3);
+    EXPECT_EQ(
+        DeckLinkOutput::deviceNames(), QStringList({ "Simulated Card 1", "Simulated Card 2", "Simulated Card 3" }));
+    ASSERT_TRUE(start(2, 0)); // the last device by its index
+    EXPECT_EQ(outputState(2).enabled, 1);
+    EXPECT_EQ(outputState(0).enabled, 0);
+}
+
 TEST_F(DeckLinkOutputStart, UnknownModeCodesPlay1080p5994AndPsFCodesSetThePsFFlag)
 {
     ASSERT_TRUE(start(0, 29));
