@@ -28,14 +28,29 @@ MovieFileWriter::Configuration writerConfiguration(RecordingCodec codec, Recordi
         c.averageBitRate = bitsPerSecond(bitrate);
         break;
     case RecordingCodec::proRes422Proxy:
-    case RecordingCodec::proRes422LT:
-    case RecordingCodec::proRes422:
-    case RecordingCodec::proRes422HQ:
-    case RecordingCodec::proRes4444:
-    case RecordingCodec::proRes4444XQ:
-        // The ProRes profiles 0-5 are declared in this same order; the profile fixes the rate.
         c.codec = MovieFileWriter::Codec::proRes;
-        c.proResProfile = static_cast<int>(codec) - static_cast<int>(RecordingCodec::proRes422Proxy);
+        c.proResProfile = 0;
+        break;
+    case RecordingCodec::proRes422LT:
+        c.codec = MovieFileWriter::Codec::proRes;
+        c.proResProfile = 1;
+        break;
+    case RecordingCodec::proRes422:
+        c.codec = MovieFileWriter::Codec::proRes;
+        c.proResProfile = 2;
+        break;
+    case RecordingCodec::proRes422HQ:
+        c.codec = MovieFileWriter::Codec::proRes;
+        c.proResProfile = 3;
+        break;
+    case RecordingCodec::proRes4444:
+        c.codec = MovieFileWriter::Codec::proRes;
+        c.proResProfile = 4;
+        break;
+    case RecordingCodec::proRes4444XQ:
+        // The profile fixes the ProRes data rate: no bit rate is given.
+        c.codec = MovieFileWriter::Codec::proRes;
+        c.proResProfile = 5;
         break;
     }
     return c;
