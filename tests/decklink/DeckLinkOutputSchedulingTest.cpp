@@ -123,6 +123,18 @@ TEST_F(DeckLinkOutputScheduling, StopWithFramesInFlightFlushesThemAndLeaksNothin
     EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
 }
 
+TEST_F(DeckLinkOutputScheduling, FramesACardNeverCompletesAreReleasedAtStop)
+{
+    ASSERT_TRUE(start(0, 0));
+    for (std::uint32_t n = 1; n <= 3; ++n)
+        send(makeBGRAFrame(kW, kH, n));
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_SILENT_FLUSH);
+    stop();
+    // No completion came for them; the output gave its own references back.
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
+    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+}
+
 TEST_F(DeckLinkOutputScheduling, ScheduleAndStartFailuresAreLoggedOnceAndRetried)
 {
     ASSERT_TRUE(start(0, 0));

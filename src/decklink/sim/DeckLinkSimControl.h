@@ -109,6 +109,9 @@ enum {
     CORVALE_SIM_FAIL_FRAME_METADATA_WRITE = 1u << 28, // output frames refuse SetInt / SetFloat with E_FAIL
     CORVALE_SIM_FAIL_FRAME_METADATA_INTERFACE = 1u << 29, // output frames have no metadata extensions
     CORVALE_SIM_FAIL_BUFFERED_COUNT = 1u << 30, // GetBufferedVideoFrameCount gives E_FAIL
+    // Stopping playback or disabling the output drops scheduled frames without completing them, as a
+    // card that forgets its queue: their callers' references are never given back by a completion.
+    CORVALE_SIM_FAIL_SILENT_FLUSH = 1u << 31,
 };
 
 // What the driver knows about a device's output.

@@ -636,6 +636,12 @@ int SimOutputEngine::flushLocked(std::unique_lock<std::mutex>& lock)
     scheduled_.clear();
     const int count = static_cast<int>(completions.size());
     lock.unlock();
+    if (SimRegistry::shared().failing(CORVALE_SIM_FAIL_SILENT_FLUSH)) {
+        for (auto& completion : completions)
+            completion.frame->Release();
+        lock.lock();
+        return 0;
+    }
     deliver(completions, wasPlaying);
     lock.lock();
     return count;
