@@ -21,7 +21,7 @@ public:
     struct Options {
         // Where the nodes are; tests point it at a folder of their own.
         std::string deviceFolder = "/dev";
-        // The synthetic camera specification (empty: none).
+        // The synthetic camera description (empty: none).
         std::string syntheticSpec;
 
         // The real /dev, and the synthetic cameras that CORVALE_SYNTHETIC_CAMERAS asks for.

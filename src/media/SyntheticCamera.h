@@ -32,7 +32,7 @@ class SyntheticCamera final : public CameraSource {
 public:
     static constexpr const char* kEnvironmentVariable = "CORVALE_SYNTHETIC_CAMERAS";
 
-    // The devices a specification describes; none for an empty text, nullopt for a malformed one.
+    // The devices a description names; none for an empty text, nullopt for a malformed one.
     static std::optional<std::vector<CameraDevice>> devicesFromSpec(std::string_view spec);
 
     // Starts ticking at once: frame 0 has been handed over when the constructor returns, frame k

@@ -5,15 +5,10 @@
 
 #include "platform/MediaClock.h"
 
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 namespace platform {
 
@@ -52,35 +47,19 @@ public:
     static SerialQueue* current();
 
     // Refuses new blocks, runs every block already queued, drops pending timers, joins the worker.
+    // Called from one of the queue's own blocks, it cannot join: the worker finishes the queued
+    // blocks after that block returns, on state it shares with the queue.
     void shutdown();
 
 private:
-    struct Timer {
-        double base = 0.0;
-        double interval = 0.0; // 0 for one-shot
-        std::uint64_t tick = 0;
-        double deadline = 0.0;
-        std::shared_ptr<std::function<void()>> block;
-    };
-
-    void run();
-    bool popDueTimer(double now, TimerId& id, std::shared_ptr<std::function<void()>>& block);
-    void rescheduleAfterRun(TimerId id, double now);
-    double nextDeadline() const;
+    // Everything the worker touches lives here and is shared with the worker thread, so a queue
+    // destroyed from inside one of its own blocks leaves its worker a live state to finish with.
+    struct State;
 
     const std::string label_;
     MediaClock& clock_;
     int clockListener_ = 0;
-
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<std::function<void()>> blocks_;
-    std::map<TimerId, Timer> timers_;
-    TimerId nextTimerId_ = 1;
-    bool stopping_ = false;
-
-    std::thread worker_;
-    std::thread::id workerId_;
+    std::shared_ptr<State> state_;
 };
 
 } // namespace platform

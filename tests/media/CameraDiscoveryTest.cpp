@@ -84,7 +84,7 @@ TEST(CameraDiscovery, SyntheticCamerasOnlyWhenAskedFor)
     EXPECT_TRUE(CameraDiscovery::find("corvale-synthetic-camera-2", synthetic.options));
     EXPECT_FALSE(CameraDiscovery::find("corvale-synthetic-camera-3", synthetic.options));
 
-    // A malformed specification gives no synthetic cameras rather than a guess.
+    // A malformed description gives no synthetic cameras rather than a guess.
     SyntheticOptions malformed("two");
     EXPECT_TRUE(CameraDiscovery::devices(malformed.options).empty());
 }

@@ -188,3 +188,26 @@ TEST(SerialQueue, RealClockNeverRunsADelayedBlockEarly)
     queue.asyncAfter(0.002, [&] { fired.set_value(clock.now()); });
     EXPECT_GE(fired.get_future().get() - start, 0.002);
 }
+
+TEST(SerialQueue, DestroyedFromInsideItsOwnBlockFinishesWhatWasQueued)
+{
+    auto* queue = new SerialQueue("Corvale.MovieRecorder");
+    std::promise<void> lastRan;
+    std::atomic<int> ran{0};
+    SerialQueue* currentAfterDelete = queue;
+    std::promise<void> bothQueued;
+    queue->async([&, gate = bothQueued.get_future().share()] {
+        gate.wait();
+        delete queue; // the owner lets go from the queue itself
+        currentAfterDelete = SerialQueue::current();
+        ++ran;
+    });
+    queue->async([&] {
+        ++ran;
+        lastRan.set_value();
+    });
+    bothQueued.set_value();
+    lastRan.get_future().wait();
+    EXPECT_EQ(ran.load(), 2);
+    EXPECT_EQ(currentAfterDelete, nullptr);
+}
