@@ -14,11 +14,6 @@ namespace media {
 namespace {
 // Item times within this of the end count as the end.
 constexpr double kEndSlack = 1e-6;
-
-long long intervalIndex(double seconds, double interval)
-{
-    return static_cast<long long>(std::floor(seconds / interval + 1e-9));
-}
 } // namespace
 
 FFmpegMediaPlayer::FFmpegMediaPlayer(QObject* parent)
@@ -145,32 +140,18 @@ MediaTime FFmpegMediaPlayer::currentTime() const
 MediaPlayer::ObserverToken FFmpegMediaPlayer::addPeriodicTimeObserver(
     const MediaTime& interval, std::function<void(const MediaTime&)> block)
 {
-    if (!interval.isNumeric() || !(interval.seconds() > 0.0) || !block)
-        return 0;
-    const ObserverToken token = nextToken_++;
-    periodic_[token] = Periodic { interval.seconds(), std::move(block) };
-    return token;
+    return observers_.addPeriodic(interval, std::move(block));
 }
 
 MediaPlayer::ObserverToken FFmpegMediaPlayer::addBoundaryTimeObserver(
     const std::vector<MediaTime>& times, std::function<void()> block)
 {
-    Boundary boundary;
-    for (const auto& t : times)
-        if (t.isNumeric())
-            boundary.times.push_back(t.seconds());
-    if (boundary.times.empty() || !block)
-        return 0;
-    boundary.block = std::move(block);
-    const ObserverToken token = nextToken_++;
-    boundary_[token] = std::move(boundary);
-    return token;
+    return observers_.addBoundary(times, std::move(block));
 }
 
 void FFmpegMediaPlayer::removeTimeObserver(ObserverToken token)
 {
-    periodic_.erase(token);
-    boundary_.erase(token);
+    observers_.remove(token);
 }
 
 void FFmpegMediaPlayer::updateTicking()
@@ -194,23 +175,8 @@ void FFmpegMediaPlayer::tick()
     lastTickSeconds_ = to;
     const bool atEnd = to >= end - kEndSlack;
 
-    // Observers may remove themselves or others while they run: look each one up again.
-    std::vector<ObserverToken> crossed;
-    for (const auto& [token, boundary] : boundary_)
-        for (double t : boundary.times)
-            if (t > from && t <= to) {
-                crossed.push_back(token);
-                break;
-            }
-    for (ObserverToken token : crossed) {
-        auto it = boundary_.find(token);
-        if (it != boundary_.end()) {
-            auto block = it->second.block;
-            block();
-        }
-        if (item_ == nullptr || !itemReady())
-            return;
-    }
+    if (!observers_.crossBoundaries(from, to, [this] { return itemReady(); }))
+        return;
     if (rate_ <= 0.0f || lastTickSeconds_ != to)
         return; // an observer paused or sought: its own notifications follow
 
@@ -218,17 +184,7 @@ void FFmpegMediaPlayer::tick()
         reachEnd();
         return;
     }
-    std::vector<ObserverToken> due;
-    for (const auto& [token, periodic] : periodic_)
-        if (intervalIndex(to, periodic.interval) != intervalIndex(from, periodic.interval))
-            due.push_back(token);
-    for (ObserverToken token : due) {
-        auto it = periodic_.find(token);
-        if (it != periodic_.end()) {
-            auto block = it->second.block;
-            block(MediaTime::fromSeconds(to));
-        }
-    }
+    observers_.crossPeriodic(from, to);
 }
 
 void FFmpegMediaPlayer::reachEnd()
@@ -244,7 +200,7 @@ void FFmpegMediaPlayer::reachEnd()
     lastTickSeconds_ = end;
     updateTicking();
     emit rateChanged(rate_);
-    firePeriodicNow(end);
+    observers_.reportAll(end);
     item->notifyDidPlayToEnd();
 }
 
@@ -255,22 +211,8 @@ void FFmpegMediaPlayer::firePeriodicSoon()
     periodicPending_ = true;
     platform::runOnMain(this, [this] {
         periodicPending_ = false;
-        firePeriodicNow(std::min(itemSeconds(), duration()));
+        observers_.reportAll(std::min(itemSeconds(), duration()));
     });
-}
-
-void FFmpegMediaPlayer::firePeriodicNow(double seconds)
-{
-    std::vector<ObserverToken> tokens;
-    for (const auto& [token, periodic] : periodic_)
-        tokens.push_back(token);
-    for (ObserverToken token : tokens) {
-        auto it = periodic_.find(token);
-        if (it != periodic_.end()) {
-            auto block = it->second.block;
-            block(MediaTime::fromSeconds(seconds));
-        }
-    }
 }
 
 void FFmpegMediaPlayer::onItemStatusChanged()

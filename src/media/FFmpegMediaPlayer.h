@@ -6,8 +6,7 @@
 // scheduler drives while the player plays.
 
 #include "media/MediaPlayer.h"
-
-#include <map>
+#include "media/PlayerTimeObservers.h"
 
 namespace platform {
 class MediaClock;
@@ -43,15 +42,6 @@ public:
     static constexpr double kTickInterval = 0.01;
 
 private:
-    struct Periodic {
-        double interval = 0.0;
-        std::function<void(const MediaTime&)> block;
-    };
-    struct Boundary {
-        std::vector<double> times;
-        std::function<void()> block;
-    };
-
     double itemSeconds() const;
     bool itemReady() const;
     double duration() const; // infinity when unknown
@@ -60,7 +50,6 @@ private:
     void tick();
     void reachEnd();
     void firePeriodicSoon();
-    void firePeriodicNow(double seconds);
     void onItemStatusChanged();
 
     platform::MediaClock& clock_;
@@ -71,10 +60,7 @@ private:
     std::uint64_t timer_ = 0;
     double lastTickSeconds_ = 0.0;
     bool periodicPending_ = false;
-
-    ObserverToken nextToken_ = 1;
-    std::map<ObserverToken, Periodic> periodic_;
-    std::map<ObserverToken, Boundary> boundary_;
+    PlayerTimeObservers observers_;
 };
 
 } // namespace media

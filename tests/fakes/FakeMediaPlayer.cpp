@@ -7,7 +7,6 @@
 
 #include <QSize>
 
-#include <cmath>
 #include <limits>
 
 namespace media {
@@ -93,32 +92,18 @@ void FakeMediaPlayer::seek(const MediaTime& time)
 MediaPlayer::ObserverToken FakeMediaPlayer::addPeriodicTimeObserver(
     const MediaTime& interval, std::function<void(const MediaTime&)> block)
 {
-    if (!interval.isNumeric() || !(interval.seconds() > 0.0) || !block)
-        return 0;
-    const ObserverToken token = nextToken_++;
-    periodic_[token] = Periodic { interval.seconds(), std::move(block) };
-    return token;
+    return observers_.addPeriodic(interval, std::move(block));
 }
 
 MediaPlayer::ObserverToken FakeMediaPlayer::addBoundaryTimeObserver(
     const std::vector<MediaTime>& times, std::function<void()> block)
 {
-    Boundary boundary;
-    for (const auto& t : times)
-        if (t.isNumeric())
-            boundary.times.push_back(t.seconds());
-    if (boundary.times.empty() || !block)
-        return 0;
-    boundary.block = std::move(block);
-    const ObserverToken token = nextToken_++;
-    boundary_[token] = std::move(boundary);
-    return token;
+    return observers_.addBoundary(times, std::move(block));
 }
 
 void FakeMediaPlayer::removeTimeObserver(ObserverToken token)
 {
-    periodic_.erase(token);
-    boundary_.erase(token);
+    observers_.remove(token);
 }
 
 bool FakeMediaPlayer::ready() const
@@ -156,23 +141,19 @@ void FakeMediaPlayer::advance(double hostSeconds)
     const double to = std::min(from + hostSeconds * rate_, end);
     seconds_ = to;
     syncTimebase();
-    for (auto& [token, boundary] : std::map<ObserverToken, Boundary>(boundary_))
-        for (double t : boundary.times)
-            if (t > from && t <= to && boundary_.count(token)) {
-                boundary.block();
-                break;
-            }
-    for (auto& [token, periodic] : std::map<ObserverToken, Periodic>(periodic_)) {
-        const auto a = static_cast<long long>(std::floor(from / periodic.interval + 1e-9));
-        const auto b = static_cast<long long>(std::floor(to / periodic.interval + 1e-9));
-        if (a != b && periodic_.count(token))
-            periodic.block(MediaTime::fromSeconds(to));
-    }
-    if (to >= end && item_) {
+    // The same order as the real player's tick: boundaries, then the end or the periodic calls.
+    if (!observers_.crossBoundaries(from, to, [this] { return ready(); }))
+        return;
+    if (rate_ <= 0.0f || seconds_ != to)
+        return; // an observer paused or sought
+    if (to >= end) {
         rate_ = 0.0f;
         emit rateChanged(rate_);
+        observers_.reportAll(end);
         item_->notifyDidPlayToEnd();
+        return;
     }
+    observers_.crossPeriodic(from, to);
 }
 
 void FakeMediaPlayer::setCurrentTime(double seconds)
@@ -183,9 +164,7 @@ void FakeMediaPlayer::setCurrentTime(double seconds)
 
 void FakeMediaPlayer::firePeriodicObservers()
 {
-    for (auto& [token, periodic] : std::map<ObserverToken, Periodic>(periodic_))
-        if (periodic_.count(token))
-            periodic.block(MediaTime::fromSeconds(seconds_));
+    observers_.reportAll(seconds_);
 }
 
 void FakeMediaPlayer::presentFrame(const Frame& frame, double durationSeconds)

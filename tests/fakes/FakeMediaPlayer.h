@@ -7,8 +7,8 @@
 
 #include "media/Frame.h"
 #include "media/MediaPlayer.h"
+#include "media/PlayerTimeObservers.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -68,8 +68,8 @@ public:
     void clearCalls() { calls_.clear(); }
     std::vector<double> seekTargets() const;
     int replaceCount() const;
-    std::size_t periodicObserverCount() const { return periodic_.size(); }
-    std::size_t boundaryObserverCount() const { return boundary_.size(); }
+    std::size_t periodicObserverCount() const { return observers_.periodicCount(); }
+    std::size_t boundaryObserverCount() const { return observers_.boundaryCount(); }
 
 private:
     void syncTimebase();
@@ -82,17 +82,7 @@ private:
     double seconds_ = 0.0;
     std::vector<Call> calls_;
 
-    struct Periodic {
-        double interval;
-        std::function<void(const MediaTime&)> block;
-    };
-    struct Boundary {
-        std::vector<double> times;
-        std::function<void()> block;
-    };
-    ObserverToken nextToken_ = 1;
-    std::map<ObserverToken, Periodic> periodic_;
-    std::map<ObserverToken, Boundary> boundary_;
+    PlayerTimeObservers observers_;
 };
 
 } // namespace media
