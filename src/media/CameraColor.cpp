@@ -1,5 +1,7 @@
 #include "media/CameraColor.h"
 
+#include "media/FFmpegTags.h"
+
 #include <linux/videodev2.h>
 
 extern "C" {
@@ -144,81 +146,7 @@ CameraColor cameraColorFromFrame(const AVFrame* frame)
     CameraColor color;
     if (!frame)
         return color;
-    switch (frame->color_primaries) {
-    case AVCOL_PRI_BT709:
-        color.tags.primaries = ColorPrimaries::ITU_R_709_2;
-        break;
-    case AVCOL_PRI_BT470BG:
-        color.tags.primaries = ColorPrimaries::EBU_3213;
-        break;
-    case AVCOL_PRI_SMPTE170M:
-    case AVCOL_PRI_SMPTE240M:
-        color.tags.primaries = ColorPrimaries::SMPTE_C;
-        break;
-    case AVCOL_PRI_BT2020:
-        color.tags.primaries = ColorPrimaries::ITU_R_2020;
-        break;
-    case AVCOL_PRI_SMPTE431:
-        color.tags.primaries = ColorPrimaries::DCI_P3;
-        break;
-    case AVCOL_PRI_SMPTE432:
-        color.tags.primaries = ColorPrimaries::P3_D65;
-        break;
-    default:
-        break;
-    }
-    switch (frame->color_trc) {
-    case AVCOL_TRC_BT709:
-    case AVCOL_TRC_SMPTE170M: // the same curve
-        color.tags.transfer = TransferFunction::ITU_R_709_2;
-        break;
-    case AVCOL_TRC_SMPTE240M:
-        color.tags.transfer = TransferFunction::SMPTE_240M_1995;
-        break;
-    case AVCOL_TRC_GAMMA22:
-    case AVCOL_TRC_GAMMA28:
-        color.tags.transfer = TransferFunction::UseGamma;
-        break;
-    case AVCOL_TRC_LINEAR:
-        color.tags.transfer = TransferFunction::Linear;
-        break;
-    case AVCOL_TRC_IEC61966_2_1:
-        color.tags.transfer = TransferFunction::IEC_sRGB;
-        break;
-    case AVCOL_TRC_BT2020_10:
-    case AVCOL_TRC_BT2020_12:
-        color.tags.transfer = TransferFunction::ITU_R_2020;
-        break;
-    case AVCOL_TRC_SMPTE2084:
-        color.tags.transfer = TransferFunction::SMPTE_ST_2084_PQ;
-        break;
-    case AVCOL_TRC_SMPTE428:
-        color.tags.transfer = TransferFunction::SMPTE_ST_428_1;
-        break;
-    case AVCOL_TRC_ARIB_STD_B67:
-        color.tags.transfer = TransferFunction::ITU_R_2100_HLG;
-        break;
-    default:
-        break;
-    }
-    switch (frame->colorspace) {
-    case AVCOL_SPC_BT709:
-        color.tags.matrix = YCbCrMatrix::ITU_R_709_2;
-        break;
-    case AVCOL_SPC_BT470BG:
-    case AVCOL_SPC_SMPTE170M:
-        color.tags.matrix = YCbCrMatrix::ITU_R_601_4;
-        break;
-    case AVCOL_SPC_SMPTE240M:
-        color.tags.matrix = YCbCrMatrix::SMPTE_240M_1995;
-        break;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        color.tags.matrix = YCbCrMatrix::ITU_R_2020;
-        break;
-    default:
-        break;
-    }
+    color.tags = ffmpegtags::colorTags(frame->color_primaries, frame->color_trc, frame->colorspace);
     // The JPEG pixel formats say "full range" by themselves.
     const auto format = static_cast<AVPixelFormat>(frame->format);
     if (frame->color_range == AVCOL_RANGE_JPEG || format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P

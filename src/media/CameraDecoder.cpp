@@ -1,5 +1,8 @@
 #include "media/CameraDecoder.h"
 
+#include "media/FFmpegSupport.h"
+#include "media/FFmpegTags.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/frame.h>
@@ -69,20 +72,6 @@ AVPixelFormat withoutJpegRange(AVPixelFormat format)
     }
 }
 
-int swsColorspace(YCbCrMatrix matrix)
-{
-    switch (matrix) {
-    case YCbCrMatrix::ITU_R_709_2:
-        return SWS_CS_ITU709;
-    case YCbCrMatrix::SMPTE_240M_1995:
-        return SWS_CS_SMPTE240M;
-    case YCbCrMatrix::ITU_R_2020:
-        return SWS_CS_BT2020;
-    default:
-        return SWS_CS_ITU601;
-    }
-}
-
 CameraPixelFormat cameraFormatOf(AVPixelFormat format, CameraPixelFormat fallback)
 {
     switch (format) {
@@ -112,6 +101,7 @@ platform::Result<std::unique_ptr<CameraDecoder>, CameraError> CameraDecoder::cre
     std::unique_ptr<CameraDecoder> decoder(
         new CameraDecoder(format, width, height, driverColor, threads > 0 ? threads : defaultThreads(), pool));
 
+    initializeFFmpeg();
     const bool jpeg = format == CameraPixelFormat::mjpeg;
     const AVCodec* codec = avcodec_find_decoder(jpeg ? AV_CODEC_ID_MJPEG : AV_CODEC_ID_RAWVIDEO);
     if (!codec)
@@ -219,7 +209,7 @@ Frame CameraDecoder::convert(const AVFrame* picture, double presentationTime)
             s.context = nullptr;
             return {};
         }
-        const int* coefficients = sws_getCoefficients(swsColorspace(color.tags.matrix));
+        const int* coefficients = sws_getCoefficients(ffmpegtags::swsColorspace(color.tags.matrix));
         sws_setColorspaceDetails(s.context, coefficients, color.fullRange ? 1 : 0, sws_getCoefficients(SWS_CS_DEFAULT),
             1, 0, 1 << 16, 1 << 16);
         s.source = source;

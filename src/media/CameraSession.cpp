@@ -150,10 +150,11 @@ platform::Result<void, CameraError> CameraSession::start(const CameraDevice& dev
     return startLocked(device, request);
 }
 
-platform::Result<void, CameraError> CameraSession::startLocked(const CameraDevice& device, const CameraRequest& request)
+std::uint64_t CameraSession::retireSourceLocked()
 {
     std::uint64_t token;
     {
+        // A new token first: whatever the old source still delivers is dropped by it.
         std::lock_guard lock(shared_->mutex);
         token = shared_->token = shared_->nextToken++;
         shared_->running = false;
@@ -165,6 +166,12 @@ platform::Result<void, CameraError> CameraSession::startLocked(const CameraDevic
         source_->stop();
         source_.reset();
     }
+    return token;
+}
+
+platform::Result<void, CameraError> CameraSession::startLocked(const CameraDevice& device, const CameraRequest& request)
+{
+    const std::uint64_t token = retireSourceLocked();
     request_ = request;
     auto source = openSource(device, request, token);
     if (!source)
@@ -231,18 +238,7 @@ void CameraSession::stop()
 {
     {
         std::lock_guard control(controlMutex_);
-        {
-            std::lock_guard lock(shared_->mutex);
-            shared_->token = shared_->nextToken++;
-            shared_->running = false;
-            shared_->device.reset();
-            shared_->mode.reset();
-            shared_->pending = {};
-        }
-        if (source_) {
-            source_->stop();
-            source_.reset();
-        }
+        retireSourceLocked();
     }
     // Waits out a consumer call in progress; outside the control lock, so that a consumer that
     // stops the session from the video queue cannot deadlock with us.

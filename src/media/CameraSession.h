@@ -72,6 +72,8 @@ private:
     struct Shared;
     platform::Result<std::unique_ptr<CameraSource>, CameraError> openSource(
         const CameraDevice& device, const CameraRequest& request, std::uint64_t token);
+    // Stops the source and forgets what it was; returns the new token. Under the control lock.
+    std::uint64_t retireSourceLocked();
     platform::Result<void, CameraError> startLocked(const CameraDevice& device, const CameraRequest& request);
     platform::Result<void, CameraError> switchLocked(const CameraDevice& device);
     std::optional<CameraDevice> resolve(const std::string& uniqueID) const;

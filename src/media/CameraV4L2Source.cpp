@@ -1,6 +1,7 @@
 #include "media/CameraV4L2Source.h"
 
 #include "media/CameraNode.h"
+#include "media/FFmpegSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -85,6 +86,7 @@ platform::Result<std::unique_ptr<CameraV4L2Source>, CameraError> CameraV4L2Sourc
     if (!v4l2)
         return platform::fail(CameraError::failed);
 
+    initializeFFmpeg();
     std::unique_ptr<CameraV4L2Source> source(new CameraV4L2Source(mode, std::move(sink), clock));
     AVFormatContext* input = avformat_alloc_context();
     if (!input)

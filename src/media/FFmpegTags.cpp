@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
+#include <libswscale/swscale.h>
 }
 
 #include <cmath>
@@ -88,6 +89,86 @@ ColorTags colorTags(AVColorPrimaries primaries, AVColorTransferCharacteristic tr
         break;
     }
     return tags;
+}
+
+AVColorPrimaries toAv(ColorPrimaries value)
+{
+    switch (value) {
+    case ColorPrimaries::ITU_R_709_2:
+        return AVCOL_PRI_BT709;
+    case ColorPrimaries::EBU_3213:
+        return AVCOL_PRI_BT470BG;
+    case ColorPrimaries::SMPTE_C:
+        return AVCOL_PRI_SMPTE170M;
+    case ColorPrimaries::ITU_R_2020:
+        return AVCOL_PRI_BT2020;
+    case ColorPrimaries::P3_D65:
+        return AVCOL_PRI_SMPTE432;
+    case ColorPrimaries::DCI_P3:
+        return AVCOL_PRI_SMPTE431;
+    case ColorPrimaries::Unknown:
+        break;
+    }
+    return AVCOL_PRI_UNSPECIFIED;
+}
+
+AVColorTransferCharacteristic toAv(TransferFunction value)
+{
+    switch (value) {
+    case TransferFunction::ITU_R_709_2:
+        return AVCOL_TRC_BT709;
+    case TransferFunction::SMPTE_240M_1995:
+        return AVCOL_TRC_SMPTE240M;
+    case TransferFunction::ITU_R_2020:
+        return AVCOL_TRC_BT2020_10;
+    case TransferFunction::SMPTE_ST_2084_PQ:
+        return AVCOL_TRC_SMPTE2084;
+    case TransferFunction::ITU_R_2100_HLG:
+        return AVCOL_TRC_ARIB_STD_B67;
+    case TransferFunction::IEC_sRGB:
+        return AVCOL_TRC_IEC61966_2_1;
+    case TransferFunction::Linear:
+        return AVCOL_TRC_LINEAR;
+    case TransferFunction::SMPTE_ST_428_1:
+        return AVCOL_TRC_SMPTE428;
+    case TransferFunction::UseGamma: // a gamma value the file's tags cannot carry
+    case TransferFunction::Unknown:
+        break;
+    }
+    return AVCOL_TRC_UNSPECIFIED;
+}
+
+AVColorSpace toAv(YCbCrMatrix value)
+{
+    switch (value) {
+    case YCbCrMatrix::ITU_R_709_2:
+        return AVCOL_SPC_BT709;
+    case YCbCrMatrix::ITU_R_601_4:
+        return AVCOL_SPC_SMPTE170M;
+    case YCbCrMatrix::SMPTE_240M_1995:
+        return AVCOL_SPC_SMPTE240M;
+    case YCbCrMatrix::ITU_R_2020:
+        return AVCOL_SPC_BT2020_NCL;
+    case YCbCrMatrix::Unknown:
+        break;
+    }
+    return AVCOL_SPC_UNSPECIFIED;
+}
+
+int swsColorspace(YCbCrMatrix matrix)
+{
+    switch (matrix) {
+    case YCbCrMatrix::ITU_R_709_2:
+        return SWS_CS_ITU709;
+    case YCbCrMatrix::SMPTE_240M_1995:
+        return SWS_CS_SMPTE240M;
+    case YCbCrMatrix::ITU_R_2020:
+        return SWS_CS_BT2020;
+    case YCbCrMatrix::ITU_R_601_4:
+    case YCbCrMatrix::Unknown:
+        break;
+    }
+    return SWS_CS_ITU601;
 }
 
 FieldInfo fieldInfo(int avFieldOrder)

@@ -2,6 +2,7 @@
 
 #include "media/DecodeThreadBudget.h"
 #include "media/DecodedFrameCache.h"
+#include "media/FFmpegSupport.h"
 #include "media/FFmpegTags.h"
 #include "media/FrameConverter.h"
 #include "media/LocalMediaFile.h"

@@ -1,5 +1,7 @@
 #include "media/LocalMediaFile.h"
 
+#include "media/FFmpegSupport.h"
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
@@ -8,13 +10,6 @@ extern "C" {
 #include <QFileInfo>
 
 namespace media {
-
-QString avErrorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return QString::fromUtf8(text);
-}
 
 platform::Result<QString, QString> LocalMediaFile::localPath(const QUrl& url)
 {
@@ -59,6 +54,7 @@ platform::Result<std::unique_ptr<LocalMediaFile>, QString> LocalMediaFile::open(
     if (!path)
         return platform::fail(path.error());
 
+    initializeFFmpeg();
     std::unique_ptr<LocalMediaFile> file(new LocalMediaFile);
     file->format_ = avformat_alloc_context();
     if (!file->format_)

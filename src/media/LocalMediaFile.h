@@ -46,7 +46,4 @@ private:
     bool hasAudio_ = false;
 };
 
-// The error text libav* gives for an error code.
-QString avErrorText(int code);
-
 } // namespace media

@@ -1,5 +1,7 @@
 #include "media/MovieFileWriter.h"
 
+#include "media/FFmpegSupport.h"
+#include "media/FFmpegTags.h"
 #include "media/MovieFrameConverter.h"
 
 extern "C" {
@@ -26,82 +28,11 @@ namespace {
 
 constexpr int kIoBufferSize = 256 * 1024;
 
-std::string avErrorText(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
-
 MovieFileWriter::Error makeError(MovieFileWriter::Error::Kind kind, int code, std::string what)
 {
     if (code != 0)
-        what += ": " + avErrorText(code);
+        what += ": " + avErrorText(code).toStdString();
     return MovieFileWriter::Error { kind, code, std::move(what) };
-}
-
-AVColorPrimaries toAv(ColorPrimaries value)
-{
-    switch (value) {
-    case ColorPrimaries::ITU_R_709_2:
-        return AVCOL_PRI_BT709;
-    case ColorPrimaries::EBU_3213:
-        return AVCOL_PRI_BT470BG;
-    case ColorPrimaries::SMPTE_C:
-        return AVCOL_PRI_SMPTE170M;
-    case ColorPrimaries::ITU_R_2020:
-        return AVCOL_PRI_BT2020;
-    case ColorPrimaries::P3_D65:
-        return AVCOL_PRI_SMPTE432;
-    case ColorPrimaries::DCI_P3:
-        return AVCOL_PRI_SMPTE431;
-    case ColorPrimaries::Unknown:
-        break;
-    }
-    return AVCOL_PRI_UNSPECIFIED;
-}
-
-AVColorTransferCharacteristic toAv(TransferFunction value)
-{
-    switch (value) {
-    case TransferFunction::ITU_R_709_2:
-        return AVCOL_TRC_BT709;
-    case TransferFunction::SMPTE_240M_1995:
-        return AVCOL_TRC_SMPTE240M;
-    case TransferFunction::ITU_R_2020:
-        return AVCOL_TRC_BT2020_10;
-    case TransferFunction::SMPTE_ST_2084_PQ:
-        return AVCOL_TRC_SMPTE2084;
-    case TransferFunction::ITU_R_2100_HLG:
-        return AVCOL_TRC_ARIB_STD_B67;
-    case TransferFunction::IEC_sRGB:
-        return AVCOL_TRC_IEC61966_2_1;
-    case TransferFunction::Linear:
-        return AVCOL_TRC_LINEAR;
-    case TransferFunction::SMPTE_ST_428_1:
-        return AVCOL_TRC_SMPTE428;
-    case TransferFunction::UseGamma: // a gamma value the file's tags cannot carry
-    case TransferFunction::Unknown:
-        break;
-    }
-    return AVCOL_TRC_UNSPECIFIED;
-}
-
-AVColorSpace toAv(YCbCrMatrix value)
-{
-    switch (value) {
-    case YCbCrMatrix::ITU_R_709_2:
-        return AVCOL_SPC_BT709;
-    case YCbCrMatrix::ITU_R_601_4:
-        return AVCOL_SPC_SMPTE170M;
-    case YCbCrMatrix::SMPTE_240M_1995:
-        return AVCOL_SPC_SMPTE240M;
-    case YCbCrMatrix::ITU_R_2020:
-        return AVCOL_SPC_BT2020_NCL;
-    case YCbCrMatrix::Unknown:
-        break;
-    }
-    return AVCOL_SPC_UNSPECIFIED;
 }
 
 // The red and blue luma weights of a matrix.
@@ -121,22 +52,6 @@ std::pair<double, double> lumaWeights(YCbCrMatrix matrix)
     return { 0.299, 0.114 };
 }
 
-int swsColorspace(YCbCrMatrix matrix)
-{
-    switch (matrix) {
-    case YCbCrMatrix::ITU_R_709_2:
-        return SWS_CS_ITU709;
-    case YCbCrMatrix::SMPTE_240M_1995:
-        return SWS_CS_SMPTE240M;
-    case YCbCrMatrix::ITU_R_2020:
-        return SWS_CS_BT2020;
-    case YCbCrMatrix::ITU_R_601_4:
-    case YCbCrMatrix::Unknown:
-        break;
-    }
-    return SWS_CS_ITU601;
-}
-
 // Tags the writer does not know are filled in so the file says what its pixels are: the matrix
 // is always the one the conversion used (BT.709 from 720 lines up, BT.601 below, as players
 // assume); primaries and transfer are assumed only when the caller gave no colour at all.
@@ -151,7 +66,7 @@ ColorTags effectiveTags(ColorTags given, int height)
         given.transfer = TransferFunction::ITU_R_709_2;
     }
     // Tags with no place in the file are dropped rather than written as something else.
-    if (toAv(given.transfer) == AVCOL_TRC_UNSPECIFIED)
+    if (ffmpegtags::toAv(given.transfer) == AVCOL_TRC_UNSPECIFIED)
         given.transfer = TransferFunction::Unknown;
     return given;
 }
@@ -262,6 +177,7 @@ platform::Result<std::unique_ptr<MovieFileWriter>, MovieFileWriter::Error> Movie
     Configuration configuration)
 {
     using Kind = Error::Kind;
+    initializeFFmpeg();
     const auto& c = configuration;
     if (c.width < 1 || c.height < 1 || c.width > 16384 || c.height > 16384)
         return platform::fail(makeError(Kind::invalidSettings, 0, "frame size out of range"));
@@ -324,9 +240,9 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::open()
     e->framerate = AVRational { c.fps, 1 };
     e->sample_aspect_ratio = AVRational { 1, 1 };
     e->thread_count = std::max(1, c.threadCount);
-    e->color_primaries = toAv(c.colorTags.primaries);
-    e->color_trc = toAv(c.colorTags.transfer);
-    e->colorspace = toAv(c.colorTags.matrix);
+    e->color_primaries = ffmpegtags::toAv(c.colorTags.primaries);
+    e->color_trc = ffmpegtags::toAv(c.colorTags.transfer);
+    e->colorspace = ffmpegtags::toAv(c.colorTags.matrix);
     e->color_range = AVCOL_RANGE_MPEG;
     if (mov->flags & AVFMT_GLOBALHEADER)
         e->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -457,7 +373,7 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
         if (!f.scaler)
             return platform::fail(makeError(Kind::conversionFailed, 0, "no converter for this image"));
         // swscale would use BT.601 for every size; use and tag the file's matrix, limited range.
-        const int* matrix = sws_getCoefficients(swsColorspace(config_.colorTags.matrix));
+        const int* matrix = sws_getCoefficients(ffmpegtags::swsColorspace(config_.colorTags.matrix));
         const bool rgbSource = srcFormat == AV_PIX_FMT_BGRA;
         sws_setColorspaceDetails(f.scaler, matrix, rgbSource ? 1 : 0, matrix, 0, 0, 1 << 16, 1 << 16);
     }

@@ -1,5 +1,6 @@
 #include "media/ThumbnailGenerator.h"
 
+#include "media/FFmpegSupport.h"
 #include "media/FFmpegTags.h"
 #include "media/FrameConverter.h"
 #include "media/FramePool.h"
