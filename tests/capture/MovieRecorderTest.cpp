@@ -109,20 +109,19 @@ QByteArray fileBytes(const QString& path)
 
 struct CodecExpectation {
     RecordingCodec codec;
-    const char* codecName;
     const char* tag;
     const char* profile;
 };
 
 const CodecExpectation kCodecs[] = {
-    { RecordingCodec::h264, "h264", "avc1", "High" },
-    { RecordingCodec::hevc, "hevc", "hvc1", "Main" },
-    { RecordingCodec::proRes422Proxy, "prores", "apco", "Proxy" },
-    { RecordingCodec::proRes422LT, "prores", "apcs", "LT" },
-    { RecordingCodec::proRes422, "prores", "apcn", "Standard" },
-    { RecordingCodec::proRes422HQ, "prores", "apch", "HQ" },
-    { RecordingCodec::proRes4444, "prores", "ap4h", "4444" },
-    { RecordingCodec::proRes4444XQ, "prores", "ap4x", "XQ" },
+    { RecordingCodec::h264, "avc1", "High" },
+    { RecordingCodec::hevc, "hvc1", "Main" },
+    { RecordingCodec::proRes422Proxy, "apco", "Proxy" },
+    { RecordingCodec::proRes422LT, "apcs", "LT" },
+    { RecordingCodec::proRes422, "apcn", "Standard" },
+    { RecordingCodec::proRes422HQ, "apch", "HQ" },
+    { RecordingCodec::proRes4444, "ap4h", "4444" },
+    { RecordingCodec::proRes4444XQ, "ap4x", "XQ" },
 };
 
 class MovieRecorderCodecs : public ::testing::TestWithParam<CodecExpectation> { };
@@ -151,7 +150,8 @@ private:
 
 } // namespace
 
-TEST_P(MovieRecorderCodecs, RecordsEveryFrameAtTheNominalRateFromTimeZero)
+// The file facts of each codec are the writer's tests; here: each setting reaches the writer.
+TEST_P(MovieRecorderCodecs, RecordsEveryFrameWithTheChosenCodecAndRate)
 {
     const auto& expected = GetParam();
     QTemporaryDir dir;
@@ -168,51 +168,30 @@ TEST_P(MovieRecorderCodecs, RecordsEveryFrameAtTheNominalRateFromTimeZero)
 
     const auto movie = probeMovie(url.toLocalFile().toStdString());
     ASSERT_TRUE(movie.opened) << movie.error;
-    EXPECT_EQ(movie.majorBrand, "qt  ");
-    EXPECT_EQ(movie.streamCount, 1u); // no audio, timecode or data track
-    EXPECT_EQ(movie.codecName, expected.codecName);
     EXPECT_EQ(movie.codecTag, expected.tag);
     EXPECT_EQ(movie.profile, expected.profile);
-    EXPECT_EQ(movie.width, 64);
-    EXPECT_EQ(movie.height, 36);
-    EXPECT_EQ(movie.frameRateNum, 25);
-    EXPECT_EQ(movie.frameRateDen, 1);
-    EXPECT_EQ(movie.mediaTimeScale, 600);
     EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(12, 24)); // 1/25 s = 24/600 s each
-    ASSERT_EQ(movie.framePts.size(), 12u);
-    EXPECT_EQ(movie.framePts.front(), 0);
-    EXPECT_EQ(movie.framePts.back(), 11 * 24);
     EXPECT_EQ(movie.counters, sequence(12));
-    EXPECT_EQ(movie.frameColorRange, AVCOL_RANGE_MPEG);
     EXPECT_TRUE(reports.drops.empty());
     EXPECT_TRUE(reports.errors.empty());
 
-    // H.264 and HEVC are asked for the chosen average rate; the encoders record their settings
-    // in the stream. ProRes has no rate to ask for.
+    // H.264 and HEVC are asked for the chosen average rate, or left to choose their own (the
+    // encoders record their settings in the stream). ProRes has no rate to ask for.
+    if (expected.codec != RecordingCodec::h264 && expected.codec != RecordingCodec::hevc)
+        return;
     const QByteArray bytes = fileBytes(url.toLocalFile());
-    if (expected.codec == RecordingCodec::h264 || expected.codec == RecordingCodec::hevc) {
-        EXPECT_TRUE(bytes.contains("rc=abr")) << expected.codecName;
-        EXPECT_TRUE(bytes.contains("bitrate=10000")) << expected.codecName;
-    }
+    EXPECT_TRUE(bytes.contains("rc=abr") && bytes.contains("bitrate=10000"));
+    const QUrl automatic = fileURL(dir, QStringLiteral("auto.mov"));
+    recorder = makeRecorder(automatic, expected.codec, nullptr, 64, 36, 25, RecordingBitrate::auto_);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
+    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+    const QByteArray autoBytes = fileBytes(automatic.toLocalFile());
+    EXPECT_TRUE(autoBytes.contains("rc=crf") && !autoBytes.contains("rc=abr"));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCodec, MovieRecorderCodecs, ::testing::ValuesIn(kCodecs),
     [](const ::testing::TestParamInfo<CodecExpectation>& info) { return toRaw(info.param.codec).toStdString(); });
-
-TEST(MovieRecorder, AutoBitRateLeavesTheRateToTheEncoder)
-{
-    QTemporaryDir dir;
-    for (auto codec : { RecordingCodec::h264, RecordingCodec::hevc }) {
-        const QUrl url = fileURL(dir, toRaw(codec) + ".mov");
-        auto recorder = makeRecorder(url, codec, nullptr, 64, 36, 25, RecordingBitrate::auto_);
-        ASSERT_TRUE(recorder);
-        appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
-        ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
-        const QByteArray bytes = fileBytes(url.toLocalFile());
-        EXPECT_TRUE(bytes.contains("rc=crf")) << toRaw(codec).toStdString();
-        EXPECT_FALSE(bytes.contains("rc=abr")) << toRaw(codec).toStdString();
-    }
-}
 
 TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
 {
@@ -290,7 +269,7 @@ TEST(MovieRecorder, FramesBeyondTheBacklogAreDroppedAndLeaveNoGap)
     EXPECT_TRUE(reports.errors.empty());
 }
 
-TEST(MovieRecorder, FinishingTwiceCallsBackTwiceAndLaterFramesAreIgnored)
+TEST(MovieRecorder, EveryFinishIsAnsweredAndOneBeforeAnyFrameCancels)
 {
     QTemporaryDir dir;
     const QUrl url = fileURL(dir, QStringLiteral("twice.mov"));
@@ -301,29 +280,22 @@ TEST(MovieRecorder, FinishingTwiceCallsBackTwiceAndLaterFramesAreIgnored)
     appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
     const auto finished = finishAndWait(*recorder, 2);
     ASSERT_EQ(finished.size(), 2u);
-    for (const auto& f : finished) {
-        EXPECT_EQ(f.url, url);
-        EXPECT_EQ(f.status, Status::finished);
-    }
-    appendAndWait(*recorder, movietest::counterFrame(64, 36, 2));
+    for (const auto& f : finished)
+        EXPECT_TRUE(f.url == url && f.status == Status::finished);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 2)); // after the finish: ignored
     EXPECT_EQ(probeMovie(url.toLocalFile().toStdString()).counters, sequence(2));
-    EXPECT_TRUE(reports.drops.empty());
-    EXPECT_TRUE(reports.errors.empty());
-}
+    EXPECT_TRUE(reports.drops.empty() && reports.errors.empty());
 
-TEST(MovieRecorder, FinishingBeforeAnyFrameCancelsAndLeavesNoFile)
-{
-    QTemporaryDir dir;
-    const QUrl url = fileURL(dir, QStringLiteral("empty.mov"));
-    auto recorder = makeRecorder(url, RecordingCodec::h264);
+    const QUrl empty = fileURL(dir, QStringLiteral("empty.mov"));
+    recorder = makeRecorder(empty, RecordingCodec::h264);
     ASSERT_TRUE(recorder);
     std::weak_ptr<MovieRecorder> weak = recorder;
-    auto finished = finishAndWait(*recorder);
+    const auto cancelled = finishAndWait(*recorder);
     recorder.reset();
-    ASSERT_EQ(finished.size(), 1u);
-    EXPECT_EQ(finished[0].url, url);
-    EXPECT_EQ(finished[0].status, Status::cancelled);
-    EXPECT_FALSE(QFile::exists(url.toLocalFile()));
+    ASSERT_EQ(cancelled.size(), 1u);
+    EXPECT_EQ(cancelled[0].url, empty);
+    EXPECT_EQ(cancelled[0].status, Status::cancelled);
+    EXPECT_FALSE(QFile::exists(empty.toLocalFile()));
     EXPECT_TRUE(weak.expired()); // the finish held the recorder only until its completion ran
 }
 
@@ -341,14 +313,11 @@ TEST(MovieRecorder, RefusesAPathThatIsTakenOrUnusable)
     EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
     EXPECT_EQ(fileBytes(taken.toLocalFile()), QByteArray("someone else's take"));
 
-    made = MovieRecorder::create(
-        fileURL(dir, "missing/folder.mov"), 64, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
-    ASSERT_FALSE(made.ok());
-    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
-    made = MovieRecorder::create(QUrl(QStringLiteral("https://example.com/take.mov")), 64, 36, 25, RecordingCodec::h264,
-        RecordingBitrate::auto_, std::nullopt);
-    ASSERT_FALSE(made.ok());
-    EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
+    for (const QUrl& unusable : { fileURL(dir, "missing/folder.mov"), QUrl("https://example.com/take.mov") }) {
+        made = MovieRecorder::create(unusable, 64, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
+        ASSERT_FALSE(made.ok());
+        EXPECT_EQ(made.error(), MovieRecorder::RecorderError::cannotCreateWriter);
+    }
     made = MovieRecorder::create(
         fileURL(dir, "zero.mov"), 0, 36, 25, RecordingCodec::h264, RecordingBitrate::auto_, std::nullopt);
     ASSERT_FALSE(made.ok());

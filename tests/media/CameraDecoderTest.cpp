@@ -94,15 +94,30 @@ void expectNear(std::array<int, 4> actual, std::array<int, 4> expected, int tole
         EXPECT_LE(std::abs(actual[i] - expected[i]), tolerance) << what << " channel " << i << ": " << actual[i];
 }
 
+// A fresh decoder's picture from one buffer; null when either fails.
+Frame decodeOne(CameraPixelFormat format, const std::vector<std::uint8_t>& data, const CameraColor& driver = {},
+    int threads = 0, double time = 0.0)
+{
+    auto decoder = CameraDecoder::create(format, kW, kH, driver, threads);
+    EXPECT_TRUE(decoder);
+    return decoder ? decoder.value()->decode(data.data(), data.size(), time) : Frame();
+}
+
+CameraColor srgbDriver(unsigned quantization = 0)
+{
+    // The usual webcam description: sRGB colorspace, defaults for the rest.
+    CameraV4L2Colorimetry c;
+    c.colorspace = V4L2_COLORSPACE_SRGB;
+    c.quantization = quantization;
+    return cameraColorFromV4L2(c, CameraPixelFormat::yuyv);
+}
+
 } // namespace
 
 TEST(CameraDecoder, ConvertsRawYuyvAndNv12WithTheirRangeAndMatrix)
 {
     for (const int threads : { 1, 3 }) { // the threaded path must give the same picture
-        auto decoder = CameraDecoder::create(CameraPixelFormat::yuyv, kW, kH, {}, threads);
-        ASSERT_TRUE(decoder);
-        const auto data = yuyv(kWhite, kRed601);
-        const Frame frame = decoder.value()->decode(data.data(), data.size(), 12.5);
+        const Frame frame = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kRed601), {}, threads, 12.5);
         ASSERT_FALSE(frame.isNull());
         EXPECT_EQ(frame.format(), PixelFormat::BGRA);
         EXPECT_EQ(frame.width(), kW);
@@ -114,25 +129,14 @@ TEST(CameraDecoder, ConvertsRawYuyvAndNv12WithTheirRangeAndMatrix)
         EXPECT_EQ(frame.colorTags().matrix, YCbCrMatrix::ITU_R_601_4);
         EXPECT_EQ(frame.colorTags().primaries, ColorPrimaries::Unknown);
     }
-
-    auto decoder = CameraDecoder::create(CameraPixelFormat::nv12, kW, kH);
-    ASSERT_TRUE(decoder);
-    const auto data = nv12(kBlack);
-    const Frame frame = decoder.value()->decode(data.data(), data.size(), 1.0);
-    ASSERT_FALSE(frame.isNull());
-    expectNear(pixel(frame, 10, 10), { 0, 0, 0, 255 }, 2, "black");
+    const Frame black = decodeOne(CameraPixelFormat::nv12, nv12(kBlack));
+    ASSERT_FALSE(black.isNull());
+    expectNear(pixel(black, 10, 10), { 0, 0, 0, 255 }, 2, "black");
 }
 
 TEST(CameraDecoder, DriverColoursTagTheFrames)
 {
-    // The usual webcam description: sRGB colorspace, defaults for the rest.
-    CameraV4L2Colorimetry srgb;
-    srgb.colorspace = V4L2_COLORSPACE_SRGB;
-    auto decoder
-        = CameraDecoder::create(CameraPixelFormat::yuyv, kW, kH, cameraColorFromV4L2(srgb, CameraPixelFormat::yuyv));
-    ASSERT_TRUE(decoder);
-    const auto data = yuyv(kWhite, kWhite);
-    const Frame frame = decoder.value()->decode(data.data(), data.size(), 0.0);
+    const Frame frame = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kWhite), srgbDriver());
     ASSERT_FALSE(frame.isNull());
     EXPECT_EQ(platformName(frame.colorTags().primaries), "ITU_R_709_2");
     EXPECT_EQ(platformName(frame.colorTags().transfer), "IEC_sRGB");
@@ -140,31 +144,22 @@ TEST(CameraDecoder, DriverColoursTagTheFrames)
     expectNear(pixel(frame, 0, 0), { 255, 255, 255, 255 }, 2, "white at video range");
 
     // A driver that says full range is believed: Y' 235 is then light grey, not white.
-    CameraV4L2Colorimetry full = srgb;
-    full.quantization = V4L2_QUANTIZATION_FULL_RANGE;
-    auto fullDecoder
-        = CameraDecoder::create(CameraPixelFormat::yuyv, kW, kH, cameraColorFromV4L2(full, CameraPixelFormat::yuyv));
-    const Frame grey = fullDecoder.value()->decode(data.data(), data.size(), 0.0);
+    const Frame grey
+        = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kWhite), srgbDriver(V4L2_QUANTIZATION_FULL_RANGE));
     ASSERT_FALSE(grey.isNull());
     expectNear(pixel(grey, 0, 0), { 235, 235, 235, 255 }, 2, "full-range 235");
 }
 
 TEST(CameraDecoder, DecodesMjpegAtFullRange)
 {
-    auto decoder = CameraDecoder::create(CameraPixelFormat::mjpeg, kW, kH);
-    ASSERT_TRUE(decoder);
-    const auto white = mjpeg(255, 128, 128);
-    ASSERT_FALSE(white.empty());
-    const Frame frame = decoder.value()->decode(white.data(), white.size(), 3.0);
-    ASSERT_FALSE(frame.isNull());
-    expectNear(pixel(frame, 30, 20), { 255, 255, 255, 255 }, 3, "JPEG white");
-    EXPECT_EQ(frame.colorTags().matrix, YCbCrMatrix::ITU_R_601_4);
-
+    const Frame white = decodeOne(CameraPixelFormat::mjpeg, mjpeg(255, 128, 128));
+    ASSERT_FALSE(white.isNull());
+    expectNear(pixel(white, 30, 20), { 255, 255, 255, 255 }, 3, "JPEG white");
+    EXPECT_EQ(white.colorTags().matrix, YCbCrMatrix::ITU_R_601_4);
     // Full-range 601 pure red: Y' 76, Cb 85, Cr 255.
-    const auto red = mjpeg(76, 85, 255);
-    const Frame redFrame = decoder.value()->decode(red.data(), red.size(), 3.04);
-    ASSERT_FALSE(redFrame.isNull());
-    expectNear(pixel(redFrame, 30, 20), { 0, 0, 255, 255 }, 6, "JPEG red");
+    const Frame red = decodeOne(CameraPixelFormat::mjpeg, mjpeg(76, 85, 255));
+    ASSERT_FALSE(red.isNull());
+    expectNear(pixel(red, 30, 20), { 0, 0, 255, 255 }, 6, "JPEG red");
 }
 
 TEST(CameraDecoder, DamagedInputGivesNoFrameAndTheDecoderGoesOn)

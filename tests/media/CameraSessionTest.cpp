@@ -59,6 +59,12 @@ struct Rig {
         produceUpTo(k);
         videoQueue.sync([] {});
     }
+    // Lets the camera produce what is due at the clock's time and delivers it.
+    void deliver()
+    {
+        session.waitUntilCurrent();
+        videoQueue.sync([] {});
+    }
 
     std::vector<std::uint32_t> counters()
     {
@@ -157,19 +163,16 @@ TEST(CameraSession, StopStartAndSwapKeepTheConsumer)
 
     // Start again: a fresh stream whose counter starts over.
     ASSERT_TRUE(rig.start(kCamera1));
-    rig.session.waitUntilCurrent();
-    rig.videoQueue.sync([] {});
+    rig.deliver();
     EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0 }));
 
     // Swap to the second camera: same consumer, new stream, old stream silent.
     ASSERT_TRUE(rig.session.switchTo(kCamera2));
     EXPECT_EQ(rig.session.device()->uniqueID, kCamera2);
-    rig.session.waitUntilCurrent();
-    rig.videoQueue.sync([] {});
+    rig.deliver();
     EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 0 }));
     rig.clock.set(kStart + 1.0 + 1.0 / kRate + 1e-6);
-    rig.session.waitUntilCurrent();
-    rig.videoQueue.sync([] {});
+    rig.deliver();
     EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 1 })); // one camera ticking, not two
 
     // Swapping to a camera that is not there leaves the current one streaming.
@@ -181,8 +184,7 @@ TEST(CameraSession, StopStartAndSwapKeepTheConsumer)
     // Swapping to the camera already streaming changes nothing.
     EXPECT_TRUE(rig.session.switchTo(kCamera2));
     rig.clock.set(kStart + 1.0 + 2.0 / kRate + 1e-6);
-    rig.session.waitUntilCurrent();
-    rig.videoQueue.sync([] {});
+    rig.deliver();
     EXPECT_EQ(rig.counters(), (std::vector<std::uint32_t> { 2 }));
 
     // A session that does not run treats a swap as a start.
@@ -267,13 +269,11 @@ TEST(CameraSession, ErrorsForWhatCannotBeOpened)
     EXPECT_EQ(failure({ "a", "Null", "/dev/null", {} }), CameraError::notACamera);
     EXPECT_FALSE(rig.session.device());
 
-    EXPECT_EQ(cameraErrorFromErrno(ENOENT), CameraError::deviceGone);
-    EXPECT_EQ(cameraErrorFromErrno(ENODEV), CameraError::deviceGone);
-    EXPECT_EQ(cameraErrorFromErrno(EBUSY), CameraError::deviceBusy);
-    EXPECT_EQ(cameraErrorFromErrno(ENOSPC), CameraError::deviceBusy);
-    EXPECT_EQ(cameraErrorFromErrno(EACCES), CameraError::permissionDenied);
-    EXPECT_EQ(cameraErrorFromErrno(EPERM), CameraError::permissionDenied);
-    EXPECT_EQ(cameraErrorFromErrno(EIO), CameraError::failed);
+    for (const auto& [code, error] : { std::pair { ENOENT, CameraError::deviceGone },
+             { ENODEV, CameraError::deviceGone }, { EBUSY, CameraError::deviceBusy },
+             { ENOSPC, CameraError::deviceBusy }, { EACCES, CameraError::permissionDenied },
+             { EPERM, CameraError::permissionDenied }, { EIO, CameraError::failed } })
+        EXPECT_EQ(cameraErrorFromErrno(code), error) << code;
     for (auto e : { CameraError::deviceGone, CameraError::deviceBusy, CameraError::permissionDenied,
              CameraError::notACamera, CameraError::noUsableMode, CameraError::failed }) {
         EXPECT_EQ(cameraErrorFromRaw(toRaw(e)), e);

@@ -96,6 +96,13 @@ TEST_F(PlayerTest, OpensAsynchronouslyWithDurationAndTracks)
     auto sounding = open(clip("p_audio", withAudio));
     EXPECT_TRUE(sounding->hasAudio());
 
+    ClipSpec interlaced = kProRes25;
+    interlaced.frames = 5;
+    interlaced.interlaced = true;
+    open(clip("p_interlaced", interlaced));
+    const Frame field = FrameWaiter(output).waitForFrameStarting(0.0, 0.0);
+    EXPECT_EQ(field.fieldInfo().detail, FieldDetail::TemporalTopFirst);
+
     player->replaceCurrentItem(nullptr);
     EXPECT_EQ(player->currentItem(), nullptr);
     EXPECT_EQ(player->currentTime(), MediaTime::zero());
@@ -120,15 +127,9 @@ TEST_F(PlayerTest, ExactSeeksReadBackTheRightFrame)
             expectExactSeek(std::min(target, last), c.spec);
         }
     }
-}
-
-TEST_F(PlayerTest, ReverseSteppingOverLongGopStaysExact)
-{
-    open(clip("p_h264gop", kH264Gop));
-    const double frame = 1001.0 / 30000;
     // Stepping back from the middle of the second group of pictures into the first.
     for (int index = 40; index >= 20; --index)
-        expectExactSeek(frame * index + 0.003, kH264Gop);
+        expectExactSeek(1001.0 / 30000 * index + 0.003, kH264Gop);
 }
 
 TEST_F(PlayerTest, LatestSeekOfABurstWins)
@@ -383,19 +384,6 @@ TEST_F(PlayerTest, SeveralPlayersAndOutputsShareFrames)
     EXPECT_FALSE(players[2]->replaceCurrentItem(item));
 }
 
-TEST_F(PlayerTest, InterlacedFramesCarryTheirFieldOrder)
-{
-    ClipSpec spec = kProRes25;
-    spec.frames = 5;
-    spec.interlaced = true;
-    open(clip("p_interlaced", spec));
-    FrameWaiter waiter(output);
-    const Frame frame = waiter.waitForFrameStarting(0.0, 0.0);
-    ASSERT_FALSE(frame.isNull());
-    EXPECT_TRUE(frame.fieldInfo().interlaced());
-    EXPECT_EQ(frame.fieldInfo().detail, FieldDetail::TemporalTopFirst);
-}
-
 TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
 {
     const QString folder = ClipLibrary::shared().folder();
@@ -407,6 +395,10 @@ TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
     hls.open(QIODevice::WriteOnly);
     hls.write("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\nhttp://127.0.0.1:9/seg0.ts\n#EXT-X-ENDLIST\n");
     hls.close();
+    QFile concat(folder + "/list.ffconcat");
+    concat.open(QIODevice::WriteOnly);
+    concat.write("ffconcat version 1.0\nfile http://127.0.0.1:9/a.mov\n");
+    concat.close();
 
     const struct {
         QUrl url;
@@ -418,6 +410,10 @@ TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
         { QUrl("file://remotehost/share/clip.mov"), "Only local files" },
         { QUrl::fromLocalFile(folder + "/remote.m3u8"), "Cannot open" },
         { QUrl::fromLocalFile("/dev/null"), "Not a regular file" },
+        { QUrl::fromLocalFile(folder), "Not a regular file" },
+        { QUrl("smb://host/share/clip.mov"), "Only local files" },
+        // Lists that point at the network must not make the library fetch anything.
+        { QUrl::fromLocalFile(folder + "/list.ffconcat"), "Cannot open" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.url.toString().toStdString());

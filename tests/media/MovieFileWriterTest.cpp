@@ -109,7 +109,9 @@ TEST_P(MovieFileWriterCodecs, WritesOneQuickTimeVideoTrackWithEveryFrameInOrder)
     for (std::size_t i = 0; i < movie.framePts.size(); ++i)
         EXPECT_EQ(movie.framePts[i], static_cast<std::int64_t>(24 * i)) << "frame " << i;
     EXPECT_EQ(movie.counters, sequence(12));
-    // Below 720 lines the conversion used BT.601 and the file says so; limited range.
+    // Below 720 lines the conversion used BT.601 and the file says so; limited range. FFmpeg's
+    // ProRes encoder puts no colour in its pictures: for ProRes the 'colr' atom is all there is.
+    EXPECT_TRUE(movie.colourAtom);
     EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M);
     EXPECT_EQ(movie.frameColorRange, AVCOL_RANGE_MPEG);
 }

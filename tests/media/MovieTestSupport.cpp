@@ -55,29 +55,17 @@ double meanLuma(const AVFrame* frame, int x0, int y0, int x1, int y1)
 
 int readCounter(const AVFrame* frame)
 {
-    int value = 0;
-    for (int bit = 0; bit < 16; ++bit) {
-        const int cx = bit % kGrid;
-        const int cy = bit / kGrid;
-        const int x0 = cx * frame->width / kGrid;
-        const int x1 = (cx + 1) * frame->width / kGrid;
-        const int y0 = cy * frame->height / kGrid;
-        const int y1 = (cy + 1) * frame->height / kGrid;
-        // The middle half of the block, away from edges that compression and scaling blur.
-        const int mx = (x1 - x0) / 4;
-        const int my = (y1 - y0) / 4;
-        if (meanLuma(frame, x0 + mx, y0 + my, std::max(x0 + mx + 1, x1 - mx), std::max(y0 + my + 1, y1 - my)) > 128)
-            value |= 1 << bit;
-    }
-    return value;
+    return readCounterPattern(
+        frame->width, frame->height, [frame](int x, int y) { return meanLuma(frame, x, y, x + 1, y + 1); });
 }
+
 std::uint32_t be32(const std::string& d, std::size_t at)
 {
     return std::uint32_t(std::uint8_t(d[at])) << 24 | std::uint32_t(std::uint8_t(d[at + 1])) << 16
         | std::uint32_t(std::uint8_t(d[at + 2])) << 8 | std::uint8_t(d[at + 3]);
 }
 
-// Reads the first track's media time scale ('mdhd') and time-to-sample table ('stts') straight
+// Reads the first track's media time scale ('mdhd'), time-to-sample table ('stts') and 'colr' straight
 // from the movie atom, so the check does not depend on how a demuxer presents them.
 void readSampleTable(const std::string& path, ProbedMovie& movie)
 {
@@ -93,6 +81,7 @@ void readSampleTable(const std::string& path, ProbedMovie& movie)
             return;
         if (type == "moov") {
             const std::string moov = d.substr(at, size);
+            movie.colourAtom = moov.find("colr") != std::string::npos;
             const auto mdhd = moov.find("mdhd");
             if (mdhd != std::string::npos && mdhd + 20 <= moov.size())
                 movie.mediaTimeScale = be32(moov, mdhd + 16); // version 0: flags, two dates, scale
@@ -112,14 +101,43 @@ void readSampleTable(const std::string& path, ProbedMovie& movie)
 }
 } // namespace
 
+bool counterPatternWhite(int counter, int x, int y, int width, int height)
+{
+    const int bit = (y * kGrid / height) * kGrid + x * kGrid / width;
+    return bit == kGrid * kGrid - 1 || ((counter >> bit) & 1);
+}
+
+int readCounterPattern(int width, int height, const std::function<double(int x, int y)>& luma)
+{
+    int value = 0;
+    for (int bit = 0; bit < kGrid * kGrid; ++bit) {
+        const int x0 = (bit % kGrid) * width / kGrid;
+        const int x1 = (bit % kGrid + 1) * width / kGrid;
+        const int y0 = (bit / kGrid) * height / kGrid;
+        const int y1 = (bit / kGrid + 1) * height / kGrid;
+        double sum = 0.0;
+        int count = 0;
+        for (int y = y0 + (y1 - y0) / 4; y < std::max(y0 + 1, y1 - (y1 - y0) / 4); ++y)
+            for (int x = x0 + (x1 - x0) / 4; x < std::max(x0 + 1, x1 - (x1 - x0) / 4); ++x, ++count)
+                sum += luma(x, y);
+        const double mean = sum / std::max(1, count);
+        if (mean > 100 && mean < 155)
+            return -1;
+        if (bit == kGrid * kGrid - 1)
+            return mean >= 155 ? value : -1; // the marker block
+        if (mean >= 155)
+            value |= 1 << bit;
+    }
+    return value;
+}
+
 media::Frame counterFrame(int width, int height, int counter)
 {
     media::MutableFrame m(media::PixelFormat::BGRA, width, height);
-    for (int bit = 0; bit < 16; ++bit) {
-        const int cx = bit % kGrid;
-        const int cy = bit / kGrid;
-        const std::uint32_t pixel = (counter >> bit) & 1 ? 0xffffffffu : 0xff000000u;
-        fill(m, cx * width / kGrid, cy * height / kGrid, (cx + 1) * width / kGrid, (cy + 1) * height / kGrid, pixel);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(m.row(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = counterPatternWhite(counter, x, y, width, height) ? 0xffffffffu : 0xff000000u;
     }
     return std::move(m).share();
 }

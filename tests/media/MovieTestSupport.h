@@ -10,9 +10,19 @@
 #include <string>
 #include <vector>
 
+#include <functional>
+
 namespace movietest {
 
-// A BGRA frame of the given size with `counter` (16 bits) drawn as a 4 x 4 grid of blocks.
+// The number every test picture carries, written movies and player clips alike: a 4 x 4 grid of
+// blocks, the counter's 15 low bits in the first fifteen (white for a one) and the last, bottom
+// right, always white so that a picture's orientation shows.
+bool counterPatternWhite(int counter, int x, int y, int width, int height);
+// Reads the pattern through `luma` (0...255 at a pixel), from the middle of each block, away
+// from edges that compression and scaling blur; -1 when a block is neither black nor white.
+int readCounterPattern(int width, int height, const std::function<double(int x, int y)>& luma);
+
+// A BGRA frame of the given size carrying `counter`.
 media::Frame counterFrame(int width, int height, int counter);
 // A BGRA frame of one opaque colour.
 media::Frame solidFrame(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b);
@@ -32,6 +42,7 @@ struct ProbedMovie {
     int frameRateDen = 0;
     int timeBaseNum = 0;
     int timeBaseDen = 0;
+    bool colourAtom = false; // a 'colr' atom in the movie's index
     // From the movie's colour atom (AVColorPrimaries / AVColorTransferCharacteristic / AVColorSpace).
     int colorPrimaries = 0;
     int colorTransfer = 0;

@@ -1,4 +1,6 @@
 #include "PlayerClipSupport.h"
+#include "MovieTestSupport.h"
+#include "media/FFmpegSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,33 +16,20 @@ extern "C" {
 namespace testclips {
 
 namespace {
-constexpr int kBits = 10; // up to 1023 frames
-
 QString errorText(const char* what, int rc)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(rc, text, sizeof text);
-    return QStringLiteral("%1: %2").arg(QString::fromUtf8(what), QString::fromUtf8(text));
+    return QStringLiteral("%1: %2").arg(QString::fromUtf8(what), media::avErrorText(rc));
 }
 
-// Top half: the frame number, most significant bit first, one block per bit. Bottom half: the
-// left half white, so orientation can be read back.
+// The frame number in the pattern the movie tests use, on neutral chroma.
 template <class Sample> void drawPicture(AVFrame* frame, int number, Sample black, Sample white, Sample neutral)
 {
     const int w = frame->width;
     const int h = frame->height;
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<Sample*>(frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0]);
-        for (int x = 0; x < w; ++x) {
-            bool on;
-            if (y < h / 2) {
-                const int bit = x * kBits / w;
-                on = (number >> (kBits - 1 - bit)) & 1;
-            } else {
-                on = x < w / 2;
-            }
-            row[x] = on ? white : black;
-        }
+        for (int x = 0; x < w; ++x)
+            row[x] = movietest::counterPatternWhite(number, x, y, w, h) ? white : black;
     }
     const bool is420 = frame->format == AV_PIX_FMT_YUV420P;
     const int chromaH = is420 ? (h + 1) / 2 : h;
@@ -207,18 +196,10 @@ QString writeClip(const QString& path, const ClipSpec& spec)
 
 int readFrameNumber(const media::Frame& frame)
 {
-    if (frame.isNull() || frame.format() != media::PixelFormat::BGRA || frame.width() < kBits)
+    if (frame.isNull() || frame.format() != media::PixelFormat::BGRA)
         return -1;
-    const int y = frame.height() / 4;
-    int number = 0;
-    for (int bit = 0; bit < kBits; ++bit) {
-        const int x = (2 * bit + 1) * frame.width() / (2 * kBits);
-        const std::uint8_t green = frame.row(y)[x * 4 + 1];
-        if (green > 100 && green < 155)
-            return -1; // neither black nor white: not one of our pictures
-        number = (number << 1) | (green >= 155 ? 1 : 0);
-    }
-    return number;
+    return movietest::readCounterPattern(
+        frame.width(), frame.height(), [&frame](int x, int y) { return double(frame.row(y)[x * 4 + 1]); });
 }
 
 int frameIndexAt(double seconds, const ClipSpec& spec)

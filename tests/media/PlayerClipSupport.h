@@ -1,7 +1,7 @@
 #pragma once
 
-// Short test movies written with libav*, each picture carrying its frame number as a row of big
-// black and white blocks that survive lossy coding, and readers for the number.
+// Short test movies written with libav*, each picture carrying its frame number in the movie
+// tests' pattern (movietest::counterPatternWhite), and a reader for the number.
 
 #include "media/Frame.h"
 

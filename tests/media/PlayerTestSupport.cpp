@@ -1,5 +1,6 @@
 #include "PlayerTestSupport.h"
 
+#include "media/FFmpegSupport.h"
 #include "media/PlayerItem.h"
 #include "media/PlayerVideoOutput.h"
 
@@ -18,6 +19,9 @@ ClipLibrary& ClipLibrary::shared()
 {
     static ClipLibrary library;
     static const bool quiet = [] {
+        // After the media layer's own setting, which would otherwise raise it again: damaged
+        // clips make the decoders complain on purpose.
+        media::initializeFFmpeg();
         av_log_set_level(AV_LOG_FATAL);
         // Keeping the clips helps when a test fails: look at them with ffprobe.
         if (qEnvironmentVariableIsSet("CORVALE_KEEP_TEST_CLIPS"))
