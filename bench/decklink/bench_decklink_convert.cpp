@@ -4,6 +4,7 @@
 
 #include "../BenchRatio.h"
 
+#include "BenchPicture.h"
 #include "decklink/DeckLinkAPILoader.h"
 #include "decklink/api/ComPtr.h"
 
@@ -11,7 +12,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <atomic>
 #include <cstdlib>
 #include <vector>
 
@@ -20,54 +20,20 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-// A '2vuy' picture owned by the benchmark: a gradient with varying chroma.
-class BenchFrame final : public IDeckLinkVideoFrame, public IDeckLinkVideoBuffer {
-public:
-    BenchFrame()
-        : bytes_(static_cast<std::size_t>(kWidth) * 2 * kHeight)
+// A 1080p '2vuy' picture: a gradient with varying chroma.
+struct Source2vuy : BenchPicture {
+    Source2vuy()
+        : BenchPicture(kWidth, kHeight, kWidth * 2, kDeckLinkFormat8BitYUV)
     {
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; x += 2) {
-                std::uint8_t* p = &bytes_[static_cast<std::size_t>(y) * kWidth * 2 + static_cast<std::size_t>(x) * 2];
+                std::uint8_t* p = data() + static_cast<std::size_t>(y) * kWidth * 2 + static_cast<std::size_t>(x) * 2;
                 p[0] = static_cast<std::uint8_t>(16 + (x * 224) / kWidth);
                 p[1] = static_cast<std::uint8_t>(16 + (y * 219) / kHeight);
                 p[2] = static_cast<std::uint8_t>(240 - (x * 224) / kWidth);
                 p[3] = static_cast<std::uint8_t>(16 + ((x + y) % 219));
             }
     }
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkVideoFrame)
-            *object = static_cast<IDeckLinkVideoFrame*>(this);
-        else if (iid == IID_IDeckLinkVideoBuffer)
-            *object = static_cast<IDeckLinkVideoBuffer*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return --refs_; } // lives on the stack of the benchmark
-    std::int32_t GetWidth() override { return kWidth; }
-    std::int32_t GetHeight() override { return kHeight; }
-    std::int32_t GetRowBytes() override { return kWidth * 2; }
-    DeckLinkPixelFormat GetPixelFormat() override { return kDeckLinkFormat8BitYUV; }
-    DeckLinkFrameFlags GetFlags() override { return kDeckLinkFrameFlagDefault; }
-    HRESULT GetBytes(void** buffer) override
-    {
-        *buffer = bytes_.data();
-        return S_OK;
-    }
-    HRESULT StartAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-    HRESULT EndAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-    const std::uint8_t* data() const { return bytes_.data(); }
-
-private:
-    std::atomic<ULONG> refs_ { 1 };
-    std::vector<std::uint8_t> bytes_;
 };
 
 } // namespace
@@ -79,11 +45,11 @@ static void CardConvert2vuyToBGRA(benchmark::State& state)
         state.SkipWithError("no converter (driver library missing)");
         return;
     }
-    BenchFrame source;
+    Source2vuy source;
     for (auto _ : state) {
         ComPtr<IDeckLinkVideoFrame> converted;
-        if (converter->ConvertNewFrame(
-                &source, kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceRec709, nullptr, converted.put())
+        if (converter->ConvertNewFrame(static_cast<IDeckLinkVideoFrame*>(&source), kDeckLinkFormat8BitBGRA,
+                kDeckLinkColorspaceRec709, nullptr, converted.put())
             != S_OK) {
             state.SkipWithError("conversion failed");
             return;
@@ -96,7 +62,7 @@ BENCHMARK(CardConvert2vuyToBGRA)->Unit(benchmark::kMillisecond);
 
 static void SwscaleUYVYToBGRA(benchmark::State& state)
 {
-    BenchFrame source;
+    Source2vuy source;
     SwsContext* context = sws_getContext(
         kWidth, kHeight, AV_PIX_FMT_UYVY422, kWidth, kHeight, AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
     if (!context) {

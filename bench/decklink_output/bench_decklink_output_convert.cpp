@@ -5,6 +5,7 @@
 
 #include "../BenchRatio.h"
 
+#include "../decklink/BenchPicture.h"
 #include "decklink/DeckLinkAPILoader.h"
 #include "decklink/api/ComPtr.h"
 
@@ -19,58 +20,21 @@ extern "C" {
 
 namespace {
 
-// A BGRA test picture owned by the benchmark: gradients in every channel.
-class BGRAPicture final : public IDeckLinkVideoFrame, public IDeckLinkVideoBuffer {
-public:
+// A BGRA test picture: gradients in every channel.
+struct BGRAPicture : BenchPicture {
     BGRAPicture(int width, int height)
-        : width_(width)
-        , height_(height)
-        , bytes_(static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height))
+        : BenchPicture(width, height, width * 4, kDeckLinkFormat8BitBGRA)
     {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
-                std::uint8_t* p = &bytes_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width)
-                                              + static_cast<std::size_t>(x))
-                    * 4];
+                std::uint8_t* p = data()
+                    + (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4;
                 p[0] = static_cast<std::uint8_t>((x * 255) / width);
                 p[1] = static_cast<std::uint8_t>((y * 255) / height);
                 p[2] = static_cast<std::uint8_t>(((x + y) * 7) & 0xFF);
                 p[3] = 255;
             }
     }
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkVideoFrame)
-            *object = static_cast<IDeckLinkVideoFrame*>(this);
-        else if (iid == IID_IDeckLinkVideoBuffer)
-            *object = static_cast<IDeckLinkVideoBuffer*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return 2; } // lives on the benchmark's stack
-    ULONG Release() override { return 1; }
-    std::int32_t GetWidth() override { return width_; }
-    std::int32_t GetHeight() override { return height_; }
-    std::int32_t GetRowBytes() override { return width_ * 4; }
-    DeckLinkPixelFormat GetPixelFormat() override { return kDeckLinkFormat8BitBGRA; }
-    DeckLinkFrameFlags GetFlags() override { return kDeckLinkFrameFlagDefault; }
-    HRESULT GetBytes(void** buffer) override
-    {
-        *buffer = bytes_.data();
-        return S_OK;
-    }
-    HRESULT StartAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-    HRESULT EndAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-    const std::uint8_t* data() const { return bytes_.data(); }
-
-private:
-    int width_, height_;
-    std::vector<std::uint8_t> bytes_;
 };
 
 ComPtr<IDeckLinkOutput> firstOutput()
@@ -99,7 +63,7 @@ void cardConvert(benchmark::State& state, int width, int height)
         if (output->CreateVideoFrame(
                 width, height, rowBytes, kDeckLinkFormat10BitYUV, kDeckLinkFrameContainsHDRMetadata, target.put())
                 != S_OK
-            || converter->ConvertFrame(&source, target.get()) != S_OK) {
+            || converter->ConvertFrame(static_cast<IDeckLinkVideoFrame*>(&source), target.get()) != S_OK) {
             state.SkipWithError("conversion failed");
             return;
         }

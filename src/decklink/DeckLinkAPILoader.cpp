@@ -108,20 +108,42 @@ const char* HResultName(std::int32_t result)
 
 QStringList DeckLinkOutputDeviceNames()
 {
-    QStringList names;
-    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-    if (!iterator) {
+    auto names = decklink::deviceNames(QStringLiteral("DeckLink Device"));
+    if (!names)
         platform::systemLog("❌ CreateDeckLinkIteratorInstance failed (deviceNames)");
-        return names;
-    }
+    return names.value_or(QStringList());
+}
+
+std::optional<QStringList> decklink::deviceNames(const QString& unnamed)
+{
+    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+    if (!iterator)
+        return std::nullopt;
+    QStringList names;
     ComPtr<IDeckLink> device;
     while (iterator->Next(device.put()) == S_OK && device) {
         char* name = nullptr;
         if (device->GetDisplayName(&name) == S_OK && name)
             names << QString::fromUtf8(name);
-        else
-            names << QStringLiteral("DeckLink Device");
+        else if (!unnamed.isNull())
+            names << unnamed;
         std::free(name);
     }
     return names;
+}
+
+ComPtr<IDeckLink> decklink::deviceAt(std::int32_t index, bool* noIterator)
+{
+    *noIterator = false;
+    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+    if (!iterator) {
+        *noIterator = true;
+        return {};
+    }
+    ComPtr<IDeckLink> device;
+    for (std::int32_t at = 0; index >= 0 && at <= index; ++at) {
+        if (iterator->Next(device.put()) != S_OK || !device)
+            return {};
+    }
+    return device;
 }

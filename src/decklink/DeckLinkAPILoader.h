@@ -8,10 +8,12 @@
 // with another version) is refused with a log line, so a foreign library that happens to export
 // factories of the same names is never called.
 
+#include "decklink/api/ComPtr.h"
 #include "decklink/api/DeckLinkAPI.h"
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
 
 // Null when the library or the factory is missing; the caller owns one reference.
@@ -24,6 +26,19 @@ const char* HResultName(std::int32_t result);
 // The display name of every device in iterator order, "DeckLink Device" for a device whose name
 // cannot be read, so positions stay valid as device indexes (the output's device list).
 QStringList DeckLinkOutputDeviceNames();
+
+namespace decklink {
+
+// The display name of every device in iterator order; `unnamed` stands in for a name that cannot
+// be read, or such a device is left out when `unnamed` is null. Nothing when the driver gives no
+// iterator.
+std::optional<QStringList> deviceNames(const QString& unnamed);
+
+// The device at `index` in iterator order. Null when the driver gives no iterator (`*noIterator`
+// set) or there is no such device.
+ComPtr<IDeckLink> deviceAt(std::int32_t index, bool* noIterator);
+
+} // namespace decklink
 
 namespace decklink {
 

@@ -4,8 +4,6 @@
 #include "decklink/api/ComPtr.h"
 #include "platform/SystemLog.h"
 
-#include <cstdlib>
-
 long DeckLinkCapture::deckLinkDeviceCount() const
 {
     auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
@@ -23,20 +21,12 @@ long DeckLinkCapture::deckLinkDeviceCount() const
 
 QStringList DeckLinkCapture::deviceNames() const
 {
-    QStringList names;
-    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-    if (!iterator) {
+    const auto names = decklink::deviceNames(QString());
+    if (!names) {
         platform::systemLog("DeckLink: iterator is nil");
-        return names;
-    }
-    ComPtr<IDeckLink> device;
-    while (iterator->Next(device.put()) == S_OK && device) {
-        char* name = nullptr;
-        if (device->GetDisplayName(&name) == S_OK && name)
-            names << QString::fromUtf8(name);
-        std::free(name);
+        return {};
     }
     platform::systemLog(
-        "DeckLink devices: %s", qPrintable(QStringLiteral("(%1)").arg(names.join(QStringLiteral(", ")))));
-    return names;
+        "DeckLink devices: %s", qPrintable(QStringLiteral("(%1)").arg(names->join(QStringLiteral(", ")))));
+    return *names;
 }

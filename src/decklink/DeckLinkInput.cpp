@@ -51,19 +51,12 @@ bool DeckLinkInput::start(std::int32_t deviceIndex, std::int32_t modeCode)
     autoDetectEnabled_ = false;
     isReconfiguring_ = false;
 
-    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-    if (!iterator) {
+    bool noIterator = false;
+    ComPtr<IDeckLink> device = decklink::deviceAt(deviceIndex, &noIterator);
+    if (noIterator) {
         platform::systemLog("DeckLink: No devices found (iterator nil)");
         return false;
     }
-    ComPtr<IDeckLink> device;
-    for (std::int32_t index = 0; deviceIndex >= 0 && index <= deviceIndex; ++index) {
-        if (iterator->Next(device.put()) != S_OK || !device) {
-            device.reset();
-            break;
-        }
-    }
-    iterator.reset();
     if (!device) {
         platform::systemLog("DeckLink: Device not found at index %d", deviceIndex);
         return false;

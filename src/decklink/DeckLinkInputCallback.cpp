@@ -31,32 +31,6 @@ long DeckLinkInputCallback::liveCount()
     return gLiveCallbacks.load();
 }
 
-HRESULT DeckLinkInputCallback::QueryInterface(REFIID iid, void** object)
-{
-    if (!object)
-        return E_INVALIDARG;
-    *object = nullptr;
-    if (iid == IID_IDeckLinkInputCallback || iid == IID_IUnknown) {
-        AddRef();
-        *object = static_cast<IDeckLinkInputCallback*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG DeckLinkInputCallback::AddRef()
-{
-    return refCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-}
-
-ULONG DeckLinkInputCallback::Release()
-{
-    const ULONG remaining = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (remaining == 0)
-        delete this;
-    return remaining;
-}
-
 HRESULT DeckLinkInputCallback::VideoInputFormatChanged(
     DeckLinkVideoInputFormatChangedEvents, IDeckLinkDisplayMode* newDisplayMode, DeckLinkDetectedVideoInputFormatFlags)
 {

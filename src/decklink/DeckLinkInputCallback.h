@@ -4,20 +4,17 @@
 // which it reaches only through a weak reference (the card may hold the callback longer than the
 // input lives).
 
-#include "decklink/api/DeckLinkAPI.h"
+#include "decklink/api/ComObject.h"
 
 #include <atomic>
 #include <memory>
 
 class DeckLinkInput;
 
-class DeckLinkInputCallback final : public IDeckLinkInputCallback {
+class DeckLinkInputCallback final : public ComObject<IDeckLinkInputCallback> {
 public:
     explicit DeckLinkInputCallback(std::weak_ptr<DeckLinkInput> input);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     HRESULT VideoInputFormatChanged(DeckLinkVideoInputFormatChangedEvents events, IDeckLinkDisplayMode* newDisplayMode,
         DeckLinkDetectedVideoInputFormatFlags detectedSignalFlags) override;
     HRESULT VideoInputFrameArrived(
@@ -29,6 +26,5 @@ public:
 private:
     ~DeckLinkInputCallback() override;
 
-    std::atomic<ULONG> refCount_ { 1 };
     const std::weak_ptr<DeckLinkInput> input_;
 };

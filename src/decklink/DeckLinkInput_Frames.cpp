@@ -194,7 +194,9 @@ void DeckLinkInput::reopen(DeckLinkDisplayMode displayMode, std::uint64_t sessio
             deckLinkInput_->EnableVideoInput(
                 kDeckLinkModeUnknown, kDeckLinkFormat8BitYUV, kDeckLinkVideoInputEnableFormatDetection);
         }
-        deckLinkInput_->StartStreams();
+        // Without this line a card that will not restart leaves the input silently without pictures.
+        if (const HRESULT started = deckLinkInput_->StartStreams(); started != S_OK)
+            platform::systemLog("DeckLink: StartStreams failed after re-open (0x%08x)", static_cast<unsigned>(started));
     }
     isReconfiguring_ = false;
 }

@@ -58,17 +58,11 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
     applyForcedHDRToColorMode(false);
 
     // 2. The device at the index.
-    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-    if (!iterator) {
+    bool noIterator = false;
+    ComPtr<IDeckLink> device = decklink::deviceAt(deviceIndex, &noIterator);
+    if (noIterator) {
         platform::systemLog("❌ CreateDeckLinkIteratorInstance failed");
         return false;
-    }
-    ComPtr<IDeckLink> device;
-    for (std::int32_t index = 0; deviceIndex >= 0 && index <= deviceIndex; ++index) {
-        if (iterator->Next(device.put()) != S_OK || !device) {
-            device.reset();
-            break;
-        }
     }
     if (!device) {
         platform::systemLog("❌ DeckLink device not found at index %d", deviceIndex);
@@ -352,7 +346,7 @@ void DeckLinkOutput::stop()
     _loggedHDRMetadataSetFail = false;
     _loggedHDRPixelFormat = false;
     _loggedScheduleFail = _loggedScheduleDrop = false;
-    _loggedMacWrapOK = _loggedMacWrapFail = false;
+    _loggedMacWrapOK = _loggedMacWrapFail = _loggedCopyFail = false;
     _loggedHDRInvalidFrameDetail = false;
     _loggedSourceFormatMismatch = false;
     _hdrPreparedWhileRunning = false;

@@ -159,6 +159,7 @@ private:
     bool _lastSinkSupportsHLG = false;
     bool _loggedMacWrapOK = false;
     bool _loggedMacWrapFail = false;
+    bool _loggedCopyFail = false;
     bool _loggedSourceSizeMismatch = false;
     bool _loggedHDRInvalidFrameDetail = false;
 

@@ -119,15 +119,22 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
         auto buffer
             = ComPtr<SimpleVideoBuffer>::adopt(new SimpleVideoBuffer(rowBytes * static_cast<std::size_t>(_height)));
         void* bytes = nullptr;
-        if (buffer->GetBytes(&bytes) != S_OK || !bytes)
-            return;
         ComPtr<IDeckLinkMutableVideoFrame> copy;
-        if (_output->CreateVideoFrameWithBuffer(_width, _height, static_cast<std::int32_t>(rowBytes),
+        HRESULT result = buffer->GetBytes(&bytes);
+        if (result == S_OK && bytes)
+            result = _output->CreateVideoFrameWithBuffer(_width, _height, static_cast<std::int32_t>(rowBytes),
                 kDeckLinkFormat8BitBGRA, isHDR ? kDeckLinkFrameContainsHDRMetadata : kDeckLinkFrameFlagDefault,
-                buffer.get(), copy.put())
-                != S_OK
-            || !copy)
+                buffer.get(), copy.put());
+        if (result != S_OK || !bytes || !copy) {
+            // Every frame would go the same way: one line per start.
+            if (!_loggedCopyFail) {
+                _loggedCopyFail = true;
+                platform::systemLog("❌ DeckLinkOutput[%d] copy path: no frame for the picture (hr=0x%08X %s), "
+                                    "dropping frames",
+                    _instanceId, static_cast<unsigned>(result), HResultName(result));
+            }
             return;
+        }
         buffer.reset();
         const std::size_t perRow = std::min(pixelBuffer.rowBytes(), rowBytes);
         for (int row = 0; row < _height; ++row)

@@ -7,32 +7,6 @@ OutputScheduledCallback::~OutputScheduledCallback()
     releaseOutstandingFrames();
 }
 
-HRESULT OutputScheduledCallback::QueryInterface(REFIID iid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDeckLinkVideoOutputCallback) {
-        AddRef();
-        *object = static_cast<IDeckLinkVideoOutputCallback*>(this);
-        return S_OK;
-    }
-    return E_NOINTERFACE;
-}
-
-ULONG OutputScheduledCallback::AddRef()
-{
-    return refCount_.fetch_add(1, std::memory_order_relaxed) + 1;
-}
-
-ULONG OutputScheduledCallback::Release()
-{
-    const ULONG remaining = refCount_.fetch_sub(1, std::memory_order_acq_rel) - 1;
-    if (remaining == 0)
-        delete this;
-    return remaining;
-}
-
 bool OutputScheduledCallback::takeBack(IDeckLinkVideoFrame* frame)
 {
     std::lock_guard lock(mutex_);

@@ -5,21 +5,15 @@
 // list of frames still owed a completion, so that stopping the output can release the frames the
 // card never completes (none are leaked per stop).
 
-#include "decklink/api/DeckLinkAPI.h"
+#include "decklink/api/ComObject.h"
 
-#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
-class OutputScheduledCallback final : public IDeckLinkVideoOutputCallback {
+class OutputScheduledCallback final : public ComObject<IDeckLinkVideoOutputCallback> {
 public:
     OutputScheduledCallback() = default;
-    OutputScheduledCallback(const OutputScheduledCallback&) = delete;
-    OutputScheduledCallback& operator=(const OutputScheduledCallback&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     // The card's thread. Releases the frame's reference whatever the result.
     HRESULT ScheduledFrameCompleted(
         IDeckLinkVideoFrame* completedFrame, DeckLinkOutputFrameCompletionResult result) override;
@@ -34,10 +28,9 @@ public:
     std::size_t outstandingFrameCount() const;
 
 private:
-    ~OutputScheduledCallback();
+    ~OutputScheduledCallback() override;
     bool takeBack(IDeckLinkVideoFrame* frame);
 
-    std::atomic<ULONG> refCount_ { 1 };
     mutable std::mutex mutex_;
     std::unordered_map<IDeckLinkVideoFrame*, int> outstanding_;
 };

@@ -3,20 +3,14 @@
 // A zero-filled block of bytes the station lends to an output frame (CreateVideoFrameWithBuffer)
 // to copy a picture into.
 
-#include "decklink/api/DeckLinkAPI.h"
+#include "decklink/api/ComObject.h"
 
-#include <atomic>
 #include <cstddef>
 
-class SimpleVideoBuffer final : public IDeckLinkVideoBuffer {
+class SimpleVideoBuffer final : public ComObject<IDeckLinkVideoBuffer> {
 public:
     explicit SimpleVideoBuffer(std::size_t size);
-    SimpleVideoBuffer(const SimpleVideoBuffer&) = delete;
-    SimpleVideoBuffer& operator=(const SimpleVideoBuffer&) = delete;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
     // E_FAIL when the block could not be allocated.
     HRESULT GetBytes(void** buffer) override;
     HRESULT StartAccess(DeckLinkBufferAccessFlags flags) override;
@@ -25,9 +19,8 @@ public:
     std::size_t size() const { return size_; }
 
 private:
-    ~SimpleVideoBuffer();
+    ~SimpleVideoBuffer() override;
 
-    std::atomic<ULONG> refCount_ { 1 };
     void* bytes_ = nullptr;
     std::size_t size_ = 0;
 };

@@ -9,8 +9,6 @@ namespace {
 
 using DeckLinkOutputColor = DeckLinkOutputTest;
 
-constexpr int kW = 720, kH = 486;
-
 void setSink(const std::vector<std::uint8_t>& edid)
 {
     corvale_sim_set_hdmi_sink(0, edid.data(), static_cast<std::uint32_t>(edid.size()));
@@ -46,12 +44,12 @@ TEST_F(DeckLinkOutputColor, ForcedHDRTurnsColourModeZeroIntoTheForcedModeOnTheRu
 {
     ASSERT_TRUE(start(0, 0));
     on([&] { output->setForceHDR(true); });
-    send(makeBGRAFrame(kW, kH, 1));
+    sendCounters(1, 1);
     EXPECT_TRUE(log.contains("forceHDR applied colorMode=3"));
     EXPECT_EQ(output->colorMode(), 3);
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitYUV);
     corvale_sim_run_output(0, 0);
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     stop();
     const auto frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 2u);
@@ -62,17 +60,17 @@ TEST_F(DeckLinkOutputColor, ForcedHDRTurnsColourModeZeroIntoTheForcedModeOnTheRu
 TEST_F(DeckLinkOutputColor, SwitchingARunningSDROutputToHDRPreparesTheTenBitFormat)
 {
     ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
+    sendCounters(1, 1);
     on([&] { output->setColorMode(4); });
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitYUV);
     EXPECT_TRUE(log.contains("HDR prepared on the running output: pixelFormat=v210 rowBytes=1920"));
     EXPECT_TRUE(output->usesScheduledPlayback()); // the transport chosen at start stays
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     EXPECT_EQ(summary().find("req=v210") != std::string::npos, true);
 
     // Back to SDR: BGRA frames again, without HDR items.
     on([&] { output->setColorMode(1); });
-    send(makeBGRAFrame(kW, kH, 3));
+    sendCounters(3, 3);
     stop();
     const auto frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 3u);
@@ -91,7 +89,7 @@ TEST_F(DeckLinkOutputColor, HDRTheCardOrDisplayCannotShowKeepsFramesFlowingAsSDR
     corvale_sim_set_output_pixel_formats(0, bgraOnly, 1);
     ASSERT_TRUE(start(0, 0));
     on([&] { output->setColorMode(3); });
-    send(makeBGRAFrame(kW, kH, 1));
+    sendCounters(1, 1);
     EXPECT_TRUE(log.contains("HDR unavailable on the running output (no 10-bit pixel format); frames stay SDR"));
     EXPECT_NE(summary().find(" • HDR unavailable (no 10-bit pixel format)"), std::string::npos);
     stop();
@@ -101,7 +99,7 @@ TEST_F(DeckLinkOutputColor, HDRTheCardOrDisplayCannotShowKeepsFramesFlowingAsSDR
     setSink(makeEdidWithoutHDR());
     ASSERT_TRUE(start(0, 0));
     on([&] { output->setColorMode(5); });
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     EXPECT_EQ(summary(), "HDMI: 8-bit RGB 4:4:4 • pix=unknown • sink(PQ=0 HLG=0) • HDR unavailable (sink lacks PQ)");
     // A display that changes its mind is asked again at the next switch.
     setSink(makeEdid());
@@ -120,14 +118,12 @@ TEST_F(DeckLinkOutputColor, SummaryFollowsTheOutputAndTheDisplay)
     EXPECT_EQ(summary(), "HDMI: -");
     ASSERT_TRUE(start(0, 0));
     EXPECT_EQ(summary(), "HDMI: 8-bit RGB 4:4:4 • pix=unknown • sink(PQ=1 HLG=1)");
-    send(makeBGRAFrame(kW, kH, 1));
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(1, 2);
     corvale_sim_run_output(0, 1); // the first frame is shown
     EXPECT_EQ(summary(), "HDMI: 8-bit RGB 4:4:4 • pix=BGRA • sink(PQ=1 HLG=1)");
 
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 2));
+    ASSERT_TRUE(start(0, 0, 3));
+    sendCounters(2, 2);
     EXPECT_EQ(summary(), "HDMI: 10-bit YUV 4:2:2 • pix=v210 • req=v210 • sink(PQ=1 HLG=1)");
 
     corvale_sim_set_status_int(
@@ -147,8 +143,7 @@ TEST_F(DeckLinkOutputColor, SummaryFollowsTheOutputAndTheDisplay)
 TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
 {
     setSink(makeEdidWithoutHDR());
-    on([&] { output->setColorMode(3); });
-    EXPECT_FALSE(start(0, 0));
+    EXPECT_FALSE(start(0, 0, 3));
     EXPECT_TRUE(log.contains("HDMI sink EDID does not advertise PQ support. Output may stay SDR."));
     EXPECT_TRUE(log.contains("HDMI sink EDID does not advertise PQ support. Rejecting PQ output start."));
     EXPECT_EQ(outputState(0).enabled, 0);
@@ -156,18 +151,22 @@ TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
     EdidSpec pqOnly;
     pqOnly.eotf = 0x05;
     setSink(makeEdid(pqOnly));
-    on([&] { output->setColorMode(4); });
-    EXPECT_FALSE(start(0, 0));
+    EXPECT_FALSE(start(0, 0, 4));
     EXPECT_TRUE(log.contains("Rejecting HLG output start."));
-    on([&] { output->setColorMode(5); });
-    EXPECT_TRUE(start(0, 0));
+    EXPECT_TRUE(start(0, 0, 5));
     EXPECT_TRUE(log.contains("HDMI sink EDID: CTA=1 HDRStatic=1 PQ=1 HLG=0"));
     EXPECT_TRUE(log.contains("PQ selected at 486-line mode. Some TVs only accept PQ over UHD timings."));
+    // PQ at UHD timings gives no timing warning.
+    const int warned = log.count("Some TVs only accept PQ over UHD timings");
+    ASSERT_TRUE(start(0, 21, 3));
+    EXPECT_EQ(output->height(), 2160);
+    EXPECT_EQ(log.count("Some TVs only accept PQ over UHD timings"), warned);
+    ASSERT_TRUE(start(0, 7, 3));
+    EXPECT_TRUE(log.contains("PQ selected at 1080-line mode."));
 
     // No display data: the start goes ahead with a warning; SDR starts are never checked.
     corvale_sim_set_hdmi_sink(0, nullptr, 0);
-    on([&] { output->setColorMode(3); });
-    EXPECT_TRUE(start(0, 0));
+    EXPECT_TRUE(start(0, 0, 3));
     EXPECT_TRUE(log.contains("HDMI sink EDID unavailable; cannot verify HDR sink compatibility."));
     stop(); // back to colour mode 0
     setSink(makeEdidWithoutHDR());
@@ -175,28 +174,14 @@ TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
 
     // Over SDI there is no display to ask.
     corvale_sim_set_attribute_int(0, kDeckLinkAttributeVideoOutputConnections, kDeckLinkVideoConnectionSDI);
-    on([&] { output->setColorMode(3); });
-    EXPECT_TRUE(start(0, 0));
-}
-
-TEST_F(DeckLinkOutputColor, PQAtUHDLogsNoTimingWarning)
-{
-    const int before = log.count("Some TVs only accept PQ over UHD timings");
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 21));
-    EXPECT_EQ(output->height(), 2160);
-    EXPECT_EQ(log.count("Some TVs only accept PQ over UHD timings"), before);
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 7));
-    EXPECT_TRUE(log.contains("PQ selected at 1080-line mode."));
+    EXPECT_TRUE(start(0, 0, 3));
 }
 
 TEST_F(DeckLinkOutputColor, StartLogsTheHDMIStatusAndMalformedEDIDsCountAsUnavailable)
 {
     std::vector<std::uint8_t> garbage(300, 0xAB);
     setSink(garbage);
-    on([&] { output->setColorMode(4); });
-    ASSERT_TRUE(start(0, 0));
+    ASSERT_TRUE(start(0, 0, 4));
     EXPECT_TRUE(log.contains("HDMI status: mode=" + std::to_string(kDeckLinkModeNTSC)));
     EXPECT_TRUE(log.contains("HDMI sink EDID: unavailable"));
     // No display and no output flags: nothing of the status can be read.

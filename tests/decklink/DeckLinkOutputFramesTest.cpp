@@ -31,13 +31,9 @@ TEST_F(DeckLinkOutputFrames, MetadataOfEachColourModeReachesTheCard)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
         corvale_sim_clear_output_frames(0);
-        on([&] {
-            output->setColorMode(c.mode);
-            output->setHDRMetadataMaxNits(2000, 0.005, 2000, 2000);
-        });
-        ASSERT_TRUE(start(0, 0));
-        for (std::uint32_t n = 1; n <= 2; ++n)
-            send(makeBGRAFrame(kW, kH, 100 * static_cast<std::uint32_t>(c.mode) + n));
+        on([&] { output->setHDRMetadataMaxNits(2000, 0.005, 2000, 2000); });
+        ASSERT_TRUE(start(0, 0, c.mode));
+        sendCounters(100 * static_cast<std::uint32_t>(c.mode) + 1, 100 * static_cast<std::uint32_t>(c.mode) + 2);
         stop(); // scheduled frames leave as flushed and are recorded then
         const auto frames = recordedFrames(0);
         ASSERT_EQ(frames.size(), 2u);
@@ -69,7 +65,7 @@ TEST_F(DeckLinkOutputFrames, WrongSizeIsDroppedWithOneLineUntilARightFrameComes)
     send(wrong);
     send(wrong);
     EXPECT_EQ(log.count("drop frame due to size mismatch in=720x576 out=720x486"), 1);
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     send(wrong);
     EXPECT_EQ(log.count("drop frame due to size mismatch"), 2);
     send(media::Frame());
@@ -79,44 +75,46 @@ TEST_F(DeckLinkOutputFrames, WrongSizeIsDroppedWithOneLineUntilARightFrameComes)
     EXPECT_EQ(outputState(0).bufferedFrames, 1u); // only the right frame went to the card
 }
 
-TEST_F(DeckLinkOutputFrames, WrapFailureFallsBackToTheCopyPathForTheRestOfTheStart)
+TEST_F(DeckLinkOutputFrames, WithoutTheZeroCopyWrapFramesAreCopiedForTheRestOfTheStart)
 {
     corvale_sim_set_failures(CORVALE_SIM_FAIL_MAC_OUTPUT_WRAP);
     ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
+    sendCounters(1, 1);
     corvale_sim_set_failures(0);
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     EXPECT_EQ(log.count("IDeckLinkMacOutput wrap failed (hr=0x80000008), fallback to copy path"), 1);
     EXPECT_FALSE(output->hasMacOutput());
     stop();
-    const auto frames = recordedFrames(0);
+    auto frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0].wrapped, 0);
-    EXPECT_EQ(frames[1].wrapped, 0);
+    EXPECT_EQ(frames[0].wrapped + frames[1].wrapped, 0);
     EXPECT_EQ(frames[1].frameCounter, 2);
     EXPECT_EQ(frames[1].rowBytes, kW * 4);
-}
 
-TEST_F(DeckLinkOutputFrames, WithoutMacOutputFramesAreCopied)
-{
+    corvale_sim_clear_output_frames(0);
     corvale_sim_set_failures(CORVALE_SIM_FAIL_MAC_OUTPUT_INTERFACE);
     ASSERT_TRUE(start(0, 1));
     EXPECT_TRUE(log.contains("IDeckLinkMacOutput unavailable, using copy path"));
     send(makeBGRAFrame(720, 576, 7));
     stop();
-    const auto frames = recordedFrames(0);
+    frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].wrapped, 0);
     EXPECT_EQ(frames[0].frameCounter, 7);
+
+    // No frame for the copy: dropped, with one line per start.
+    corvale_sim_set_failures(CORVALE_SIM_FAIL_MAC_OUTPUT_INTERFACE | CORVALE_SIM_FAIL_CREATE_FRAME);
+    ASSERT_TRUE(start(0, 0));
+    sendCounters(1, 2);
+    EXPECT_EQ(log.count("copy path: no frame for the picture (hr=0x80000002 E_OUTOFMEMORY), dropping frames"), 1);
+    EXPECT_EQ(outputState(0).bufferedFrames, 0u);
 }
 
 TEST_F(DeckLinkOutputFrames, FailingHDRMetadataDropsFramesButLogsOncePerStart)
 {
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
+    ASSERT_TRUE(start(0, 0, 3));
     corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_WRITE);
-    for (std::uint32_t n = 0; n < 3; ++n)
-        send(makeBGRAFrame(kW, kH, n));
+    sendCounters(0, 2);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 0u);
     EXPECT_EQ(log.count("HDR: metadata write incomplete; dropping frame"), 1);
     EXPECT_EQ(log.count("HDR metadata SetInt(colorspace) failed (hr=0x80000008 value=" + std::to_string('2020')), 1);
@@ -124,46 +122,38 @@ TEST_F(DeckLinkOutputFrames, FailingHDRMetadataDropsFramesButLogsOncePerStart)
 
     // SDR frames are sent without their items.
     on([&] { output->setColorMode(1); });
-    send(makeBGRAFrame(kW, kH, 9));
+    sendCounters(9, 9);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
 
     // A new start reports again.
     corvale_sim_set_failures(0);
-    on([&] { output->setColorMode(5); });
-    ASSERT_TRUE(start(0, 0));
+    ASSERT_TRUE(start(0, 0, 5));
     corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_WRITE);
-    send(makeBGRAFrame(kW, kH, 10));
+    sendCounters(10, 10);
     EXPECT_EQ(log.count("HDR: metadata write incomplete; dropping frame"), 2);
-}
 
-TEST_F(DeckLinkOutputFrames, HDRFramesWithoutMetadataInterfaceAreSentWithOneLine)
-{
+    // Frames without the metadata interface at all are sent, with one line.
     corvale_sim_set_failures(CORVALE_SIM_FAIL_FRAME_METADATA_INTERFACE);
-    on([&] { output->setColorMode(5); });
-    ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
-    send(makeBGRAFrame(kW, kH, 2));
+    ASSERT_TRUE(start(0, 0, 5));
+    sendCounters(1, 2);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 2u);
     EXPECT_EQ(log.count("HDR: frame does not support metadata extensions"), 1);
 }
 
 TEST_F(DeckLinkOutputFrames, ConversionAndFrameCreationFailuresDropWithOneLineEach)
 {
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
+    ASSERT_TRUE(start(0, 0, 3));
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT);
-    send(makeBGRAFrame(kW, kH, 1));
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(1, 2);
     EXPECT_EQ(log.count("HDR: v210 conversion failed (hr=0x80000008 E_FAIL), dropping frame"), 1);
     corvale_sim_set_failures(0);
-    send(makeBGRAFrame(kW, kH, 3));
+    sendCounters(3, 3);
     EXPECT_EQ(log.count("HDR: using v210 output"), 1);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
 
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
+    ASSERT_TRUE(start(0, 0, 3));
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CREATE_FRAME);
-    send(makeBGRAFrame(kW, kH, 4));
+    sendCounters(4, 4);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 0u);
 }
 
@@ -171,14 +161,13 @@ TEST_F(DeckLinkOutputFrames, RejectedTenBitFormatsSwitchAtMostThreeTimesPerStart
 {
     const std::uint32_t rejected[] = { kDeckLinkFormat10BitYUV };
     corvale_sim_set_output_rejected_pixel_formats(0, rejected, 1);
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
+    ASSERT_TRUE(start(0, 0, 3));
+    sendCounters(1, 1);
     EXPECT_TRUE(log.contains("HDR: DisplayVideoFrameSync failed (hr=0x80000003 E_INVALIDARG)"));
     EXPECT_TRUE(log.contains("HDR frame diag(DisplayVideoFrameSync): w=720 h=486 rb=1920 fmt=v210 flags=0x2"));
     EXPECT_TRUE(
         log.contains("HDR fallback pixel format: v210 -> R10l (DisplayVideoFrameSync E_INVALIDARG, rowBytes=2880)"));
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     auto frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].pixelFormat, kDeckLinkFormat10BitRGBXLE);
@@ -188,10 +177,8 @@ TEST_F(DeckLinkOutputFrames, RejectedTenBitFormatsSwitchAtMostThreeTimesPerStart
     const std::uint32_t all[]
         = { kDeckLinkFormat10BitYUV, kDeckLinkFormat10BitRGBXLE, kDeckLinkFormat10BitRGBX, kDeckLinkFormat10BitRGB };
     corvale_sim_set_output_rejected_pixel_formats(0, all, 4);
-    on([&] { output->setColorMode(3); });
-    ASSERT_TRUE(start(0, 0));
-    for (std::uint32_t n = 0; n < 6; ++n)
-        send(makeBGRAFrame(kW, kH, n));
+    ASSERT_TRUE(start(0, 0, 3));
+    sendCounters(0, 5);
     EXPECT_EQ(output->hdrFallbackAttempts(), 3);
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGB);
     bool switched = true;

@@ -14,15 +14,13 @@ namespace {
 
 using DeckLinkOutputScheduling = DeckLinkOutputTest;
 
-constexpr int kW = 720, kH = 486; // NTSC: 1001 / 30000
-
 TEST_F(DeckLinkOutputScheduling, PlaybackStartsAfterTwoPrerolledFramesAtZeroAndOneDuration)
 {
-    ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
+    ASSERT_TRUE(start(0, 0)); // NTSC: 1001 / 30000
+    sendCounters(1, 1);
     EXPECT_EQ(outputState(0).playbackRunning, 0);
     EXPECT_FALSE(output->scheduledPlaybackStarted());
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     EXPECT_EQ(outputState(0).playbackRunning, 1);
     EXPECT_EQ(outputState(0).bufferedFrames, 2u);
     EXPECT_EQ(output->framesInFlight(), 2u);
@@ -42,12 +40,11 @@ TEST_F(DeckLinkOutputScheduling, PlaybackStartsAfterTwoPrerolledFramesAtZeroAndO
 TEST_F(DeckLinkOutputScheduling, WithFourFramesBufferedTheNextIsDropped)
 {
     ASSERT_TRUE(start(0, 0));
-    for (std::uint32_t n = 1; n <= 6; ++n)
-        send(makeBGRAFrame(kW, kH, n));
+    sendCounters(1, 6);
     EXPECT_EQ(outputState(0).bufferedFrames, 4u);
     EXPECT_EQ(log.count("dropping frame to keep scheduler stable (buffered=4)"), 1);
     corvale_sim_run_output(0, 1);
-    send(makeBGRAFrame(kW, kH, 7));
+    sendCounters(7, 7);
     EXPECT_EQ(outputState(0).bufferedFrames, 4u);
     corvale_sim_run_output(0, 4);
     const auto frames = recordedFrames(0);
@@ -59,11 +56,10 @@ TEST_F(DeckLinkOutputScheduling, WithFourFramesBufferedTheNextIsDropped)
 TEST_F(DeckLinkOutputScheduling, AfterAnUnderrunFramesAreScheduledAheadOfTheStreamClock)
 {
     ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(1, 2);
     corvale_sim_run_output(0, 5); // the card's clock runs on with nothing new
     EXPECT_EQ(outputState(0).streamTime, 5 * 1001);
-    send(makeBGRAFrame(kW, kH, 3));
+    sendCounters(3, 3);
     corvale_sim_run_output(0, 2);
     const auto frames = recordedFrames(0);
     ASSERT_EQ(frames.size(), 3u);
@@ -76,9 +72,9 @@ TEST_F(DeckLinkOutputScheduling, LateAndDroppedCompletionsStillGiveEveryFrameBac
 {
     ASSERT_TRUE(start(0, 0));
     corvale_sim_force_completion_results(0, kDeckLinkOutputFrameDisplayedLate, 3);
-    send(makeBGRAFrame(kW, kH, 0));
+    sendCounters(0, 0);
     for (std::uint32_t n = 1; n <= 8; ++n) {
-        send(makeBGRAFrame(kW, kH, n));
+        sendCounters(n, n);
         corvale_sim_run_output(0, 1);
         if (n == 5)
             corvale_sim_force_completion_results(0, kDeckLinkOutputFrameDropped, 2);
@@ -97,11 +93,10 @@ TEST_F(DeckLinkOutputScheduling, LateAndDroppedCompletionsStillGiveEveryFrameBac
         EXPECT_EQ(frames[i].frameCounter, static_cast<std::int64_t>(i));
 }
 
-TEST_F(DeckLinkOutputScheduling, StopWithFramesInFlightFlushesThemAndLeaksNothing)
+TEST_F(DeckLinkOutputScheduling, StopWithFramesInFlightReleasesThemAndLeaksNothing)
 {
     ASSERT_TRUE(start(0, 0));
-    for (std::uint32_t n = 1; n <= 4; ++n)
-        send(makeBGRAFrame(kW, kH, n));
+    sendCounters(1, 4);
     EXPECT_EQ(corvale_sim_live_output_frame_count(), 4);
     stop();
     EXPECT_EQ(outputState(0).framesFlushed, 4u);
@@ -110,47 +105,40 @@ TEST_F(DeckLinkOutputScheduling, StopWithFramesInFlightFlushesThemAndLeaksNothin
 
     // One prerolled frame, playback never started: flushed all the same.
     ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 5));
+    sendCounters(5, 5);
     stop();
     EXPECT_EQ(outputState(0).framesFlushed, 1u);
     EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
 
-    // A restart with frames in flight stops the previous run first.
+    // A card that never completes them: the output gives its own references back at stop.
     ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 6));
-    send(makeBGRAFrame(kW, kH, 7));
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
-}
-
-TEST_F(DeckLinkOutputScheduling, FramesACardNeverCompletesAreReleasedAtStop)
-{
-    ASSERT_TRUE(start(0, 0));
-    for (std::uint32_t n = 1; n <= 3; ++n)
-        send(makeBGRAFrame(kW, kH, n));
+    sendCounters(1, 3);
     corvale_sim_set_failures(CORVALE_SIM_FAIL_SILENT_FLUSH);
     stop();
-    // No completion came for them; the output gave its own references back.
     EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
-    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+    corvale_sim_set_failures(0);
+
+    // A restart with frames in flight stops the previous run first.
+    ASSERT_TRUE(start(0, 0));
+    sendCounters(6, 7);
+    ASSERT_TRUE(start(0, 0));
+    EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
 }
 
 TEST_F(DeckLinkOutputScheduling, ScheduleAndStartFailuresAreLoggedOnceAndRetried)
 {
     ASSERT_TRUE(start(0, 0));
     corvale_sim_set_failures(CORVALE_SIM_FAIL_SCHEDULE);
-    send(makeBGRAFrame(kW, kH, 1));
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(1, 2);
     EXPECT_EQ(
         log.count("Output: ScheduleVideoFrame failed (hr=0x80000008 E_FAIL buffered=0 next=0 dur=1001 ts=30000)"), 1);
     EXPECT_EQ(output->framesInFlight(), 0u);
 
     corvale_sim_set_failures(CORVALE_SIM_FAIL_START_PLAYBACK);
-    send(makeBGRAFrame(kW, kH, 3));
-    send(makeBGRAFrame(kW, kH, 4));
+    sendCounters(3, 4);
     EXPECT_EQ(outputState(0).playbackRunning, 0);
     corvale_sim_set_failures(0);
-    send(makeBGRAFrame(kW, kH, 5));
+    sendCounters(5, 5);
     EXPECT_EQ(outputState(0).playbackRunning, 1);
     EXPECT_TRUE(output->scheduledPlaybackStarted());
     corvale_sim_run_output(0, 3);
@@ -164,13 +152,12 @@ TEST_F(DeckLinkOutputScheduling, HLGFramesRejectedBySchedulingSwitchFormat)
 {
     const std::uint32_t rejected[] = { kDeckLinkFormat10BitYUV };
     corvale_sim_set_output_rejected_pixel_formats(0, rejected, 1);
-    on([&] { output->setColorMode(4); });
-    ASSERT_TRUE(start(0, 0));
-    send(makeBGRAFrame(kW, kH, 1));
+    ASSERT_TRUE(start(0, 0, 4));
+    sendCounters(1, 1);
     EXPECT_TRUE(log.contains("HDR diag: E_INVALIDARG from ScheduleVideoFrame"));
     EXPECT_TRUE(log.contains("HDR frame diag(ScheduleVideoFrame)"));
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGBXLE);
-    send(makeBGRAFrame(kW, kH, 2));
+    sendCounters(2, 2);
     EXPECT_EQ(outputState(0).bufferedFrames, 1u);
     EXPECT_EQ(output->framesInFlight(), 1u);
 }

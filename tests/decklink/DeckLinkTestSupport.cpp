@@ -1,5 +1,6 @@
 #include "DeckLinkTestSupport.h"
 
+#include "decklink/DeckLinkAPILoader.h"
 #include "platform/SystemLog.h"
 
 #include <QCoreApplication>
@@ -67,11 +68,13 @@ void SimulatedCardTest::SetUp()
 {
     corvale_sim_reset();
     corvale_sim_set_manual_clock(1);
+    liveObjectsBefore = corvale_sim_live_object_count();
 }
 
 void SimulatedCardTest::TearDown()
 {
     QCoreApplication::processEvents();
+    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore) << "driver objects leaked";
     corvale_sim_reset();
 }
 
@@ -80,6 +83,15 @@ CorvaleSimInputState inputState(int device)
     CorvaleSimInputState state {};
     corvale_sim_input_state(device, &state);
     return state;
+}
+
+ComPtr<IDeckLink> firstDevice()
+{
+    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
+    ComPtr<IDeckLink> device;
+    if (!iterator || iterator->Next(device.put()) != S_OK)
+        return {};
+    return device;
 }
 
 } // namespace decklinktest

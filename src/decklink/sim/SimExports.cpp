@@ -22,16 +22,6 @@ public:
     {
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkIterator)
-            return answer(static_cast<IDeckLinkIterator*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT Next(IDeckLink** device) override
     {
         if (!device)

@@ -45,16 +45,6 @@ ULONG SimInput::Release()
     return remaining;
 }
 
-HRESULT SimInput::QueryInterface(REFIID iid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDeckLinkInput)
-        return answer(static_cast<IDeckLinkInput*>(this), object);
-    return E_NOINTERFACE;
-}
-
 HRESULT SimInput::SetCallback(IDeckLinkInputCallback* callback)
 {
     if (callback)

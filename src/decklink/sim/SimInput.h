@@ -16,7 +16,6 @@ class SimInput final : public SimObject<IDeckLinkInput> {
 public:
     explicit SimInput(std::shared_ptr<SimDeviceState> device);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     // Unregisters from the device under the device's lock before the object goes, so the test
     // control never reaches an input being destroyed.
     ULONG Release() override;

@@ -3,7 +3,6 @@
 #include "decklink/sim/DeckLinkSimControl.h"
 #include "decklink/sim/SimDevice.h"
 #include "decklink/sim/SimOutputFactory.h"
-#include "decklink/sim/SimOutputFrame.h"
 #include "decklink/sim/SimVideoFrame.h"
 
 namespace sim {
@@ -14,15 +13,6 @@ namespace {
 // fail.
 class SimOutputModeIterator final : public SimObject<IDeckLinkDisplayModeIterator> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkDisplayModeIterator)
-            return answer(static_cast<IDeckLinkDisplayModeIterator*>(this), object);
-        return E_NOINTERFACE;
-    }
     HRESULT Next(IDeckLinkDisplayMode** mode) override
     {
         if (!mode)
@@ -126,7 +116,8 @@ HRESULT SimOutput::CreateVideoFrame(std::int32_t width, std::int32_t height, std
         return E_OUTOFMEMORY;
     if (!validLayout(width, height, rowBytes, pixelFormat))
         return E_INVALIDARG;
-    *outFrame = new SimOutputFrame(width, height, rowBytes, pixelFormat, flags);
+    *outFrame = new SimVideoFrame(
+        width, height, rowBytes, pixelFormat, flags, SimVideoFrame::Fill::Zero, SimVideoFrame::Role::Output);
     return S_OK;
 }
 
@@ -143,7 +134,7 @@ HRESULT SimOutput::CreateVideoFrameWithBuffer(std::int32_t width, std::int32_t h
         return E_OUTOFMEMORY;
     if (!validLayout(width, height, rowBytes, pixelFormat))
         return E_INVALIDARG;
-    *outFrame = new SimOutputFrame(width, height, rowBytes, pixelFormat, flags, buffer);
+    *outFrame = new SimVideoFrame(width, height, rowBytes, pixelFormat, flags, buffer, SimVideoFrame::Role::Output);
     return S_OK;
 }
 
@@ -213,7 +204,7 @@ HRESULT SimOutput::CreateVideoFrameFromPixelBuffer(
     if (!pixelBuffer->bytes || !pixelBuffer->owner
         || !validLayout(pixelBuffer->width, pixelBuffer->height, pixelBuffer->rowBytes, pixelBuffer->pixelFormat))
         return E_INVALIDARG;
-    *outFrame = static_cast<IDeckLinkMutableVideoFrame*>(new SimOutputFrame(*pixelBuffer));
+    *outFrame = static_cast<IDeckLinkMutableVideoFrame*>(new SimVideoFrame(*pixelBuffer));
     return S_OK;
 }
 

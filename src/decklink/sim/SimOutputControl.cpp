@@ -3,8 +3,8 @@
 #include "decklink/sim/DeckLinkSimControl.h"
 #include "decklink/sim/SimDevice.h"
 #include "decklink/sim/SimOutputEngine.h"
-#include "decklink/sim/SimOutputFrame.h"
 #include "decklink/sim/SimPixels.h"
+#include "decklink/sim/SimVideoFrame.h"
 
 #include <cstring>
 
@@ -128,5 +128,5 @@ SIM_EXPORT void corvale_sim_draw_frame_counter(
 
 SIM_EXPORT long corvale_sim_live_output_frame_count(void)
 {
-    return SimOutputFrame::liveCount().load();
+    return SimVideoFrame::liveOutputFrameCount().load();
 }

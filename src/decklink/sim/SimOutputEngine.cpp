@@ -1,7 +1,6 @@
 #include "decklink/sim/SimOutputEngine.h"
 
 #include "decklink/sim/SimDevice.h"
-#include "decklink/sim/SimOutputFrame.h"
 #include "decklink/sim/SimPixels.h"
 #include "decklink/sim/SimVideoFrame.h"
 
@@ -394,7 +393,7 @@ CorvaleSimOutputFrame SimOutputEngine::snapshot(IDeckLinkVideoFrame* frame) cons
     record.pixelFormat = frame->GetPixelFormat();
     record.flags = frame->GetFlags();
     record.frameCounter = -1;
-    if (auto* own = dynamic_cast<SimOutputFrame*>(frame)) {
+    if (auto* own = dynamic_cast<SimVideoFrame*>(frame); own && own->role() == SimVideoFrame::Role::Output) {
         record.wrapped = own->wrapped() ? 1 : 0;
         const auto items = own->metadataItems();
         record.metadataCount = static_cast<int>(std::min<std::size_t>(items.size(), 16));

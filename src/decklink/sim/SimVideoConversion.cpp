@@ -76,16 +76,6 @@ HRESULT convertInto(IDeckLinkVideoFrame* source, IDeckLinkVideoFrame* target, De
 
 class SimVideoConversion final : public SimObject<IDeckLinkVideoConversion> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDeckLinkVideoConversion)
-            return answer(static_cast<IDeckLinkVideoConversion*>(this), object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT ConvertFrame(IDeckLinkVideoFrame* srcFrame, IDeckLinkVideoFrame* dstFrame) override
     {
         if (!srcFrame || !dstFrame)
