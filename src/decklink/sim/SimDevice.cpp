@@ -92,6 +92,11 @@ private:
 
 class SimDisplayModeIterator final : public SimObject<IDeckLinkDisplayModeIterator> {
 public:
+    explicit SimDisplayModeIterator(bool output)
+        : output_(output)
+    {
+    }
+
     HRESULT Next(IDeckLinkDisplayMode** mode) override
     {
         if (!mode)
@@ -101,11 +106,15 @@ public:
             *mode = nullptr;
             return S_FALSE;
         }
-        *mode = makeSimDisplayMode(modes[next_++]);
+        SimModeInfo info = modes[next_++];
+        if (output_ && SimRegistry::shared().failing(CORVALE_SIM_FAIL_OUTPUT_MODE_TIMING))
+            info.frameDuration = 0;
+        *mode = makeSimDisplayMode(info);
         return S_OK;
     }
 
 private:
+    const bool output_;
     std::size_t next_ = 0;
 };
 
@@ -115,9 +124,9 @@ IDeckLinkDisplayMode* makeSimDisplayMode(const SimModeInfo& info)
 {
     return new SimDisplayMode(info);
 }
-IDeckLinkDisplayModeIterator* makeSimDisplayModeIterator()
+IDeckLinkDisplayModeIterator* makeSimDisplayModeIterator(bool output)
 {
-    return new SimDisplayModeIterator();
+    return new SimDisplayModeIterator(output);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -114,7 +114,8 @@ namespace sim {
 
 // Display-mode objects of the simulated card (one reference for the caller).
 IDeckLinkDisplayMode* makeSimDisplayMode(const SimModeInfo& info);
-// Yields every mode of simDisplayModes() in order.
-IDeckLinkDisplayModeIterator* makeSimDisplayModeIterator();
+// Yields every mode of simDisplayModes() in order; an output's iterator gives frame duration 0
+// while mode timing is made to fail.
+IDeckLinkDisplayModeIterator* makeSimDisplayModeIterator(bool output = false);
 
 } // namespace sim

@@ -224,30 +224,36 @@ SIM_EXPORT void corvale_sim_remove_attribute(int device, uint32_t id)
     withDevice(device, [&](SimDeviceState& state) { state.attributes[id] = SimItem {}; });
 }
 
-SIM_EXPORT int corvale_sim_configuration_int(int device, uint32_t id, int64_t* value)
+namespace {
+// 1 and the stored value when the device's configuration holds `id` as `kind`.
+int readConfiguration(int device, uint32_t id, SimItem::Kind kind, int64_t* value)
 {
     int found = 0;
     withDevice(device, [&](SimDeviceState& state) {
         auto it = state.configuration.find(id);
-        if (it != state.configuration.end() && it->second.kind == SimItem::Kind::Int) {
-            if (value)
-                *value = it->second.value;
+        if (it != state.configuration.end() && it->second.kind == kind) {
+            *value = it->second.value;
             found = 1;
         }
     });
     return found;
 }
+} // namespace
+
+SIM_EXPORT int corvale_sim_configuration_int(int device, uint32_t id, int64_t* value)
+{
+    int64_t stored = 0;
+    const int found = readConfiguration(device, id, SimItem::Kind::Int, &stored);
+    if (found && value)
+        *value = stored;
+    return found;
+}
 
 SIM_EXPORT int corvale_sim_configuration_flag(int device, uint32_t id, int* value)
 {
-    int found = 0;
-    withDevice(device, [&](SimDeviceState& state) {
-        auto it = state.configuration.find(id);
-        if (it != state.configuration.end() && it->second.kind == SimItem::Kind::Flag) {
-            if (value)
-                *value = it->second.value != 0;
-            found = 1;
-        }
-    });
+    int64_t stored = 0;
+    const int found = readConfiguration(device, id, SimItem::Kind::Flag, &stored);
+    if (found && value)
+        *value = stored != 0;
     return found;
 }

@@ -9,30 +9,6 @@ namespace sim {
 
 namespace {
 
-// The output's display modes: the card's list, with frame duration 0 while mode timing is made to
-// fail.
-class SimOutputModeIterator final : public SimObject<IDeckLinkDisplayModeIterator> {
-public:
-    HRESULT Next(IDeckLinkDisplayMode** mode) override
-    {
-        if (!mode)
-            return E_POINTER;
-        const auto& modes = simDisplayModes();
-        if (next_ >= modes.size()) {
-            *mode = nullptr;
-            return S_FALSE;
-        }
-        SimModeInfo info = modes[next_++];
-        if (SimRegistry::shared().failing(CORVALE_SIM_FAIL_OUTPUT_MODE_TIMING))
-            info.frameDuration = 0;
-        *mode = makeSimDisplayMode(info);
-        return S_OK;
-    }
-
-private:
-    std::size_t next_ = 0;
-};
-
 bool validLayout(std::int32_t width, std::int32_t height, std::int32_t rowBytes, DeckLinkPixelFormat format)
 {
     const std::int32_t minimum = SimVideoFrame::minimumRowBytes(format, width);
@@ -84,7 +60,7 @@ HRESULT SimOutput::GetDisplayModeIterator(IDeckLinkDisplayModeIterator** iterato
     *iterator = nullptr;
     if (SimRegistry::shared().failing(CORVALE_SIM_FAIL_DISPLAY_MODE_ITERATOR))
         return E_FAIL;
-    *iterator = new SimOutputModeIterator();
+    *iterator = makeSimDisplayModeIterator(true);
     return S_OK;
 }
 
