@@ -1,9 +1,8 @@
-// The incoming-video probe, the frame delegate proxy and the diagnostic device enumeration.
+// The incoming-video probe and the diagnostic device enumeration.
 
 #include "DeckLinkTestSupport.h"
 
 #include "decklink/DeckLinkCapture.h"
-#include "decklink/DeckLinkDelegateProxy.h"
 #include "decklink/VideoInfoProbe.h"
 
 using namespace decklinktest;
@@ -54,23 +53,6 @@ TEST(VideoInfoProbeTest, TagsReadInThePlatformVocabularyOrNilOrUnknown)
     EXPECT_EQ(none, IncomingVideoInfo {});
     EXPECT_EQ(none.primaries, "unknown");
     EXPECT_EQ(probe.lastPTS(), 1.0); // a sample without a picture leaves the probe alone
-}
-
-TEST(DeckLinkDelegateProxyTest, ForwardsToItsClosureWhichMayHoldItsOwnerWeakly)
-{
-    struct Engine {
-        std::vector<int> received;
-    };
-    auto engine = std::make_shared<Engine>();
-    std::weak_ptr<Engine> weakEngine = engine;
-    auto proxy = std::make_shared<DeckLinkDelegateProxy>([weakEngine](const media::Frame&) {
-        if (auto e = weakEngine.lock())
-            e->received.push_back(2);
-    });
-    proxy->didReceiveFrame(sample(0));
-    EXPECT_EQ(engine->received, std::vector<int> { 2 });
-    engine.reset();
-    proxy->didReceiveFrame(sample(1)); // the engine is gone: nothing happens
 }
 
 class DeckLinkCaptureTest : public SimulatedCardTest { };
