@@ -248,6 +248,9 @@ void MovieRecorder::reportError(Error error)
 
 MovieRecorder::FinishStatus MovieRecorder::finishOnQueue()
 {
+    // Cancelling the writer below changes its status: a failure must not read as a cancel later.
+    if (finishStatus_)
+        return *finishStatus_;
     if (!isFinished_) {
         isFinished_ = true;
         if (isSessionStarted_) {
@@ -263,9 +266,11 @@ MovieRecorder::FinishStatus MovieRecorder::finishOnQueue()
         // Nothing was recorded (no image, or writing could not start): the file reserved at
         // creation goes away again.
         writer_->cancelWriting();
-        return status == MovieFileWriter::Status::failed ? FinishStatus::failed : FinishStatus::cancelled;
+        finishStatus_ = status == MovieFileWriter::Status::failed ? FinishStatus::failed : FinishStatus::cancelled;
+    } else {
+        finishStatus_ = status == MovieFileWriter::Status::completed ? FinishStatus::finished : FinishStatus::failed;
     }
-    return status == MovieFileWriter::Status::completed ? FinishStatus::finished : FinishStatus::failed;
+    return *finishStatus_;
 }
 
 void MovieRecorder::finish(Completion completion)

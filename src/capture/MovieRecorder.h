@@ -118,6 +118,7 @@ private:
     int droppedFrames_ = 0;
     bool isSessionStarted_ = false;
     bool isFinished_ = false;
+    std::optional<FinishStatus> finishStatus_; // what the first finish reported, for every later one
     bool errorReported_ = false;
 
     std::unique_ptr<platform::SerialQueue> queue_;
