@@ -1,6 +1,7 @@
 #include "media/FFmpegSupport.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 }
@@ -13,6 +14,21 @@ void initializeFFmpeg()
 {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_ERROR); });
+}
+
+void AVDeleter::operator()(AVCodecContext* context) const
+{
+    avcodec_free_context(&context);
+}
+
+void AVDeleter::operator()(AVFrame* frame) const
+{
+    av_frame_free(&frame);
+}
+
+void AVDeleter::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
 }
 
 QString avErrorText(int code)

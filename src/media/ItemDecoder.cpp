@@ -35,18 +35,9 @@ constexpr double kReverseStepLimit = 0.75;
 // At this rate and above, long-GOP material is decoded keyframes only.
 constexpr double kKeyframeOnlyRate = 4.0;
 
-struct FrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-using FramePtr = std::unique_ptr<AVFrame, FrameDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
+using FramePtr = AVFramePtr;
+using PacketPtr = AVPacketPtr;
+using CodecPtr = AVCodecContextPtr;
 } // namespace
 
 // The libav* state of one open item, touched only by the decoder thread.

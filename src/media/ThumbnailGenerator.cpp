@@ -23,18 +23,8 @@ extern "C" {
 namespace media {
 
 namespace {
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-
 // The first picture of the stream, or null.
-std::unique_ptr<AVFrame, FrameCloser> decodeFirstPicture(AVFormatContext* format, AVStream* stream, QString& error)
+AVFramePtr decodeFirstPicture(AVFormatContext* format, AVStream* stream, QString& error)
 {
     const AVCodec* decoder = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!decoder) {
@@ -42,9 +32,9 @@ std::unique_ptr<AVFrame, FrameCloser> decodeFirstPicture(AVFormatContext* format
             = QStringLiteral("No decoder for %1").arg(QString::fromUtf8(avcodec_get_name(stream->codecpar->codec_id)));
         return nullptr;
     }
-    std::unique_ptr<AVCodecContext, CodecCloser> codec(avcodec_alloc_context3(decoder));
-    std::unique_ptr<AVPacket, PacketCloser> packet(av_packet_alloc());
-    std::unique_ptr<AVFrame, FrameCloser> picture(av_frame_alloc());
+    AVCodecContextPtr codec(avcodec_alloc_context3(decoder));
+    AVPacketPtr packet(av_packet_alloc());
+    AVFramePtr picture(av_frame_alloc());
     if (!codec || !packet || !picture || avcodec_parameters_to_context(codec.get(), stream->codecpar) < 0) {
         error = QStringLiteral("Out of memory");
         return nullptr;

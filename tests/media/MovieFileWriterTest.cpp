@@ -60,17 +60,20 @@ std::unique_ptr<MovieFileWriter> makeWriter(const MovieFileWriter::Configuration
     return made.ok() ? std::move(made).value() : nullptr;
 }
 
-// Writes frames 0..count-1 and finishes; the frames are `sourceWidth` x `sourceHeight`.
-void writeCounted(MovieFileWriter& writer, int count, int sourceWidth, int sourceHeight)
+// Writes frames 0..count-1 (`sourceWidth` x `sourceHeight`), finishes and reads the movie back.
+movietest::ProbedMovie writeCounted(MovieFileWriter& writer, int count, int sourceWidth, int sourceHeight)
 {
-    ASSERT_TRUE(writer.startWriting().ok());
+    EXPECT_TRUE(writer.startWriting().ok());
     for (int i = 0; i < count; ++i) {
         auto appended = writer.append(movietest::counterFrame(sourceWidth, sourceHeight, i));
-        ASSERT_TRUE(appended.ok()) << appended.error().message;
+        EXPECT_TRUE(appended.ok()) << appended.error().message;
     }
     auto finished = writer.finishWriting();
-    ASSERT_TRUE(finished.ok()) << finished.error().message;
+    EXPECT_TRUE(finished.ok()) << finished.error().message;
     EXPECT_EQ(writer.status(), MovieFileWriter::Status::completed);
+    auto movie = probeMovie(writer.configuration().path);
+    EXPECT_TRUE(movie.opened) << movie.error;
+    return movie;
 }
 
 class MovieFileWriterCodecs : public ::testing::TestWithParam<CodecCase> { };
@@ -87,10 +90,7 @@ TEST_P(MovieFileWriterCodecs, WritesOneQuickTimeVideoTrackWithEveryFrameInOrder)
     auto writer = makeWriter(c);
     ASSERT_TRUE(writer);
     EXPECT_EQ(writer->trackTimeScale(), 600);
-    writeCounted(*writer, 12, 64, 36);
-
-    const auto movie = probeMovie(path.toStdString());
-    ASSERT_TRUE(movie.opened) << movie.error;
+    const auto movie = writeCounted(*writer, 12, 64, 36);
     EXPECT_EQ(movie.majorBrand, "qt  ");
     EXPECT_EQ(movie.streamCount, 1u);
     EXPECT_TRUE(movie.videoStream);
@@ -129,8 +129,7 @@ TEST(MovieFileWriter, GivenColourTagsReachTheFileAndTheCodecHeaders)
             yCbCrMatrixFromName("ITU_R_2020") };
         auto writer = makeWriter(c);
         ASSERT_TRUE(writer);
-        writeCounted(*writer, 2, 64, 36);
-        const auto movie = probeMovie(path.toStdString());
+        const auto movie = writeCounted(*writer, 2, 64, 36);
         EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
         EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_SMPTE2084);
         EXPECT_EQ(movie.colorSpace, AVCOL_SPC_BT2020_NCL);
@@ -144,8 +143,7 @@ TEST(MovieFileWriter, GivenColourTagsReachTheFileAndTheCodecHeaders)
     c.colorTags = { ColorPrimaries::P3_D65, TransferFunction::ITU_R_2100_HLG, YCbCrMatrix::Unknown };
     auto writer = makeWriter(c);
     ASSERT_TRUE(writer);
-    writeCounted(*writer, 1, 64, 36);
-    const auto movie = probeMovie(hlg.toStdString());
+    const auto movie = writeCounted(*writer, 1, 64, 36);
     EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
     EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
     EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M); // no matrix given: the one used at 36 lines
@@ -197,8 +195,7 @@ TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEnco
     EXPECT_EQ(writer->configuration().width, 64);
     EXPECT_EQ(writer->configuration().height, 36);
     EXPECT_FALSE(writer->sizeAdjustment().empty());
-    writeCounted(*writer, 4, 32, 18); // half size: scaled up
-    auto movie = probeMovie(h264.toStdString());
+    auto movie = writeCounted(*writer, 4, 32, 18); // half size: scaled up
     EXPECT_EQ(movie.width, 64);
     EXPECT_EQ(movie.height, 36);
     EXPECT_EQ(movie.counters, sequence(4));
@@ -207,8 +204,7 @@ TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEnco
     const QString prores = dir.filePath("odd422.mov");
     writer = makeWriter(config(prores, MovieFileWriter::Codec::proRes, 65, 37));
     ASSERT_TRUE(writer);
-    writeCounted(*writer, 3, 200, 90); // larger and of another shape: scaled down
-    movie = probeMovie(prores.toStdString());
+    movie = writeCounted(*writer, 3, 200, 90); // larger and of another shape: scaled down
     EXPECT_EQ(movie.width, 64);
     EXPECT_EQ(movie.height, 37);
     EXPECT_EQ(movie.counters, sequence(3));
@@ -233,8 +229,7 @@ TEST(MovieFileWriter, TrackTimeScaleIsAMultipleOfTheRateAndKeyframesComeEverySec
         EXPECT_EQ(scale % 600, 0);
         EXPECT_EQ(scale % fps, 0);
         const int frames = 2 * fps + 1;
-        writeCounted(*writer, frames, 64, 36);
-        const auto movie = probeMovie(path.toStdString());
+        const auto movie = writeCounted(*writer, frames, 64, 36);
         EXPECT_EQ(movie.timeBaseDen, scale);
         EXPECT_EQ(movie.frameRateNum, fps);
         EXPECT_EQ(movie.mediaTimeScale, scale);
