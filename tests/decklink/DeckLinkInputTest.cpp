@@ -222,13 +222,9 @@ TEST_F(DeckLinkInputTest, LossOfSignalStopsPicturesAndTheStatusShowsWhatReads)
     corvale_sim_set_signal(0, 1);
     deliverAndWait(0, 1, *delegate, 2);
 
-    // Detected modes map to their code and rate; an unreadable status is empty.
-    corvale_sim_set_status_int(0, kDeckLinkStatusDetectedVideoInputMode, kDeckLinkModeHD1080i6000);
+    // The reference lock shows; a status none of whose items reads is empty.
     corvale_sim_set_reference_locked(0, 1);
-    status = input->inputStatus();
-    EXPECT_EQ(status.value("modeCode").toInt(), 20);
-    EXPECT_EQ(status.value("fps").toDouble(), 30.0);
-    EXPECT_TRUE(status.value("refLocked").toBool());
+    EXPECT_TRUE(input->inputStatus().value("refLocked").toBool());
 
     for (DeckLinkStatusID id : { kDeckLinkStatusVideoInputSignalLocked, kDeckLinkStatusReferenceSignalLocked,
              kDeckLinkStatusDetectedVideoInputMode, kDeckLinkStatusDetectedVideoInputFieldDominance,

@@ -4,6 +4,7 @@
 #include "DeckLinkOutputTestSupport.h"
 
 #include "decklink/DeckLinkAPILoader.h"
+#include "decklink/api/ComObject.h"
 #include "decklink/api/ComPtr.h"
 
 #include <atomic>
@@ -16,11 +17,8 @@ using namespace decklinktest;
 namespace {
 
 // Counts completions by result and releases nothing: the card releases its own references.
-class RecordingCallback final : public IDeckLinkVideoOutputCallback {
+class RecordingCallback final : public ComObject<IDeckLinkVideoOutputCallback> {
 public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override { return --refs_; }
     HRESULT ScheduledFrameCompleted(IDeckLinkVideoFrame*, DeckLinkOutputFrameCompletionResult result) override
     {
         std::lock_guard lock(mutex_);
@@ -35,7 +33,6 @@ public:
     std::mutex mutex_;
     std::vector<DeckLinkOutputFrameCompletionResult> results;
     std::atomic<int> stopped { 0 };
-    std::atomic<ULONG> refs_ { 1 };
 };
 
 class SimOutputTest : public SimulatedCardTest {
@@ -127,9 +124,9 @@ TEST_F(SimOutputTest, RowBytesAndFrameCreationCheckTheLayout)
 
 TEST_F(SimOutputTest, ClockCompletesOnTimeLateDroppedAndFlushed)
 {
-    RecordingCallback callback;
+    auto callback = ComPtr<RecordingCallback>::adopt(new RecordingCallback());
     ASSERT_EQ(output->EnableVideoOutput(kDeckLinkModeNTSC, 0), S_OK);
-    ASSERT_EQ(output->SetScheduledFrameCompletionCallback(&callback), S_OK);
+    ASSERT_EQ(output->SetScheduledFrameCompletionCallback(callback.get()), S_OK);
     EXPECT_EQ(output->EnableVideoOutput(kDeckLinkModeNTSC, 0), E_ACCESSDENIED);
 
     EXPECT_EQ(output->ScheduleVideoFrame(frame().get(), 0, 1001, 30000), S_OK);
@@ -155,18 +152,18 @@ TEST_F(SimOutputTest, ClockCompletesOnTimeLateDroppedAndFlushed)
     EXPECT_EQ(output->GetBufferedVideoFrameCount(&buffered), S_OK);
     EXPECT_EQ(buffered, 1u);
     EXPECT_EQ(output->StopScheduledPlayback(0, nullptr, 30000), S_OK);
-    EXPECT_EQ(callback.stopped.load(), 1);
+    EXPECT_EQ(callback->stopped.load(), 1);
     EXPECT_EQ(output->GetScheduledStreamTime(30000, &now, nullptr), E_ACCESSDENIED);
 
     const std::vector<DeckLinkOutputFrameCompletionResult> expected
         = { kDeckLinkOutputFrameCompleted, kDeckLinkOutputFrameCompleted, kDeckLinkOutputFrameDisplayedLate,
               kDeckLinkOutputFrameDropped, kDeckLinkOutputFrameCompleted, kDeckLinkOutputFrameFlushed };
-    EXPECT_EQ(callback.results, expected);
+    EXPECT_EQ(callback->results, expected);
     EXPECT_EQ(corvale_sim_run_output(0, 1), -1); // no playback
 
     EXPECT_EQ(output->SetScheduledFrameCompletionCallback(nullptr), S_OK);
     EXPECT_EQ(output->DisableVideoOutput(), S_OK);
-    EXPECT_EQ(callback.refs_.load(), 1u);
+    EXPECT_EQ(callback.detach()->Release(), 0u) << "the card kept a reference to the callback";
 }
 
 TEST_F(SimOutputTest, SecondClientIsRefusedAndAReleasedOutputLetsGo)
