@@ -86,8 +86,9 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
     }
 
     ComPtr<IDeckLinkVideoFrame> frame;
-    // 5. SDR: lend the pixels to the card without a copy.
-    if (!isHDR && _macOutput) {
+    // 5. Lend the pixels to the card without a copy: shown as they are in SDR, and in HDR read once
+    // by the converter below, which spares a full-frame copy per HDR frame.
+    if (_macOutput) {
         auto* hold = new PixelBufferHold();
         hold->frame = pixelBuffer;
         const DeckLinkPixelBufferRef reference { pixelBuffer.data(), pixelBuffer.width(), pixelBuffer.height(),
