@@ -101,6 +101,18 @@ std::vector<Finished> finishAndWait(MovieRecorder& recorder, int calls = 1)
     return finished;
 }
 
+// Records one picture at 64x36 and 25 fps and reads the movie back.
+movietest::ProbedMovie recordOne(
+    const QUrl& url, RecordingCodec codec, RecordingBitrate bitrate, std::optional<QVariantMap> colour = std::nullopt)
+{
+    auto recorder = makeRecorder(url, codec, nullptr, 64, 36, 25, bitrate, std::move(colour));
+    if (!recorder)
+        return {};
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
+    EXPECT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+    return probeMovie(url.toLocalFile().toStdString());
+}
+
 QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
@@ -182,10 +194,7 @@ TEST_P(MovieRecorderCodecs, RecordsEveryFrameWithTheChosenCodecAndRate)
     const QByteArray bytes = fileBytes(url.toLocalFile());
     EXPECT_TRUE(bytes.contains("rc=abr") && bytes.contains("bitrate=10000"));
     const QUrl automatic = fileURL(dir, QStringLiteral("auto.mov"));
-    recorder = makeRecorder(automatic, expected.codec, nullptr, 64, 36, 25, RecordingBitrate::auto_);
-    ASSERT_TRUE(recorder);
-    appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
-    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
+    recordOne(automatic, expected.codec, RecordingBitrate::auto_);
     const QByteArray autoBytes = fileBytes(automatic.toLocalFile());
     EXPECT_TRUE(autoBytes.contains("rc=crf") && !autoBytes.contains("rc=abr"));
 }
@@ -199,12 +208,7 @@ TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
     const QUrl url = fileURL(dir, QStringLiteral("hdr.mov"));
     const QVariantMap colour { { AVVideoColorPrimariesKey, "ITU_R_2020" },
         { AVVideoTransferFunctionKey, "ITU_R_2100_HLG" }, { AVVideoYCbCrMatrixKey, "ITU_R_2020" } };
-    auto recorder
-        = makeRecorder(url, RecordingCodec::proRes422HQ, nullptr, 64, 36, 25, RecordingBitrate::auto_, colour);
-    ASSERT_TRUE(recorder);
-    appendAndWait(*recorder, movietest::counterFrame(64, 36, 3));
-    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
-    auto movie = probeMovie(url.toLocalFile().toStdString());
+    auto movie = recordOne(url, RecordingCodec::proRes422HQ, RecordingBitrate::auto_, colour);
     EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
     EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
     EXPECT_EQ(movie.colorSpace, AVCOL_SPC_BT2020_NCL);
@@ -212,12 +216,8 @@ TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
 
     // Names the writer does not know count as not given; the matrix is then the one used.
     const QUrl other = fileURL(dir, QStringLiteral("odd.mov"));
-    recorder = makeRecorder(other, RecordingCodec::h264, nullptr, 64, 36, 25, RecordingBitrate::auto_,
+    movie = recordOne(other, RecordingCodec::h264, RecordingBitrate::auto_,
         QVariantMap { { AVVideoColorPrimariesKey, "P3_D65" }, { AVVideoYCbCrMatrixKey, "Nonsense" } });
-    ASSERT_TRUE(recorder);
-    appendAndWait(*recorder, movietest::counterFrame(64, 36, 3));
-    ASSERT_EQ(finishAndWait(*recorder).at(0).status, Status::finished);
-    movie = probeMovie(other.toLocalFile().toStdString());
     EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
     EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M);
 }

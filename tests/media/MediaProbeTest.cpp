@@ -24,15 +24,6 @@ QUrl clipUrl(const QString& name, const ClipSpec& spec)
 {
     return QUrl::fromLocalFile(ClipLibrary::shared().path(name, spec));
 }
-
-QString writeFile(const QString& name, const QByteArray& bytes)
-{
-    const QString path = ClipLibrary::shared().folder() + QLatin1Char('/') + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(bytes);
-    return path;
-}
 } // namespace
 
 TEST(MediaTime, SecondsIndefiniteAndEquality)
@@ -96,7 +87,8 @@ TEST(MediaProbe, PassesOnWhyAFileCannotBeRead)
     auto missing = MediaProbe::probe(QUrl::fromLocalFile(ClipLibrary::shared().folder() + "/nothing.mov"));
     ASSERT_FALSE(missing.ok());
     EXPECT_TRUE(missing.error().contains("does not exist"));
-    EXPECT_FALSE(MediaProbe::probe(QUrl::fromLocalFile(writeFile("notes.mov", "just some text\n"))).ok());
+    EXPECT_FALSE(
+        MediaProbe::probe(QUrl::fromLocalFile(ClipLibrary::shared().writeFile("notes.mov", "just some text\n"))).ok());
 }
 
 TEST(Thumbnail, FirstPictureFittedAndUpright)
@@ -128,7 +120,9 @@ TEST(Thumbnail, FirstPictureFittedAndUpright)
     EXPECT_EQ(small->size(), QSize(160, 90));
 
     EXPECT_FALSE(ThumbnailGenerator::generate(QUrl("https://127.0.0.1:9/x.mov")).ok());
-    EXPECT_FALSE(ThumbnailGenerator::generate(QUrl::fromLocalFile(writeFile("bad.mov", QByteArray(4096, 'x')))).ok());
+    EXPECT_FALSE(ThumbnailGenerator::generate(
+        QUrl::fromLocalFile(ClipLibrary::shared().writeFile("bad.mov", QByteArray(4096, 'x'))))
+                     .ok());
 }
 
 TEST(MediaProbe, AsyncResultsArriveOnTheMainThreadWhileTheGuardLives)

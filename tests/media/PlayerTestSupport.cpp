@@ -4,6 +4,7 @@
 #include "media/PlayerItem.h"
 #include "media/PlayerVideoOutput.h"
 
+#include <QFile>
 #include <QSignalSpy>
 
 extern "C" {
@@ -42,6 +43,15 @@ QString ClipLibrary::path(const QString& name, const ClipSpec& spec)
             qFatal("cannot write test clip %s: %s", qPrintable(name), qPrintable(error));
     }
     return file;
+}
+
+QString ClipLibrary::writeFile(const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir_.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
 
 FrameWaiter::FrameWaiter(std::shared_ptr<media::PlayerVideoOutput> output)

@@ -29,6 +29,8 @@ public:
     // The path of a clip made from `spec` under `name` (written on first request).
     QString path(const QString& name, const ClipSpec& spec);
     QString folder() const { return dir_.path(); }
+    // A file of these bytes in the folder (for what is not a movie); returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes);
 
 private:
     QTemporaryDir dir_;
