@@ -50,24 +50,24 @@ AppSettings::AppSettings(platform::UserDefaults& defaults, QObject* parent)
 {
     if (defaults_.contains(key(Keys::hdmiOutFollowsPreview)))
         hdmiOutFollowsPreview_ = defaults_.boolForKey(key(Keys::hdmiOutFollowsPreview));
-    timecodeMode_ = loadEnum(Keys::timecodeMode, TimecodeMode::recordRunInt);
-    appearanceMode_ = loadEnum(Keys::appearanceMode, AppearanceMode::system);
+    load(timecodeMode_, Keys::timecodeMode);
+    load(appearanceMode_, Keys::appearanceMode);
 
     if (auto path = defaults_.stringForKey(key(Keys::recordingFolderPath)); path && !trimmedPath(*path).isEmpty())
         recordingFolderPath_ = *path;
     recordingFolderBookmarkData_ = defaults_.dataForKey(key(Keys::recordingFolderBookmark));
 
-    recordingCodec_ = loadEnum(Keys::recordingCodec, RecordingCodec::h264);
-    recordingBitrate_ = loadEnum(Keys::recordingBitrate, RecordingBitrate::mbps20);
-    recordingFPSMode_ = loadEnum(Keys::recordingFPSMode, RecordingFPSMode::auto_);
-
+    load(recordingCodec_, Keys::recordingCodec);
+    load(recordingBitrate_, Keys::recordingBitrate);
+    load(recordingFPSMode_, Keys::recordingFPSMode);
     // A project always has a concrete format: a stored "auto" falls back like an unknown value.
-    const CaptureFormat format = loadEnum(Keys::projectFormat, CaptureFormat::hd1080p25);
-    projectFormat_ = format == CaptureFormat::auto_ ? CaptureFormat::hd1080p25 : format;
-
-    projectColorSpace_ = loadEnum(Keys::projectColorSpace, ProjectColorSpace::rec709);
-    projectOutputColorMode_ = loadEnum(Keys::projectOutputColorMode, ProjectOutputColorMode::rec709);
-    cloudSyncInterval_ = loadEnum(Keys::cloudSyncInterval, CloudSyncInterval::manual);
+    const CaptureFormat fallbackFormat = projectFormat_;
+    load(projectFormat_, Keys::projectFormat);
+    if (projectFormat_ == CaptureFormat::auto_)
+        projectFormat_ = fallbackFormat;
+    load(projectColorSpace_, Keys::projectColorSpace);
+    load(projectOutputColorMode_, Keys::projectOutputColorMode);
+    load(cloudSyncInterval_, Keys::cloudSyncInterval);
 
     // Each installation makes its own code on first need; it is the one value written while loading.
     const auto storedCode = defaults_.stringForKey(key(Keys::pairingCode));
@@ -104,135 +104,105 @@ void AppSettings::setAppearanceHook(std::function<void(AppearanceMode)> hook)
     appearanceHookHolder().hook = std::move(hook);
 }
 
-template <class E> E AppSettings::loadEnum(const char* name, E fallback) const
+template <class E> void AppSettings::load(std::atomic<E>& field, const char* name)
 {
-    const auto raw = defaults_.stringForKey(key(name));
-    if (!raw)
-        return fallback;
-    return fromRaw<E>(*raw).value_or(fallback);
+    if (const auto raw = defaults_.stringForKey(key(name)))
+        field = fromRaw<E>(*raw).value_or(field.load());
 }
 
-template <class E> void AppSettings::storeEnum(std::atomic<E>& field, E value, const char* name)
+template <class T>
+void AppSettings::assign(std::atomic<T>& field, T value, const char* name, void (AppSettings::*changed)(T))
 {
     field = value;
-    defaults_.set(key(name), toRaw(value));
+    if constexpr (std::is_same_v<T, bool>)
+        defaults_.set(key(name), value);
+    else
+        defaults_.set(key(name), toRaw(value));
+    emit(this->*changed)(value);
 }
 
-std::optional<QString> AppSettings::recordingFolderPath() const
+template <class T>
+void AppSettings::assign(T& field, const T& value, const char* name, const std::optional<QVariant>& stored,
+    void (AppSettings::*changed)(const T&))
 {
-    std::lock_guard lock(textMutex_);
-    return recordingFolderPath_;
-}
-
-std::optional<QByteArray> AppSettings::recordingFolderBookmarkData() const
-{
-    std::lock_guard lock(textMutex_);
-    return recordingFolderBookmarkData_;
-}
-
-QString AppSettings::pairingCode() const
-{
-    std::lock_guard lock(textMutex_);
-    return pairingCode_;
+    {
+        std::lock_guard lock(textMutex_);
+        field = value;
+    }
+    if (stored)
+        defaults_.set(key(name), *stored);
+    else
+        defaults_.remove(key(name));
+    emit(this->*changed)(value);
 }
 
 void AppSettings::setHdmiOutFollowsPreview(bool value)
 {
-    hdmiOutFollowsPreview_ = value;
-    defaults_.set(key(Keys::hdmiOutFollowsPreview), value);
-    emit hdmiOutFollowsPreviewChanged(value);
+    assign(hdmiOutFollowsPreview_, value, Keys::hdmiOutFollowsPreview, &AppSettings::hdmiOutFollowsPreviewChanged);
 }
 
 void AppSettings::setTimecodeMode(TimecodeMode value)
 {
-    storeEnum(timecodeMode_, value, Keys::timecodeMode);
-    emit timecodeModeChanged(value);
+    assign(timecodeMode_, value, Keys::timecodeMode, &AppSettings::timecodeModeChanged);
 }
 
 void AppSettings::setAppearanceMode(AppearanceMode value)
 {
-    storeEnum(appearanceMode_, value, Keys::appearanceMode);
-    emit appearanceModeChanged(value);
+    assign(appearanceMode_, value, Keys::appearanceMode, &AppSettings::appearanceModeChanged);
     applyAppearance();
 }
 
 void AppSettings::setRecordingFolderPath(const std::optional<QString>& value)
 {
-    {
-        std::lock_guard lock(textMutex_);
-        recordingFolderPath_ = value;
-    }
     const QString trimmed = value ? trimmedPath(*value) : QString();
-    if (trimmed.isEmpty())
-        defaults_.remove(key(Keys::recordingFolderPath));
-    else
-        defaults_.set(key(Keys::recordingFolderPath), trimmed);
-    emit recordingFolderPathChanged(value);
+    assign(recordingFolderPath_, value, Keys::recordingFolderPath,
+        trimmed.isEmpty() ? std::nullopt : std::optional<QVariant>(trimmed), &AppSettings::recordingFolderPathChanged);
 }
 
 void AppSettings::setRecordingFolderBookmarkData(const std::optional<QByteArray>& value)
 {
-    {
-        std::lock_guard lock(textMutex_);
-        recordingFolderBookmarkData_ = value;
-    }
-    if (value)
-        defaults_.set(key(Keys::recordingFolderBookmark), *value);
-    else
-        defaults_.remove(key(Keys::recordingFolderBookmark));
-    emit recordingFolderBookmarkDataChanged(value);
+    assign(recordingFolderBookmarkData_, value, Keys::recordingFolderBookmark,
+        value ? std::optional<QVariant>(*value) : std::nullopt, &AppSettings::recordingFolderBookmarkDataChanged);
 }
 
 void AppSettings::setRecordingCodec(RecordingCodec value)
 {
-    storeEnum(recordingCodec_, value, Keys::recordingCodec);
-    emit recordingCodecChanged(value);
+    assign(recordingCodec_, value, Keys::recordingCodec, &AppSettings::recordingCodecChanged);
 }
 
 void AppSettings::setRecordingBitrate(RecordingBitrate value)
 {
-    storeEnum(recordingBitrate_, value, Keys::recordingBitrate);
-    emit recordingBitrateChanged(value);
+    assign(recordingBitrate_, value, Keys::recordingBitrate, &AppSettings::recordingBitrateChanged);
 }
 
 void AppSettings::setRecordingFPSMode(RecordingFPSMode value)
 {
-    storeEnum(recordingFPSMode_, value, Keys::recordingFPSMode);
-    emit recordingFPSModeChanged(value);
+    assign(recordingFPSMode_, value, Keys::recordingFPSMode, &AppSettings::recordingFPSModeChanged);
 }
 
 void AppSettings::setProjectFormat(CaptureFormat value)
 {
-    storeEnum(projectFormat_, value, Keys::projectFormat);
-    emit projectFormatChanged(value);
+    assign(projectFormat_, value, Keys::projectFormat, &AppSettings::projectFormatChanged);
 }
 
 void AppSettings::setProjectColorSpace(ProjectColorSpace value)
 {
-    storeEnum(projectColorSpace_, value, Keys::projectColorSpace);
-    emit projectColorSpaceChanged(value);
+    assign(projectColorSpace_, value, Keys::projectColorSpace, &AppSettings::projectColorSpaceChanged);
 }
 
 void AppSettings::setProjectOutputColorMode(ProjectOutputColorMode value)
 {
-    storeEnum(projectOutputColorMode_, value, Keys::projectOutputColorMode);
-    emit projectOutputColorModeChanged(value);
+    assign(projectOutputColorMode_, value, Keys::projectOutputColorMode, &AppSettings::projectOutputColorModeChanged);
 }
 
 void AppSettings::setCloudSyncInterval(CloudSyncInterval value)
 {
-    storeEnum(cloudSyncInterval_, value, Keys::cloudSyncInterval);
-    emit cloudSyncIntervalChanged(value);
+    assign(cloudSyncInterval_, value, Keys::cloudSyncInterval, &AppSettings::cloudSyncIntervalChanged);
 }
 
 void AppSettings::setPairingCode(const QString& value)
 {
-    {
-        std::lock_guard lock(textMutex_);
-        pairingCode_ = value;
-    }
-    defaults_.set(key(Keys::pairingCode), value);
-    emit pairingCodeChanged(value);
+    assign(pairingCode_, value, Keys::pairingCode, QVariant(value), &AppSettings::pairingCodeChanged);
 }
 
 std::optional<QUrl> AppSettings::resolveRecordingFolderURL()

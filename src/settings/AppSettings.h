@@ -23,6 +23,7 @@
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
 
 #include <atomic>
 #include <functional>
@@ -103,8 +104,8 @@ public:
     bool hdmiOutFollowsPreview() const { return hdmiOutFollowsPreview_.load(); }
     TimecodeMode timecodeMode() const { return timecodeMode_.load(); }
     AppearanceMode appearanceMode() const { return appearanceMode_.load(); }
-    std::optional<QString> recordingFolderPath() const;
-    std::optional<QByteArray> recordingFolderBookmarkData() const;
+    std::optional<QString> recordingFolderPath() const { return locked(recordingFolderPath_); }
+    std::optional<QByteArray> recordingFolderBookmarkData() const { return locked(recordingFolderBookmarkData_); }
     RecordingCodec recordingCodec() const { return recordingCodec_.load(); }
     RecordingBitrate recordingBitrate() const { return recordingBitrate_.load(); }
     RecordingFPSMode recordingFPSMode() const { return recordingFPSMode_.load(); }
@@ -112,7 +113,7 @@ public:
     ProjectColorSpace projectColorSpace() const { return projectColorSpace_.load(); }
     ProjectOutputColorMode projectOutputColorMode() const { return projectOutputColorMode_.load(); }
     CloudSyncInterval cloudSyncInterval() const { return cloudSyncInterval_.load(); }
-    QString pairingCode() const;
+    QString pairingCode() const { return locked(pairingCode_); }
 
     // Main thread only. Every assignment, also of the value already held, stores, writes the user
     // defaults and then emits the property's signal.
@@ -168,8 +169,19 @@ signals:
     void pairingCodeChanged(const QString& value);
 
 private:
-    template <class E> E loadEnum(const char* key, E fallback) const;
-    template <class E> void storeEnum(std::atomic<E>& field, E value, const char* key);
+    // Every setter is one assignment: store, write the user defaults (`stored`, or remove the key
+    // when there is none), then emit. Enumerations are stored by raw value, Booleans as they are.
+    template <class T> void assign(std::atomic<T>& field, T value, const char* key, void (AppSettings::*changed)(T));
+    template <class T>
+    void assign(T& field, const T& value, const char* key, const std::optional<QVariant>& stored,
+        void (AppSettings::*changed)(const T&));
+    // Reads an enumeration into `field`; its initial value stays when the stored one is missing or unknown.
+    template <class E> void load(std::atomic<E>& field, const char* key);
+    template <class T> T locked(const T& field) const
+    {
+        std::lock_guard lock(textMutex_);
+        return field;
+    }
 
     platform::UserDefaults& defaults_;
 
