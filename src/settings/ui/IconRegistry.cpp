@@ -1,5 +1,6 @@
 #include "settings/ui/IconRegistry.h"
 
+#include "platform/SystemLog.h"
 #include "settings/DebugLog.h"
 
 #include <QDir>
@@ -49,14 +50,17 @@ QSvgRenderer* rendererFor(const QString& name)
     auto it = renderers().find(name);
     if (it != renderers().end())
         return it->get();
-    auto renderer = IconRegistry::contains(name)
-        ? std::make_shared<QSvgRenderer>(resourceFolder + name + QStringLiteral(".svg"))
-        : nullptr;
+    const bool known = IconRegistry::contains(name);
+    auto renderer = known ? std::make_shared<QSvgRenderer>(resourceFolder + name + QStringLiteral(".svg")) : nullptr;
     if (!renderer || !renderer->isValid()) {
         static QSet<QString> reported;
         if (!reported.contains(name)) {
             reported.insert(name);
-            dlog("⚠️ [Icons] no symbol named", name);
+            // A registered symbol that does not load is a damaged build, worth a line in any build.
+            if (known)
+                platform::systemLog("[Icons] the symbol %s does not load", qPrintable(name));
+            else
+                dlog("⚠️ [Icons] no symbol named", name);
         }
         return nullptr;
     }
