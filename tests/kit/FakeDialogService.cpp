@@ -56,43 +56,50 @@ void FakeDialogService::deliverAlert(std::size_t index, const QString& buttonTit
         done(*button);
 }
 
+template <class P, class A>
+void FakeDialogService::recordPanel(std::vector<P>& panels, std::deque<A>& scripted, P panel)
+{
+    panels.push_back(std::move(panel));
+    if (scripted.empty())
+        return;
+    A answer = scripted.front();
+    scripted.pop_front();
+    later([this, alive = std::weak_ptr<bool>(alive_), &panels, index = panels.size() - 1, answer] {
+        if (!alive.lock())
+            return;
+        panels[index].answer.emplace(answer);
+        const auto done = panels[index].done; // a copy: the callback may make new requests
+        if (done)
+            done(answer);
+    });
+}
+
+template <class P, class A>
+bool FakeDialogService::answerOldest(std::vector<P>& panels, const A& answer, const char* kind)
+{
+    for (P& panel : panels) {
+        if (panel.answer)
+            continue;
+        panel.answer.emplace(answer);
+        const auto done = panel.done;
+        if (done)
+            done(answer);
+        return true;
+    }
+    ADD_FAILURE() << "no " << kind << " panel is waiting for an answer";
+    return false;
+}
+
 void FakeDialogService::showOpenPanel(
     QWidget*, const OpenPanelRequest& request, std::function<void(const QStringList&)> done)
 {
-    openPanels_.push_back(OpenPanel { request, std::move(done), std::nullopt });
-    if (!scriptedOpens_.empty()) {
-        QStringList paths = scriptedOpens_.front();
-        scriptedOpens_.pop_front();
-        const std::size_t index = openPanels_.size() - 1;
-        later([this, alive = std::weak_ptr<bool>(alive_), index, paths] {
-            if (!alive.lock())
-                return;
-            openPanels_[index].answer = paths;
-            const auto done = openPanels_[index].done;
-            if (done)
-                done(paths);
-        });
-    }
+    recordPanel(openPanels_, scriptedOpens_, OpenPanel { request, std::move(done), std::nullopt });
 }
 
 void FakeDialogService::showSavePanel(
     QWidget*, const SavePanelRequest& request, std::function<void(const std::optional<QString>&)> done)
 {
-    savePanels_.push_back(SavePanel { request, std::move(done), false, std::nullopt });
-    if (!scriptedSaves_.empty()) {
-        auto path = scriptedSaves_.front();
-        scriptedSaves_.pop_front();
-        const std::size_t index = savePanels_.size() - 1;
-        later([this, alive = std::weak_ptr<bool>(alive_), index, path] {
-            if (!alive.lock())
-                return;
-            savePanels_[index].answered = true;
-            savePanels_[index].answer = path;
-            const auto done = savePanels_[index].done;
-            if (done)
-                done(path);
-        });
-    }
+    recordPanel(savePanels_, scriptedSaves_, SavePanel { request, std::move(done), std::nullopt });
 }
 
 void FakeDialogService::answerNextAlertWith(const QString& buttonTitle)
@@ -137,31 +144,10 @@ bool FakeDialogService::answerAlert(const QString& buttonTitle)
 
 bool FakeDialogService::answerOpenPanel(const QStringList& paths)
 {
-    for (OpenPanel& panel : openPanels_) {
-        if (panel.answer)
-            continue;
-        panel.answer = paths;
-        const auto done = panel.done;
-        if (done)
-            done(paths);
-        return true;
-    }
-    ADD_FAILURE() << "no open panel is waiting for an answer";
-    return false;
+    return answerOldest(openPanels_, paths, "open");
 }
 
 bool FakeDialogService::answerSavePanel(const std::optional<QString>& path)
 {
-    for (SavePanel& panel : savePanels_) {
-        if (panel.answered)
-            continue;
-        panel.answered = true;
-        panel.answer = path;
-        const auto done = panel.done;
-        if (done)
-            done(path);
-        return true;
-    }
-    ADD_FAILURE() << "no save panel is waiting for an answer";
-    return false;
+    return answerOldest(savePanels_, path, "save");
 }

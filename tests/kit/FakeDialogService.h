@@ -18,17 +18,13 @@ public:
         std::function<void(int)> done;
         std::optional<int> answer;
     };
-    struct OpenPanel {
-        OpenPanelRequest request;
-        std::function<void(const QStringList&)> done;
-        std::optional<QStringList> answer;
+    template <class Request, class Answer> struct Panel {
+        Request request;
+        std::function<void(const Answer&)> done;
+        std::optional<Answer> answer; // set once answered (a cancelled save is an answer with no path)
     };
-    struct SavePanel {
-        SavePanelRequest request;
-        std::function<void(const std::optional<QString>&)> done;
-        bool answered = false;
-        std::optional<QString> answer;
-    };
+    using OpenPanel = Panel<OpenPanelRequest, QStringList>;
+    using SavePanel = Panel<SavePanelRequest, std::optional<QString>>;
 
     void showAlert(QWidget* parent, const AlertRequest& request, std::function<void(int)> done) override;
     void showOpenPanel(
@@ -54,6 +50,9 @@ public:
 
 private:
     void deliverAlert(std::size_t index, const QString& buttonTitle);
+    // Records a panel request and answers it on the next turn when an answer was scripted.
+    template <class P, class A> void recordPanel(std::vector<P>& panels, std::deque<A>& scripted, P panel);
+    template <class P, class A> bool answerOldest(std::vector<P>& panels, const A& answer, const char* kind);
 
     std::vector<Alert> alerts_;
     std::vector<OpenPanel> openPanels_;

@@ -51,6 +51,17 @@ void prepare()
     AppTheme::apply(AppearanceMode::light);
 }
 
+void inBothAppearances(const std::function<void(const QString& appearance)>& body)
+{
+    for (const auto& [mode, name] :
+        { std::pair(AppearanceMode::light, "light"), std::pair(AppearanceMode::dark, "dark") }) {
+        SCOPED_TRACE(name);
+        prepare();
+        AppTheme::apply(mode);
+        body(QString::fromLatin1(name));
+    }
+}
+
 QString artifactsFolder()
 {
     return qEnvironmentVariable("CORVALE_TEST_ARTIFACTS");

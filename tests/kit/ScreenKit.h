@@ -14,6 +14,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -22,6 +23,10 @@ namespace screenkit {
 // Loads the bundled DejaVu faces and makes DejaVu Sans the application font, picks the Fusion style,
 // switches the theme's animations off and applies the light appearance. Safe to call repeatedly.
 void prepare();
+
+// Runs `body` once in the light and once in the dark appearance (each after prepare()), passing
+// the appearance's name ("light", "dark") for naming screenshots.
+void inBothAppearances(const std::function<void(const QString& appearance)>& body);
 
 // The folder named by CORVALE_TEST_ARTIFACTS, or empty when screenshots are not wanted.
 QString artifactsFolder();
