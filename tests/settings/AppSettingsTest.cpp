@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMetaProperty>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <atomic>
 #include <memory>
+#include <span>
 #include <thread>
 
 namespace {
@@ -155,31 +158,6 @@ TEST_F(AppSettingsTest, LooselyTypedBooleansPathsDataAndCodes)
     EXPECT_EQ(defaults_->stringForKey("pairingCode"), settings->pairingCode());
 }
 
-TEST_F(AppSettingsTest, RecordingFolderPathIsStoredTrimmed)
-{
-    auto settings = open();
-    int pathSignalCount = 0;
-    QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, [&] { ++pathSignalCount; });
-
-    settings->setRecordingFolderPath(QString("  /media/card A/takes \n"));
-    EXPECT_EQ(settings->recordingFolderPath(), QString("  /media/card A/takes \n"));
-    EXPECT_EQ(defaults_->stringForKey("recordingFolderPath"), QString("/media/card A/takes"));
-
-    settings->setRecordingFolderPath(QString("   "));
-    EXPECT_EQ(settings->recordingFolderPath(), QString("   "));
-    EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
-
-    settings->setRecordingFolderPath(QString("/x"));
-    settings->setRecordingFolderPath(std::nullopt);
-    EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
-
-    settings->setRecordingFolderBookmarkData(QByteArray("bm"));
-    EXPECT_EQ(defaults_->dataForKey("recordingFolderBookmark"), QByteArray("bm"));
-    settings->setRecordingFolderBookmarkData(std::nullopt);
-    EXPECT_FALSE(defaults_->contains("recordingFolderBookmark"));
-    EXPECT_EQ(pathSignalCount, 4);
-}
-
 TEST_F(AppSettingsTest, PairingCodeForm)
 {
     EXPECT_EQ(AppSettings::pairingCodeFromNumber(0), "000000");
@@ -201,71 +179,77 @@ TEST_F(AppSettingsTest, PairingCodeForm)
     EXPECT_EQ(defaults_->stringForKey("pairingCode"), QString()); // an empty code is written as it is
 }
 
-TEST_F(AppSettingsTest, EveryAssignmentStoresAndPublishesEvenWithoutChange)
+TEST_F(AppSettingsTest, EveryPropertyStoresAndPublishesEachAssignmentAndSurvivesARelaunch)
 {
-    auto settings = open();
-    int formatSignals = 0;
-    int flagSignals = 0;
-    QObject::connect(settings.get(), &AppSettings::projectFormatChanged, [&](CaptureFormat format) {
-        EXPECT_EQ(format, settings->projectFormat()); // stored before it is published
-        ++formatSignals;
-    });
-    QObject::connect(settings.get(), &AppSettings::hdmiOutFollowsPreviewChanged, [&] { ++flagSignals; });
-
-    settings->setProjectFormat(settings->projectFormat());
-    settings->setHdmiOutFollowsPreview(true);
-    EXPECT_EQ(formatSignals, 1);
-    EXPECT_EQ(flagSignals, 1);
-    EXPECT_EQ(defaults_->object("projectFormat"), QVariant(QString("hd1080p25")));
-    EXPECT_EQ(defaults_->object("hdmiOutFollowsPreview"), QVariant(true));
-
-    // Through the property system, as the settings screens bind.
-    ASSERT_TRUE(settings->setProperty("projectFormat", QVariant::fromValue(CaptureFormat::uhd2160p2997)));
-    EXPECT_EQ(settings->projectFormat(), CaptureFormat::uhd2160p2997);
-    EXPECT_EQ(formatSignals, 2);
-    EXPECT_EQ(defaults_->stringForKey("projectFormat"), QString("uhd2160p2997"));
-}
-
-TEST_F(AppSettingsTest, EverySettingSurvivesARelaunch)
-{
+    // Assigned through the property system, as the settings screens bind; none is the default.
+    const std::pair<const char*, QVariant> assigned[] = {
+        { "hdmiOutFollowsPreview", false },
+        { "timecodeMode", QVariant::fromValue(TimecodeMode::externalExt) },
+        { "appearanceMode", QVariant::fromValue(AppearanceMode::dark) },
+        { "recordingCodec", QVariant::fromValue(RecordingCodec::proRes4444XQ) },
+        { "recordingBitrate", QVariant::fromValue(RecordingBitrate::auto_) },
+        { "recordingFPSMode", QVariant::fromValue(RecordingFPSMode::fps50) },
+        { "projectFormat", QVariant::fromValue(CaptureFormat::hd1080psf2997) },
+        { "projectColorSpace", QVariant::fromValue(ProjectColorSpace::p3d65) },
+        { "projectOutputColorMode", QVariant::fromValue(ProjectOutputColorMode::p3D65PQ) },
+        { "cloudSyncInterval", QVariant::fromValue(CloudSyncInterval::hourly) },
+        { "pairingCode", QString("012345") },
+        { "recordingFolderPath", QVariant::fromValue(std::optional<QString>(" /srv/takes ")) },
+        { "recordingFolderBookmarkData",
+            QVariant::fromValue(std::optional<QByteArray>(QByteArray("\x00bookmark\xff", 10))) },
+    };
     {
         auto settings = open();
-        settings->setHdmiOutFollowsPreview(false);
-        settings->setTimecodeMode(TimecodeMode::externalExt);
-        settings->setAppearanceMode(AppearanceMode::dark);
-        settings->setRecordingFolderPath(QString(" /srv/takes "));
-        settings->setRecordingFolderBookmarkData(QByteArray("\x00bookmark\xff", 10));
-        settings->setRecordingCodec(RecordingCodec::proRes4444XQ);
-        settings->setRecordingBitrate(RecordingBitrate::auto_);
-        settings->setRecordingFPSMode(RecordingFPSMode::fps50);
-        settings->setProjectFormat(CaptureFormat::hd1080psf2997);
-        settings->setProjectColorSpace(ProjectColorSpace::p3d65);
-        settings->setProjectOutputColorMode(ProjectOutputColorMode::p3D65PQ);
-        settings->setCloudSyncInterval(CloudSyncInterval::hourly);
-        settings->setPairingCode("012345");
+        QObject::connect(settings.get(), &AppSettings::projectFormatChanged, [&](CaptureFormat format) {
+            EXPECT_EQ(format, settings->projectFormat()); // stored before it is published
+        });
+        const QMetaObject* meta = settings->metaObject();
+        for (const auto& [name, value] : assigned) {
+            SCOPED_TRACE(name);
+            const QMetaProperty property = meta->property(meta->indexOfProperty(name));
+            ASSERT_TRUE(property.hasNotifySignal());
+            QSignalSpy published(settings.get(), QByteArray("2") + property.notifySignal().methodSignature());
+            // The value already held is stored and published too.
+            ASSERT_TRUE(property.write(settings.get(), property.read(settings.get())));
+            EXPECT_EQ(published.count(), 1);
+            ASSERT_TRUE(property.write(settings.get(), value));
+            EXPECT_EQ(published.count(), 2);
+            if (value.metaType() != QMetaType::fromType<std::optional<QString>>()
+                && value.metaType() != QMetaType::fromType<std::optional<QByteArray>>()) {
+                EXPECT_EQ(property.read(settings.get()), value);
+            }
+        }
+        EXPECT_EQ(defaults_->stringForKey("projectFormat"), QString("hd1080psf2997"));
     }
     reopenDefaults();
     EXPECT_EQ(fileContents().keys().size(), 13);
     auto settings = open();
-    EXPECT_FALSE(settings->hdmiOutFollowsPreview());
-    EXPECT_EQ(settings->timecodeMode(), TimecodeMode::externalExt);
-    EXPECT_EQ(settings->appearanceMode(), AppearanceMode::dark);
-    EXPECT_EQ(settings->recordingFolderPath(), QString("/srv/takes"));
+    for (const auto& [name, value] : std::span(assigned).first(11))
+        EXPECT_EQ(settings->property(name), value) << name;
+    EXPECT_EQ(settings->recordingFolderPath(), QString("/srv/takes")); // saved trimmed
     EXPECT_EQ(settings->recordingFolderBookmarkData(), QByteArray("\x00bookmark\xff", 10));
-    EXPECT_EQ(settings->recordingCodec(), RecordingCodec::proRes4444XQ);
-    EXPECT_EQ(settings->recordingBitrate(), RecordingBitrate::auto_);
-    EXPECT_EQ(settings->recordingFPSMode(), RecordingFPSMode::fps50);
-    EXPECT_EQ(settings->projectFormat(), CaptureFormat::hd1080psf2997);
-    EXPECT_EQ(settings->projectColorSpace(), ProjectColorSpace::p3d65);
-    EXPECT_EQ(settings->projectOutputColorMode(), ProjectOutputColorMode::p3D65PQ);
-    EXPECT_EQ(settings->cloudSyncInterval(), CloudSyncInterval::hourly);
-    EXPECT_EQ(settings->pairingCode(), "012345");
 }
 
-TEST_F(AppSettingsTest, RecordingFolderFallsBackToThePath)
+TEST_F(AppSettingsTest, RecordingFolderIsStoredTrimmedAndFallsBackToThePath)
 {
     auto settings = open();
+    int pathSignalCount = 0;
+    QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, [&] { ++pathSignalCount; });
     EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
+
+    settings->setRecordingFolderPath(QString("  /media/card A/takes \n"));
+    EXPECT_EQ(settings->recordingFolderPath(), QString("  /media/card A/takes \n"));
+    EXPECT_EQ(defaults_->stringForKey("recordingFolderPath"), QString("/media/card A/takes"));
+    EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/media/card A/takes/"));
+    // A blank or no path removes the key and resolves to nothing.
+    settings->setRecordingFolderPath(QString("   "));
+    EXPECT_EQ(settings->recordingFolderPath(), QString("   "));
+    EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
+    EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
+    settings->setRecordingFolderPath(QString("/x"));
+    settings->setRecordingFolderPath(std::nullopt);
+    EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
+    EXPECT_EQ(pathSignalCount, 4);
 
     settings->setRecordingFolderPath(QString(" /srv/takes"));
     EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/srv/takes/"));
@@ -281,8 +265,8 @@ TEST_F(AppSettingsTest, RecordingFolderFallsBackToThePath)
     EXPECT_EQ(settings->recordingFolderBookmarkData(), QByteArray("opaque"));
     EXPECT_EQ(defaults_->dataForKey("recordingFolderBookmark"), QByteArray("opaque"));
 
-    settings->setRecordingFolderPath(std::nullopt);
-    EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
+    settings->setRecordingFolderBookmarkData(std::nullopt);
+    EXPECT_FALSE(defaults_->contains("recordingFolderBookmark"));
 }
 
 TEST_F(AppSettingsTest, ResolvedBookmarkUpdatesThePathOnlyWhenItMoved)

@@ -47,31 +47,19 @@ TEST(CaptureFormat, TableInvariants)
     }
 }
 
-TEST(CaptureFormat, NamedCases)
+TEST(CaptureFormat, AutoAndTheEdgesOfTheModeTable)
 {
-    const auto cases = allCases<CaptureFormat>();
-    EXPECT_EQ(cases[21], CaptureFormat::hd1080i60);
-    EXPECT_EQ(toRaw(CaptureFormat::hd1080i60), "hd1080i60");
-    EXPECT_EQ(modeCode(CaptureFormat::hd1080i60), 20);
-    EXPECT_EQ(fpsValue(CaptureFormat::hd1080i60), 30.0);
-    EXPECT_EQ(fps(CaptureFormat::hd1080i60), 30);
-    EXPECT_EQ(scanMode(CaptureFormat::hd1080i60), ProjectScanMode::interlaced);
-    EXPECT_EQ(fromRaw<CaptureFormat>(u"HD1080i60"), std::nullopt);
-
+    EXPECT_EQ(allCases<CaptureFormat>()[21], CaptureFormat::hd1080i60);
     EXPECT_EQ(toRaw(CaptureFormat::auto_), "auto");
     EXPECT_EQ(displayName(CaptureFormat::auto_), "Auto (Format Detect)");
-    EXPECT_EQ(modeCode(CaptureFormat::auto_), -1);
     EXPECT_EQ(fps(CaptureFormat::auto_), 30);
     EXPECT_EQ(fpsValue(CaptureFormat::auto_), 0.0);
     EXPECT_EQ(scanMode(CaptureFormat::auto_), ProjectScanMode::progressive);
-
     EXPECT_EQ(fpsValue(CaptureFormat::hd1080i50), 25.0); // frames, not fields
-
     EXPECT_EQ(fpsForModeCode(-1), std::nullopt);
     EXPECT_EQ(fpsForModeCode(29), std::nullopt);
     EXPECT_EQ(sizeForModeCode(29), std::nullopt);
     EXPECT_EQ(sizeForModeCode(0), QSize(720, 486));
-
     EXPECT_EQ(fromRaw<ProjectScanMode>(u"psf"), ProjectScanMode::psf);
     EXPECT_EQ(fromRaw<ProjectScanMode>(u"PsF"), std::nullopt);
 }
@@ -80,65 +68,55 @@ TEST(CaptureFormat, ModeCodeForMeasuredFrames)
 {
     using S = ProjectScanMode;
     const std::optional<S> none;
-    // 1080 progressive and its tie rule.
-    EXPECT_EQ(modeCodeFor(1920, 1080, 24.0, S::progressive), 6);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 23.976, S::progressive), 5);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 24.5, S::progressive), 6); // equally near 24 and 25: first listed
-    EXPECT_EQ(modeCodeFor(1920, 1080, 47.95, S::progressive), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 48.0, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 0.0, S::interlaced), 13);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 0.1, S::psf), 13);
-    EXPECT_EQ(modeCodeFor(1920, 1080, NAN, none), 13);
-    // Interlaced and psf lists first, then the progressive list.
-    EXPECT_EQ(modeCodeFor(1920, 1080, 50.0, S::interlaced), 18);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 59.94, S::interlaced), 19);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 30.0, S::interlaced), 20);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 24.0, S::interlaced), 6);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 29.97, S::psf), 16);
-    EXPECT_EQ(modeCodeFor(1920, 1080, 59.94, S::psf), 13);
-    // 720p: at and just past the 0.6 tolerance on both sides of 50.
-    EXPECT_EQ(modeCodeFor(1280, 720, 0.0, none), 3);
-    EXPECT_EQ(modeCodeFor(1280, 720, 30.0, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1280, 720, 50.6, none), 2);
-    EXPECT_EQ(modeCodeFor(1280, 720, 49.4, none), 2);
-    EXPECT_EQ(modeCodeFor(1280, 720, 50.61, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1280, 720, 49.39, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1280, 720, 59.98, none), 4);
-    // SD.
-    EXPECT_EQ(modeCodeFor(720, 480, 29.97, S::interlaced), 0);
-    EXPECT_EQ(modeCodeFor(720, 486, 0.0, none), 0);
-    EXPECT_EQ(modeCodeFor(720, 486, 25.0, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(720, 576, 25.0, none), 1);
-    EXPECT_EQ(modeCodeFor(720, 576, 25.61, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(720, 576, 50.0, none), std::nullopt);
-    // UHD.
-    EXPECT_EQ(modeCodeFor(3840, 2160, 0.0, none), 27);
-    EXPECT_EQ(modeCodeFor(3840, 2160, 60.5, none), 28);
-    EXPECT_EQ(modeCodeFor(3840, 2160, 48.0, none), std::nullopt);
-    // Sizes with no mode.
-    EXPECT_EQ(modeCodeFor(0, 1080, 25.0, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(1920, 1088, 25.0, none), std::nullopt);
-    EXPECT_EQ(modeCodeFor(4096, 2160, 25.0, none), std::nullopt);
+    struct Case {
+        int width, height;
+        double rate;
+        std::optional<S> scan;
+        int expected; // -1: no mode
+    };
+    // clang-format off
+    const Case cases[] = {
+        // 1080 progressive and its tie rule.
+        { 1920, 1080, 24.0, S::progressive, 6 }, { 1920, 1080, 23.976, S::progressive, 5 },
+        { 1920, 1080, 24.5, S::progressive, 6 }, // equally near 24 and 25: first listed
+        { 1920, 1080, 47.95, S::progressive, -1 }, { 1920, 1080, 48.0, none, -1 },
+        { 1920, 1080, 0.0, S::interlaced, 13 }, { 1920, 1080, 0.1, S::psf, 13 }, { 1920, 1080, NAN, none, 13 },
+        // Interlaced and psf lists first, then the progressive list.
+        { 1920, 1080, 50.0, S::interlaced, 18 }, { 1920, 1080, 59.94, S::interlaced, 19 },
+        { 1920, 1080, 30.0, S::interlaced, 20 }, { 1920, 1080, 24.0, S::interlaced, 6 },
+        { 1920, 1080, 29.97, S::psf, 16 }, { 1920, 1080, 59.94, S::psf, 13 },
+        // 720p: at and just past the 0.6 tolerance on both sides of 50.
+        { 1280, 720, 0.0, none, 3 }, { 1280, 720, 30.0, none, -1 }, { 1280, 720, 50.6, none, 2 },
+        { 1280, 720, 49.4, none, 2 }, { 1280, 720, 50.61, none, -1 }, { 1280, 720, 49.39, none, -1 },
+        { 1280, 720, 59.98, none, 4 },
+        // SD.
+        { 720, 480, 29.97, S::interlaced, 0 }, { 720, 486, 0.0, none, 0 }, { 720, 486, 25.0, none, -1 },
+        { 720, 576, 25.0, none, 1 }, { 720, 576, 25.61, none, -1 }, { 720, 576, 50.0, none, -1 },
+        // UHD.
+        { 3840, 2160, 0.0, none, 27 }, { 3840, 2160, 60.5, none, 28 }, { 3840, 2160, 48.0, none, -1 },
+        // Sizes with no mode.
+        { 0, 1080, 25.0, none, -1 }, { 1920, 1088, 25.0, none, -1 }, { 4096, 2160, 25.0, none, -1 },
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const auto code = modeCodeFor(c.width, c.height, c.rate, c.scan);
+        EXPECT_EQ(code.value_or(-1), c.expected) << c.width << "x" << c.height << " at " << c.rate;
+    }
 }
 
 TEST(CaptureFormat, RateSnapping)
 {
-    EXPECT_EQ(normalizedOutputFPS(26.0), 25.0);
-    EXPECT_EQ(normalizedOutputFPS(27.5), 29.97);
-    EXPECT_EQ(normalizedOutputFPS(27.48), 25.0);
-    EXPECT_EQ(normalizedOutputFPS(36.0), 36.0);
-    EXPECT_EQ(normalizedOutputFPS(120.0), 60.0);
-    EXPECT_EQ(normalizedOutputFPS(62.5), 60.0);
-    EXPECT_EQ(normalizedOutputFPS(0.0), 24.0);
-    EXPECT_EQ(normalizedOutputFPS(NAN), 24.0);
-    EXPECT_EQ(normalizedOutputFPS(-5.0), 24.0);
-    EXPECT_EQ(normalizedOutputFPS(48.975), 48.0); // nearer 48 (0.975) than 47.95 or 50 (1.025)
-    EXPECT_EQ(normalizedOutputFPS(24.5), 24.0); // equally near 24 and 25: the lower stays
-
-    EXPECT_EQ(normalizedCadenceRate(29.9), 29.97);
-    EXPECT_EQ(normalizedCadenceRate(28.0), 28.0);
-    EXPECT_EQ(normalizedCadenceRate(25.25), 25.0);
-    EXPECT_EQ(normalizedCadenceRate(25.26), 25.26);
+    // clang-format off
+    const std::pair<double, double> output[] = { { 26.0, 25.0 }, { 27.5, 29.97 }, { 27.48, 25.0 }, { 36.0, 36.0 },
+        { 120.0, 60.0 }, { 62.5, 60.0 }, { 0.0, 24.0 }, { NAN, 24.0 }, { -5.0, 24.0 },
+        { 48.975, 48.0 }, // nearer 48 (0.975) than 47.95 or 50 (1.025)
+        { 24.5, 24.0 } }; // equally near 24 and 25: the lower stays
+    const std::pair<double, double> cadence[] = { { 29.9, 29.97 }, { 28.0, 28.0 }, { 25.25, 25.0 }, { 25.26, 25.26 } };
+    // clang-format on
+    for (auto [measured, snapped] : output)
+        EXPECT_EQ(normalizedOutputFPS(measured), snapped) << measured;
+    for (auto [measured, snapped] : cadence)
+        EXPECT_EQ(normalizedCadenceRate(measured), snapped) << measured;
 }
 
 TEST(CaptureFormat, FieldLayoutOfFramesAndTracks)
@@ -159,16 +137,11 @@ TEST(CaptureFormat, FieldLayoutOfFramesAndTracks)
 
 TEST(CaptureFormat, CompactColorTagsAndFieldDominance)
 {
-    EXPECT_EQ(compactColorTag(""), "-");
-    EXPECT_EQ(compactColorTag("-"), "-");
-    EXPECT_EQ(compactColorTag("UnKnOwN"), "-");
-    EXPECT_EQ(compactColorTag("NULL"), "-");
-    EXPECT_EQ(compactColorTag("ITU_R_709_2"), "Rec.709");
-    EXPECT_EQ(compactColorTag("P3_D65"), "P3");
-    EXPECT_EQ(compactColorTag("SMPTE_ST_2084_PQ"), "PQ");
-    EXPECT_EQ(compactColorTag("ITU_R_2100_HLG"), "HLG");
-    EXPECT_EQ(compactColorTag("ITU_R_601_4"), "Rec.601");
-    EXPECT_EQ(compactColorTag("IEC_sRGB"), "-");
+    const std::pair<const char*, const char*> tags[] = { { "", "-" }, { "-", "-" }, { "UnKnOwN", "-" }, { "NULL", "-" },
+        { "ITU_R_709_2", "Rec.709" }, { "P3_D65", "P3" }, { "SMPTE_ST_2084_PQ", "PQ" }, { "ITU_R_2100_HLG", "HLG" },
+        { "ITU_R_601_4", "Rec.601" }, { "IEC_sRGB", "-" } };
+    for (auto [tag, compact] : tags)
+        EXPECT_EQ(compactColorTag(tag), compact) << tag;
 
     EXPECT_EQ(projectScanMode(0x70726F67), ProjectScanMode::progressive); // 'prog'
     EXPECT_EQ(projectScanMode(0x70736620), ProjectScanMode::psf); // 'psf '

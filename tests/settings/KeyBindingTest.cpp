@@ -136,7 +136,7 @@ TEST(KeyBinding, ListsAreReadInOnePiece)
     EXPECT_TRUE(KeyBinding::decodeList("[]").ok());
 }
 
-TEST(KeyBinding, SymbolsMatchingAndEquality)
+TEST(KeyBinding, SymbolsAndMatching)
 {
     using namespace ModifierFlag;
     KeyBinding binding { QUuid::createUuid(), PlayerAction::playPause, 40, command | shift, "K" };
@@ -152,15 +152,6 @@ TEST(KeyBinding, SymbolsMatchingAndEquality)
     EXPECT_FALSE(binding.matches(40, capsLock));
     EXPECT_FALSE(binding.matches(41, 0));
     EXPECT_FALSE(binding.matches(40, shift));
-
-    KeyBinding relabelled = binding;
-    relabelled.keyLabel = "k";
-    EXPECT_NE(relabelled, binding);
-    EXPECT_TRUE(relabelled.matches(40, 0));
-    KeyBinding same = binding;
-    EXPECT_EQ(same, binding);
-    same.modifiers = 0x1; // equality compares the full bit set
-    EXPECT_NE(same, binding);
 }
 
 TEST(KeyBinding, DefaultTable)
@@ -186,10 +177,6 @@ TEST(KeyBinding, DefaultTable)
     }
     EXPECT_EQ(ids.size(), 6);
     EXPECT_EQ(defaultKeyBindings(), first); // identifiers stable within a run
-
-    EXPECT_EQ(displayName(PlayerAction::playPause), "Play / Pause");
-    EXPECT_EQ(fromRaw<PlayerAction>(u"shuttleForward"), PlayerAction::shuttleForward);
-    EXPECT_EQ(fromRaw<PlayerAction>(u"Stop"), std::nullopt);
 }
 
 TEST(KeyStroke, QtKeyEventsTranslateToStoredCodes)

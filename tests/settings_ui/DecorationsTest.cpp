@@ -30,27 +30,43 @@ QWidget* contentWithEdgeButton(QPushButton** button)
 
 } // namespace
 
-TEST(AppPane, OutlineLiesOverTheContentButClicksReachTheControlsBeneath)
+TEST(AppPaneAndCard, OutlinesLieOverTheContentButClicksReachTheControlsBeneath)
 {
-    QPushButton* button = nullptr;
-    auto pane = screenkit::showWidget<AppPane>(QSize(160, 60), contentWithEdgeButton(&button));
-    ASSERT_EQ(pane->content()->geometry(), QRect(0, 0, 160, 60)) << "the pane adds no padding";
+    QPushButton* paneButton = nullptr;
+    QPushButton* cardButton = nullptr;
+    auto pane = screenkit::showWidget<AppPane>(QSize(160, 60), contentWithEdgeButton(&paneButton));
+    auto card = screenkit::showWidget<AppCard>(QSize(160, 60), contentWithEdgeButton(&cardButton), false);
+    const std::pair<QWidget*, QPushButton*> decorated[] = { { pane.get(), paneButton }, { card.get(), cardButton } };
+    for (auto [widget, button] : decorated) {
+        SCOPED_TRACE(widget->objectName().toStdString());
+        auto* border = widget->findChild<BorderOverlay*>();
+        ASSERT_NE(border, nullptr);
+        EXPECT_EQ(button->parentWidget()->geometry(), QRect(0, 0, 160, 60)) << "no padding";
+        EXPECT_EQ(border->geometry(), widget->rect());
+        // The outline stays the topmost child, also over a child added later.
+        auto* late = new QLabel(QStringLiteral("late"), widget);
+        late->show();
+        EXPECT_EQ(widget->children().last(), border);
+        // A click on the outline's stroke lands on the button under it.
+        EXPECT_EQ(widget->childAt(QPoint(0, 30)), button);
+        QSignalSpy clicked(button, &QPushButton::clicked);
+        screenkit::click(button, QPoint(0, 20));
+        EXPECT_EQ(clicked.count(), 1);
+        EXPECT_EQ(border->strokeColor(), AppTheme::border);
+        EXPECT_DOUBLE_EQ(border->lineWidth(), 0.5);
+    }
 
-    // The outline is the topmost child, drawn over the content.
-    EXPECT_EQ(pane->children().last(), pane->border());
-    EXPECT_EQ(pane->border()->geometry(), pane->rect());
-    // A new child added later does not cover it.
-    auto* late = new QLabel(QStringLiteral("late"), pane.get());
-    late->show();
-    EXPECT_EQ(pane->children().last(), pane->border());
-
-    // A click on the outline's stroke lands on the button under it.
-    EXPECT_EQ(pane->childAt(QPoint(0, 30)), button);
-    QSignalSpy clicked(button, &QPushButton::clicked);
-    screenkit::click(button, QPoint(0, 20));
-    EXPECT_EQ(clicked.count(), 1);
-    EXPECT_EQ(pane->border()->strokeColor(), AppTheme::border);
-    EXPECT_DOUBLE_EQ(pane->border()->lineWidth(), 0.5);
+    // Activating a card changes only its outline.
+    const QRect buttonBefore = cardButton->geometry();
+    const QSize sizeBefore = card->sizeHint();
+    card->setActive(true);
+    QApplication::processEvents();
+    EXPECT_EQ(card->border()->strokeColor(), AppTheme::borderStrong);
+    EXPECT_DOUBLE_EQ(card->border()->lineWidth(), 1.0);
+    EXPECT_EQ(card->content()->geometry(), QRect(0, 0, 160, 60));
+    EXPECT_EQ(cardButton->geometry(), buttonBefore);
+    EXPECT_EQ(card->sizeHint(), sizeBefore);
+    EXPECT_EQ(card->childAt(QPoint(0, 30)), cardButton);
 }
 
 TEST(AppPane, ShadowFollowsThePaneInItsParentAndStaysUnderIt)
@@ -91,32 +107,9 @@ TEST(AppPane, ShadowFollowsThePaneInItsParentAndStaysUnderIt)
     EXPECT_EQ(other.findChildren<QWidget*>(QStringLiteral("paneShadow")).size(), 0);
 }
 
-TEST(AppCard, ActivatingChangesOnlyTheOutline)
+TEST(AppPaneAndCard, ScreenshotsInBothAppearances)
 {
-    QPushButton* button = nullptr;
-    auto card = screenkit::showWidget<AppCard>(QSize(160, 60), contentWithEdgeButton(&button), false);
-    const QRect contentBefore = card->content()->geometry();
-    const QRect buttonBefore = button->geometry();
-    const QSize sizeBefore = card->sizeHint();
-    EXPECT_EQ(card->border()->strokeColor(), AppTheme::border);
-    EXPECT_DOUBLE_EQ(card->border()->lineWidth(), 0.5);
-
-    card->setActive(true);
-    QApplication::processEvents();
-    EXPECT_TRUE(card->isActive());
-    EXPECT_EQ(card->border()->strokeColor(), AppTheme::borderStrong);
-    EXPECT_DOUBLE_EQ(card->border()->lineWidth(), 1.0);
-    EXPECT_EQ(card->content()->geometry(), contentBefore);
-    EXPECT_EQ(button->geometry(), buttonBefore);
-    EXPECT_EQ(card->sizeHint(), sizeBefore);
-    EXPECT_EQ(card->childAt(QPoint(0, 30)), button);
-}
-
-TEST(AppCard, ScreenshotsInBothAppearances)
-{
-    for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {
-        screenkit::prepare();
-        AppTheme::apply(mode);
+    screenkit::inBothAppearances([](const QString& appearance) {
         QWidget host;
         host.resize(420, 150);
         auto* layout = new QVBoxLayout(&host);
@@ -127,15 +120,14 @@ TEST(AppCard, ScreenshotsInBothAppearances)
         auto* header = new QLabel(QStringLiteral("Section header"));
         header->setFont(AppTheme::fontSectionHeader());
         innerLayout->addWidget(header);
+        auto padded = [](QWidget* widget) {
+            auto* box = new QWidget;
+            (new QVBoxLayout(box))->addWidget(widget);
+            return box;
+        };
         auto* row = new QHBoxLayout;
-        auto* plain = new QWidget;
-        auto* plainLayout = new QVBoxLayout(plain);
-        plainLayout->addWidget(new QLabel(QStringLiteral("Inactive card")));
-        auto* active = new QWidget;
-        auto* activeLayout = new QVBoxLayout(active);
-        activeLayout->addWidget(new QCheckBox(QStringLiteral("Active card")));
-        row->addWidget(appCard(plain, false));
-        row->addWidget(appCard(active, true));
+        row->addWidget(appCard(padded(new QLabel(QStringLiteral("Inactive card"))), false));
+        row->addWidget(appCard(padded(new QCheckBox(QStringLiteral("Active card"))), true));
         innerLayout->addLayout(row);
         layout->addWidget(appPane(inner));
         auto* chrome = appWindowChrome(&host);
@@ -143,13 +135,11 @@ TEST(AppCard, ScreenshotsInBothAppearances)
         chrome->show();
         QApplication::processEvents();
 
-        const bool dark = mode == AppearanceMode::dark;
-        const QImage shot = screenkit::screenshot(
-            chrome, dark ? QStringLiteral("pane-card-dark") : QStringLiteral("pane-card-light"));
+        const QImage shot = screenkit::screenshot(chrome, "pane-card-" + appearance);
         EXPECT_TRUE(screenkit::sameColor(screenkit::pixelAt(shot, QPoint(4, 4)), AppTheme::bg.color()));
         EXPECT_EQ(chrome->palette().color(QPalette::Highlight), AppTheme::accent.color());
         chrome->hide();
         host.setParent(nullptr);
         delete chrome;
-    }
+    });
 }

@@ -13,13 +13,14 @@
 
 namespace {
 
+// A window with one pill to hover; call screenkit::prepare() (or run in inBothAppearances) first.
 struct Stage {
+    platform::ManualScheduler scheduler; // declared first: outlives the host, whose tooltip cancels on it
     QWidget window;
     StyledButton* host;
 
     Stage()
     {
-        screenkit::prepare();
         window.resize(320, 160);
         host
             = new StyledButton(ButtonLabel::symbol("repeat", AppTheme::systemFont(17, QFont::DemiBold), QSizeF(26, 22)),
@@ -29,94 +30,84 @@ struct Stage {
         window.show();
         QApplication::processEvents();
     }
-};
 
-bool bubbleShown(HoverTooltipModifier* tip)
-{
-    return tip->showTooltip() && tip->bubble() && tip->bubble()->isVisible() && tip->bubble()->presence() == 1.0;
-}
+    HoverTooltipModifier* tip(const QString& label) { return hoverTooltip(host, label, 0.2, scheduler); }
+
+    // Rests the pointer on the host for the whole delay; the bubble when it then shows in full.
+    TooltipBubble* showBubble(HoverTooltipModifier* tip)
+    {
+        screenkit::hover(host);
+        scheduler.advance(0.2);
+        return bubbleShown(tip) ? tip->bubble() : nullptr;
+    }
+
+    static bool bubbleShown(HoverTooltipModifier* tip)
+    {
+        return tip->showTooltip() && tip->bubble() && tip->bubble()->isVisible() && tip->bubble()->presence() == 1.0;
+    }
+};
 
 } // namespace
 
-TEST(HoverTooltip, ShowsOnlyAfterThePointerRestsForTheDelay)
+TEST(HoverTooltip, ShowsOnlyAfterThePointerRestsForTheDelayAndHidesOnLeaving)
 {
-    platform::ManualScheduler scheduler; // outlives the host, whose tooltip cancels on it
+    screenkit::prepare();
     Stage stage;
-    auto* tip = hoverTooltip(stage.host, QStringLiteral("Loop In–Out"), 0.2, scheduler);
+    auto* tip = stage.tip(QStringLiteral("Loop In–Out"));
+    // Leaving before the delay shows nothing.
     screenkit::hover(stage.host);
-    scheduler.advance(0.19);
-    EXPECT_FALSE(tip->showTooltip());
-    scheduler.advance(0.01);
-    EXPECT_TRUE(bubbleShown(tip));
-    EXPECT_EQ(tip->bubble()->text(), QStringLiteral("Loop In–Out"));
-
-    // Leaving hides it.
+    stage.scheduler.advance(0.15);
     screenkit::unhover(stage.host);
-    EXPECT_FALSE(tip->showTooltip());
-    EXPECT_FALSE(tip->bubble()->isVisible());
-    EXPECT_EQ(scheduler.pendingCount(), 0u);
-}
-
-TEST(HoverTooltip, LeavingBeforeTheDelayShowsNothingAndReenteringStartsAgain)
-{
-    platform::ManualScheduler scheduler; // outlives the host, whose tooltip cancels on it
-    Stage stage;
-    auto* tip = hoverTooltip(stage.host, QStringLiteral("Mark In  (I)"), 0.2, scheduler);
-    screenkit::hover(stage.host);
-    scheduler.advance(0.15);
-    screenkit::unhover(stage.host);
-    scheduler.advance(1.0);
+    stage.scheduler.advance(1.0);
     EXPECT_FALSE(tip->showTooltip());
     EXPECT_EQ(tip->bubble(), nullptr);
 
+    // A quick re-entry counts the delay from the new entry.
     screenkit::hover(stage.host);
-    scheduler.advance(0.1);
+    stage.scheduler.advance(0.1);
     screenkit::unhover(stage.host);
-    screenkit::hover(stage.host); // quick re-entry: the delay counts from here
-    scheduler.advance(0.15);
+    screenkit::hover(stage.host);
+    stage.scheduler.advance(0.19);
     EXPECT_FALSE(tip->showTooltip());
-    EXPECT_EQ(scheduler.pendingCount(), 1u);
-    scheduler.advance(0.05);
-    EXPECT_TRUE(bubbleShown(tip));
-
+    EXPECT_EQ(stage.scheduler.pendingCount(), 1u);
+    stage.scheduler.advance(0.01);
+    EXPECT_TRUE(Stage::bubbleShown(tip));
+    EXPECT_EQ(tip->bubble()->text(), QStringLiteral("Loop In–Out"));
     // A second entry while shown schedules a fresh show; the bubble stays.
     screenkit::hover(stage.host);
     EXPECT_TRUE(tip->showTooltip());
-}
 
-TEST(HoverTooltip, HidingOrDestroyingTheHostDropsThePendingShow)
-{
-    platform::ManualScheduler scheduler; // outlives the host, whose tooltip cancels on it
-    Stage stage;
-    auto* tip = hoverTooltip(stage.host, QStringLiteral("Open Files"), 0.2, scheduler);
+    screenkit::unhover(stage.host);
+    EXPECT_FALSE(tip->showTooltip());
+    EXPECT_FALSE(tip->bubble()->isVisible());
+    EXPECT_EQ(stage.scheduler.pendingCount(), 0u);
+
+    // Hiding or destroying the host drops the pending show.
     screenkit::hover(stage.host);
     stage.host->hide();
-    scheduler.advance(1.0);
+    stage.scheduler.advance(1.0);
     EXPECT_FALSE(tip->showTooltip());
-
     stage.host->show();
     screenkit::hover(stage.host);
     delete stage.host;
-    EXPECT_EQ(scheduler.pendingCount(), 0u);
-    scheduler.advance(1.0);
+    EXPECT_EQ(stage.scheduler.pendingCount(), 0u);
+    stage.scheduler.advance(1.0);
 }
 
-TEST(HoverTooltip, BubbleFloatsThirtyTwoAboveTheHostCentredAndUnwrapped)
+TEST(HoverTooltip, BubbleFloatsCentredAboveTheHostUnwrappedAndStaysInsideTheWindow)
 {
-    platform::ManualScheduler scheduler; // outlives the host, whose tooltip cancels on it
+    screenkit::prepare();
     Stage stage;
     const QString wide = QStringLiteral("Loop On — Click to Disable");
-    auto* tip = hoverTooltip(stage.host, wide, 0.2, scheduler);
+    auto* tip = stage.tip(wide);
     const QRect hostBefore = stage.host->geometry();
-    screenkit::hover(stage.host);
-    scheduler.advance(0.2);
-    ASSERT_TRUE(bubbleShown(tip));
-    TooltipBubble* bubble = tip->bubble();
+    TooltipBubble* bubble = stage.showBubble(tip);
+    ASSERT_NE(bubble, nullptr);
     EXPECT_EQ(bubble->parentWidget(), &stage.window);
     EXPECT_EQ(stage.window.children().last(), bubble) << "drawn above its neighbours";
     EXPECT_TRUE(bubble->testAttribute(Qt::WA_TransparentForMouseEvents));
 
-    const QRectF body = bubble->bodyRect().translated(bubble->pos());
+    QRectF body = bubble->bodyRect().translated(bubble->pos());
     EXPECT_GT(body.width(), stage.host->width());
     EXPECT_NEAR(body.center().x(), stage.host->geometry().center().x() + 0.5, 1.0);
     EXPECT_NEAR(body.top(), stage.host->y() - 32, 1.0);
@@ -125,22 +116,14 @@ TEST(HoverTooltip, BubbleFloatsThirtyTwoAboveTheHostCentredAndUnwrapped)
     EXPECT_EQ(stage.host->geometry(), hostBefore) << "the host's layout is untouched";
 
     // A new label while shown is taken at once.
-    hoverTooltip(stage.host, QStringLiteral("Loop In–Out"), 0.2, scheduler);
-    EXPECT_EQ(bubble->text(), QStringLiteral("Loop In–Out"));
-    EXPECT_EQ(HoverTooltipModifier::of(stage.host), tip);
-}
+    EXPECT_EQ(stage.tip(QStringLiteral("Open in External Window")), tip);
+    EXPECT_EQ(bubble->text(), QStringLiteral("Open in External Window"));
 
-TEST(HoverTooltip, AHostAtTheWindowsTopOrSideKeepsItsBubbleInsideTheWindow)
-{
-    platform::ManualScheduler scheduler;
-    Stage stage;
+    // A host at the window's top left corner: below it, and not past the window's side.
+    screenkit::unhover(stage.host);
     stage.host->move(0, 6);
-    auto* tip = hoverTooltip(stage.host, QStringLiteral("Open in External Window"), 0.2, scheduler);
-    screenkit::hover(stage.host);
-    scheduler.advance(0.2);
-    ASSERT_TRUE(bubbleShown(tip));
-    TooltipBubble* bubble = tip->bubble();
-    const QRectF body = bubble->bodyRect().translated(bubble->pos());
+    ASSERT_EQ(stage.showBubble(tip), bubble);
+    body = bubble->bodyRect().translated(bubble->pos());
     EXPECT_TRUE(bubble->isPlacedBelow());
     EXPECT_GE(body.top(), stage.host->geometry().bottom());
     EXPECT_GE(body.left(), 0.0);
@@ -150,24 +133,17 @@ TEST(HoverTooltip, AHostAtTheWindowsTopOrSideKeepsItsBubbleInsideTheWindow)
 
 TEST(HoverTooltip, BubbleReadsInBothAppearances)
 {
-    for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {
-        platform::ManualScheduler scheduler;
+    screenkit::inBothAppearances([](const QString& appearance) {
         Stage stage;
-        AppTheme::apply(mode);
-        auto* tip = hoverTooltip(stage.host, QStringLiteral("Loop In–Out"), 0.2, scheduler);
-        screenkit::hover(stage.host);
-        scheduler.advance(0.2);
-        ASSERT_TRUE(bubbleShown(tip));
-        TooltipBubble* bubble = tip->bubble();
+        TooltipBubble* bubble = stage.showBubble(stage.tip(QStringLiteral("Loop In–Out")));
+        ASSERT_NE(bubble, nullptr);
         const QColor fill = screenkit::composite(bubble->fillColor(), AppTheme::bg.color());
         const QColor text = screenkit::composite(bubble->textColor(), fill);
         EXPECT_GE(screenkit::contrastRatio(text, fill), 7.0);
 
-        const bool dark = mode == AppearanceMode::dark;
-        const QImage shot = screenkit::screenshot(
-            &stage.window, dark ? QStringLiteral("tooltip-dark") : QStringLiteral("tooltip-light"));
+        const QImage shot = screenkit::screenshot(&stage.window, "tooltip-" + appearance);
         const QRect body = bubble->bodyRect().translated(bubble->pos()).toRect();
         EXPECT_TRUE(
             screenkit::sameColor(screenkit::pixelAt(shot, QPoint(body.left() + 3, body.center().y())), fill, 6));
-    }
+    });
 }

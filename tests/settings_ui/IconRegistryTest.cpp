@@ -15,82 +15,21 @@
 namespace {
 
 // The symbols that the station's screens show.
-const QStringList screenSymbols = {
-    "arrow.clockwise",
-    "arrow.counterclockwise",
-    "arrow.down.circle.fill",
-    "arrow.right.circle.fill",
-    "arrow.triangle.2.circlepath",
-    "arrow.up.circle.fill",
-    "arrowshape.backward.fill",
-    "arrowshape.forward.fill",
-    "bolt.slash.fill",
-    "books.vertical",
-    "bubble.left.and.bubble.right.fill",
-    "checkmark",
-    "checkmark.circle.fill",
-    "chevron.down",
-    "chevron.down.2",
-    "chevron.right",
-    "chevron.right.2",
-    "clock",
-    "clock.badge",
-    "cloud",
-    "cloud.slash",
-    "doc.on.doc",
-    "dot.radiowaves.left.and.right",
-    "eraser.fill",
-    "exclamationmark.triangle.fill",
-    "externaldrive.badge.xmark",
-    "eye",
-    "eye.slash",
-    "film",
-    "folder",
-    "folder.badge.gearshape",
-    "folder.badge.plus",
-    "folder.fill",
-    "gearshape",
-    "hand.thumbsup",
-    "hand.thumbsup.fill",
-    "info.circle",
-    "internaldrive",
-    "lock.shield",
-    "minus",
-    "pause.fill",
-    "pencil",
-    "person.badge.key",
-    "person.badge.key.fill",
-    "person.slash",
-    "pip.enter",
-    "play.fill",
-    "play.rectangle.fill",
-    "plus",
-    "questionmark.bubble",
-    "record.circle",
-    "record.circle.fill",
-    "rectangle.bottomthird.inset",
-    "rectangle.grid.2x2",
-    "repeat",
-    "sidebar.leading",
-    "slider.horizontal.3",
-    "square.and.arrow.down",
-    "square.and.arrow.up",
-    "square.grid.2x2",
-    "square.lefthalf.filled",
-    "square.righthalf.filled",
-    "square.split.2x1",
-    "stop.fill",
-    "timeline.selection",
-    "timer",
-    "trash",
-    "trash.fill",
-    "trash.slash",
-    "video.slash",
-    "waveform.path.ecg",
-    "xmark",
-    "xmark.circle.fill",
-    "xmark.rectangle",
-};
+const QStringList screenSymbols
+    = QString("arrow.clockwise arrow.counterclockwise arrow.down.circle.fill arrow.right.circle.fill "
+              "arrow.triangle.2.circlepath arrow.up.circle.fill arrowshape.backward.fill arrowshape.forward.fill "
+              "bolt.slash.fill books.vertical bubble.left.and.bubble.right.fill checkmark checkmark.circle.fill "
+              "chevron.down chevron.down.2 chevron.right chevron.right.2 clock clock.badge cloud cloud.slash "
+              "doc.on.doc dot.radiowaves.left.and.right eraser.fill exclamationmark.triangle.fill "
+              "externaldrive.badge.xmark eye eye.slash film folder folder.badge.gearshape folder.badge.plus "
+              "folder.fill gearshape hand.thumbsup hand.thumbsup.fill info.circle internaldrive lock.shield minus "
+              "pause.fill pencil person.badge.key person.badge.key.fill person.slash pip.enter play.fill "
+              "play.rectangle.fill plus questionmark.bubble record.circle record.circle.fill "
+              "rectangle.bottomthird.inset rectangle.grid.2x2 repeat sidebar.leading slider.horizontal.3 "
+              "square.and.arrow.down square.and.arrow.up square.grid.2x2 square.lefthalf.filled "
+              "square.righthalf.filled square.split.2x1 stop.fill timeline.selection timer trash trash.fill "
+              "trash.slash video.slash waveform.path.ecg xmark xmark.circle.fill xmark.rectangle")
+          .split(u' ', Qt::SkipEmptyParts);
 
 struct Coverage {
     int inked = 0;
@@ -116,30 +55,26 @@ Coverage inspect(const QImage& image, const QColor& tint)
 
 } // namespace
 
-TEST(IconRegistry, EveryScreenSymbolIsRegistered)
-{
-    const QStringList names = IconRegistry::names();
-    for (const QString& name : screenSymbols)
-        EXPECT_TRUE(IconRegistry::contains(name)) << name.toStdString();
-    EXPECT_EQ(QSet<QString>(names.begin(), names.end()), QSet<QString>(screenSymbols.begin(), screenSymbols.end()));
-}
-
-TEST(IconRegistry, EverySymbolRendersVisibleInkInTheTint)
+TEST(IconRegistry, EveryScreenSymbolIsRegisteredAndRendersVisibleInkInTheTint)
 {
     screenkit::prepare();
+    const QStringList names = IconRegistry::names();
+    EXPECT_EQ(QSet<QString>(names.begin(), names.end()), QSet<QString>(screenSymbols.begin(), screenSymbols.end()));
     const QColor tint(200, 40, 120);
-    for (const QString& name : IconRegistry::names()) {
+    for (const QString& name : screenSymbols) {
+        SCOPED_TRACE(name.toStdString());
+        EXPECT_TRUE(IconRegistry::contains(name));
         const QImage image = IconRegistry::pixmap(name, QSizeF(24, 24), tint, 2.0).toImage();
-        ASSERT_EQ(image.size(), QSize(48, 48)) << name.toStdString();
+        ASSERT_EQ(image.size(), QSize(48, 48));
         const Coverage coverage = inspect(image, tint);
         // Visible, but not a solid square either.
-        EXPECT_GT(coverage.inked, 48 * 48 / 20) << name.toStdString();
-        EXPECT_LT(coverage.inked, 48 * 48 * 9 / 10) << name.toStdString();
-        EXPECT_EQ(coverage.wrongColour, 0) << name.toStdString();
+        EXPECT_GT(coverage.inked, 48 * 48 / 20);
+        EXPECT_LT(coverage.inked, 48 * 48 * 9 / 10);
+        EXPECT_EQ(coverage.wrongColour, 0);
     }
 }
 
-TEST(IconRegistry, CutOutsStayTransparentAndInkFollowsTheAlphaOfTheTint)
+TEST(IconRegistry, CutOutsStayTransparentInkFollowsTheTintsAlphaAndUnknownNamesGiveNothing)
 {
     const QImage cross = IconRegistry::pixmap("xmark.circle.fill", QSizeF(48, 48), Qt::black).toImage();
     EXPECT_LT(cross.pixelColor(24, 24).alpha(), 40) << "the cross is cut out of the disc";
@@ -149,10 +84,8 @@ TEST(IconRegistry, CutOutsStayTransparentAndInkFollowsTheAlphaOfTheTint)
     const QColor middle = play.pixelColor(22, 24);
     EXPECT_NEAR(middle.alpha(), 128, 3);
     EXPECT_EQ(middle.blue(), 255);
-}
 
-TEST(IconRegistry, UnknownAndEmptyNamesGiveNothing)
-{
+    // Unknown and empty names, and empty boxes, give nothing.
     EXPECT_FALSE(IconRegistry::contains("play.fill.svg"));
     EXPECT_FALSE(IconRegistry::contains(""));
     EXPECT_FALSE(IconRegistry::contains("../icons/play.fill"));
@@ -169,13 +102,11 @@ TEST(IconRegistry, UnknownAndEmptyNamesGiveNothing)
 
 TEST(IconRegistry, ContactSheetInBothAppearances)
 {
-    screenkit::prepare();
     const QStringList names = IconRegistry::names();
     const int columns = 10;
     const int cell = 52;
     const int rows = (static_cast<int>(names.size()) + columns - 1) / columns;
-    for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {
-        AppTheme::apply(mode);
+    screenkit::inBothAppearances([&](const QString& appearance) {
         QImage sheet(columns * cell, rows * cell, QImage::Format_ARGB32_Premultiplied);
         sheet.fill(AppTheme::bg.color());
         QPainter painter(&sheet);
@@ -187,14 +118,8 @@ TEST(IconRegistry, ContactSheetInBothAppearances)
         QLabel label;
         label.setPixmap(QPixmap::fromImage(sheet));
         label.resize(sheet.size());
-        const QImage shot = screenkit::screenshot(
-            &label, mode == AppearanceMode::light ? QStringLiteral("icons-light") : QStringLiteral("icons-dark"));
-        // The first symbol's ink is in the label colour of the appearance.
-        const QImage first
-            = IconRegistry::pixmap(names.front(), QSizeF(24, 24), AppTheme::textPrimary.color()).toImage();
-        EXPECT_FALSE(first.isNull());
-        EXPECT_EQ(shot.size(), sheet.size());
-    }
+        EXPECT_EQ(screenkit::screenshot(&label, "icons-" + appearance).size(), sheet.size());
+    });
 }
 
 TEST(SymbolImage, SizedByItsFontAndRecolouredByTheAppearance)

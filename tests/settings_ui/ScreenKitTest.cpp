@@ -11,17 +11,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-TEST(ScreenKit, FindsOneControlByNameAndType)
-{
-    QWidget root;
-    auto* ok = new QPushButton(QStringLiteral("OK"), &root);
-    ok->setObjectName(QStringLiteral("okButton"));
-    auto* label = new QLabel(&root);
-    label->setObjectName(QStringLiteral("title"));
-    EXPECT_EQ(screenkit::find<QPushButton>(&root, "okButton"), ok);
-    EXPECT_EQ(screenkit::find(&root, "title"), label);
-}
-
 TEST(ScreenKit, ScreenshotsAreWrittenOnlyWhenAFolderIsNamed)
 {
     QTemporaryDir folder;
@@ -47,7 +36,9 @@ TEST(ScreenKit, FontsAreTheBundledDejaVuFaces)
 {
     screenkit::prepare();
     EXPECT_EQ(QFontInfo(QApplication::font()).family(), QStringLiteral("DejaVu Sans"));
-    EXPECT_EQ(QApplication::font().pixelSize(), 13);
+    EXPECT_EQ(QFontInfo(AppTheme::fontMono()).family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_TRUE(QFontInfo(AppTheme::fontMono()).fixedPitch());
+    EXPECT_EQ(AppTheme::fontSectionHeader().capitalization(), QFont::SmallCaps);
     EXPECT_FALSE(AppTheme::animationsEnabled());
 }
 
@@ -79,6 +70,15 @@ TEST(FakeDialogService, ScriptedAnswersArriveAfterTheRequestReturns)
     dialogs.showSavePanel(nullptr, SavePanelRequest {}, [&](const std::optional<QString>& path) { saved = path; });
     QCoreApplication::processEvents();
     EXPECT_FALSE(saved.has_value()) << "cancelled";
+
+    // A scripted answer still queued when the service goes is dropped.
+    bool called = false;
+    auto gone = std::make_unique<FakeDialogService>();
+    gone->answerNextAlertWith(QStringLiteral("OK"));
+    gone->showAlert(nullptr, AlertRequest { QStringLiteral("Gone"), {}, {} }, [&](int) { called = true; });
+    gone.reset();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
 }
 
 TEST(FakeDialogService, PendingRequestsWaitForTheTestAndMayChain)
@@ -101,16 +101,4 @@ TEST(FakeDialogService, PendingRequestsWaitForTheTestAndMayChain)
     EXPECT_TRUE(dialogs.answerAlert(QStringLiteral("OK"))) << "an alert without buttons has OK";
     EXPECT_EQ(answers, (std::vector<int> { 1, 0 }));
     EXPECT_EQ(dialogs.pendingAlertCount(), 0);
-}
-
-TEST(FakeDialogService, AScriptedAnswerOutlivesNoService)
-{
-    bool called = false;
-    {
-        FakeDialogService dialogs;
-        dialogs.answerNextAlertWith(QStringLiteral("OK"));
-        dialogs.showAlert(nullptr, AlertRequest { QStringLiteral("Gone"), {}, {} }, [&](int) { called = true; });
-    }
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(called);
 }

@@ -24,48 +24,43 @@ std::vector<SegmentedPillControl::Option> modeOptions()
 
 } // namespace
 
-TEST(SegmentedPillControl, ClickingASegmentWritesItsValue)
+TEST(SegmentedPillControl, ClicksWriteTheValueAndModelWritesOnlyUpdateTheLook)
 {
     auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), modeOptions(), QStringLiteral("playback"));
     QSignalSpy activated(control.get(), &SegmentedPillControl::activated);
     QSignalSpy changed(control.get(), &SegmentedPillControl::selectionChanged);
-    EXPECT_TRUE(control->segment(0)->isSelected());
-    EXPECT_FALSE(control->segment(1)->isSelected());
+    auto expectSelected = [&](int index) {
+        for (int i = 0; i < 2; ++i) {
+            SegmentedPillControl::Segment* segment = control->segment(i);
+            EXPECT_EQ(segment->isSelected(), i == index) << i;
+            EXPECT_DOUBLE_EQ(segment->selectionProgress(), i == index ? 1.0 : 0.0);
+            EXPECT_EQ(segment->fillColor().alpha(), i == index ? AppTheme::accent.color().alpha() : 0);
+            EXPECT_EQ(segment->foregroundColor(), i == index ? QColor(Qt::white) : AppTheme::textSecondary.color());
+        }
+    };
+    expectSelected(0);
 
     screenkit::click(screenkit::find<QAbstractButton>(control.get(), "segment1"));
     EXPECT_EQ(control->selection(), QStringLiteral("capture"));
     ASSERT_EQ(activated.count(), 1);
     EXPECT_EQ(activated.at(0).at(0), QStringLiteral("capture"));
     EXPECT_EQ(changed.count(), 1);
-    EXPECT_TRUE(control->segment(1)->isSelected());
-    EXPECT_DOUBLE_EQ(control->segment(1)->selectionProgress(), 1.0);
-    EXPECT_EQ(control->segment(1)->foregroundColor(), QColor(Qt::white));
-    EXPECT_EQ(control->segment(1)->fillColor(), AppTheme::accent.color());
-    EXPECT_EQ(control->segment(0)->fillColor().alpha(), 0);
-    EXPECT_EQ(control->segment(0)->foregroundColor(), AppTheme::textSecondary.color());
-
+    expectSelected(1);
     // The selected segment again: the value stays.
     screenkit::click(control->segment(1));
     EXPECT_EQ(control->selection(), QStringLiteral("capture"));
-    EXPECT_TRUE(control->segment(1)->isSelected());
-    EXPECT_FALSE(control->segment(0)->isSelected());
-}
+    expectSelected(1);
 
-TEST(SegmentedPillControl, ModelWritesUpdateTheLookWithoutCountingAsClicks)
-{
-    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), modeOptions(), QStringLiteral("playback"));
-    QSignalSpy activated(control.get(), &SegmentedPillControl::activated);
-    QSignalSpy changed(control.get(), &SegmentedPillControl::selectionChanged);
-    control->setSelection(QStringLiteral("capture"));
-    control->setSelection(QStringLiteral("capture"));
+    activated.clear();
+    changed.clear();
+    control->setSelection(QStringLiteral("playback"));
+    control->setSelection(QStringLiteral("playback"));
     EXPECT_EQ(activated.count(), 0);
     EXPECT_EQ(changed.count(), 2) << "every assignment is announced";
-    EXPECT_TRUE(control->segment(1)->isSelected());
-
+    expectSelected(0);
     // A value no option has selects nothing.
     control->setSelection(QStringLiteral("neither"));
-    EXPECT_FALSE(control->segment(0)->isSelected());
-    EXPECT_FALSE(control->segment(1)->isSelected());
+    expectSelected(-1);
 }
 
 TEST(SegmentedPillControl, EqualValuesSelectTogetherAndSegmentsTakeNoFocus)
@@ -104,9 +99,7 @@ TEST(SegmentedPillControl, ASegmentWithoutSymbolIsItsTextAndPaddingOnly)
 
 TEST(SegmentedPillControl, ScreenshotsInBothAppearances)
 {
-    for (auto mode : { AppearanceMode::light, AppearanceMode::dark }) {
-        screenkit::prepare();
-        AppTheme::apply(mode);
+    screenkit::inBothAppearances([](const QString& appearance) {
         QWidget host;
         auto* control = new SegmentedPillControl(modeOptions(), QStringLiteral("playback"), &host);
         control->move(12, 12);
@@ -114,18 +107,15 @@ TEST(SegmentedPillControl, ScreenshotsInBothAppearances)
             { 0, QStringLiteral("Local"), QStringLiteral("internaldrive") },
             { 1, QStringLiteral("Cloud"), QStringLiteral("cloud") },
         };
-        auto* second = new SegmentedPillControl(storage, 1, &host);
-        second->move(12, 56);
+        (new SegmentedPillControl(storage, 1, &host))->move(12, 56);
         host.resize(280, 100);
         host.show();
         QApplication::processEvents();
-        const bool dark = mode == AppearanceMode::dark;
-        const QImage shot
-            = screenkit::screenshot(&host, dark ? QStringLiteral("segmented-dark") : QStringLiteral("segmented-light"));
+        const QImage shot = screenkit::screenshot(&host, "segmented-" + appearance);
         const QRect selected = control->segment(0)->geometry().translated(control->pos());
         // The selected capsule is accent-filled near its left end, past the rounded corner.
         EXPECT_TRUE(screenkit::sameColor(
             screenkit::pixelAt(shot, QPoint(selected.left() + selected.height() / 2, selected.top() + 2)),
             AppTheme::accent.color(), 8));
-    }
+    });
 }
