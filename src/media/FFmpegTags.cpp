@@ -10,149 +10,88 @@ extern "C" {
 
 namespace media::ffmpegtags {
 
+namespace {
+
+// One table per tag serves both ways. The first row for a name is what a file gets; later rows
+// are libav* values that mean the same to us.
+template <class Ours, class Av> struct Row {
+    Ours ours;
+    Av av;
+};
+
+constexpr Row<ColorPrimaries, AVColorPrimaries> kPrimaries[] = {
+    { ColorPrimaries::ITU_R_709_2, AVCOL_PRI_BT709 },
+    { ColorPrimaries::EBU_3213, AVCOL_PRI_BT470BG },
+    { ColorPrimaries::SMPTE_C, AVCOL_PRI_SMPTE170M },
+    { ColorPrimaries::SMPTE_C, AVCOL_PRI_SMPTE240M },
+    { ColorPrimaries::ITU_R_2020, AVCOL_PRI_BT2020 },
+    { ColorPrimaries::P3_D65, AVCOL_PRI_SMPTE432 },
+    { ColorPrimaries::DCI_P3, AVCOL_PRI_SMPTE431 },
+};
+
+constexpr Row<TransferFunction, AVColorTransferCharacteristic> kTransfers[] = {
+    { TransferFunction::ITU_R_709_2, AVCOL_TRC_BT709 },
+    { TransferFunction::ITU_R_709_2, AVCOL_TRC_SMPTE170M }, // the same curve
+    { TransferFunction::ITU_R_2020, AVCOL_TRC_BT2020_10 },
+    { TransferFunction::ITU_R_2020, AVCOL_TRC_BT2020_12 },
+    { TransferFunction::SMPTE_240M_1995, AVCOL_TRC_SMPTE240M },
+    { TransferFunction::SMPTE_ST_2084_PQ, AVCOL_TRC_SMPTE2084 },
+    { TransferFunction::ITU_R_2100_HLG, AVCOL_TRC_ARIB_STD_B67 },
+    { TransferFunction::IEC_sRGB, AVCOL_TRC_IEC61966_2_1 },
+    { TransferFunction::Linear, AVCOL_TRC_LINEAR },
+    { TransferFunction::SMPTE_ST_428_1, AVCOL_TRC_SMPTE428 },
+    // Read only: the gamma value itself has no place in a file's tags.
+    { TransferFunction::UseGamma, AVCOL_TRC_GAMMA22 },
+    { TransferFunction::UseGamma, AVCOL_TRC_GAMMA28 },
+};
+
+constexpr Row<YCbCrMatrix, AVColorSpace> kMatrices[] = {
+    { YCbCrMatrix::ITU_R_709_2, AVCOL_SPC_BT709 },
+    { YCbCrMatrix::ITU_R_601_4, AVCOL_SPC_SMPTE170M },
+    { YCbCrMatrix::ITU_R_601_4, AVCOL_SPC_BT470BG },
+    { YCbCrMatrix::SMPTE_240M_1995, AVCOL_SPC_SMPTE240M },
+    { YCbCrMatrix::ITU_R_2020, AVCOL_SPC_BT2020_NCL },
+    { YCbCrMatrix::ITU_R_2020, AVCOL_SPC_BT2020_CL },
+};
+
+template <class Ours, class Av, std::size_t N> Ours fromAv(const Row<Ours, Av> (&table)[N], Av value)
+{
+    for (const auto& row : table)
+        if (row.av == value)
+            return row.ours;
+    return Ours::Unknown;
+}
+
+template <class Ours, class Av, std::size_t N> Av toAvIn(const Row<Ours, Av> (&table)[N], Ours value, Av none)
+{
+    for (const auto& row : table)
+        if (row.ours == value)
+            return row.av;
+    return none;
+}
+
+} // namespace
+
 ColorTags colorTags(AVColorPrimaries primaries, AVColorTransferCharacteristic transfer, AVColorSpace matrix)
 {
-    ColorTags tags;
-    switch (primaries) {
-    case AVCOL_PRI_BT709:
-        tags.primaries = ColorPrimaries::ITU_R_709_2;
-        break;
-    case AVCOL_PRI_BT470BG:
-        tags.primaries = ColorPrimaries::EBU_3213;
-        break;
-    case AVCOL_PRI_SMPTE170M:
-    case AVCOL_PRI_SMPTE240M:
-        tags.primaries = ColorPrimaries::SMPTE_C;
-        break;
-    case AVCOL_PRI_BT2020:
-        tags.primaries = ColorPrimaries::ITU_R_2020;
-        break;
-    case AVCOL_PRI_SMPTE432:
-        tags.primaries = ColorPrimaries::P3_D65;
-        break;
-    case AVCOL_PRI_SMPTE431:
-        tags.primaries = ColorPrimaries::DCI_P3;
-        break;
-    default:
-        break;
-    }
-    switch (transfer) {
-    case AVCOL_TRC_BT709:
-    case AVCOL_TRC_SMPTE170M:
-        tags.transfer = TransferFunction::ITU_R_709_2;
-        break;
-    case AVCOL_TRC_BT2020_10:
-    case AVCOL_TRC_BT2020_12:
-        tags.transfer = TransferFunction::ITU_R_2020;
-        break;
-    case AVCOL_TRC_SMPTE240M:
-        tags.transfer = TransferFunction::SMPTE_240M_1995;
-        break;
-    case AVCOL_TRC_GAMMA22:
-    case AVCOL_TRC_GAMMA28:
-        tags.transfer = TransferFunction::UseGamma;
-        break;
-    case AVCOL_TRC_SMPTE2084:
-        tags.transfer = TransferFunction::SMPTE_ST_2084_PQ;
-        break;
-    case AVCOL_TRC_ARIB_STD_B67:
-        tags.transfer = TransferFunction::ITU_R_2100_HLG;
-        break;
-    case AVCOL_TRC_IEC61966_2_1:
-        tags.transfer = TransferFunction::IEC_sRGB;
-        break;
-    case AVCOL_TRC_LINEAR:
-        tags.transfer = TransferFunction::Linear;
-        break;
-    case AVCOL_TRC_SMPTE428:
-        tags.transfer = TransferFunction::SMPTE_ST_428_1;
-        break;
-    default:
-        break;
-    }
-    switch (matrix) {
-    case AVCOL_SPC_BT709:
-        tags.matrix = YCbCrMatrix::ITU_R_709_2;
-        break;
-    case AVCOL_SPC_BT470BG:
-    case AVCOL_SPC_SMPTE170M:
-        tags.matrix = YCbCrMatrix::ITU_R_601_4;
-        break;
-    case AVCOL_SPC_SMPTE240M:
-        tags.matrix = YCbCrMatrix::SMPTE_240M_1995;
-        break;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        tags.matrix = YCbCrMatrix::ITU_R_2020;
-        break;
-    default:
-        break;
-    }
-    return tags;
+    return { fromAv(kPrimaries, primaries), fromAv(kTransfers, transfer), fromAv(kMatrices, matrix) };
 }
 
 AVColorPrimaries toAv(ColorPrimaries value)
 {
-    switch (value) {
-    case ColorPrimaries::ITU_R_709_2:
-        return AVCOL_PRI_BT709;
-    case ColorPrimaries::EBU_3213:
-        return AVCOL_PRI_BT470BG;
-    case ColorPrimaries::SMPTE_C:
-        return AVCOL_PRI_SMPTE170M;
-    case ColorPrimaries::ITU_R_2020:
-        return AVCOL_PRI_BT2020;
-    case ColorPrimaries::P3_D65:
-        return AVCOL_PRI_SMPTE432;
-    case ColorPrimaries::DCI_P3:
-        return AVCOL_PRI_SMPTE431;
-    case ColorPrimaries::Unknown:
-        break;
-    }
-    return AVCOL_PRI_UNSPECIFIED;
+    return toAvIn(kPrimaries, value, AVCOL_PRI_UNSPECIFIED);
 }
 
 AVColorTransferCharacteristic toAv(TransferFunction value)
 {
-    switch (value) {
-    case TransferFunction::ITU_R_709_2:
-        return AVCOL_TRC_BT709;
-    case TransferFunction::SMPTE_240M_1995:
-        return AVCOL_TRC_SMPTE240M;
-    case TransferFunction::ITU_R_2020:
-        return AVCOL_TRC_BT2020_10;
-    case TransferFunction::SMPTE_ST_2084_PQ:
-        return AVCOL_TRC_SMPTE2084;
-    case TransferFunction::ITU_R_2100_HLG:
-        return AVCOL_TRC_ARIB_STD_B67;
-    case TransferFunction::IEC_sRGB:
-        return AVCOL_TRC_IEC61966_2_1;
-    case TransferFunction::Linear:
-        return AVCOL_TRC_LINEAR;
-    case TransferFunction::SMPTE_ST_428_1:
-        return AVCOL_TRC_SMPTE428;
-    case TransferFunction::UseGamma: // a gamma value the file's tags cannot carry
-    case TransferFunction::Unknown:
-        break;
-    }
-    return AVCOL_TRC_UNSPECIFIED;
+    if (value == TransferFunction::UseGamma)
+        return AVCOL_TRC_UNSPECIFIED;
+    return toAvIn(kTransfers, value, AVCOL_TRC_UNSPECIFIED);
 }
 
 AVColorSpace toAv(YCbCrMatrix value)
 {
-    switch (value) {
-    case YCbCrMatrix::ITU_R_709_2:
-        return AVCOL_SPC_BT709;
-    case YCbCrMatrix::ITU_R_601_4:
-        return AVCOL_SPC_SMPTE170M;
-    case YCbCrMatrix::SMPTE_240M_1995:
-        return AVCOL_SPC_SMPTE240M;
-    case YCbCrMatrix::ITU_R_2020:
-        return AVCOL_SPC_BT2020_NCL;
-    case YCbCrMatrix::Unknown:
-        break;
-    }
-    return AVCOL_SPC_UNSPECIFIED;
+    return toAvIn(kMatrices, value, AVCOL_SPC_UNSPECIFIED);
 }
 
 int swsColorspace(YCbCrMatrix matrix)
