@@ -32,12 +32,6 @@ LogCapture::~LogCapture()
     platform::setSystemLogSink({});
 }
 
-std::vector<std::string> LogCapture::lines() const
-{
-    std::lock_guard lock(mutex_);
-    return lines_;
-}
-
 bool LogCapture::contains(const std::string& text) const
 {
     return count(text) > 0;

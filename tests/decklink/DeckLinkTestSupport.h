@@ -20,7 +20,6 @@ class LogCapture {
 public:
     LogCapture();
     ~LogCapture();
-    std::vector<std::string> lines() const;
     bool contains(const std::string& text) const;
     int count(const std::string& text) const;
 
