@@ -43,7 +43,7 @@ TEST(MediaTime, SecondsIndefiniteAndEquality)
 
 TEST(MediaProbe, ReadsSizeRateDurationRotationFieldsAndTracks)
 {
-    auto spec = [](Codec codec, int num, int den, int rotation = 0, bool interlaced = false, bool audio = false) {
+    auto clipOf = [](Codec codec, int num, int den, int rotation = 0, bool interlaced = false, bool audio = false) {
         ClipSpec s { codec, num, den, 12 };
         s.rotation = rotation;
         s.interlaced = interlaced;
@@ -51,12 +51,12 @@ TEST(MediaProbe, ReadsSizeRateDurationRotationFieldsAndTracks)
         return s;
     };
     const std::pair<const char*, ClipSpec> cases[] = {
-        { "probe_prores_23976", spec(Codec::ProRes, 24000, 1001) },
-        { "probe_h264_25", spec(Codec::H264, 25, 1) },
-        { "probe_h264_2997", spec(Codec::H264, 30000, 1001) },
-        { "probe_rotated", spec(Codec::H264, 25, 1, 90) },
-        { "probe_interlaced", spec(Codec::ProRes, 25, 1, 0, true) },
-        { "probe_audio", spec(Codec::ProRes, 25, 1, 0, false, true) },
+        { "probe_prores_23976", clipOf(Codec::ProRes, 24000, 1001) },
+        { "probe_h264_25", clipOf(Codec::H264, 25, 1) },
+        { "probe_h264_2997", clipOf(Codec::H264, 30000, 1001) },
+        { "probe_rotated", clipOf(Codec::H264, 25, 1, 90) },
+        { "probe_interlaced", clipOf(Codec::ProRes, 25, 1, 0, true) },
+        { "probe_audio", clipOf(Codec::ProRes, 25, 1, 0, false, true) },
     };
     for (const auto& [name, c] : cases) {
         SCOPED_TRACE(name);

@@ -1,5 +1,5 @@
-#include "PlayerClipSupport.h"
 #include "MovieTestSupport.h"
+#include "PlayerTestSupport.h"
 #include "media/FFmpegSupport.h"
 
 extern "C" {

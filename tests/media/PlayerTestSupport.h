@@ -1,10 +1,10 @@
 #pragma once
 
-// Helpers for player tests: a folder of generated clips shared by a test suite, and a waiter
-// that blocks on a video output's frame notifications (never on a timer) until the frame at an
-// item time satisfies a condition.
+// Helpers for player tests: short test movies written with libav*, each picture carrying its
+// frame number in the movie tests' pattern (movietest::counterPatternWhite); a folder of them
+// shared by a test suite; and a waiter that blocks on a video output's frame notifications (never
+// on a timer) until the frame at an item time satisfies a condition.
 
-#include "PlayerClipSupport.h"
 #include "media/Frame.h"
 
 #include <QString>
@@ -21,6 +21,31 @@ class PlayerVideoOutput;
 } // namespace media
 
 namespace testclips {
+
+enum class Codec { ProRes, H264 };
+
+struct ClipSpec {
+    Codec codec = Codec::ProRes;
+    int rateNum = 25; // frames per second as rateNum / rateDen
+    int rateDen = 1;
+    int frames = 25;
+    int width = 160;
+    int height = 90;
+    int gop = 0; // H.264 keyframe interval; 0: one second
+    int rotation = 0; // clockwise degrees the picture is shown turned by
+    bool interlaced = false;
+    bool withAudio = false;
+};
+
+// Writes a .mov; returns an empty string or the error.
+QString writeClip(const QString& path, const ClipSpec& spec);
+
+// The frame number drawn in a BGRA picture, or -1 when the blocks cannot be read.
+int readFrameNumber(const media::Frame& frame);
+
+// The frame a time falls in, for a clip of rateNum / rateDen frames per second.
+int frameIndexAt(double seconds, const ClipSpec& spec);
+double frameStart(int index, const ClipSpec& spec);
 
 // Writes each clip once per process into a temporary folder.
 class ClipLibrary {
