@@ -189,16 +189,21 @@ void UserDefaults::set(const QString& key, const QVariant& value)
         settings_->remove(key);
     else
         settings_->setValue(key, value);
-    settings_->sync();
-    if (settings_->status() == QSettings::AccessError)
-        systemLog("Corvale: cannot write settings file %s", qPrintable(settings_->fileName()));
+    writeFile();
 }
 
 void UserDefaults::remove(const QString& key)
 {
     std::lock_guard lock(mutex_);
     settings_->remove(key);
+    writeFile();
+}
+
+void UserDefaults::writeFile()
+{
     settings_->sync();
+    if (settings_->status() == QSettings::AccessError)
+        systemLog("Corvale: cannot write settings file %s", qPrintable(settings_->fileName()));
 }
 
 void UserDefaults::reload()

@@ -54,6 +54,9 @@ public:
     static std::optional<QString> stringFromObject(const QVariant& value);
 
 private:
+    // Writes the file now; a failure is logged (called with the lock held).
+    void writeFile();
+
     mutable std::mutex mutex_;
     std::unique_ptr<QSettings> settings_;
 };

@@ -1,3 +1,4 @@
+#include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
 
 #include <gtest/gtest.h>
@@ -116,4 +117,22 @@ TEST(StandardDefaults, TestsUseTheirOwnFile)
 {
     EXPECT_EQ(UserDefaults::standardFilePath(), qEnvironmentVariable("CORVALE_USER_DEFAULTS"));
     EXPECT_FALSE(UserDefaults::standardFilePath().startsWith(QDir::homePath() + QStringLiteral("/.config")));
+}
+
+TEST(UnwritableDefaults, EveryFailedWriteIsLoggedAndTheValueStaysReadable)
+{
+    std::vector<std::string> lines;
+    platform::setSystemLogSink([&](const std::string& line) { lines.push_back(line); });
+    {
+        // Nothing can be created under /proc, not even by root.
+        UserDefaults d(QStringLiteral("/proc/corvale-no-such-folder/defaults.json"));
+        d.set(QStringLiteral("recordingCodec"), QStringLiteral("h264"));
+        EXPECT_EQ(lines.size(), 1u);
+        EXPECT_EQ(d.stringForKey(QStringLiteral("recordingCodec")), QStringLiteral("h264"));
+        d.remove(QStringLiteral("recordingCodec"));
+        EXPECT_EQ(lines.size(), 2u);
+    }
+    platform::setSystemLogSink({});
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.front().find("cannot write settings file"), std::string::npos);
 }
