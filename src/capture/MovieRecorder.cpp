@@ -7,7 +7,6 @@
 
 #include <QFile>
 
-#include <thread>
 
 namespace {
 
@@ -92,13 +91,9 @@ MovieRecorder::MovieRecorder(
 
 MovieRecorder::~MovieRecorder()
 {
-    // Blocks still queued hold the recorder weakly and do nothing now. The queue cannot join its
-    // own thread, so when the last reference went away inside one of its blocks another thread
-    // waits for it.
-    if (queue_->isCurrent())
-        std::thread([queue = std::move(queue_)]() mutable { queue.reset(); }).detach();
-    else
-        queue_.reset();
+    // Blocks still queued hold the recorder weakly and do nothing now. When the last reference
+    // goes away inside one of the queue's own blocks, the queue finishes those blocks on its own.
+    queue_.reset();
     // A writer still writing finishes its movie as it goes, so nothing recorded is lost.
     writer_.reset();
 }

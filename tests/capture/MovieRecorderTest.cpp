@@ -21,6 +21,7 @@ extern "C" {
 #include <cerrno>
 #include <condition_variable>
 #include <csignal>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -297,6 +298,25 @@ TEST(MovieRecorder, EveryFinishIsAnsweredAndOneBeforeAnyFrameCancels)
     EXPECT_EQ(cancelled[0].status, Status::cancelled);
     EXPECT_FALSE(QFile::exists(empty.toLocalFile()));
     EXPECT_TRUE(weak.expired()); // the finish held the recorder only until its completion ran
+}
+
+TEST(MovieRecorder, ReleasedOnItsOwnQueueWithoutFinishStillCompletesTheMovie)
+{
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("dropped.mov"));
+    auto recorder = makeRecorder(url, RecordingCodec::h264);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 0));
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 1));
+    std::promise<void> released;
+    platform::SerialQueue& queue = recorder->queue();
+    // The last reference goes away inside one of the recorder's own blocks.
+    queue.async([held = std::move(recorder), &released]() mutable {
+        held.reset();
+        released.set_value();
+    });
+    released.get_future().wait();
+    EXPECT_EQ(probeMovie(url.toLocalFile().toStdString()).counters, sequence(2));
 }
 
 TEST(MovieRecorder, RefusesAPathThatIsTakenOrUnusable)
