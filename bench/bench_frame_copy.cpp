@@ -1,7 +1,7 @@
 // Copying a 1080p BGRA frame into pooled storage, against a plain memcpy of the same bytes.
 
 #include "BenchRatio.h"
-#include "media/FramePool.h"
+#include "media/frame/FramePool.h"
 
 #include <cstring>
 #include <vector>
@@ -41,4 +41,7 @@ static void Memcpy(benchmark::State& state)
 }
 BENCHMARK(Memcpy);
 
-int main(int argc, char** argv) { return bench::runWithRatio(argc, argv, "FrameCopy", "Memcpy"); }
+int main(int argc, char** argv)
+{
+    return bench::runWithRatio(argc, argv, "FrameCopy", "Memcpy");
+}

@@ -2,7 +2,7 @@
 // storage every time (what a stream without a pool would do).
 
 #include "BenchRatio.h"
-#include "media/FramePool.h"
+#include "media/frame/FramePool.h"
 
 using namespace media;
 
@@ -29,4 +29,7 @@ static void AllocatedFrame(benchmark::State& state)
 }
 BENCHMARK(AllocatedFrame);
 
-int main(int argc, char** argv) { return bench::runWithRatio(argc, argv, "PooledFrame", "AllocatedFrame"); }
+int main(int argc, char** argv)
+{
+    return bench::runWithRatio(argc, argv, "PooledFrame", "AllocatedFrame");
+}

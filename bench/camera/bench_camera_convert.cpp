@@ -5,8 +5,8 @@
 // are the point of our path, so the gain shrinks on a machine with few or busy cores.
 
 #include "../BenchRatio.h"
-#include "media/CameraDecoder.h"
-#include "media/SyntheticCamera.h"
+#include "media/camera/CameraDecoder.h"
+#include "media/camera/SyntheticCamera.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -15,6 +15,8 @@ extern "C" {
 #include <cstdlib>
 #include <vector>
 
+using namespace decklink;
+
 namespace {
 
 constexpr int kWidth = 1920;

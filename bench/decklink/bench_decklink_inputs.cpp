@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace decklink;
+
 namespace {
 
 class CountingDelegate : public DeckLinkInputDelegate {

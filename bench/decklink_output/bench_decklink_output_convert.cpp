@@ -18,6 +18,8 @@ extern "C" {
 #include <cstdlib>
 #include <vector>
 
+using namespace decklink;
+
 namespace {
 
 // A BGRA test picture: gradients in every channel.

@@ -17,6 +17,8 @@
 #include <mutex>
 #include <vector>
 
+using namespace decklink;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

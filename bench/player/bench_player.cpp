@@ -11,9 +11,9 @@
 //   bench_player [--seconds S] [--seeks N] [--steps N]
 // The last line prints the decode ratio (player frames per second / ffmpeg's, higher is better).
 
-#include "media/FFmpegMediaPlayer.h"
-#include "media/PlayerItem.h"
-#include "media/PlayerVideoOutput.h"
+#include "media/player/FFmpegMediaPlayer.h"
+#include "media/player/PlayerItem.h"
+#include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
 #include "platform/ManualScheduler.h"
 

@@ -17,7 +17,7 @@
 // throughput ratio of the codecs run.
 
 #include "capture/MovieRecorder.h"
-#include "media/MovieFileWriter.h"
+#include "media/writer/MovieFileWriter.h"
 #include "platform/SerialQueue.h"
 
 #include <QCoreApplication>
@@ -44,6 +44,9 @@ extern "C" {
 #include <string>
 #include <thread>
 #include <vector>
+
+using namespace settings;
+using capture::MovieRecorder;
 
 namespace {
 

@@ -2,7 +2,10 @@
 
 #include <QLabel>
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+namespace app {
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("CorvaleMainWindow"));
     setWindowTitle(QStringLiteral("Corvale"));
@@ -15,3 +18,5 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setCentralWidget(label);
     setMinimumSize(1220, 760);
 }
+
+} // namespace app

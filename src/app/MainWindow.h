@@ -4,8 +4,12 @@
 
 #include <QMainWindow>
 
+namespace app {
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 };
+
+} // namespace app

@@ -1,5 +1,5 @@
 #include "app/MainWindow.h"
-#include "settings/ui/AppTheme.h"
+#include "ui/AppTheme.h"
 
 #include <QApplication>
 
@@ -10,9 +10,9 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Corvale"));
 
     // The stored appearance is applied before the first window paints.
-    AppTheme::install();
+    ui::AppTheme::install();
 
-    MainWindow window;
+    app::MainWindow window;
     window.show();
     return QApplication::exec();
 }

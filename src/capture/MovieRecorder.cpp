@@ -1,52 +1,53 @@
 #include "capture/MovieRecorder.h"
 
-#include "media/MovieFileWriter.h"
+#include "media/writer/MovieFileWriter.h"
+#include "platform/DebugLog.h"
 #include "platform/MainThread.h"
 #include "platform/SerialQueue.h"
-#include "settings/DebugLog.h"
 
 #include <QFile>
 
+namespace capture {
 
 namespace {
 
 using media::MovieFileWriter;
 
-MovieFileWriter::Configuration writerConfiguration(RecordingCodec codec, RecordingBitrate bitrate)
+MovieFileWriter::Configuration writerConfiguration(settings::RecordingCodec codec, settings::RecordingBitrate bitrate)
 {
     MovieFileWriter::Configuration c;
     c.threadCount = MovieFileWriter::threadCountFor(MovieRecorder::simultaneousRecorders);
     c.h264Preset = MovieRecorder::h264Preset;
     switch (codec) {
-    case RecordingCodec::h264:
+    case settings::RecordingCodec::h264:
         c.codec = MovieFileWriter::Codec::h264;
         c.averageBitRate = bitsPerSecond(bitrate);
         break;
-    case RecordingCodec::hevc:
+    case settings::RecordingCodec::hevc:
         c.codec = MovieFileWriter::Codec::hevc;
         c.averageBitRate = bitsPerSecond(bitrate);
         break;
-    case RecordingCodec::proRes422Proxy:
+    case settings::RecordingCodec::proRes422Proxy:
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 0;
         break;
-    case RecordingCodec::proRes422LT:
+    case settings::RecordingCodec::proRes422LT:
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 1;
         break;
-    case RecordingCodec::proRes422:
+    case settings::RecordingCodec::proRes422:
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 2;
         break;
-    case RecordingCodec::proRes422HQ:
+    case settings::RecordingCodec::proRes422HQ:
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 3;
         break;
-    case RecordingCodec::proRes4444:
+    case settings::RecordingCodec::proRes4444:
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 4;
         break;
-    case RecordingCodec::proRes4444XQ:
+    case settings::RecordingCodec::proRes4444XQ:
         // The profile fixes the ProRes data rate: no bit rate is given.
         c.codec = MovieFileWriter::Codec::proRes;
         c.proResProfile = 5;
@@ -99,8 +100,9 @@ MovieRecorder::~MovieRecorder()
 }
 
 platform::Result<std::shared_ptr<MovieRecorder>, MovieRecorder::RecorderError> MovieRecorder::create(
-    const QUrl& outputURL, int width, int height, int fps, RecordingCodec codec, RecordingBitrate bitrate,
-    const std::optional<QVariantMap>& colorProperties, DroppedFrameHandler onDroppedFrame, ErrorHandler onError)
+    const QUrl& outputURL, int width, int height, int fps, settings::RecordingCodec codec,
+    settings::RecordingBitrate bitrate, const std::optional<QVariantMap>& colorProperties,
+    DroppedFrameHandler onDroppedFrame, ErrorHandler onError)
 {
     if (!outputURL.isLocalFile() || outputURL.toLocalFile().isEmpty()) {
         dlog("❌ MovieRecorder: not a file URL:", outputURL.toString());
@@ -136,7 +138,7 @@ platform::Result<std::shared_ptr<MovieRecorder>, MovieRecorder::RecorderError> M
              .arg(width)
              .arg(height)
              .arg(fps)
-             .arg(displayName(codec)));
+             .arg(settings::displayName(codec)));
     return recorder;
 }
 
@@ -283,3 +285,5 @@ void MovieRecorder::finish(Completion completion)
         });
     });
 }
+
+} // namespace capture

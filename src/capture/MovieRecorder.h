@@ -9,7 +9,7 @@
 // order of calls is the order of execution. The callbacks run on the recorder's queue, the
 // finish completion on the main thread.
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 #include "platform/Result.h"
 #include "settings/RecordingBitrate.h"
 #include "settings/RecordingCodec.h"
@@ -30,6 +30,8 @@ class SerialQueue;
 namespace media {
 class MovieFileWriter;
 }
+
+namespace capture {
 
 // Keys of the colour-properties dictionary handed to the recorder; the values are the colour
 // names frames carry ("ITU_R_709_2", "SMPTE_ST_2084_PQ", ...).
@@ -74,7 +76,7 @@ public:
     // Fails with cannotCreateWriter when anything already exists at `outputURL`: the recorder
     // never replaces a file it did not create.
     static platform::Result<std::shared_ptr<MovieRecorder>, RecorderError> create(const QUrl& outputURL, int width,
-        int height, int fps, RecordingCodec codec, RecordingBitrate bitrate,
+        int height, int fps, settings::RecordingCodec codec, settings::RecordingBitrate bitrate,
         const std::optional<QVariantMap>& colorProperties, DroppedFrameHandler onDroppedFrame = {},
         ErrorHandler onError = {});
     ~MovieRecorder();
@@ -123,3 +125,5 @@ private:
 
     std::unique_ptr<platform::SerialQueue> queue_;
 };
+
+} // namespace capture

@@ -4,6 +4,8 @@
 #include "decklink/api/ComPtr.h"
 #include "platform/SystemLog.h"
 
+namespace decklink {
+
 long DeckLinkCapture::deckLinkDeviceCount() const
 {
     auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
@@ -30,3 +32,5 @@ QStringList DeckLinkCapture::deviceNames() const
         "DeckLink devices: %s", qPrintable(QStringLiteral("(%1)").arg(names->join(QStringLiteral(", ")))));
     return *names;
 }
+
+} // namespace decklink

@@ -4,9 +4,13 @@
 
 #include <QStringList>
 
+namespace decklink {
+
 class DeckLinkCapture {
 public:
     long deckLinkDeviceCount() const;
     // Devices whose name cannot be read are left out.
     QStringList deviceNames() const;
 };
+
+} // namespace decklink

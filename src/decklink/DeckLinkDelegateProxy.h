@@ -8,6 +8,8 @@
 
 #include <functional>
 
+namespace decklink {
+
 class DeckLinkDelegateProxy final : public DeckLinkInputDelegate {
 public:
     using OnFrame = std::function<void(const media::Frame&)>;
@@ -25,3 +27,5 @@ public:
 private:
     const OnFrame onFrame_;
 };
+
+} // namespace decklink

@@ -7,6 +7,8 @@
 #include "decklink/DeckLinkInputModes.h"
 #include "platform/SystemLog.h"
 
+namespace decklink {
+
 std::shared_ptr<DeckLinkInput> DeckLinkInput::create(const platform::MediaClock& clock)
 {
     return std::shared_ptr<DeckLinkInput>(new DeckLinkInput(clock));
@@ -193,3 +195,5 @@ QVariantMap DeckLinkInput::inputStatus() const
         { QStringLiteral("formatFlags"), QVariant::fromValue<qint64>(formatFlags) },
     };
 }
+
+} // namespace decklink

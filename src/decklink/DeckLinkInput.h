@@ -21,6 +21,8 @@
 #include <memory>
 #include <mutex>
 
+namespace decklink {
+
 class DeckLinkInputCallback;
 
 class DeckLinkInput : public std::enable_shared_from_this<DeckLinkInput> {
@@ -99,3 +101,5 @@ private:
     mutable std::mutex delegateMutex_;
     std::weak_ptr<DeckLinkInputDelegate> delegate_;
 };
+
+} // namespace decklink

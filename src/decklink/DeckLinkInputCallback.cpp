@@ -3,6 +3,8 @@
 #include "decklink/DeckLinkInput.h"
 #include "platform/MainThread.h"
 
+namespace decklink {
+
 namespace {
 std::atomic<long> gLiveCallbacks { 0 };
 
@@ -52,3 +54,5 @@ HRESULT DeckLinkInputCallback::VideoInputFrameArrived(IDeckLinkVideoInputFrame* 
     releaseOffCardThread(input);
     return S_OK;
 }
+
+} // namespace decklink

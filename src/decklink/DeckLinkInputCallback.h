@@ -9,6 +9,8 @@
 #include <atomic>
 #include <memory>
 
+namespace decklink {
+
 class DeckLinkInput;
 
 class DeckLinkInputCallback final : public ComObject<IDeckLinkInputCallback> {
@@ -28,3 +30,5 @@ private:
 
     const std::weak_ptr<DeckLinkInput> input_;
 };
+
+} // namespace decklink

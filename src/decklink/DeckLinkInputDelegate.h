@@ -2,7 +2,9 @@
 
 // The receiving side of a DeckLinkInput: gets each converted picture on the main thread.
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
+
+namespace decklink {
 
 class DeckLinkInputDelegate {
 public:
@@ -10,3 +12,5 @@ public:
     // A BGRA picture of the input; called on the main thread.
     virtual void didReceiveFrame(const media::Frame& image) = 0;
 };
+
+} // namespace decklink

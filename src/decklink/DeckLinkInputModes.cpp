@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace decklink {
+
 std::optional<DeckLinkDisplayMode> DeckLinkInputDisplayModeForModeCode(std::int32_t modeCode)
 {
     static constexpr std::array<DeckLinkDisplayMode, 29> modes = { kDeckLinkModeNTSC, kDeckLinkModePAL,
@@ -57,3 +59,5 @@ DeckLinkDetectedMode DeckLinkDetectedModeInfo(std::int64_t displayMode)
             return { entry.modeCode, entry.fps };
     return { -1, 0.0 };
 }
+
+} // namespace decklink

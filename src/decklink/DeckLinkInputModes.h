@@ -7,6 +7,8 @@
 
 #include <optional>
 
+namespace decklink {
+
 // The display mode an input opens for a mode code 0 to 28; none beyond (and for detection, -1).
 // Every code opens its own mode; the PsF codes 15 to 17 open the progressive mode of their rate.
 std::optional<DeckLinkDisplayMode> DeckLinkInputDisplayModeForModeCode(std::int32_t modeCode);
@@ -17,3 +19,5 @@ struct DeckLinkDetectedMode {
 };
 // A detected display mode as a mode code and frame rate (PsF codes are never reported).
 DeckLinkDetectedMode DeckLinkDetectedModeInfo(std::int64_t displayMode);
+
+} // namespace decklink

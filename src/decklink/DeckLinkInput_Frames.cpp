@@ -4,12 +4,14 @@
 #include "decklink/DeckLinkInput.h"
 
 #include "decklink/DeckLinkAPILoader.h"
-#include "media/FramePool.h"
+#include "media/frame/FramePool.h"
 #include "platform/MainThread.h"
 #include "platform/SystemLog.h"
 
 #include <cstring>
 #include <limits>
+
+namespace decklink {
 
 namespace {
 
@@ -200,3 +202,5 @@ void DeckLinkInput::reopen(DeckLinkDisplayMode displayMode, std::uint64_t sessio
     }
     isReconfiguring_ = false;
 }
+
+} // namespace decklink

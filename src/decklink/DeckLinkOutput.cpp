@@ -7,6 +7,8 @@
 
 #include <atomic>
 
+namespace decklink {
+
 namespace {
 
 std::atomic<std::int32_t> gNextInstanceId { 1 };
@@ -352,3 +354,5 @@ void DeckLinkOutput::stop()
     _hdrPreparedWhileRunning = false;
     _hdrUnavailableReason.clear();
 }
+
+} // namespace decklink

@@ -18,12 +18,14 @@
 #include "decklink/OutputScheduledCallback.h"
 #include "decklink/api/ComPtr.h"
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 
 #include <QStringList>
 
 #include <cstdint>
 #include <string>
+
+namespace decklink {
 
 class DeckLinkOutput {
 public:
@@ -169,3 +171,5 @@ private:
     std::string _hdrUnavailableReason;
     bool _loggedSourceFormatMismatch = false;
 };
+
+} // namespace decklink

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+namespace decklink {
+
 const char* PixelFormatName(std::uint32_t pixelFormat)
 {
     switch (pixelFormat) {
@@ -122,3 +124,5 @@ std::int32_t FallbackRowBytes(std::uint32_t pixelFormat, std::int32_t width)
         return 128 * ((width + 47) / 48);
     return 4 * width;
 }
+
+} // namespace decklink

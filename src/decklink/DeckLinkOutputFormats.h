@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+namespace decklink {
+
 // "v210", "R10l", "R10b", "r210", "BGRA", else "unknown".
 const char* PixelFormatName(std::uint32_t pixelFormat);
 // 'v210', 'R10l', 'R10b' and 'r210'.
@@ -35,3 +37,5 @@ const char* ColorspaceName(DeckLinkColorspace colorspace);
 // Row bytes of a frame when the device cannot say: 128 × ⌈width / 48⌉ for 'v210', 4 × width for the
 // others.
 std::int32_t FallbackRowBytes(std::uint32_t pixelFormat, std::int32_t width);
+
+} // namespace decklink

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+namespace decklink {
+
 void DeckLinkOutput::setColorMode(std::int32_t mode)
 {
     mode = NormalizedColorMode(mode);
@@ -223,3 +225,5 @@ bool DeckLinkOutput::switchToAlternateHDRPixelFormatIfPossible(const char* conte
         PixelFormatName(previous), PixelFormatName(_hdrPixelFormat), context ? context : "", _hdrExpectedRowBytes);
     return true;
 }
+
+} // namespace decklink

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+namespace decklink {
+
 namespace {
 
 // Keeps a frame's pixels alive for as long as a wrapping card frame holds them.
@@ -368,3 +370,5 @@ void DeckLinkOutput::diagnoseFrame(IDeckLinkVideoFrame* frame, const char* conte
         static_cast<long long>(_displayMode), DisplayModeTag(_lastHDMIMode).c_str(),
         static_cast<long long>(_lastHDMIMode));
 }
+
+} // namespace decklink

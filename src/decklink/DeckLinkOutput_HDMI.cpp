@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <vector>
 
+namespace decklink {
+
 namespace {
 
 constexpr std::uint32_t kMaxEDIDBytes = 4096;
@@ -172,3 +174,5 @@ bool DeckLinkOutput::validateHDMISinkHDRCompatibility()
             _instanceId, _height);
     return true;
 }
+
+} // namespace decklink

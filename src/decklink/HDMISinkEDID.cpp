@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace decklink {
+
 HDMISinkCapabilities ParseHDMISinkEDID(const std::uint8_t* bytes, std::size_t count)
 {
     static const std::uint8_t header[8] = { 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00 };
@@ -38,3 +40,5 @@ HDMISinkCapabilities ParseHDMISinkEDID(const std::uint8_t* bytes, std::size_t co
     }
     return sink;
 }
+
+} // namespace decklink

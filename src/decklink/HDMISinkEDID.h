@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace decklink {
+
 struct HDMISinkCapabilities {
     bool valid = false; // at least 128 bytes beginning with the standard EDID header
     bool hasCTAExtension = false;
@@ -16,3 +18,5 @@ struct HDMISinkCapabilities {
 
 // Reads at most `count` bytes; never reads past them, whatever the blocks claim.
 HDMISinkCapabilities ParseHDMISinkEDID(const std::uint8_t* bytes, std::size_t count);
+
+} // namespace decklink

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace decklink {
+
 struct IncomingVideoInfo {
     int width = 0; // pixels
     int height = 0; // pixels
@@ -17,3 +19,5 @@ struct IncomingVideoInfo {
 
     bool operator==(const IncomingVideoInfo&) const = default;
 };
+
+} // namespace decklink

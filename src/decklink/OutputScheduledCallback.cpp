@@ -2,6 +2,8 @@
 
 #include <vector>
 
+namespace decklink {
+
 OutputScheduledCallback::~OutputScheduledCallback()
 {
     releaseOutstandingFrames();
@@ -66,3 +68,5 @@ std::size_t OutputScheduledCallback::outstandingFrameCount() const
         count += static_cast<std::size_t>(entry.second);
     return count;
 }
+
+} // namespace decklink

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <unordered_map>
 
+namespace decklink {
+
 class OutputScheduledCallback final : public ComObject<IDeckLinkVideoOutputCallback> {
 public:
     OutputScheduledCallback() = default;
@@ -34,3 +36,5 @@ private:
     mutable std::mutex mutex_;
     std::unordered_map<IDeckLinkVideoFrame*, int> outstanding_;
 };
+
+} // namespace decklink

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace decklink {
+
 SimpleVideoBuffer::SimpleVideoBuffer(std::size_t size)
     : bytes_(size > 0 ? std::calloc(size, 1) : nullptr)
     , size_(bytes_ ? size : 0)
@@ -34,3 +36,5 @@ HRESULT SimpleVideoBuffer::EndAccess(DeckLinkBufferAccessFlags)
 {
     return S_OK;
 }
+
+} // namespace decklink

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+namespace decklink {
+
 class SimpleVideoBuffer final : public ComObject<IDeckLinkVideoBuffer> {
 public:
     explicit SimpleVideoBuffer(std::size_t size);
@@ -24,3 +26,5 @@ private:
     void* bytes_ = nullptr;
     std::size_t size_ = 0;
 };
+
+} // namespace decklink

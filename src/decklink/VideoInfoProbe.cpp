@@ -1,5 +1,7 @@
 #include "decklink/VideoInfoProbe.h"
 
+namespace decklink {
+
 namespace {
 template <class Tag> QString tagText(Tag tag)
 {
@@ -35,3 +37,5 @@ IncomingVideoInfo VideoInfoProbe::update(const media::Frame& sample)
     info.matrix = tagText(tags.matrix);
     return info;
 }
+
+} // namespace decklink

@@ -5,9 +5,11 @@
 
 #include "decklink/IncomingVideoInfo.h"
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 
 #include <optional>
+
+namespace decklink {
 
 class VideoInfoProbe {
 public:
@@ -22,3 +24,5 @@ private:
     std::optional<double> lastPTS_; // presentation time of the previous frame, seconds
     double fpsEMA_ = 0; // 0 means no estimate yet
 };
+
+} // namespace decklink

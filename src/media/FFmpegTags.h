@@ -2,7 +2,7 @@
 
 // Translations between libav* stream and frame properties and the station's own vocabulary.
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 
 extern "C" {
 #include <libavutil/pixfmt.h>

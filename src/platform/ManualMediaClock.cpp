@@ -4,7 +4,10 @@
 
 namespace platform {
 
-ManualMediaClock::ManualMediaClock(double start) : now_(start) {}
+ManualMediaClock::ManualMediaClock(double start)
+    : now_(start)
+{
+}
 
 double ManualMediaClock::now() const
 {

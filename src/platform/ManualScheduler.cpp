@@ -6,12 +6,16 @@
 
 namespace platform {
 
-ManualScheduler::ManualScheduler(ManualMediaClock* clock) : clock_(clock) {}
+ManualScheduler::ManualScheduler(ManualMediaClock* clock)
+    : clock_(clock)
+{
+}
 
 Scheduler::TimerId ManualScheduler::once(double seconds, std::function<void()> block)
 {
     const TimerId id = nextId_++;
-    timers_[id] = Timer{now_ + std::max(0.0, seconds), 0.0, 0.0, 0, std::make_shared<std::function<void()>>(std::move(block))};
+    timers_[id] = Timer { now_ + std::max(0.0, seconds), 0.0, 0.0, 0,
+        std::make_shared<std::function<void()>>(std::move(block)) };
     return id;
 }
 
@@ -20,11 +24,15 @@ Scheduler::TimerId ManualScheduler::repeating(double interval, std::function<voi
     if (!(interval > 0.0))
         return 0;
     const TimerId id = nextId_++;
-    timers_[id] = Timer{now_ + interval, interval, now_, 1, std::make_shared<std::function<void()>>(std::move(block))};
+    timers_[id]
+        = Timer { now_ + interval, interval, now_, 1, std::make_shared<std::function<void()>>(std::move(block)) };
     return id;
 }
 
-void ManualScheduler::cancel(TimerId timer) { timers_.erase(timer); }
+void ManualScheduler::cancel(TimerId timer)
+{
+    timers_.erase(timer);
+}
 
 void ManualScheduler::advance(double seconds)
 {
@@ -47,8 +55,7 @@ void ManualScheduler::advance(double seconds)
             Timer& timer = it->second;
             timer.tick += 1;
             timer.deadline = timer.base + static_cast<double>(timer.tick) * timer.interval;
-        }
-        else
+        } else
             timers_.erase(it);
         if (clock_)
             clock_->advance(due - now_);

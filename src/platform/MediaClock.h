@@ -17,7 +17,7 @@ public:
     // through an advance listener instead of sleeping on real time.
     virtual bool advancesByItself() const { return true; }
     virtual int addAdvanceListener(std::function<void()>) { return 0; }
-    virtual void removeAdvanceListener(int) {}
+    virtual void removeAdvanceListener(int) { }
 
     // The process-wide steady clock.
     static MediaClock& system();

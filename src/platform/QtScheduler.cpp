@@ -7,7 +7,10 @@
 
 namespace platform {
 
-QtScheduler::QtScheduler(QObject* parent) : QObject(parent) {}
+QtScheduler::QtScheduler(QObject* parent)
+    : QObject(parent)
+{
+}
 
 QtScheduler::~QtScheduler()
 {

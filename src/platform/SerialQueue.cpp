@@ -27,7 +27,11 @@ struct SerialQueue::State {
         std::shared_ptr<std::function<void()>> block;
     };
 
-    State(std::string label, MediaClock& clock) : label(std::move(label)), clock(clock) {}
+    State(std::string label, MediaClock& clock)
+        : label(std::move(label))
+        , clock(clock)
+    {
+    }
 
     void run(SerialQueue* owner);
     bool popDueTimer(double now, TimerId& id, std::shared_ptr<std::function<void()>>& block);
@@ -50,7 +54,9 @@ struct SerialQueue::State {
 };
 
 SerialQueue::SerialQueue(std::string label, MediaClock& clock)
-    : label_(label), clock_(clock), state_(std::make_shared<State>(std::move(label), clock))
+    : label_(label)
+    , clock_(clock)
+    , state_(std::make_shared<State>(std::move(label), clock))
 {
     if (!clock_.advancesByItself()) {
         std::weak_ptr<State> weak = state_;
@@ -140,9 +146,15 @@ void SerialQueue::cancel(TimerId timer)
     state_->timers.erase(timer);
 }
 
-bool SerialQueue::isCurrent() const { return std::this_thread::get_id() == state_->workerId; }
+bool SerialQueue::isCurrent() const
+{
+    return std::this_thread::get_id() == state_->workerId;
+}
 
-SerialQueue* SerialQueue::current() { return currentQueue; }
+SerialQueue* SerialQueue::current()
+{
+    return currentQueue;
+}
 
 void SerialQueue::shutdown()
 {

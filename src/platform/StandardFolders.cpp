@@ -13,8 +13,17 @@ QString locationOrHome(QStandardPaths::StandardLocation location)
 }
 } // namespace
 
-QString applicationSupportDirectory() { return locationOrHome(QStandardPaths::GenericDataLocation); }
-QString documentsDirectory() { return locationOrHome(QStandardPaths::DocumentsLocation); }
-QString desktopDirectory() { return locationOrHome(QStandardPaths::DesktopLocation); }
+QString applicationSupportDirectory()
+{
+    return locationOrHome(QStandardPaths::GenericDataLocation);
+}
+QString documentsDirectory()
+{
+    return locationOrHome(QStandardPaths::DocumentsLocation);
+}
+QString desktopDirectory()
+{
+    return locationOrHome(QStandardPaths::DesktopLocation);
+}
 
 } // namespace platform

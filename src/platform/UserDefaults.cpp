@@ -25,7 +25,7 @@ QJsonValue toJson(const QVariant& value)
 {
     switch (value.typeId()) {
     case QMetaType::QByteArray:
-        return QJsonObject{{kDataMarker, QString::fromLatin1(value.toByteArray().toBase64())}};
+        return QJsonObject { { kDataMarker, QString::fromLatin1(value.toByteArray().toBase64()) } };
     case QMetaType::QVariantList: {
         QJsonArray array;
         for (const auto& item : value.toList())
@@ -89,8 +89,8 @@ bool readJson(QIODevice& device, QSettings::SettingsMap& map)
             const QString backup = file->fileName() + QStringLiteral(".unreadable-")
                 + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
             QFile::copy(file->fileName(), backup);
-            systemLog("Corvale: settings file %s is not valid JSON (%s); kept as %s",
-                qPrintable(file->fileName()), qPrintable(error.errorString()), qPrintable(backup));
+            systemLog("Corvale: settings file %s is not valid JSON (%s); kept as %s", qPrintable(file->fileName()),
+                qPrintable(error.errorString()), qPrintable(backup));
         }
         return false;
     }
@@ -238,9 +238,15 @@ std::optional<QString> UserDefaults::stringFromObject(const QVariant& value)
     return std::nullopt;
 }
 
-bool UserDefaults::boolForKey(const QString& key) const { return boolFromObject(object(key)); }
+bool UserDefaults::boolForKey(const QString& key) const
+{
+    return boolFromObject(object(key));
+}
 
-std::optional<QString> UserDefaults::stringForKey(const QString& key) const { return stringFromObject(object(key)); }
+std::optional<QString> UserDefaults::stringForKey(const QString& key) const
+{
+    return stringFromObject(object(key));
+}
 
 std::optional<QByteArray> UserDefaults::dataForKey(const QString& key) const
 {

@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QThread>
 
+namespace settings {
+
 namespace {
 
 struct AppearanceHookHolder {
@@ -271,3 +273,5 @@ void AppSettings::setBookmarkServices(BookmarkServices services)
     if (services.create)
         bookmarks_.create = std::move(services.create);
 }
+
+} // namespace settings

@@ -34,6 +34,8 @@ namespace platform {
 class UserDefaults;
 }
 
+namespace settings {
+
 class AppSettings : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool hdmiOutFollowsPreview READ hdmiOutFollowsPreview WRITE setHdmiOutFollowsPreview NOTIFY
@@ -203,3 +205,5 @@ private:
 
     BookmarkServices bookmarks_;
 };
+
+} // namespace settings

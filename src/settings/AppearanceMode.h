@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class AppearanceMode { system, light, dark };
 
 template <> struct EnumTable<AppearanceMode> {
@@ -30,3 +32,5 @@ inline std::optional<QString> nsAppearance(AppearanceMode mode)
     }
     return std::nullopt;
 }
+
+} // namespace settings

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace settings {
+
 enum class CaptureFormat {
     auto_,
     sd525i5994,
@@ -140,3 +142,5 @@ constexpr std::int32_t modeCode(CaptureFormat format)
 {
     return static_cast<std::int32_t>(format) - 1;
 }
+
+} // namespace settings

@@ -1,11 +1,11 @@
 #include "settings/CaptureFormatFunctions.h"
 
-#include "media/FramePool.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
+
+namespace settings {
 
 namespace {
 
@@ -52,28 +52,12 @@ double nearestNominalRate(double fps, double& distance)
     return best;
 }
 
-bool isTemporal(media::FieldDetail detail)
-{
-    return detail == media::FieldDetail::TemporalTopFirst || detail == media::FieldDetail::TemporalBottomFirst;
-}
-
 constexpr std::int64_t fourCC(char a, char b, char c, char d)
 {
     return (static_cast<std::int64_t>(static_cast<unsigned char>(a)) << 24)
         | (static_cast<std::int64_t>(static_cast<unsigned char>(b)) << 16)
         | (static_cast<std::int64_t>(static_cast<unsigned char>(c)) << 8)
         | static_cast<std::int64_t>(static_cast<unsigned char>(d));
-}
-
-media::ColorTags mergedColorTags(const media::ColorTags& from, media::ColorTags to)
-{
-    if (from.primaries != media::ColorPrimaries::Unknown)
-        to.primaries = from.primaries;
-    if (from.transfer != media::TransferFunction::Unknown)
-        to.transfer = from.transfer;
-    if (from.matrix != media::YCbCrMatrix::Unknown)
-        to.matrix = from.matrix;
-    return to;
 }
 
 } // namespace
@@ -167,21 +151,6 @@ double normalizedCadenceRate(double fps)
     return fps;
 }
 
-bool isPixelBufferInterlaced(const media::Frame& frame)
-{
-    const media::FieldInfo& info = frame.fieldInfo();
-    return info.fieldCount >= 2 || isTemporal(info.detail);
-}
-
-bool trackLooksInterlaced(const std::vector<std::optional<media::FieldInfo>>& formatDescriptions)
-{
-    for (const auto& description : formatDescriptions) {
-        if (description && (description->fieldCount > 1 || isTemporal(description->detail)))
-            return true;
-    }
-    return false;
-}
-
 QString compactColorTag(const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String("-"))
@@ -219,38 +188,4 @@ std::optional<ProjectScanMode> projectScanMode(std::int64_t deckLinkField)
     }
 }
 
-media::Frame deinterlacePixelBuffer(const media::Frame& source)
-{
-    if (source.isNull() || source.width() < 1 || source.height() < 1 || source.format() != media::PixelFormat::BGRA)
-        return {};
-    media::MutableFrame target
-        = media::FramePool::shared().acquire(media::PixelFormat::BGRA, source.width(), source.height());
-    if (target.isNull() || !source.data())
-        return {};
-
-    const int height = source.height();
-    // Padding past the last pixel carries nothing, so only the pixels of each row are blended.
-    const std::size_t n = std::min(
-        { source.rowBytes(), target.rowBytes(), media::minimumRowBytes(media::PixelFormat::BGRA, source.width()) });
-    for (int y = 0; y < height; ++y) {
-        std::uint8_t* out = target.row(y);
-        if (y % 2 == 0) {
-            std::memcpy(out, source.row(y), n);
-            continue;
-        }
-        const std::uint8_t* above = source.row(y - 1);
-        const std::uint8_t* below = source.row(std::min(y + 1, height - 1));
-        for (std::size_t i = 0; i < n; ++i)
-            out[i] = static_cast<std::uint8_t>((static_cast<unsigned>(above[i]) + below[i]) >> 1);
-    }
-
-    // The new frame carries no tags yet, so the source's tags are the whole answer.
-    target.setColorTags(mergedColorTags(source.colorTags(), {}));
-    target.setPresentationTime(source.presentationTime());
-    return std::move(target).share();
-}
-
-media::Frame copyColorAttachments(const media::Frame& from, const media::Frame& to)
-{
-    return to.withColorTags(mergedColorTags(from.colorTags(), to.colorTags()));
-}
+} // namespace settings

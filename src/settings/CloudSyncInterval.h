@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class CloudSyncInterval { manual, minutes15, minutes30, hourly };
 
 template <> struct EnumTable<CloudSyncInterval> {
@@ -31,3 +33,5 @@ constexpr std::optional<double> seconds(CloudSyncInterval interval)
     }
     return std::nullopt;
 }
+
+} // namespace settings

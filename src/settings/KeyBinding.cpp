@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+namespace settings {
+
 namespace {
 
 using Error = KeyBindingDecodeError;
@@ -194,3 +196,5 @@ const QList<KeyBinding>& defaultKeyBindings()
     };
     return bindings;
 }
+
+} // namespace settings

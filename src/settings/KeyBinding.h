@@ -15,6 +15,8 @@
 
 #include <cstdint>
 
+namespace settings {
+
 namespace ModifierFlag {
 inline constexpr std::uint64_t capsLock = 0x10000;
 inline constexpr std::uint64_t shift = 0x20000;
@@ -76,3 +78,5 @@ struct KeyBinding {
 // The factory bindings J, K, L, Space, I, O without modifiers. Built once per process (safe
 // against concurrent first use); each binding's identifier is fresh per run and stable within it.
 const QList<KeyBinding>& defaultKeyBindings();
+
+} // namespace settings

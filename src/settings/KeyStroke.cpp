@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace settings {
+
 namespace {
 
 constexpr std::uint64_t kFunction = ModifierFlag::function;
@@ -99,7 +101,4 @@ std::optional<KeyStroke> keyStrokeFromQt(int qtKey, Qt::KeyboardModifiers modifi
     return std::nullopt;
 }
 
-std::optional<KeyStroke> keyStrokeFromQt(const QKeyEvent& event)
-{
-    return keyStrokeFromQt(event.key(), event.modifiers());
-}
+} // namespace settings

@@ -8,10 +8,12 @@
 // numeric keypad carry the numeric-pad flag; arrows, function keys and the navigation block carry
 // the function flag (arrows also the numeric-pad flag), as that platform's key events do.
 
-#include <QKeyEvent>
+#include <Qt>
 
 #include <cstdint>
 #include <optional>
+
+namespace settings {
 
 struct KeyStroke {
     std::uint16_t keyCode = 0;
@@ -23,7 +25,8 @@ struct KeyStroke {
 // Shifted symbols map to their key's code ("!" is the 1 key), so a binding made with Shift held
 // matches the same physical key.
 std::optional<KeyStroke> keyStrokeFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
-std::optional<KeyStroke> keyStrokeFromQt(const QKeyEvent& event);
 
 // The modifier flag bits of a set of Qt modifiers (no key-dependent bits).
 std::uint64_t modifierFlagsFromQt(Qt::KeyboardModifiers modifiers);
+
+} // namespace settings

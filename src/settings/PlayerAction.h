@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class PlayerAction { playPause, markIn, markOut, shuttleReverse, stop, shuttleForward };
 
 template <> struct EnumTable<PlayerAction> {
@@ -17,3 +19,5 @@ template <> struct EnumTable<PlayerAction> {
     } };
     static_assert(enumTableIsDense(cases));
 };
+
+} // namespace settings

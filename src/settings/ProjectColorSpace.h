@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class ProjectColorSpace { rec709, rec2020, p3d65 };
 
 template <> struct EnumTable<ProjectColorSpace> {
@@ -14,3 +16,5 @@ template <> struct EnumTable<ProjectColorSpace> {
     } };
     static_assert(enumTableIsDense(cases));
 };
+
+} // namespace settings

@@ -5,6 +5,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class ProjectOutputColorMode { rec709, rec2020, rec2020PQ, rec2020HLG, p3D65PQ };
 
 template <> struct EnumTable<ProjectOutputColorMode> {
@@ -17,3 +19,5 @@ template <> struct EnumTable<ProjectOutputColorMode> {
     } };
     static_assert(enumTableIsDense(cases));
 };
+
+} // namespace settings

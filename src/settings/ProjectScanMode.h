@@ -5,6 +5,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class ProjectScanMode { progressive, interlaced, psf };
 
 template <> struct EnumTable<ProjectScanMode> {
@@ -15,3 +17,5 @@ template <> struct EnumTable<ProjectScanMode> {
     } };
     static_assert(enumTableIsDense(cases));
 };
+
+} // namespace settings

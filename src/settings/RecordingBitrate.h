@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace settings {
+
 enum class RecordingBitrate { auto_, mbps10, mbps20, mbps50, mbps100, mbps200 };
 
 template <> struct EnumTable<RecordingBitrate> {
@@ -39,3 +41,5 @@ constexpr std::optional<std::int64_t> bitsPerSecond(RecordingBitrate bitrate)
     }
     return std::nullopt;
 }
+
+} // namespace settings

@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class RecordingCodec { h264, hevc, proRes422Proxy, proRes422LT, proRes422, proRes422HQ, proRes4444, proRes4444XQ };
 
 template <> struct EnumTable<RecordingCodec> {
@@ -25,3 +27,5 @@ constexpr bool isProRes(RecordingCodec codec)
 {
     return codec != RecordingCodec::h264 && codec != RecordingCodec::hevc;
 }
+
+} // namespace settings

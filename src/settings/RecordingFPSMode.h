@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class RecordingFPSMode { auto_, fps24, fps25, fps30, fps50, fps60 };
 
 template <> struct EnumTable<RecordingFPSMode> {
@@ -37,3 +39,5 @@ constexpr std::optional<int> fpsValue(RecordingFPSMode mode)
     }
     return std::nullopt;
 }
+
+} // namespace settings

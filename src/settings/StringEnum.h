@@ -17,6 +17,8 @@
 #include <optional>
 #include <type_traits>
 
+namespace settings {
+
 template <class E> struct EnumCase {
     E value;
     const char* rawValue; // ASCII
@@ -78,3 +80,5 @@ template <StringEnum E> std::optional<E> fromRaw(QStringView raw)
     }
     return std::nullopt;
 }
+
+} // namespace settings

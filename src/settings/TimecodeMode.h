@@ -4,6 +4,8 @@
 
 #include "settings/StringEnum.h"
 
+namespace settings {
+
 enum class TimecodeMode { recordRunInt, timeOfDayInt, externalExt };
 
 template <> struct EnumTable<TimecodeMode> {
@@ -14,3 +16,5 @@ template <> struct EnumTable<TimecodeMode> {
     } };
     static_assert(enumTableIsDense(cases));
 };
+
+} // namespace settings

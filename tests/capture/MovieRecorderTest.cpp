@@ -1,8 +1,8 @@
 #include "capture/MovieRecorder.h"
 #include "MovieTestSupport.h"
+#include "platform/DebugLog.h"
 #include "platform/MainThread.h"
 #include "platform/SerialQueue.h"
-#include "settings/DebugLog.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +24,11 @@ extern "C" {
 #include <future>
 #include <mutex>
 #include <thread>
+
+namespace capture {
+
+using settings::RecordingBitrate;
+using settings::RecordingCodec;
 
 using movietest::probeMovie;
 using movietest::sequence;
@@ -201,7 +206,9 @@ TEST_P(MovieRecorderCodecs, RecordsEveryFrameWithTheChosenCodecAndRate)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryCodec, MovieRecorderCodecs, ::testing::ValuesIn(kCodecs),
-    [](const ::testing::TestParamInfo<CodecExpectation>& info) { return toRaw(info.param.codec).toStdString(); });
+    [](const ::testing::TestParamInfo<CodecExpectation>& info) {
+        return settings::toRaw(info.param.codec).toStdString();
+    });
 
 TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
 {
@@ -419,3 +426,5 @@ TEST(MovieRecorder, LogsItsCreationAndSizeRounding)
     GTEST_SKIP() << "diagnostic lines exist only in debug builds";
 #endif
 }
+
+} // namespace capture

@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -140,3 +142,5 @@ TEST(DeckLinkLoaderProcessTest, ALibraryLoadedOnceStaysForTheProcess)
 }
 
 } // namespace
+
+} // namespace decklink

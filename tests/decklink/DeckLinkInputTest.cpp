@@ -13,6 +13,8 @@
 #include <atomic>
 #include <thread>
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -440,3 +442,5 @@ TEST(DeckLinkInputCallbackTest, AnswersItsOwnAndTheBaseInterface)
 }
 
 } // namespace
+
+} // namespace decklink

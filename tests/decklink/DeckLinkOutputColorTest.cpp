@@ -3,6 +3,8 @@
 
 #include "DeckLinkOutputTestSupport.h"
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -193,3 +195,5 @@ TEST_F(DeckLinkOutputColor, StartLogsTheHDMIStatusAndMalformedEDIDsCountAsUnavai
 }
 
 } // namespace
+
+} // namespace decklink

@@ -5,6 +5,8 @@
 #include "decklink/DeckLinkOutputFormats.h"
 #include "decklink/HDMISinkEDID.h"
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -89,3 +91,5 @@ TEST(HDMISinkEDID, MalformedBlocksAndHeadersAreContained)
 }
 
 } // namespace
+
+} // namespace decklink

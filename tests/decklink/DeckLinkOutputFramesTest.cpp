@@ -3,6 +3,8 @@
 
 #include "DeckLinkOutputTestSupport.h"
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -188,3 +190,5 @@ TEST_F(DeckLinkOutputFrames, RejectedTenBitFormatsSwitchAtMostThreeTimesPerStart
 }
 
 } // namespace
+
+} // namespace decklink

@@ -8,6 +8,8 @@
 
 #include <thread>
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -176,3 +178,5 @@ TEST_F(DeckLinkOutputScheduling, RealTimeClockCompletesFramesOnItsOwnThread)
 }
 
 } // namespace
+
+} // namespace decklink

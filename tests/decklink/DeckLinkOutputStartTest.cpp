@@ -3,6 +3,8 @@
 
 #include "DeckLinkOutputTestSupport.h"
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -234,3 +236,5 @@ TEST_F(DeckLinkOutputStart, SDIOnlyDeviceAndForcedHDRStart)
 }
 
 } // namespace
+
+} // namespace decklink

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace decklink {
+
 namespace decklinktest {
 
 namespace {
@@ -159,3 +161,5 @@ std::string DeckLinkOutputTest::summary()
 }
 
 } // namespace decklinktest
+
+} // namespace decklink

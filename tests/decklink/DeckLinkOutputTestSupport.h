@@ -7,13 +7,15 @@
 #include "DeckLinkTestSupport.h"
 
 #include "decklink/DeckLinkOutput.h"
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 #include "platform/SerialQueue.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
+
+namespace decklink {
 
 namespace decklinktest {
 
@@ -59,3 +61,5 @@ protected:
 };
 
 } // namespace decklinktest
+
+} // namespace decklink

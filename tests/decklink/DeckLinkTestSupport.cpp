@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 
+namespace decklink {
+
 namespace decklinktest {
 
 namespace {
@@ -89,3 +91,5 @@ ComPtr<IDeckLink> firstDevice()
 }
 
 } // namespace decklinktest
+
+} // namespace decklink

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+namespace decklink {
+
 namespace decklinktest {
 
 // Collects system log lines while alive (thread-safe).
@@ -46,3 +48,5 @@ CorvaleSimInputState inputState(int device);
 ComPtr<IDeckLink> firstDevice();
 
 } // namespace decklinktest
+
+} // namespace decklink

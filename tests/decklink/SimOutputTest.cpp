@@ -12,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -202,3 +204,5 @@ TEST_F(SimOutputTest, RingKeepsTheNewestFramesAndStatusFollowsTheOutput)
 }
 
 } // namespace
+
+} // namespace decklink

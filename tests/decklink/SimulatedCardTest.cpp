@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -243,3 +245,5 @@ TEST_F(SimulatedDriverTest, StatusBytesAnswerTheirSizeFirstAndMissingItemsAreRef
 }
 
 } // namespace
+
+} // namespace decklink

@@ -5,6 +5,8 @@
 #include "decklink/DeckLinkCapture.h"
 #include "decklink/VideoInfoProbe.h"
 
+namespace decklink {
+
 using namespace decklinktest;
 
 namespace {
@@ -76,3 +78,5 @@ TEST_F(DeckLinkCaptureTest, CountsAndNamesDevicesSkippingUnreadableNamesOrNoneWi
 }
 
 } // namespace
+
+} // namespace decklink

@@ -1,8 +1,8 @@
 #include "fakes/FakeMediaPlayer.h"
 
-#include "media/PlayerFrameQueue.h"
-#include "media/PlayerItem.h"
-#include "media/PlayerTimebase.h"
+#include "media/player/PlayerFrameQueue.h"
+#include "media/player/PlayerItem.h"
+#include "media/player/PlayerTimebase.h"
 #include "platform/MediaClock.h"
 
 #include <QSize>

@@ -5,9 +5,9 @@
 // at the current rate and fires the observers and the end of the item as the real player does.
 // Every call is recorded so tests can check what the engine asked of its players.
 
-#include "media/Frame.h"
-#include "media/MediaPlayer.h"
-#include "media/PlayerTimeObservers.h"
+#include "media/frame/Frame.h"
+#include "media/player/MediaPlayer.h"
+#include "media/player/PlayerTimeObservers.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "fakes/FakeMediaPlayer.h"
-#include "media/PlayerItem.h"
-#include "media/PlayerVideoOutput.h"
+#include "media/player/PlayerItem.h"
+#include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
 
 #include <gtest/gtest.h>

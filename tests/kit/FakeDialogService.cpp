@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
+namespace ui {
+
 namespace {
 
 // Requests answer after the call that made them has returned, as a real panel would.
@@ -151,3 +153,5 @@ bool FakeDialogService::answerSavePanel(const std::optional<QString>& path)
 {
     return answerOldest(savePanels_, path, "save");
 }
+
+} // namespace ui

@@ -4,12 +4,14 @@
 // answers scripted in advance (delivered on the next turn of the event loop, like a real panel) or
 // when the test answers a pending request itself.
 
-#include "settings/ui/DialogService.h"
+#include "ui/DialogService.h"
 
 #include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
+
+namespace ui {
 
 class FakeDialogService final : public DialogService {
 public:
@@ -62,3 +64,5 @@ private:
     std::deque<std::optional<QString>> scriptedSaves_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
+
+} // namespace ui

@@ -1,6 +1,6 @@
 #include "kit/ScreenKit.h"
 
-#include "settings/ui/AppTheme.h"
+#include "ui/AppTheme.h"
 
 #include <QDir>
 #include <QFontDatabase>
@@ -10,6 +10,8 @@
 #include <QTest>
 
 #include <cmath>
+
+namespace ui {
 
 namespace screenkit {
 
@@ -48,13 +50,13 @@ void prepare()
     font.setHintingPreference(QFont::PreferNoHinting);
     QApplication::setFont(font);
     AppTheme::setAnimationsEnabled(false);
-    AppTheme::apply(AppearanceMode::light);
+    AppTheme::apply(settings::AppearanceMode::light);
 }
 
 void inBothAppearances(const std::function<void(const QString& appearance)>& body)
 {
     for (const auto& [mode, name] :
-        { std::pair(AppearanceMode::light, "light"), std::pair(AppearanceMode::dark, "dark") }) {
+        { std::pair(settings::AppearanceMode::light, "light"), std::pair(settings::AppearanceMode::dark, "dark") }) {
         SCOPED_TRACE(name);
         prepare();
         AppTheme::apply(mode);
@@ -157,3 +159,5 @@ double contrastRatio(const QColor& a, const QColor& b)
 }
 
 } // namespace screenkit
+
+} // namespace ui

@@ -18,6 +18,8 @@
 #include <memory>
 #include <utility>
 
+namespace ui {
+
 namespace screenkit {
 
 // Loads the bundled DejaVu faces and makes DejaVu Sans the application font, picks the Fusion style,
@@ -82,3 +84,5 @@ QColor composite(const QColor& top, const QColor& under);
 double contrastRatio(const QColor& a, const QColor& b);
 
 } // namespace screenkit
+
+} // namespace ui

@@ -1,5 +1,5 @@
-#include "media/CameraDecoder.h"
-#include "media/CameraColor.h"
+#include "media/camera/CameraDecoder.h"
+#include "media/camera/CameraColor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "CameraTestSupport.h"
 
-#include "media/CameraDiscovery.h"
-#include "media/SyntheticCamera.h"
+#include "media/camera/CameraDiscovery.h"
+#include "media/camera/SyntheticCamera.h"
 #include "platform/MainThread.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "media/CameraMode.h"
+#include "media/camera/CameraMode.h"
 
 #include <gtest/gtest.h>
 

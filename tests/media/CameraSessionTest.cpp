@@ -1,7 +1,7 @@
 #include "CameraTestSupport.h"
 
-#include "media/CameraSession.h"
-#include "media/SyntheticCamera.h"
+#include "media/camera/CameraSession.h"
+#include "media/camera/SyntheticCamera.h"
 #include "platform/ManualMediaClock.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // Shared by the camera tests: a consumer that records what a session delivers, and synthetic
 // camera options with a private, empty device folder.
 
-#include "media/CameraDiscovery.h"
-#include "media/CameraError.h"
-#include "media/Frame.h"
+#include "media/camera/CameraDiscovery.h"
+#include "media/camera/CameraError.h"
+#include "media/frame/Frame.h"
 #include "platform/SerialQueue.h"
 
 #include <QTemporaryDir>

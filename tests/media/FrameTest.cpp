@@ -1,4 +1,4 @@
-#include "media/FramePool.h"
+#include "media/frame/FramePool.h"
 
 #include <gtest/gtest.h>
 

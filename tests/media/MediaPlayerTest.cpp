@@ -1,7 +1,7 @@
 #include "PlayerTestSupport.h"
-#include "media/FFmpegMediaPlayer.h"
-#include "media/PlayerItem.h"
-#include "media/PlayerVideoOutput.h"
+#include "media/player/FFmpegMediaPlayer.h"
+#include "media/player/PlayerItem.h"
+#include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
 #include "platform/ManualScheduler.h"
 

@@ -1,7 +1,7 @@
-#include "media/MediaProbe.h"
+#include "media/player/MediaProbe.h"
 #include "PlayerTestSupport.h"
-#include "media/MediaTime.h"
-#include "media/ThumbnailGenerator.h"
+#include "media/player/MediaTime.h"
+#include "media/player/ThumbnailGenerator.h"
 
 #include "platform/MainThread.h"
 

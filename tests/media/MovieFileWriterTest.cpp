@@ -1,4 +1,4 @@
-#include "media/MovieFileWriter.h"
+#include "media/writer/MovieFileWriter.h"
 #include "MovieTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "media/MovieFrameConverter.h"
+#include "media/writer/MovieFrameConverter.h"
 
 #include <gtest/gtest.h>
 

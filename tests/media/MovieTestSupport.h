@@ -4,7 +4,7 @@
 // lossy compression and scaling), and a reader that opens a written movie with libavformat,
 // reports its container and stream facts and decodes the numbers back.
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "media/PlayerFrameQueue.h"
-#include "media/DecodeThreadBudget.h"
-#include "media/DecodedFrameCache.h"
+#include "media/player/PlayerFrameQueue.h"
+#include "media/player/DecodeThreadBudget.h"
+#include "media/player/DecodedFrameCache.h"
 
 #include <gtest/gtest.h>
 

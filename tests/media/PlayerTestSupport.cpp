@@ -1,8 +1,8 @@
 #include "PlayerTestSupport.h"
 
 #include "media/FFmpegSupport.h"
-#include "media/PlayerItem.h"
-#include "media/PlayerVideoOutput.h"
+#include "media/player/PlayerItem.h"
+#include "media/player/PlayerVideoOutput.h"
 
 #include <QFile>
 #include <QSignalSpy>

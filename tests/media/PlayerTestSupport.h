@@ -5,7 +5,7 @@
 // shared by a test suite; and a waiter that blocks on a video output's frame notifications (never
 // on a timer) until the frame at an item time satisfies a condition.
 
-#include "media/Frame.h"
+#include "media/frame/Frame.h"
 
 #include <QString>
 #include <QTemporaryDir>

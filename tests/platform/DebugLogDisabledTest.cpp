@@ -1,6 +1,6 @@
 // Compiled as in a release build: dlog must drop its line.
 #undef CORVALE_DEBUG_LOG
-#include "settings/DebugLog.h"
+#include "platform/DebugLog.h"
 
 int callDisabledDlog(int& evaluated)
 {

@@ -1,4 +1,4 @@
-#include "settings/DebugLog.h"
+#include "platform/DebugLog.h"
 
 #include <gtest/gtest.h>
 

@@ -22,7 +22,8 @@ TEST(NotificationCenter, PostFromAnotherThreadIsDeliveredOnTheMainThread)
     {
         platform::SerialQueue queue("Corvale.WriterQueue.1");
         queue.sync([&] {
-            center.post(QStringLiteral("corvaleRecordingFinished"), {{QStringLiteral("url"), QStringLiteral("file:///tmp/a.mov")}});
+            center.post(QStringLiteral("corvaleRecordingFinished"),
+                { { QStringLiteral("url"), QStringLiteral("file:///tmp/a.mov") } });
         });
     }
     EXPECT_EQ(calls, 0); // not yet: it waits for the main thread

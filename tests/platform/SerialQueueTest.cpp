@@ -1,5 +1,5 @@
-#include "platform/ManualMediaClock.h"
 #include "platform/SerialQueue.h"
+#include "platform/ManualMediaClock.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +56,7 @@ TEST(SerialQueue, SyncFromManyThreadsSeesEveryEarlierBlock)
     SerialQueue queue("Corvale.Test");
     int counter = 0; // touched only on the queue
     std::vector<std::thread> threads;
-    std::atomic<int> mismatches{0};
+    std::atomic<int> mismatches { 0 };
     for (int t = 0; t < 8; ++t) {
         threads.emplace_back([&] {
             for (int i = 0; i < 200; ++i) {
@@ -85,12 +85,12 @@ TEST(SerialQueue, SyncInsideABlockRunsInlineInsteadOfDeadlocking)
         queue.sync([&] { order.push_back(2); });
         order.push_back(3);
     });
-    EXPECT_EQ(order, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(order, (std::vector<int> { 1, 2, 3 }));
 }
 
 TEST(SerialQueue, ShutdownRunsPendingBlocksThenRefusesNewOnes)
 {
-    std::atomic<int> ran{0};
+    std::atomic<int> ran { 0 };
     auto queue = std::make_unique<SerialQueue>("Corvale.Test");
     std::mutex gate;
     gate.lock();
@@ -123,11 +123,11 @@ TEST(SerialQueue, DelayedBlocksWaitForTheManualClock)
 
     clock.advance(0.1);
     queue.sync([] {});
-    EXPECT_EQ(fired, (std::vector<int>{1}));
+    EXPECT_EQ(fired, (std::vector<int> { 1 }));
 
     clock.advance(1.0);
     queue.sync([] {});
-    EXPECT_EQ(fired, (std::vector<int>{1, 2}));
+    EXPECT_EQ(fired, (std::vector<int> { 1, 2 }));
 }
 
 TEST(SerialQueue, RepeatingTimerStaysOnItsGridOverManyTicks)
@@ -139,7 +139,7 @@ TEST(SerialQueue, RepeatingTimerStaysOnItsGridOverManyTicks)
     queue.scheduleRepeating(interval, [&] { ticks.push_back(clock.now()); });
 
     // The clock moves in uneven steps shorter than the interval; the grid must not drift.
-    const double steps[] = {0.25, 0.4, 0.35};
+    const double steps[] = { 0.25, 0.4, 0.35 };
     for (int i = 0; i < 30000; ++i) {
         clock.advance(interval * steps[i % 3]);
         queue.sync([] {});
@@ -193,7 +193,7 @@ TEST(SerialQueue, DestroyedFromInsideItsOwnBlockFinishesWhatWasQueued)
 {
     auto* queue = new SerialQueue("Corvale.MovieRecorder");
     std::promise<void> lastRan;
-    std::atomic<int> ran{0};
+    std::atomic<int> ran { 0 };
     SerialQueue* currentAfterDelete = queue;
     std::promise<void> bothQueued;
     queue->async([&, gate = bothQueued.get_future().share()] {

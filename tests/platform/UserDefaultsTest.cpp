@@ -1,5 +1,5 @@
-#include "platform/SystemLog.h"
 #include "platform/UserDefaults.h"
+#include "platform/SystemLog.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,23 @@ TEST_F(Defaults, BooleanReadingOfEveryKindOfStoredObject)
 {
     UserDefaults d(path());
     const std::vector<std::pair<QVariant, bool>> cases = {
-        {true, true}, {false, false}, {1, true}, {0, false}, {-3, true}, {0.0, false}, {0.25, true},
-        {QStringLiteral("true"), true}, {QStringLiteral("TRUE"), true}, {QStringLiteral("Yes"), true},
-        {QStringLiteral("1"), true}, {QStringLiteral("no"), false}, {QStringLiteral("2"), false},
-        {QStringLiteral(""), false}, {QStringLiteral(" true"), false}, {QByteArray("true"), false},
-        {QVariantList{true}, false},
+        { true, true },
+        { false, false },
+        { 1, true },
+        { 0, false },
+        { -3, true },
+        { 0.0, false },
+        { 0.25, true },
+        { QStringLiteral("true"), true },
+        { QStringLiteral("TRUE"), true },
+        { QStringLiteral("Yes"), true },
+        { QStringLiteral("1"), true },
+        { QStringLiteral("no"), false },
+        { QStringLiteral("2"), false },
+        { QStringLiteral(""), false },
+        { QStringLiteral(" true"), false },
+        { QByteArray("true"), false },
+        { QVariantList { true }, false },
     };
     for (const auto& [value, expected] : cases) {
         d.set(QStringLiteral("flag"), value);
@@ -67,7 +79,8 @@ TEST_F(Defaults, EveryKindKeepsItsTypeAcrossAReopen)
         d.set(QStringLiteral("ratio"), 0.5);
         d.set(QStringLiteral("recordingCodec"), QStringLiteral("proRes422HQ"));
         d.set(QStringLiteral("recordingFolderBookmark"), QByteArray("\x00bookmark\xfe", 10));
-        d.set(QStringLiteral("projectLibrary.projects"), QVariantList{QVariantMap{{QStringLiteral("name"), QStringLiteral("Day 1")}}});
+        d.set(QStringLiteral("projectLibrary.projects"),
+            QVariantList { QVariantMap { { QStringLiteral("name"), QStringLiteral("Day 1") } } });
         d.set(QStringLiteral("gone"), 1);
         d.remove(QStringLiteral("gone"));
     }
@@ -97,7 +110,8 @@ TEST_F(Defaults, AnUnreadableFileIsKeptAsideNotSilentlyOverwritten)
     EXPECT_FALSE(d.contains(QStringLiteral("anything")));
     d.set(QStringLiteral("timecodeMode"), QStringLiteral("freeRun"));
 
-    const QStringList kept = QDir(dir.path() + QStringLiteral("/nested")).entryList({QStringLiteral("defaults.json.unreadable-*")});
+    const QStringList kept
+        = QDir(dir.path() + QStringLiteral("/nested")).entryList({ QStringLiteral("defaults.json.unreadable-*") });
     ASSERT_EQ(kept.size(), 1);
     QFile backup(dir.path() + QStringLiteral("/nested/") + kept.first());
     ASSERT_TRUE(backup.open(QIODevice::ReadOnly));

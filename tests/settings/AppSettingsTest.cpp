@@ -20,6 +20,8 @@
 #include <span>
 #include <thread>
 
+namespace settings {
+
 namespace {
 
 class AppSettingsTest : public ::testing::Test {
@@ -396,3 +398,5 @@ TEST(AppSettingsShared, OneInstanceOwnedByTheMainThreadWhoeverAsksFirst)
     EXPECT_TRUE(kSixDigits.match(fromWorker->pairingCode()).hasMatch());
     EXPECT_EQ(platform::UserDefaults::standard().stringForKey("pairingCode"), fromWorker->pairingCode());
 }
+
+} // namespace settings

@@ -1,14 +1,11 @@
 #include "settings/CaptureFormat.h"
 #include "settings/CaptureFormatFunctions.h"
 
-#include "media/Frame.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-using media::FieldDetail;
-using media::FieldInfo;
+namespace settings {
 
 TEST(CaptureFormat, TableInvariants)
 {
@@ -119,22 +116,6 @@ TEST(CaptureFormat, RateSnapping)
         EXPECT_EQ(normalizedCadenceRate(measured), snapped) << measured;
 }
 
-TEST(CaptureFormat, FieldLayoutOfFramesAndTracks)
-{
-    media::MutableFrame mutableFrame(media::PixelFormat::BGRA, 4, 2);
-    const media::Frame frame = std::move(mutableFrame).share();
-    EXPECT_FALSE(isPixelBufferInterlaced(frame));
-    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 2, FieldDetail::None })));
-    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::TemporalTopFirst })));
-    EXPECT_TRUE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::TemporalBottomFirst })));
-    EXPECT_FALSE(isPixelBufferInterlaced(frame.withFieldInfo({ 1, FieldDetail::SpatialFirstLineEarly })));
-
-    EXPECT_FALSE(trackLooksInterlaced({}));
-    EXPECT_FALSE(trackLooksInterlaced({ std::nullopt, FieldInfo {} }));
-    EXPECT_TRUE(trackLooksInterlaced({ std::nullopt, FieldInfo { 2, FieldDetail::SpatialFirstLineLate } }));
-    EXPECT_TRUE(trackLooksInterlaced({ FieldInfo { 1, FieldDetail::TemporalBottomFirst } }));
-}
-
 TEST(CaptureFormat, CompactColorTagsAndFieldDominance)
 {
     const std::pair<const char*, const char*> tags[] = { { "", "-" }, { "-", "-" }, { "UnKnOwN", "-" }, { "NULL", "-" },
@@ -151,57 +132,4 @@ TEST(CaptureFormat, CompactColorTagsAndFieldDominance)
     EXPECT_EQ(projectScanMode(0x70736600), std::nullopt); // 'psf' without the blank
 }
 
-TEST(CaptureFormat, DeinterlaceBlendsTheLowerField)
-{
-    media::MutableFrame source(media::PixelFormat::BGRA, 3, 4);
-    const std::uint8_t rowValues[4] = { 10, 200, 31, 255 };
-    for (int y = 0; y < 4; ++y)
-        std::memset(source.row(y), rowValues[y], source.rowBytes());
-    source.setColorTags({ media::ColorPrimaries::ITU_R_2020, media::TransferFunction::SMPTE_ST_2084_PQ,
-        media::YCbCrMatrix::ITU_R_2020 });
-    source.setFieldInfo({ 2, FieldDetail::TemporalTopFirst });
-    source.setPresentationTime(4.5);
-    const media::Frame input = std::move(source).share();
-
-    const media::Frame output = deinterlacePixelBuffer(input);
-    ASSERT_FALSE(output.isNull());
-    EXPECT_FALSE(output.sharesPixelsWith(input));
-    EXPECT_EQ(output.width(), 3);
-    EXPECT_EQ(output.height(), 4);
-    EXPECT_EQ(output.format(), media::PixelFormat::BGRA);
-    EXPECT_EQ(output.colorTags(), input.colorTags());
-    EXPECT_FALSE(isPixelBufferInterlaced(output));
-    EXPECT_EQ(output.presentationTime(), 4.5);
-    const std::uint8_t expected[4] = { 10, 20, 31, 143 }; // (10+31)/2 rounds down; last row with itself
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 12; ++x)
-            ASSERT_EQ(output.row(y)[x], expected[y]) << "row " << y << " byte " << x;
-    }
-
-    // Odd height: the last row is even and passes unchanged; a single row passes as is.
-    media::MutableFrame single(media::PixelFormat::BGRA, 1, 1);
-    std::memset(single.row(0), 77, single.rowBytes());
-    const media::Frame one = deinterlacePixelBuffer(std::move(single).share());
-    ASSERT_FALSE(one.isNull());
-    EXPECT_EQ(one.row(0)[0], 77);
-
-    EXPECT_TRUE(deinterlacePixelBuffer(media::Frame {}).isNull());
-    media::MutableFrame yuv(media::PixelFormat::UYVY422, 4, 4);
-    EXPECT_TRUE(deinterlacePixelBuffer(std::move(yuv).share()).isNull());
-}
-
-TEST(CaptureFormat, ColorAttachmentCopyKeepsWhatTheSourceLacks)
-{
-    media::MutableFrame a(media::PixelFormat::BGRA, 2, 2);
-    const media::Frame from = std::move(a).share().withColorTags(
-        { media::ColorPrimaries::P3_D65, media::TransferFunction::Unknown, media::YCbCrMatrix::Unknown });
-    media::MutableFrame b(media::PixelFormat::BGRA, 2, 2);
-    const media::Frame to = std::move(b).share().withColorTags(
-        { media::ColorPrimaries::ITU_R_709_2, media::TransferFunction::ITU_R_709_2, media::YCbCrMatrix::ITU_R_709_2 });
-
-    const media::Frame result = copyColorAttachments(from, to);
-    EXPECT_TRUE(result.sharesPixelsWith(to));
-    EXPECT_EQ(result.colorTags(),
-        (media::ColorTags {
-            media::ColorPrimaries::P3_D65, media::TransferFunction::ITU_R_709_2, media::YCbCrMatrix::ITU_R_709_2 }));
-}
+} // namespace settings

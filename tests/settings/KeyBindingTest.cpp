@@ -7,6 +7,8 @@
 #include <QJsonDocument>
 #include <QSet>
 
+namespace settings {
+
 namespace {
 
 const QString kId = QStringLiteral("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
@@ -205,11 +207,12 @@ TEST(KeyStroke, QtKeyEventsTranslateToStoredCodes)
     EXPECT_EQ(keyStrokeFromQt(Qt::Key_Shift, Qt::ShiftModifier), std::nullopt);
     EXPECT_EQ(keyStrokeFromQt(Qt::Key_VolumeUp, Qt::NoModifier), std::nullopt);
 
-    const QKeyEvent event(QEvent::KeyPress, Qt::Key_L, Qt::ControlModifier);
-    const auto stroke = keyStrokeFromQt(event);
+    const auto stroke = keyStrokeFromQt(Qt::Key_L, Qt::ControlModifier);
     ASSERT_TRUE(stroke.has_value());
     KeyBinding bound { QUuid::createUuid(), PlayerAction::shuttleForward, stroke->keyCode, stroke->modifiers, "L" };
     EXPECT_EQ(bound.modifierSymbols(), QString::fromUtf8("⌘"));
     EXPECT_TRUE(bound.matches(stroke->keyCode, stroke->modifiers));
     EXPECT_FALSE(bound.matches(keyStrokeFromQt(Qt::Key_L, Qt::NoModifier)->keyCode, 0));
 }
+
+} // namespace settings

@@ -12,6 +12,8 @@
 
 #include <QSet>
 
+namespace settings {
+
 namespace {
 
 // Every case survives the raw round trip, raw values are distinct, and the raw value is the
@@ -72,3 +74,5 @@ TEST(SettingsEnums, DerivedValues)
     EXPECT_EQ(nsAppearance(AppearanceMode::light), QString("NSAppearanceNameAqua"));
     EXPECT_EQ(nsAppearance(AppearanceMode::dark), QString("NSAppearanceNameDarkAqua"));
 }
+
+} // namespace settings

@@ -1,0 +1,58 @@
+#include "media/player/DecodedFrameCache.h"
+
+#include <cmath>
+
+namespace media {
+
+namespace {
+constexpr double kSlack = 1e-6;
+}
+
+DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes)
+    : maxBytes_(maxBytes)
+{
+}
+
+std::optional<DecodedFrameCache::Entry> DecodedFrameCache::find(double itemSeconds)
+{
+    lastRequest_ = itemSeconds;
+    auto it = frames_.upper_bound(itemSeconds + kSlack);
+    if (it == frames_.begin())
+        return std::nullopt;
+    --it;
+    if (itemSeconds < it->first + it->second.duration - kSlack)
+        return it->second;
+    return std::nullopt;
+}
+
+void DecodedFrameCache::insert(const Frame& frame, double duration)
+{
+    if (frame.isNull() || duration <= 0.0)
+        return;
+    const double time = frame.presentationTime();
+    const std::size_t size = frame.rowBytes() * static_cast<std::size_t>(frame.height());
+    auto [it, inserted] = frames_.try_emplace(time, Entry { frame, duration });
+    if (!inserted)
+        return;
+    bytes_ += size;
+    evictAround(lastRequest_);
+}
+
+void DecodedFrameCache::clear()
+{
+    frames_.clear();
+    bytes_ = 0;
+}
+
+void DecodedFrameCache::evictAround(double centre)
+{
+    while (bytes_ > maxBytes_ && frames_.size() > 1) {
+        auto first = frames_.begin();
+        auto last = std::prev(frames_.end());
+        auto victim = std::fabs(first->first - centre) >= std::fabs(last->first - centre) ? first : last;
+        bytes_ -= victim->second.frame.rowBytes() * static_cast<std::size_t>(victim->second.frame.height());
+        frames_.erase(victim);
+    }
+}
+
+} // namespace media

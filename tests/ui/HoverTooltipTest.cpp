@@ -1,0 +1,153 @@
+// The delayed hover tooltip, driven by a manual scheduler: the delay, leaving early, re-entering,
+// leaving while shown, placement over the host, and a bubble that reads in both appearances.
+
+#include "ui/HoverTooltip.h"
+#include "kit/ScreenKit.h"
+#include "platform/ManualScheduler.h"
+#include "ui/AppTheme.h"
+#include "ui/HoverTooltipModifier.h"
+#include "ui/PillButtonStyle.h"
+#include "ui/StyledButton.h"
+
+#include <gtest/gtest.h>
+
+namespace ui {
+
+namespace {
+
+// A window with one pill to hover; call screenkit::prepare() (or run in inBothAppearances) first.
+struct Stage {
+    platform::ManualScheduler scheduler; // declared first: outlives the host, whose tooltip cancels on it
+    QWidget window;
+    StyledButton* host;
+
+    Stage()
+    {
+        window.resize(320, 160);
+        host
+            = new StyledButton(ButtonLabel::symbol("repeat", AppTheme::systemFont(17, QFont::DemiBold), QSizeF(26, 22)),
+                PillButtonStyle(ThemeColor(ColorRole::systemOrange), false, true), &window);
+        host->move(137, 90);
+        host->resize(host->sizeHint());
+        window.show();
+        QApplication::processEvents();
+    }
+
+    HoverTooltipModifier* tip(const QString& label) { return hoverTooltip(host, label, 0.2, scheduler); }
+
+    // Rests the pointer on the host for the whole delay; the bubble when it then shows in full.
+    TooltipBubble* showBubble(HoverTooltipModifier* tip)
+    {
+        screenkit::hover(host);
+        scheduler.advance(0.2);
+        return bubbleShown(tip) ? tip->bubble() : nullptr;
+    }
+
+    static bool bubbleShown(HoverTooltipModifier* tip)
+    {
+        return tip->showTooltip() && tip->bubble() && tip->bubble()->isVisible() && tip->bubble()->presence() == 1.0;
+    }
+};
+
+} // namespace
+
+TEST(HoverTooltip, ShowsOnlyAfterThePointerRestsForTheDelayAndHidesOnLeaving)
+{
+    screenkit::prepare();
+    Stage stage;
+    auto* tip = stage.tip(QStringLiteral("Loop In–Out"));
+    // Leaving before the delay shows nothing.
+    screenkit::hover(stage.host);
+    stage.scheduler.advance(0.15);
+    screenkit::unhover(stage.host);
+    stage.scheduler.advance(1.0);
+    EXPECT_FALSE(tip->showTooltip());
+    EXPECT_EQ(tip->bubble(), nullptr);
+
+    // A quick re-entry counts the delay from the new entry.
+    screenkit::hover(stage.host);
+    stage.scheduler.advance(0.1);
+    screenkit::unhover(stage.host);
+    screenkit::hover(stage.host);
+    stage.scheduler.advance(0.19);
+    EXPECT_FALSE(tip->showTooltip());
+    EXPECT_EQ(stage.scheduler.pendingCount(), 1u);
+    stage.scheduler.advance(0.01);
+    EXPECT_TRUE(Stage::bubbleShown(tip));
+    EXPECT_EQ(tip->bubble()->text(), QStringLiteral("Loop In–Out"));
+    // A second entry while shown schedules a fresh show; the bubble stays.
+    screenkit::hover(stage.host);
+    EXPECT_TRUE(tip->showTooltip());
+
+    screenkit::unhover(stage.host);
+    EXPECT_FALSE(tip->showTooltip());
+    EXPECT_FALSE(tip->bubble()->isVisible());
+    EXPECT_EQ(stage.scheduler.pendingCount(), 0u);
+
+    // Hiding or destroying the host drops the pending show.
+    screenkit::hover(stage.host);
+    stage.host->hide();
+    stage.scheduler.advance(1.0);
+    EXPECT_FALSE(tip->showTooltip());
+    stage.host->show();
+    screenkit::hover(stage.host);
+    delete stage.host;
+    EXPECT_EQ(stage.scheduler.pendingCount(), 0u);
+    stage.scheduler.advance(1.0);
+}
+
+TEST(HoverTooltip, BubbleFloatsCentredAboveTheHostUnwrappedAndStaysInsideTheWindow)
+{
+    screenkit::prepare();
+    Stage stage;
+    const QString wide = QStringLiteral("Loop On — Click to Disable");
+    auto* tip = stage.tip(wide);
+    const QRect hostBefore = stage.host->geometry();
+    TooltipBubble* bubble = stage.showBubble(tip);
+    ASSERT_NE(bubble, nullptr);
+    EXPECT_EQ(bubble->parentWidget(), &stage.window);
+    EXPECT_EQ(stage.window.children().last(), bubble) << "drawn above its neighbours";
+    EXPECT_TRUE(bubble->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    QRectF body = bubble->bodyRect().translated(bubble->pos());
+    EXPECT_GT(body.width(), stage.host->width());
+    EXPECT_NEAR(body.center().x(), stage.host->geometry().center().x() + 0.5, 1.0);
+    EXPECT_NEAR(body.top(), stage.host->y() - 32, 1.0);
+    const QFontMetricsF metrics(AppTheme::systemFont(11, QFont::Medium));
+    EXPECT_GE(body.width(), metrics.horizontalAdvance(wide) + 18);
+    EXPECT_EQ(stage.host->geometry(), hostBefore) << "the host's layout is untouched";
+
+    // A new label while shown is taken at once.
+    EXPECT_EQ(stage.tip(QStringLiteral("Open in External Window")), tip);
+    EXPECT_EQ(bubble->text(), QStringLiteral("Open in External Window"));
+
+    // A host at the window's top left corner: below it, and not past the window's side.
+    screenkit::unhover(stage.host);
+    stage.host->move(0, 6);
+    ASSERT_EQ(stage.showBubble(tip), bubble);
+    body = bubble->bodyRect().translated(bubble->pos());
+    EXPECT_TRUE(bubble->isPlacedBelow());
+    EXPECT_GE(body.top(), stage.host->geometry().bottom());
+    EXPECT_GE(body.left(), 0.0);
+    EXPECT_LE(body.right(), stage.window.width());
+    screenkit::screenshot(&stage.window, QStringLiteral("tooltip-below"));
+}
+
+TEST(HoverTooltip, BubbleReadsInBothAppearances)
+{
+    screenkit::inBothAppearances([](const QString& appearance) {
+        Stage stage;
+        TooltipBubble* bubble = stage.showBubble(stage.tip(QStringLiteral("Loop In–Out")));
+        ASSERT_NE(bubble, nullptr);
+        const QColor fill = screenkit::composite(bubble->fillColor(), AppTheme::bg.color());
+        const QColor text = screenkit::composite(bubble->textColor(), fill);
+        EXPECT_GE(screenkit::contrastRatio(text, fill), 7.0);
+
+        const QImage shot = screenkit::screenshot(&stage.window, "tooltip-" + appearance);
+        const QRect body = bubble->bodyRect().translated(bubble->pos()).toRect();
+        EXPECT_TRUE(
+            screenkit::sameColor(screenkit::pixelAt(shot, QPoint(body.left() + 3, body.center().y())), fill, 6));
+    });
+}
+
+} // namespace ui
