@@ -1,0 +1,77 @@
+#pragma once
+
+// Shared by the capture engine's tests: an engine on private settings, a manual clock and
+// scheduler, the simulated card (manual frame clock) and synthetic cameras, with helpers that move
+// frames through it without sleeping; and a live-video session that records what it is asked.
+
+#include "capture/LiveVideoSession.h"
+#include "capture/RecordViewModel.h"
+#include "decklink/sim/DeckLinkSimControl.h"
+#include "platform/ManualMediaClock.h"
+#include "platform/ManualScheduler.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "settings/AppSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace capturetest {
+
+// Records every call; accepts an offer as the real session does (producer matches the track's).
+class FakeLiveVideoSession final : public capture::LiveVideoSession {
+public:
+    struct Offer {
+        int slot;
+        ActiveSource source;
+        std::optional<double> time;
+        bool accepted;
+    };
+    void setActiveSource(ActiveSource source, int inputIndex) override;
+    void push(const media::Frame& frame, int inputIndex, ActiveSource source, std::optional<double> time) override;
+
+    std::array<ActiveSource, 4> activeSources { ActiveSource::playback, ActiveSource::playback, ActiveSource::playback,
+        ActiveSource::playback };
+    int setCalls = 0;
+    std::vector<Offer> offers;
+    int acceptedFrom(int slot, ActiveSource source) const;
+};
+
+// Runs the Qt event loop until `done` or a generous safety timeout.
+bool processEventsUntil(const std::function<bool()>& done);
+// Runs the events queued so far (and those they queue).
+void drainEvents();
+
+class EngineTest : public ::testing::Test {
+protected:
+    // Two simulated card devices sending 1080p25, two synthetic cameras of 320x180 at 25 fps.
+    void SetUp() override;
+    void TearDown() override;
+
+    // Builds the engine and waits until it has discovered the cameras.
+    void createEngine();
+    // One card frame period on `device`: the clock moves by one frame and the picture reaches the engine.
+    void deliverCardFrames(int device, int frames, double fps = 25.0);
+    // Moves the clock by `frames` periods of 1/fps, letting every running camera deliver each one.
+    void deliverCameraFrames(int frames, double fps = 25.0);
+    void startCapturing(int slot);
+    // A card input with format detection re-opens in the source's mode after its first tick.
+    void waitForCardMode(int device, std::uint32_t displayMode);
+
+    QTemporaryDir folder;
+    std::unique_ptr<platform::UserDefaults> defaults;
+    std::unique_ptr<settings::AppSettings> settings;
+    platform::ManualMediaClock clock;
+    platform::ManualScheduler scheduler { &clock };
+    platform::NotificationCenter notifications;
+    std::unique_ptr<capture::RecordViewModel> engine;
+    std::shared_ptr<FakeLiveVideoSession> live = std::make_shared<FakeLiveVideoSession>();
+    long liveDriverObjects = 0;
+};
+
+} // namespace capturetest
