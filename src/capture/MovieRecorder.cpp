@@ -2,10 +2,13 @@
 
 #include "media/writer/MovieFileWriter.h"
 #include "platform/DebugLog.h"
+#include "platform/DiskSync.h"
 #include "platform/MainThread.h"
 #include "platform/SerialQueue.h"
 
 #include <QFile>
+
+#include <cstring>
 
 namespace capture {
 
@@ -92,10 +95,19 @@ MovieRecorder::MovieRecorder(
 
 MovieRecorder::~MovieRecorder()
 {
-    // Blocks still queued hold the recorder weakly and do nothing now. When the last reference
-    // goes away inside one of the queue's own blocks, the queue finishes those blocks on its own.
+    // Blocks still queued hold the recorder weakly and do nothing now. A writer still writing
+    // finishes its movie as it goes, so nothing recorded is lost; draining the encoder is the
+    // queue's work, never that of the thread letting go (usually the main thread). When the last
+    // reference goes away inside one of the queue's own blocks, the queue finishes on its own.
+    if (writer_ && !queue_->isCurrent()) {
+        std::shared_ptr<media::MovieFileWriter> writer(std::move(writer_));
+        queue_->async([writer, name = outputURL_.fileName()]() mutable {
+            if (writer->status() == MovieFileWriter::Status::writing)
+                dlog("🎬 MovieRecorder released without finish, completing", name);
+            writer.reset();
+        });
+    }
     queue_.reset();
-    // A writer still writing finishes its movie as it goes, so nothing recorded is lost.
     writer_.reset();
 }
 
@@ -266,6 +278,17 @@ MovieRecorder::FinishStatus MovieRecorder::finishOnQueue()
         finishStatus_ = status == MovieFileWriter::Status::failed ? FinishStatus::failed : FinishStatus::cancelled;
     } else {
         finishStatus_ = status == MovieFileWriter::Status::completed ? FinishStatus::finished : FinishStatus::failed;
+    }
+    if (*finishStatus_ == FinishStatus::finished) {
+        // A take is announced only once it and its folder entry are on disk.
+        const auto synced = platform::syncFileAndFolder(outputURL_.toLocalFile());
+        if (!synced) {
+            dlog("❌ MovieRecorder: movie not synced to disk:", std::strerror(synced.error()));
+            reportError(Error { std::nullopt, -synced.error(),
+                QStringLiteral("The movie could not be saved to disk: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(synced.error()))) });
+            finishStatus_ = FinishStatus::failed;
+        }
     }
     return *finishStatus_;
 }

@@ -7,7 +7,8 @@
 //
 // A recorder is used for one file. append() and finish() may be called from any thread; their
 // order of calls is the order of execution. The callbacks run on the recorder's queue, the
-// finish completion on the main thread.
+// finish completion on the main thread. A recorder let go without finish completes its movie on its
+// queue, whichever thread lets go.
 
 #include "media/frame/Frame.h"
 #include "platform/Result.h"
@@ -56,7 +57,7 @@ public:
 
     // How the movie ended, for the finish completion: only `finished` is a movie to announce.
     enum class FinishStatus {
-        finished, // the movie is complete
+        finished, // the movie is complete, and it and its folder are synced to disk
         cancelled, // no frame was ever written: no file is left
         failed, // writing failed (reported through onError); the file holds what was written
     };

@@ -5,6 +5,7 @@
 #include "decklink/DeckLinkAPILoader.h"
 #include "decklink/DeckLinkInputCallback.h"
 #include "decklink/DeckLinkInputModes.h"
+#include "platform/MainThread.h"
 #include "platform/SystemLog.h"
 
 namespace decklink {
@@ -46,6 +47,7 @@ bool DeckLinkInput::start(std::int32_t deviceIndex)
 
 bool DeckLinkInput::start(std::int32_t deviceIndex, std::int32_t modeCode)
 {
+    Q_ASSERT(platform::isMainThread());
     // A second start must not leave the first stream running with references nobody releases.
     if (deckLink_ || deckLinkInput_ || callback_)
         stop();
@@ -133,6 +135,8 @@ void DeckLinkInput::releaseAll()
 
 void DeckLinkInput::stop()
 {
+    // Stopping waits for the card's callbacks; on the card's own thread it would wait for itself.
+    Q_ASSERT(platform::isMainThread());
     session_.fetch_add(1);
     autoDetectEnabled_ = false;
     isReconfiguring_ = false;

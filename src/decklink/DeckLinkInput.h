@@ -5,10 +5,11 @@
 // to the delegate on the main thread, re-opens the input when the card reports a new format, and
 // answers the capture engine's status query.
 //
-// Threads: start, stop, inputStatus and setDelegate run on the main thread; the frame and format
-// callbacks on the card's thread. Each input keeps at most one converted picture in flight to the
-// main thread; pictures arriving meanwhile are dropped and counted. A session number changes with
-// every start and stop, so work queued by an earlier session is ignored.
+// Threads: start, stop, inputStatus and setDelegate run on the main thread (start and stop
+// assert it), and so does the last release: the card's callback hands its reference to the main
+// thread. The frame and format callbacks run on the card's thread. Each input keeps at most one converted picture in
+// flight to the main thread; pictures arriving meanwhile are dropped and counted. A session number changes with every
+// start and stop, so work queued by an earlier session is ignored.
 
 #include "decklink/DeckLinkInputDelegate.h"
 #include "decklink/api/ComPtr.h"

@@ -8,12 +8,13 @@ namespace decklink {
 namespace {
 std::atomic<long> gLiveCallbacks { 0 };
 
-// The callback's temporary reference may be the input's last one; destroying the input stops the
-// card's stream, which must not happen on the card's own thread. Hand it to the main thread.
+// The callback never becomes the input's owner: counting references here would race with the
+// main thread letting go of its own, and a last release on the card's thread would stop the card's
+// stream from inside its callback. Its reference always goes to the main thread, where the owner
+// stops the input before letting go.
 void releaseOffCardThread(std::shared_ptr<DeckLinkInput>& input)
 {
-    if (input.use_count() == 1)
-        platform::runOnMain([last = std::move(input)] {});
+    platform::runOnMain([last = std::move(input)] {});
 }
 } // namespace
 

@@ -3,6 +3,10 @@
 // The station's callback on a card input: hands frames and format changes to its DeckLinkInput,
 // which it reaches only through a weak reference (the card may hold the callback longer than the
 // input lives).
+//
+// Threads: both callbacks run on the card's thread. The strong reference a callback takes for
+// its work is handed to the main thread afterwards, so the input is never destroyed (and its
+// stream never stopped) on the card's thread.
 
 #include "decklink/api/ComObject.h"
 

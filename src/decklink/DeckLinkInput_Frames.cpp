@@ -160,7 +160,7 @@ media::Frame DeckLinkInput::convertFrameToNSImage(IDeckLinkVideoInputFrame* fram
         std::memcpy(image.row(y), source + static_cast<std::size_t>(y) * static_cast<std::size_t>(rowBytes), rowLength);
     buffer->EndAccess(kDeckLinkBufferAccessRead);
 
-    image.setPresentationTime(clock_.now());
+    image.setHostTime(clock_.now());
     image.setColorTags(colorTagsOf(converted.get()));
     return std::move(image).share();
 }

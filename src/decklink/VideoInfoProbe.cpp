@@ -17,7 +17,7 @@ IncomingVideoInfo VideoInfoProbe::update(const media::Frame& sample)
     if (sample.isNull())
         return IncomingVideoInfo {};
 
-    const double pts = sample.presentationTime();
+    const double pts = sample.hostTime();
     if (lastPTS_) {
         const double dt = pts - *lastPTS_;
         if (dt > 0) {

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 namespace platform {
 
@@ -15,7 +16,30 @@ bool isMainThread();
 void runOnMain(std::function<void()> block);
 
 // As above, but the block is skipped when `guard` has been destroyed before it runs
-// (the weak-self pattern).
+// (the weak-self pattern). Main thread only: the guard is looked at when the block is posted,
+// which from another thread would race its destruction. Workers post with a LivenessFlag token.
 void runOnMain(QObject* guard, std::function<void()> block);
+
+// Whether the object that holds it still lives, for blocks that other threads post to the main
+// thread. A member of its object, destroyed with it on the main thread (asserted); a worker is
+// handed a token taken beforehand and never touches the object or the flag itself.
+class LivenessFlag {
+public:
+    using Token = std::weak_ptr<const void>;
+
+    LivenessFlag();
+    ~LivenessFlag();
+    LivenessFlag(const LivenessFlag&) = delete;
+    LivenessFlag& operator=(const LivenessFlag&) = delete;
+
+    Token token() const { return alive_; }
+
+private:
+    std::shared_ptr<const int> alive_;
+};
+
+// Queues a block on the main thread that is skipped when the flag behind `guard` has gone by the
+// time it runs. Safe from any thread.
+void runOnMain(LivenessFlag::Token guard, std::function<void()> block);
 
 } // namespace platform

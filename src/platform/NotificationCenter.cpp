@@ -46,7 +46,7 @@ void NotificationCenter::post(const QString& name, const QVariantMap& userInfo)
         deliver(name, userInfo);
         return;
     }
-    runOnMain(this, [this, name, userInfo] { deliver(name, userInfo); });
+    runOnMain(liveness_.token(), [this, name, userInfo] { deliver(name, userInfo); });
 }
 
 void NotificationCenter::deliver(const QString& name, const QVariantMap& userInfo)

@@ -4,6 +4,8 @@
 // Observers are always called on the main thread: a post from the main thread is delivered at
 // once, a post from any other thread is queued to the main thread.
 
+#include "platform/MainThread.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -43,6 +45,8 @@ private:
     std::mutex mutex_;
     int nextToken_ = 1;
     std::map<int, Entry> observers_;
+    // Checked by deliveries posted from other threads.
+    LivenessFlag liveness_;
 };
 
 } // namespace platform

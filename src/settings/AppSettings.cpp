@@ -245,7 +245,7 @@ void AppSettings::applyAppearance()
     // Only a widget application has an appearance to set (checked by name: engines never link Widgets).
     if (!app || !app->inherits("QApplication"))
         return;
-    platform::runOnMain(this, [this] {
+    platform::runOnMain(liveness_.token(), [this] {
         std::function<void(AppearanceMode)> hook;
         {
             std::lock_guard lock(appearanceHookHolder().mutex);

@@ -9,6 +9,7 @@
 // thread (the capture and writer queues read the project format and the recording settings):
 // enumerations and Booleans live in atomics, strings and data under a lock.
 
+#include "platform/MainThread.h"
 #include "settings/AppearanceMode.h"
 #include "settings/CaptureFormat.h"
 #include "settings/CloudSyncInterval.h"
@@ -204,6 +205,8 @@ private:
     QString pairingCode_;
 
     BookmarkServices bookmarks_;
+    // The appearance is applied on the main thread even when a worker made the settings.
+    platform::LivenessFlag liveness_;
 };
 
 } // namespace settings

@@ -326,6 +326,49 @@ TEST(MovieRecorder, ReleasedOnItsOwnQueueWithoutFinishStillCompletesTheMovie)
     EXPECT_EQ(probeMovie(url.toLocalFile().toStdString()).counters, sequence(2));
 }
 
+TEST(MovieRecorder, ReleasedOnTheMainThreadWithoutFinishCompletesTheMovieOnItsQueue)
+{
+#ifdef CORVALE_DEBUG_LOG
+    QTemporaryDir dir;
+    const QUrl url = fileURL(dir, QStringLiteral("let-go.mov"));
+    auto recorder = makeRecorder(url, RecordingCodec::h264);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 0));
+    std::mutex mutex;
+    std::vector<bool> drainedOnMain;
+    debuglog::setSink([&](const std::string& line) {
+        if (line.find("released without finish") == std::string::npos)
+            return;
+        std::lock_guard lock(mutex);
+        drainedOnMain.push_back(platform::isMainThread());
+    });
+    recorder.reset();
+    debuglog::setSink({});
+    EXPECT_EQ(drainedOnMain, std::vector<bool> { false });
+    EXPECT_EQ(probeMovie(url.toLocalFile().toStdString()).counters, sequence(1));
+#else
+    GTEST_SKIP() << "diagnostic lines exist only in debug builds";
+#endif
+}
+
+TEST(MovieRecorder, AMovieThatCannotBeSyncedToDiskIsNotCalledFinished)
+{
+    // The file's name is gone before the finish (deleted behind the station's back): the encoder
+    // still writes to its open file, but nothing on disk holds the take.
+    QTemporaryDir dir;
+    Reports reports;
+    const QUrl url = fileURL(dir, QStringLiteral("gone.mov"));
+    auto recorder = makeRecorder(url, RecordingCodec::proRes422Proxy, &reports);
+    ASSERT_TRUE(recorder);
+    appendAndWait(*recorder, movietest::counterFrame(64, 36, 0));
+    ASSERT_TRUE(QFile::remove(url.toLocalFile()));
+    EXPECT_EQ(finishAndWait(*recorder).at(0).status, Status::failed);
+    recorder->queue().sync([] {});
+    std::lock_guard lock(reports.mutex);
+    ASSERT_EQ(reports.errors.size(), 1u);
+    EXPECT_EQ(reports.errors[0].code, -ENOENT);
+}
+
 TEST(MovieRecorder, RefusesAPathThatIsTakenOrUnusable)
 {
     QTemporaryDir dir;

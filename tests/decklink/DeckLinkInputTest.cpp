@@ -47,6 +47,7 @@ protected:
         input.reset();
         QCoreApplication::processEvents();
         EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+        EXPECT_EQ(inputState(0).stopsFromCallback, 0u) << "an input was stopped on the card's thread";
         SimulatedCardTest::TearDown();
     }
 
@@ -110,7 +111,8 @@ TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
     EXPECT_EQ(first.format(), media::PixelFormat::BGRA);
     EXPECT_EQ(first.width(), 720);
     EXPECT_EQ(first.height(), 486);
-    EXPECT_EQ(first.presentationTime(), 42.0);
+    EXPECT_EQ(first.hostTime(), 42.0);
+    EXPECT_FALSE(first.itemTime());
     EXPECT_EQ(first.colorTags().primaries, media::ColorPrimaries::ITU_R_709_2);
     EXPECT_EQ(delegate->counter(1), delegate->counter(0) + 1);
     EXPECT_EQ(delegate->counter(2), delegate->counter(0) + 2);
@@ -387,7 +389,9 @@ TEST_F(DeckLinkInputTest, FramesWithoutDelegateAreIgnoredAndDestroyingStopsTheIn
     ASSERT_TRUE(input->start(0, 0));
     EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 2);
     EXPECT_EQ(input->droppedFrameCount(), 0u);
-    input.reset();
+    std::weak_ptr<DeckLinkInput> weak = input;
+    input.reset(); // the callbacks' references come back to the main thread first
+    ASSERT_TRUE(processEventsUntil([&] { return weak.expired(); }));
     EXPECT_FALSE(inputState(0).enabled);
     EXPECT_TRUE(log.contains("DeckLink: Input stopped"));
 }
@@ -420,6 +424,29 @@ TEST_F(DeckLinkInputTest, StopAndStartRacingTheCardThreadLeaveNoStreamOrReferenc
     EXPECT_FALSE(input->isReconfiguring());
     for (std::size_t i = 0; i < delegate->frames.size(); ++i)
         EXPECT_EQ(delegate->frames[i].format(), media::PixelFormat::BGRA);
+}
+
+TEST_F(DeckLinkInputTest, AnOwnerLettingGoWhileTheCardDeliversStopsTheInputOnTheMainThread)
+{
+    // The card thread keeps delivering while the main thread drops its only reference; whatever
+    // the interleaving, the last reference and the stop must land on the main thread.
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_TRUE(input->start(0, round % 2 == 0 ? 0 : -1));
+        std::atomic<bool> done { false };
+        std::thread card([&] {
+            while (!done.load())
+                if (corvale_sim_deliver_frames(0, 1) == 0)
+                    std::this_thread::yield();
+        });
+        std::weak_ptr<DeckLinkInput> weak = input;
+        input.reset();
+        ASSERT_TRUE(processEventsUntil([&] { return weak.expired(); }));
+        done = true;
+        card.join();
+        EXPECT_FALSE(inputState(0).enabled);
+        input = DeckLinkInput::create(clock);
+        input->setDelegate(delegate);
+    }
 }
 
 TEST(DeckLinkInputCallbackTest, AnswersItsOwnAndTheBaseInterface)

@@ -16,7 +16,8 @@ using namespace decklinktest;
 
 namespace {
 
-// Keeps every frame it is given (with a reference) and can stop the stream from inside a callback.
+// Keeps every frame it is given (with a reference) and can try to stop the stream from inside a
+// callback.
 class KeepingCallback final : public ComObject<IDeckLinkInputCallback> {
 public:
     HRESULT VideoInputFormatChanged(DeckLinkVideoInputFormatChangedEvents events, IDeckLinkDisplayMode* mode,
@@ -28,14 +29,17 @@ public:
     HRESULT VideoInputFrameArrived(IDeckLinkVideoInputFrame* frame, IDeckLinkAudioInputPacket*) override
     {
         frames.push_back(ComPtr<IDeckLinkVideoInputFrame>::retain(frame));
-        if (stopFromCallback)
-            stopFromCallback->StopStreams();
+        if (stopFromCallback) {
+            stopResults.push_back(stopFromCallback->StopStreams());
+            stopResults.push_back(stopFromCallback->DisableVideoInput());
+        }
         return S_OK;
     }
 
     std::vector<ComPtr<IDeckLinkVideoInputFrame>> frames;
     std::vector<std::pair<DeckLinkVideoInputFormatChangedEvents, DeckLinkDisplayMode>> changes;
     IDeckLinkInput* stopFromCallback = nullptr;
+    std::vector<HRESULT> stopResults;
 };
 
 class SimulatedDriverTest : public SimulatedCardTest {
@@ -211,16 +215,21 @@ TEST_F(SimulatedDriverTest, DetectionReportsEachNewSourceFormatOnce)
     EXPECT_EQ(callback.changes.size(), 1u);
 }
 
-TEST_F(SimulatedDriverTest, ACallbackMayStopItsOwnStream)
+TEST_F(SimulatedDriverTest, ACallbackCannotStopOrDisableItsOwnStream)
 {
+    // A card waits for its callbacks before it stops; from inside one it would wait for itself.
     corvale_sim_set_source_mode(0, kDeckLinkModeNTSC);
     callback.stopFromCallback = input.get();
     ASSERT_NO_FATAL_FAILURE(stream(kDeckLinkModeNTSC, kDeckLinkFormat8BitYUV));
-    EXPECT_EQ(corvale_sim_deliver_frames(0, 5), 1);
-    EXPECT_FALSE(inputState(0).streaming);
-    ASSERT_EQ(input->StartStreams(), S_OK); // the stopped thread is collected on restart
-    callback.stopFromCallback = nullptr;
     EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 2);
+    EXPECT_EQ(callback.stopResults, (std::vector<HRESULT>(4, E_ACCESSDENIED)));
+    const auto state = inputState(0);
+    EXPECT_TRUE(state.streaming);
+    EXPECT_TRUE(state.enabled);
+    EXPECT_EQ(state.stopsFromCallback, 4u);
+    callback.stopFromCallback = nullptr;
+    EXPECT_EQ(input->StopStreams(), S_OK);
+    EXPECT_EQ(input->DisableVideoInput(), S_OK);
 }
 
 // Status, attribute and configuration items the bridge reads are covered through the input and

@@ -14,7 +14,7 @@ namespace {
 media::Frame sample(double pts, media::ColorTags tags = {})
 {
     media::MutableFrame m(media::PixelFormat::BGRA, 64, 36);
-    m.setPresentationTime(pts);
+    m.setHostTime(pts);
     m.setColorTags(tags);
     return std::move(m).share();
 }

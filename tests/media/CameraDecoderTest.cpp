@@ -122,7 +122,7 @@ TEST(CameraDecoder, ConvertsRawYuyvAndNv12WithTheirRangeAndMatrix)
         EXPECT_EQ(frame.format(), PixelFormat::BGRA);
         EXPECT_EQ(frame.width(), kW);
         EXPECT_EQ(frame.height(), kH);
-        EXPECT_EQ(frame.presentationTime(), 12.5);
+        EXPECT_EQ(frame.hostTime(), 12.5);
         expectNear(pixel(frame, 5, 2), { 255, 255, 255, 255 }, 2, "white");
         expectNear(pixel(frame, 40, kH - 3), { 0, 0, 191, 255 }, 4, "red");
         // Nothing said, below 720 lines: assumed 601 at video range, and tagged so.

@@ -99,7 +99,7 @@ TEST(CameraSession, SyntheticFramesArriveInOrderAtTheRateWithTags)
     for (std::size_t k = 0; k < frames.size(); ++k) {
         const Frame& f = frames[k];
         EXPECT_EQ(SyntheticCamera::frameCounter(f), std::uint32_t(k));
-        EXPECT_NEAR(f.presentationTime(), kStart + double(k) / kRate, 1e-5);
+        EXPECT_NEAR(f.hostTime(), kStart + double(k) / kRate, 1e-5);
         EXPECT_EQ(f.format(), PixelFormat::BGRA);
         EXPECT_EQ(f.width(), 64);
         EXPECT_EQ(f.height(), 36);

@@ -50,25 +50,84 @@ TEST(Frame, CopiesShareThePixelsAndCarryTheirOwnMetadata)
     MutableFrame m(PixelFormat::BGRA, 64, 32);
     ASSERT_FALSE(m.isNull());
     std::memset(m.data(), 0x7f, m.rowBytes() * 32);
-    m.setPresentationTime(1.5);
+    m.setHostTime(1.5);
     m.setColorTags({ ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020 });
     m.setFieldInfo({ 2, FieldDetail::TemporalTopFirst });
     const Frame frame = std::move(m).share();
     EXPECT_TRUE(m.isNull());
 
-    const Frame later = frame.withPresentationTime(2.0).withFieldInfo({});
+    // A captured frame shown on an item's time line keeps both times apart.
+    const Frame later = frame.withItemTime(2.0).withFieldInfo({});
     EXPECT_TRUE(later.sharesPixelsWith(frame));
     EXPECT_EQ(later.data(), frame.data());
-    EXPECT_DOUBLE_EQ(frame.presentationTime(), 1.5);
-    EXPECT_DOUBLE_EQ(later.presentationTime(), 2.0);
+    EXPECT_DOUBLE_EQ(frame.hostTime(), 1.5);
+    EXPECT_FALSE(frame.itemTime());
+    EXPECT_DOUBLE_EQ(later.hostTime(), 1.5);
+    EXPECT_DOUBLE_EQ(later.itemTime().value_or(-1), 2.0);
     EXPECT_TRUE(frame.fieldInfo().interlaced());
     EXPECT_FALSE(later.fieldInfo().interlaced());
     EXPECT_EQ(later.colorTags(), frame.colorTags());
     EXPECT_EQ(frame.useCount(), 2);
 
-    EXPECT_TRUE(Frame().isNull());
     EXPECT_TRUE(MutableFrame(PixelFormat::BGRA, 0, 10).isNull());
     EXPECT_TRUE(MutableFrame(PixelFormat::BGRA, 10, -1).isNull());
+}
+
+TEST(Frame, NullFramesAnswerWithoutPixels)
+{
+    const Frame null;
+    MutableFrame empty;
+    EXPECT_EQ(minimumRowBytes(null.format(), 16), 0u); // no format any case names
+    EXPECT_EQ(empty.format(), null.format());
+    EXPECT_EQ(null.row(0), nullptr);
+    EXPECT_EQ(empty.row(0), nullptr);
+    EXPECT_EQ(null.plane(0), nullptr);
+    EXPECT_EQ(null.planeCount(), 0);
+    EXPECT_TRUE(null.imageView().isNull());
+    const Frame small = MutableFrame(PixelFormat::BGRA, 4, 2).share();
+    EXPECT_EQ(small.row(2), nullptr);
+    EXPECT_EQ(small.row(-1), nullptr);
+}
+
+TEST(Frame, WrapKeepsTheForeignOwnerAliveAndCopiesNothing)
+{
+    struct DriverBuffer {
+        std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(2 * 200, 0x5a);
+        std::atomic<int>* released;
+        ~DriverBuffer() { ++*released; }
+    };
+    std::atomic<int> released { 0 };
+    auto owner = std::make_shared<DriverBuffer>();
+    owner->released = &released;
+    const std::uint8_t* planes[] = { owner->bytes.data() };
+    const std::size_t strides[] = { 200 }; // 48 BGRA pixels need 192: padded rows are fine
+    Frame frame = Frame::wrap({ PixelFormat::BGRA, 48, 2 }, planes, strides, std::move(owner));
+    ASSERT_FALSE(frame.isNull());
+    EXPECT_EQ(frame.data(), planes[0]);
+    EXPECT_EQ(frame.row(1), planes[0] + 200);
+    EXPECT_EQ(frame.planeRowBytes(0), 200u);
+    QImage view = frame.withHostTime(3.0).imageView();
+    frame = Frame();
+    EXPECT_EQ(released.load(), 0); // the image view still reads the driver's pixels
+    EXPECT_EQ(view.constBits(), planes[0]);
+    view = QImage();
+    EXPECT_EQ(released.load(), 1);
+
+    // Plane lists that do not describe the format give no frame.
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(4096);
+    const std::uint8_t* one[] = { bytes->data() };
+    const std::uint8_t* none[] = { nullptr };
+    const std::uint8_t* two[] = { bytes->data(), bytes->data() };
+    const std::size_t stride[] = { 256 };
+    const std::size_t shortStride[] = { 100 };
+    const std::size_t twoStrides[] = { 256, 256 };
+    EXPECT_FALSE(Frame::wrap({ PixelFormat::BGRA, 64, 4 }, one, stride, bytes).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat::BGRA, 64, 4 }, none, stride, bytes).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat::BGRA, 64, 4 }, one, shortStride, bytes).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat::BGRA, 64, 4 }, two, twoStrides, bytes).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat::BGRA, 0, 4 }, one, stride, bytes).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat::BGRA, 64, 4 }, one, stride, nullptr).isNull());
+    EXPECT_TRUE(Frame::wrap({ PixelFormat {}, 64, 4 }, one, stride, bytes).isNull());
 }
 
 TEST(Frame, ImageViewDoesNotCopyAndOutlivesTheFrame)
@@ -155,14 +214,16 @@ TEST(FramePool, CopyKeepsPixelsAndMetadata)
     MutableFrame m(PixelFormat::BGRA, 33, 7);
     for (int y = 0; y < 7; ++y)
         std::memset(m.row(y), y + 1, m.rowBytes());
-    m.setPresentationTime(4.25);
+    m.setHostTime(4.25);
+    m.setItemTime(0.5);
     m.setFieldInfo({ 2, FieldDetail::TemporalBottomFirst });
     const Frame source = std::move(m).share();
     const Frame copy = pool.copy(source).share();
     EXPECT_FALSE(copy.sharesPixelsWith(source));
     for (int y = 0; y < 7; ++y)
         EXPECT_EQ(std::memcmp(copy.row(y), source.row(y), 33 * 4), 0);
-    EXPECT_DOUBLE_EQ(copy.presentationTime(), 4.25);
+    EXPECT_DOUBLE_EQ(copy.hostTime(), 4.25);
+    EXPECT_EQ(copy.itemTime(), 0.5);
     EXPECT_EQ(copy.fieldInfo(), source.fieldInfo());
     EXPECT_TRUE(pool.copy(Frame()).isNull());
 }

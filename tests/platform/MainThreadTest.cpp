@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
+#include <memory>
+
 TEST(MainThread, BlocksFromOtherThreadsRunOnTheMainThreadInOrder)
 {
     std::vector<int> order;
@@ -39,4 +42,37 @@ TEST(MainThread, GuardedBlockIsSkippedWhenItsOwnerIsGone)
     QCoreApplication::processEvents();
     EXPECT_EQ(ran, 10);
     delete survivor;
+}
+
+TEST(MainThread, BlocksPostedByAWorkerAreSkippedOnceTheirFlagIsGone)
+{
+    // The worker posts while the main thread destroys the guarded object; the worker never
+    // touches the object or its flag, only the token taken before it started.
+    struct Guarded {
+        platform::LivenessFlag liveness;
+        int ran = 0;
+    };
+    auto guarded = std::make_unique<Guarded>();
+    int ranAfterDestruction = 0;
+    Guarded* raw = guarded.get();
+    const auto token = guarded->liveness.token();
+    std::atomic<bool> destroyed { false };
+    {
+        platform::SerialQueue queue("Corvale.Test");
+        for (int i = 0; i < 200; ++i)
+            queue.async([&, token, raw] {
+                platform::runOnMain(token, [&, raw] {
+                    if (destroyed)
+                        ++ranAfterDestruction;
+                    else
+                        ++raw->ran;
+                });
+            });
+        queue.async([] {});
+        QCoreApplication::processEvents();
+        guarded.reset();
+        destroyed = true;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ranAfterDestruction, 0);
 }

@@ -92,12 +92,13 @@ TEST(SerialQueue, ShutdownRunsPendingBlocksThenRefusesNewOnes)
 {
     std::atomic<int> ran { 0 };
     auto queue = std::make_unique<SerialQueue>("Corvale.Test");
-    std::mutex gate;
-    gate.lock();
-    queue->async([&] { std::lock_guard hold(gate); });
+    // The first block holds the queue until another thread opens the gate, so shutdown meets
+    // a full queue.
+    std::promise<void> gate;
+    queue->async([opened = gate.get_future().share()] { opened.wait(); });
     for (int i = 0; i < 50; ++i)
         queue->async([&] { ++ran; });
-    std::thread releaser([&] { gate.unlock(); });
+    std::thread releaser([&] { gate.set_value(); });
     queue->shutdown();
     releaser.join();
     EXPECT_EQ(ran.load(), 50);

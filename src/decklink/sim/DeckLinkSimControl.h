@@ -38,6 +38,7 @@ typedef struct CorvaleSimInputState {
     uint64_t formatChangesReported;
     uint64_t enableCount; // successful EnableVideoInput calls since the device was created
     uint64_t framesMissed; // frames lost on the card because the callback overran (real-time clock)
+    uint64_t stopsFromCallback; // StopStreams or DisableVideoInput refused on the input's callback thread
 } CorvaleSimInputState;
 
 // Back to the defaults: device count from CORVALE_SIM_DECKLINK_DEVICES (2), every source 'Hp25'

@@ -65,6 +65,7 @@ public:
     // Frames the source sent while the callback was still busy with an earlier one (real-time clock).
     std::uint64_t framesMissed = 0;
     std::uint64_t formatChangesReported = 0;
+    std::uint64_t stopsFromCallback = 0; // StopStreams or DisableVideoInput refused on the callback thread
     std::uint64_t enableCount = 0;
     // Drawn into the next picture; counts every frame the device's input delivers.
     std::uint64_t nextFrameCounter = 0;

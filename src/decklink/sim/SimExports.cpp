@@ -155,6 +155,7 @@ SIM_EXPORT int corvale_sim_input_state(int device, CorvaleSimInputState* out)
         out->framesDelivered = state->framesDelivered;
         out->framesMissed = state->framesMissed;
         out->formatChangesReported = state->formatChangesReported;
+        out->stopsFromCallback = state->stopsFromCallback;
         out->enableCount = state->enableCount;
     }
     SimInput* input = nullptr;

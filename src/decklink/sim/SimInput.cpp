@@ -91,6 +91,8 @@ HRESULT SimInput::EnableVideoInput(
 
 HRESULT SimInput::DisableVideoInput()
 {
+    if (onOwnThread())
+        return refuseFromCallback();
     std::lock_guard deviceLock(device_->mutex);
     std::unique_lock lock(mutex_);
     if (streaming_)
@@ -134,11 +136,28 @@ HRESULT SimInput::StartStreams()
 
 HRESULT SimInput::StopStreams()
 {
+    if (onOwnThread())
+        return refuseFromCallback();
     std::unique_lock lock(mutex_);
     if (!streaming_)
         return S_OK;
     stopThreadLocked(lock);
     return S_OK;
+}
+
+bool SimInput::onOwnThread()
+{
+    std::lock_guard lock(mutex_);
+    return thread_.joinable() && std::this_thread::get_id() == thread_.get_id();
+}
+
+HRESULT SimInput::refuseFromCallback()
+{
+    // A card's driver waits for its callbacks to return before it stops: asked from inside one,
+    // it would wait for itself. Refused and counted so tests see who tried.
+    std::lock_guard deviceLock(device_->mutex);
+    ++device_->stopsFromCallback;
+    return E_ACCESSDENIED;
 }
 
 void SimInput::stopThreadLocked(std::unique_lock<std::mutex>& lock)

@@ -2,7 +2,8 @@
 
 // The input of a simulated device: delivers test pictures at the mode's rate (or one per tick of
 // the manual clock) on its own thread, detects source format changes and reports them when format
-// detection is on.
+// detection is on. Like a card's driver, it refuses StopStreams and DisableVideoInput from its own
+// callback thread.
 
 #include "decklink/sim/SimDevice.h"
 #include "decklink/sim/SimObject.h"
@@ -40,6 +41,9 @@ private:
     // One frame period; true when a frame was delivered.
     bool tick();
     void stopThreadLocked(std::unique_lock<std::mutex>& lock);
+    // StopStreams and DisableVideoInput from the input's own callback thread.
+    bool onOwnThread();
+    HRESULT refuseFromCallback();
 
     const std::shared_ptr<SimDeviceState> device_;
 

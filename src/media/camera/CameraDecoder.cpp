@@ -242,7 +242,7 @@ Frame CameraDecoder::convert(const AVFrame* picture, double presentationTime)
     if (result < 0)
         return {};
 
-    target.setPresentationTime(presentationTime);
+    target.setHostTime(presentationTime);
     target.setColorTags(color.tags);
     return std::move(target).share();
 }

@@ -22,8 +22,9 @@ class CameraSource {
 public:
     virtual ~CameraSource() = default;
 
-    // After this returns the sink is never called again. Safe to call more than once and from
-    // any thread but the source's own.
+    // After this returns the sink is never called again (called from inside a sink callback: once
+    // that callback returns). Safe to call more than once and from any thread, the source's own
+    // included.
     virtual void stop() = 0;
 
     // Blocks until the source has handed over every frame that is due by now on its clock.

@@ -125,7 +125,7 @@ platform::Result<std::unique_ptr<CameraV4L2Source>, CameraError> CameraV4L2Sourc
         return platform::fail(decoder.error());
     source->decoder_ = std::move(decoder).value();
 
-    source->thread_ = std::thread([raw = source.get()] { raw->run(); });
+    source->thread_ = std::thread([raw = source.get(), control = source->control_] { raw->run(control); });
     return source;
 }
 
@@ -139,6 +139,13 @@ CameraV4L2Source::CameraV4L2Source(CameraMode mode, CameraSink sink, platform::M
 CameraV4L2Source::~CameraV4L2Source()
 {
     stop();
+    if (thread_.joinable() && onOwnThread()) {
+        // Destroyed inside a sink callback: the loop sees this once the callback returns and
+        // leaves without touching the source again; the thread ends by itself.
+        std::lock_guard lock(control_->mutex);
+        control_->destroyed = true;
+        thread_.detach();
+    }
     if (input_)
         avformat_close_input(&input_);
 }
@@ -146,44 +153,48 @@ CameraV4L2Source::~CameraV4L2Source()
 void CameraV4L2Source::stop()
 {
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
+        std::lock_guard lock(control_->mutex);
+        control_->stopping = true;
     }
-    wake_.notify_all();
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
+    control_->wake.notify_all();
+    // On its own thread the loop ends once the running callback returns; it is joined (or let
+    // go) by the destructor.
+    if (thread_.joinable() && !onOwnThread())
         thread_.join();
 }
 
-void CameraV4L2Source::run()
+void CameraV4L2Source::run(const std::shared_ptr<Control>& control)
 {
     pthread_setname_np(pthread_self(), "Corvale.Camera");
+    // The sink is called from a copy: a callback may destroy the source and with it sink_.
+    const CameraSink sink = sink_;
     AVPacket* packet = av_packet_alloc();
     if (!packet) {
-        if (sink_.ended)
-            sink_.ended(CameraError::failed);
+        if (sink.ended)
+            sink.ended(CameraError::failed);
         return;
     }
     for (;;) {
         {
-            std::lock_guard lock(mutex_);
-            if (stopping_)
+            std::lock_guard lock(control->mutex);
+            if (control->stopping || control->destroyed)
                 break;
         }
         const int result = av_read_frame(input_, packet);
         if (result == AVERROR(EAGAIN)) {
-            std::unique_lock lock(mutex_);
-            wake_.wait_for(lock, kEmptyReadWait, [this] { return stopping_; });
+            std::unique_lock lock(control->mutex);
+            control->wake.wait_for(lock, kEmptyReadWait, [&] { return control->stopping; });
             continue;
         }
         if (result < 0) {
             // Unplugged (ENODEV) or broken: the session ends; stop() still joins this thread.
             bool stopping;
             {
-                std::lock_guard lock(mutex_);
-                stopping = stopping_;
+                std::lock_guard lock(control->mutex);
+                stopping = control->stopping;
             }
-            if (!stopping && sink_.ended)
-                sink_.ended(errorFromAv(result));
+            if (!stopping && sink.ended)
+                sink.ended(errorFromAv(result));
             break;
         }
         // libavdevice stamps packets on the wall clock (it converts the driver's monotonic
@@ -196,8 +207,8 @@ void CameraV4L2Source::run()
         }
         Frame frame = decoder_->decode(packet, time);
         av_packet_unref(packet);
-        if (!frame.isNull() && sink_.frame)
-            sink_.frame(std::move(frame));
+        if (!frame.isNull() && sink.frame)
+            sink.frame(std::move(frame));
     }
     av_packet_free(&packet);
 }

@@ -8,6 +8,11 @@
 // it opens the device. The input is opened non-blocking so that stop() never waits on a camera
 // that has stopped delivering: an empty read waits a few milliseconds on a condition that stop()
 // signals.
+//
+// Threads: open, stop and the destructor run on the owner's thread or on the source's own (from
+// inside a sink callback). Stopped on its own thread, the source lets the loop end once the
+// callback returns; destroyed there, it lets the thread go, and the loop leaves without touching
+// the destroyed source, through state the two share.
 
 #include "media/camera/CameraDecoder.h"
 #include "media/camera/CameraDevice.h"
@@ -38,8 +43,18 @@ public:
     CameraMode mode() const override { return mode_; }
 
 private:
+    // What the reading thread and the source share, so the thread outlives a source destroyed
+    // from inside one of its callbacks.
+    struct Control {
+        std::mutex mutex;
+        std::condition_variable wake;
+        bool stopping = false;
+        bool destroyed = false;
+    };
+
     CameraV4L2Source(CameraMode mode, CameraSink sink, platform::MediaClock& clock);
-    void run();
+    void run(const std::shared_ptr<Control>& control);
+    bool onOwnThread() const { return thread_.get_id() == std::this_thread::get_id(); }
 
     CameraMode mode_; // fixed before the thread starts
     const CameraSink sink_;
@@ -47,9 +62,7 @@ private:
     AVFormatContext* input_ = nullptr;
     std::unique_ptr<CameraDecoder> decoder_;
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool stopping_ = false;
+    const std::shared_ptr<Control> control_ = std::make_shared<Control>();
     std::thread thread_;
 };
 

@@ -249,7 +249,7 @@ void SyntheticCamera::tick()
     if (frame.isNull())
         return;
     drawTestPicture(frame, counter);
-    frame.setPresentationTime(now);
+    frame.setHostTime(now);
     frame.setColorTags({ ColorPrimaries::ITU_R_709_2, TransferFunction::ITU_R_709_2, YCbCrMatrix::ITU_R_709_2 });
     if (sink_.frame)
         sink_.frame(std::move(frame).share());

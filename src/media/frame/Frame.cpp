@@ -1,5 +1,6 @@
 #include "media/frame/Frame.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -94,6 +95,20 @@ YCbCrMatrix yCbCrMatrixFromName(std::string_view name)
     return valueOf(kMatrices, name);
 }
 
+int planeCount(PixelFormat format)
+{
+    switch (format) {
+    case PixelFormat::BGRA:
+    case PixelFormat::UYVY422:
+    case PixelFormat::V210:
+    case PixelFormat::R210:
+    case PixelFormat::R10B:
+    case PixelFormat::R10L:
+        return 1;
+    }
+    return 0;
+}
+
 std::size_t minimumRowBytes(PixelFormat format, int width)
 {
     if (width <= 0)
@@ -122,23 +137,75 @@ FrameBuffer::FrameBuffer(PixelFormat format, int width, int height, std::size_t 
     : format_(format)
     , width_(width)
     , height_(height)
-    , rowBytes_(rowBytes)
 {
+    strides_[0] = rowBytes;
     const std::size_t size = alignUp(std::max<std::size_t>(byteCount(), 1), kAlignment);
-    data_ = static_cast<std::uint8_t*>(std::aligned_alloc(kAlignment, size));
-    if (!data_)
+    planes_[0] = static_cast<std::uint8_t*>(std::aligned_alloc(kAlignment, size));
+    if (!planes_[0])
         throw std::bad_alloc();
+}
+
+FrameBuffer::FrameBuffer(const FrameFormat& format, std::span<const std::uint8_t* const> planes,
+    std::span<const std::size_t> strides, std::shared_ptr<const void> owner)
+    : format_(format.pixelFormat)
+    , width_(format.width)
+    , height_(format.height)
+    , owner_(std::move(owner))
+{
+    const std::size_t count = std::min<std::size_t>(std::min(planes.size(), strides.size()), maxPlanes);
+    for (std::size_t i = 0; i < count; ++i) {
+        // Wrapped pixels are only ever read through Frame; the pointer is not const so that
+        // owned and wrapped storage share one layout.
+        planes_[i] = const_cast<std::uint8_t*>(planes[i]);
+        strides_[i] = strides[i];
+    }
 }
 
 FrameBuffer::~FrameBuffer()
 {
-    std::free(data_);
+    if (!owner_)
+        std::free(planes_[0]);
 }
 
-Frame Frame::withPresentationTime(double seconds) const
+Frame Frame::wrap(const FrameFormat& format, std::span<const std::uint8_t* const> planes,
+    std::span<const std::size_t> strides, std::shared_ptr<const void> owner)
+{
+    const int count = media::planeCount(format.pixelFormat);
+    if (format.width <= 0 || format.height <= 0 || count == 0 || planes.size() != static_cast<std::size_t>(count)
+        || strides.size() != planes.size() || !owner)
+        return {};
+    for (int i = 0; i < count; ++i) {
+        // Packed formats only today: each plane holds whole rows of the format.
+        if (!planes[static_cast<std::size_t>(i)]
+            || strides[static_cast<std::size_t>(i)] < minimumRowBytes(format.pixelFormat, format.width))
+            return {};
+    }
+    Frame frame;
+    frame.buffer_ = std::make_shared<const FrameBuffer>(format, planes, strides, std::move(owner));
+    return frame;
+}
+
+const std::uint8_t* Frame::plane(int index) const
+{
+    return index >= 0 && index < planeCount() ? buffer_->plane(index) : nullptr;
+}
+
+std::size_t Frame::planeRowBytes(int index) const
+{
+    return index >= 0 && index < planeCount() ? buffer_->planeRowBytes(index) : 0;
+}
+
+Frame Frame::withHostTime(double seconds) const
 {
     Frame copy = *this;
-    copy.presentationTime_ = seconds;
+    copy.hostTime_ = seconds;
+    return copy;
+}
+
+Frame Frame::withItemTime(double seconds) const
+{
+    Frame copy = *this;
+    copy.itemTime_ = seconds;
     return copy;
 }
 
@@ -184,7 +251,8 @@ Frame MutableFrame::share() &&
 {
     Frame frame;
     frame.buffer_ = std::move(buffer_);
-    frame.presentationTime_ = presentationTime_;
+    frame.hostTime_ = hostTime_;
+    frame.itemTime_ = itemTime_;
     frame.colorTags_ = colorTags_;
     frame.fieldInfo_ = fieldInfo_;
     return frame;

@@ -1,14 +1,20 @@
 #pragma once
 
-// A video frame: immutable pixels shared by reference, plus per-copy metadata (time, colour tags,
+// A video frame: immutable pixels shared by reference, plus per-copy metadata (times, colour tags,
 // field info). Copying a Frame never copies pixels. Pixels are written once, through
-// MutableFrame, before the frame is shared.
+// MutableFrame, before the frame is shared, or belong to someone else (a driver buffer, an
+// AVFrame) and are wrapped with an owner that the frame keeps alive.
+//
+// Threads: a Frame is immutable once shared and may be read and copied on any thread.
 
 #include <QImage>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string_view>
 
 namespace media {
@@ -69,6 +75,9 @@ struct FieldInfo {
     bool operator==(const FieldInfo&) const = default;
 };
 
+// Planes a format stores its pixels in (every format the station uses today is packed: one).
+int planeCount(PixelFormat format);
+
 // Bytes in one row without padding; 0 for a width the format cannot hold.
 std::size_t minimumRowBytes(PixelFormat format, int width);
 // The row stride frames are allocated with: the minimum, aligned up to 64 bytes.
@@ -76,10 +85,23 @@ std::size_t alignedRowBytes(PixelFormat format, int width);
 
 class FramePool;
 
-// The pixel storage behind one or more Frames.
+// What a frame's pixels are: layout and size.
+struct FrameFormat {
+    PixelFormat pixelFormat = PixelFormat::BGRA;
+    int width = 0;
+    int height = 0;
+    bool operator==(const FrameFormat&) const = default;
+};
+
+// The pixel storage behind one or more Frames: memory of its own, or memory another object owns
+// and `owner` keeps alive until the storage goes.
 class FrameBuffer {
 public:
+    static constexpr int maxPlanes = 4;
+
     FrameBuffer(PixelFormat format, int width, int height, std::size_t rowBytes);
+    FrameBuffer(const FrameFormat& format, std::span<const std::uint8_t* const> planes,
+        std::span<const std::size_t> strides, std::shared_ptr<const void> owner);
     ~FrameBuffer();
     FrameBuffer(const FrameBuffer&) = delete;
     FrameBuffer& operator=(const FrameBuffer&) = delete;
@@ -87,40 +109,70 @@ public:
     PixelFormat format() const { return format_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    std::size_t rowBytes() const { return rowBytes_; }
-    std::size_t byteCount() const { return rowBytes_ * static_cast<std::size_t>(height_); }
-    std::uint8_t* data() { return data_; }
-    const std::uint8_t* data() const { return data_; }
+    std::size_t rowBytes() const { return strides_[0]; }
+    std::size_t byteCount() const { return strides_[0] * static_cast<std::size_t>(height_); }
+    std::uint8_t* data() { return planes_[0]; }
+    const std::uint8_t* data() const { return planes_[0]; }
+    const std::uint8_t* plane(int index) const { return planes_[static_cast<std::size_t>(index)]; }
+    std::size_t planeRowBytes(int index) const { return strides_[static_cast<std::size_t>(index)]; }
+    // True when the pixels belong to another object.
+    bool isWrapped() const { return owner_ != nullptr; }
 
 private:
     PixelFormat format_;
     int width_;
     int height_;
-    std::size_t rowBytes_;
-    std::uint8_t* data_;
+    std::array<std::uint8_t*, maxPlanes> planes_ {};
+    std::array<std::size_t, maxPlanes> strides_ {};
+    std::shared_ptr<const void> owner_;
 };
 
 class Frame {
 public:
     Frame() = default; // a null frame
 
+    // Pixels another object owns, without copying: `owner` (a driver buffer, an AVFrame ...) lives
+    // as long as any frame or image view over them. One plane pointer and stride per plane of the
+    // format; a null frame when they do not describe the format (missing plane, short stride,
+    // non-positive size).
+    static Frame wrap(const FrameFormat& format, std::span<const std::uint8_t* const> planes,
+        std::span<const std::size_t> strides, std::shared_ptr<const void> owner);
+
     bool isNull() const { return !buffer_; }
     explicit operator bool() const { return !isNull(); }
 
-    PixelFormat format() const { return buffer_->format(); }
+    // A null frame has no format: a value that matches no case, with no row bytes.
+    PixelFormat format() const { return buffer_ ? buffer_->format() : PixelFormat {}; }
+    FrameFormat frameFormat() const { return { format(), width(), height() }; }
     int width() const { return buffer_ ? buffer_->width() : 0; }
     int height() const { return buffer_ ? buffer_->height() : 0; }
     std::size_t rowBytes() const { return buffer_ ? buffer_->rowBytes() : 0; }
     const std::uint8_t* data() const { return buffer_ ? buffer_->data() : nullptr; }
-    const std::uint8_t* row(int y) const { return buffer_->data() + static_cast<std::size_t>(y) * buffer_->rowBytes(); }
+    // Null for a null frame or a row outside the picture.
+    const std::uint8_t* row(int y) const
+    {
+        if (!buffer_ || y < 0 || y >= buffer_->height())
+            return nullptr;
+        return buffer_->data() + static_cast<std::size_t>(y) * buffer_->rowBytes();
+    }
+    int planeCount() const { return buffer_ ? media::planeCount(buffer_->format()) : 0; }
+    const std::uint8_t* plane(int index) const;
+    std::size_t planeRowBytes(int index) const;
 
-    // Seconds on the media clock (capture) or on the item's time line (playback).
-    double presentationTime() const { return presentationTime_; }
+    // Seconds on the media clock when the frame was captured (0 for frames not captured).
+    double hostTime() const { return hostTime_; }
+    // Seconds on the item's time line (playback); none for captured frames.
+    std::optional<double> itemTime() const { return itemTime_; }
+    // The item time of a played frame, else the host time of a captured one.
+    double presentationTime() const { return itemTime_.value_or(hostTime_); }
     const ColorTags& colorTags() const { return colorTags_; }
     const FieldInfo& fieldInfo() const { return fieldInfo_; }
 
     // Copies with other metadata, sharing the pixels.
-    Frame withPresentationTime(double seconds) const;
+    Frame withHostTime(double seconds) const;
+    Frame withItemTime(double seconds) const;
+    // The item time; kept for callers written before the two times were apart.
+    Frame withPresentationTime(double seconds) const { return withItemTime(seconds); }
     Frame withColorTags(const ColorTags& tags) const;
     Frame withFieldInfo(const FieldInfo& info) const;
 
@@ -136,7 +188,8 @@ public:
 private:
     friend class MutableFrame;
     std::shared_ptr<const FrameBuffer> buffer_;
-    double presentationTime_ = 0.0;
+    double hostTime_ = 0.0;
+    std::optional<double> itemTime_;
     ColorTags colorTags_;
     FieldInfo fieldInfo_;
 };
@@ -151,14 +204,22 @@ public:
     bool isNull() const { return !buffer_; }
     explicit operator bool() const { return !isNull(); }
 
-    PixelFormat format() const { return buffer_->format(); }
-    int width() const { return buffer_->width(); }
-    int height() const { return buffer_->height(); }
-    std::size_t rowBytes() const { return buffer_->rowBytes(); }
-    std::uint8_t* data() { return buffer_->data(); }
-    std::uint8_t* row(int y) { return buffer_->data() + static_cast<std::size_t>(y) * buffer_->rowBytes(); }
+    PixelFormat format() const { return buffer_ ? buffer_->format() : PixelFormat {}; }
+    int width() const { return buffer_ ? buffer_->width() : 0; }
+    int height() const { return buffer_ ? buffer_->height() : 0; }
+    std::size_t rowBytes() const { return buffer_ ? buffer_->rowBytes() : 0; }
+    std::uint8_t* data() { return buffer_ ? buffer_->data() : nullptr; }
+    std::uint8_t* row(int y)
+    {
+        if (!buffer_ || y < 0 || y >= buffer_->height())
+            return nullptr;
+        return buffer_->data() + static_cast<std::size_t>(y) * buffer_->rowBytes();
+    }
 
-    void setPresentationTime(double seconds) { presentationTime_ = seconds; }
+    void setHostTime(double seconds) { hostTime_ = seconds; }
+    void setItemTime(double seconds) { itemTime_ = seconds; }
+    // The item time; kept for callers written before the two times were apart.
+    void setPresentationTime(double seconds) { itemTime_ = seconds; }
     void setColorTags(const ColorTags& tags) { colorTags_ = tags; }
     void setFieldInfo(const FieldInfo& info) { fieldInfo_ = info; }
 
@@ -176,7 +237,8 @@ private:
     }
 
     std::shared_ptr<FrameBuffer> buffer_;
-    double presentationTime_ = 0.0;
+    double hostTime_ = 0.0;
+    std::optional<double> itemTime_;
     ColorTags colorTags_;
     FieldInfo fieldInfo_;
 };

@@ -98,7 +98,7 @@ Frame FrameConverter::convert(const AVFrame* picture, double presentationTime, i
     if (rc < 0)
         return {};
 
-    out.setPresentationTime(presentationTime);
+    out.setItemTime(presentationTime);
     out.setColorTags(ffmpegtags::colorTags(picture->color_primaries, picture->color_trc, picture->colorspace));
     out.setFieldInfo(ffmpegtags::frameFieldInfo(picture));
     return std::move(out).share();

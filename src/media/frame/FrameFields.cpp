@@ -67,7 +67,9 @@ Frame deinterlacePixelBuffer(const Frame& source)
 
     // The new frame carries no tags yet, so the source's tags are the whole answer.
     target.setColorTags(mergedColorTags(source.colorTags(), {}));
-    target.setPresentationTime(source.presentationTime());
+    target.setHostTime(source.hostTime());
+    if (source.itemTime())
+        target.setItemTime(*source.itemTime());
     return std::move(target).share();
 }
 

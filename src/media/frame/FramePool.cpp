@@ -85,7 +85,9 @@ MutableFrame FramePool::copy(const Frame& frame)
         for (int y = 0; y < frame.height(); ++y)
             std::memcpy(copy.row(y), frame.row(y), rowBytes);
     }
-    copy.setPresentationTime(frame.presentationTime());
+    copy.setHostTime(frame.hostTime());
+    if (frame.itemTime())
+        copy.setItemTime(*frame.itemTime());
     copy.setColorTags(frame.colorTags());
     copy.setFieldInfo(frame.fieldInfo());
     return copy;

@@ -56,16 +56,17 @@ void PlayerItem::load(const platform::MediaClock& clock)
     if (decoder_ || status_ == Status::Failed)
         return;
     ItemDecoder::Callbacks callbacks;
-    callbacks.opened = [this](const ItemDecoder::OpenInfo& info) {
-        platform::runOnMain(this, [this, info] {
+    const auto alive = liveness_.token();
+    callbacks.opened = [this, alive](const ItemDecoder::OpenInfo& info) {
+        platform::runOnMain(alive, [this, info] {
             markReady(
                 info.duration, info.hasVideo, info.hasAudio, QSize(info.width, info.height), info.nominalFrameRate);
         });
     };
     callbacks.openFailed
-        = [this](const QString& error) { platform::runOnMain(this, [this, error] { markFailed(error); }); };
-    callbacks.playbackFailed = [this](const QString& error) {
-        platform::runOnMain(this, [this, error] { notifyFailedToPlayToEnd(error); });
+        = [this, alive](const QString& error) { platform::runOnMain(alive, [this, error] { markFailed(error); }); };
+    callbacks.playbackFailed = [this, alive](const QString& error) {
+        platform::runOnMain(alive, [this, error] { notifyFailedToPlayToEnd(error); });
     };
     decoder_ = std::make_unique<ItemDecoder>(url_, queue_, timebase_, clock, std::move(callbacks));
     if (seekBeforeLoad_ >= 0.0)

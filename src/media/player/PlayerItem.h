@@ -9,6 +9,7 @@
 // the item's decoder thread; its results are posted back to the main thread.
 
 #include "media/player/MediaTime.h"
+#include "platform/MainThread.h"
 
 #include <QObject>
 #include <QSize>
@@ -105,6 +106,8 @@ private:
     double seekBeforeLoad_ = -1.0;
     double rateBeforeLoad_ = 0.0;
     std::unique_ptr<ItemDecoder> decoder_;
+    // What the decoder thread's posted results check before touching the item.
+    platform::LivenessFlag liveness_;
 };
 
 } // namespace media
