@@ -1,0 +1,337 @@
+// Adding clips (panel and finished recordings), slates from file names, thumbnails and formats,
+// the format and time helpers, good takes and the good-takes report.
+
+#include "PlaybackTestSupport.h"
+
+#include "playback/PlaylistFile.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+#include <limits>
+
+using playback::PlaybackViewModel;
+
+namespace playback_test {
+
+namespace {
+
+QByteArray fixture(const char* name)
+{
+    QFile file(QStringLiteral(CORVALE_PLAYBACK_TEST_DATA "/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+media::MediaInfo videoInfo(int width, int height, int rotation, double fps)
+{
+    media::MediaInfo info;
+    info.hasVideo = true;
+    info.naturalWidth = width;
+    info.naturalHeight = height;
+    info.rotation = rotation;
+    info.nominalFrameRate = fps;
+    return info;
+}
+
+} // namespace
+
+TEST_F(EngineTest, SlateIsReadFromTheFileName)
+{
+    const struct {
+        const char* file;
+        std::optional<QString> reel, scene;
+        std::optional<qint64> take, input;
+    } cases[] = {
+        { "R1-SC12-T3-Cam2-2025-01-31.mov", "1", "12", 3, 2 },
+        { "R1-SC12-T3-Cam2-S2-2025-01-31.mov", "1", "12", 3, 2 },
+        { "R-SC-T.mov", {}, {}, {}, {} },
+        { "Rec-SCENE-Take1.mov", "ec", "ENE", {}, {} },
+        { "T1-T2.mov", {}, {}, 2, {} },
+        { "T+5-T007x.mov", {}, {}, 5, {} },
+        { "T007.mov", {}, {}, 7, {} },
+        { "TX-input3.mov", {}, {}, {}, 3 },
+        { "Cam3-input-Camera2-r1.mov", {}, {}, {}, 3 },
+        { "R1--SC2.mov", "1", "2", {}, {} },
+        { "clip.R1.mov", {}, {}, {}, {} },
+        { "R01-Reel7-T99999999999999999999.mov", "eel7", {}, {}, {} },
+    };
+    const QString missing = dir_.filePath("nowhere");
+    for (const auto& c : cases) {
+        const QUrl url = QUrl::fromLocalFile(missing + "/" + c.file);
+        vm_->addClipFromRecording(url);
+        const playback::ClipItem clip = vm_->clips().last();
+        EXPECT_EQ(clip.url, url);
+        EXPECT_EQ(clip.title, QString::fromUtf8(c.file));
+        EXPECT_EQ(clip.reel, c.reel) << c.file;
+        EXPECT_EQ(clip.scene, c.scene) << c.file;
+        EXPECT_EQ(clip.take, c.take) << c.file;
+        EXPECT_EQ(clip.inputNumber, c.input) << c.file;
+        EXPECT_TRUE(clip.offline);
+    }
+    EXPECT_TRUE(loader_->thumbnails.empty());
+}
+
+TEST_F(EngineTest, RecordingsArriveByNotificationOnce)
+{
+    const QString project = folder("project");
+    openProject(project);
+    const QUrl take = touch(project, "R1-SC1-T1-Cam1.mov");
+    const QString url = QString::fromLatin1(PlaybackViewModel::kRecordingURLKey);
+    const QString name = QString::fromLatin1(PlaybackViewModel::kRecordingFinishedNotification);
+
+    notifications_.post(name, { { url, take } });
+    EXPECT_TRUE(vm_->clips().isEmpty()); // handled on a later turn
+    drainEvents();
+    ASSERT_EQ(vm_->clips().size(), 1);
+    EXPECT_EQ(vm_->selectedClipID(), vm_->clips().at(0).id);
+
+    // Announced again (also as text, or with an unclean path): still one clip.
+    notifications_.post(name, { { url, take.toString() } });
+    notifications_.post(name, { { url, QUrl::fromLocalFile(project + "/./x/../R1-SC1-T1-Cam1.mov") } });
+    // A missing file, no URL at all, or a URL of another kind adds nothing.
+    notifications_.post(name, { { url, QUrl::fromLocalFile(project + "/gone.mov") } });
+    notifications_.post(name, {});
+    notifications_.post(name, { { url, QUrl("https://example.invalid/a.mov") } });
+    notifications_.post(name, { { url, 42 } });
+    drainEvents();
+    EXPECT_EQ(vm_->clips().size(), 1);
+
+    const auto saved = playback::PlaylistFile::decode(playlistText(project));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved->clips.size(), 1);
+    EXPECT_EQ(saved->selectedClipID, vm_->clips().at(0).id);
+}
+
+TEST_F(EngineTest, NewRecordingIsSelectedAndFilledInLater)
+{
+    const QString project = folder("project");
+    openProject(project);
+    const QUrl first = touch(project, "R1-SC1-T1-Cam1.mov");
+    const QUrl second = touch(project, "R1-SC1-T1-Cam2.mov");
+    vm_->addClipFromRecording(first);
+    vm_->addClipFromRecording(second);
+    EXPECT_EQ(vm_->selectedClipID(), vm_->clips().at(1).id);
+    ASSERT_EQ(loader_->thumbnails.size(), 2u);
+    EXPECT_TRUE(loader_->infos.empty()); // the format is asked for once the thumbnail is in
+
+    loader_->answerThumbnail(QImage(8, 4, QImage::Format_ARGB32_Premultiplied));
+    loader_->answerThumbnail(platform::fail(QStringLiteral("no picture")));
+    EXPECT_FALSE(vm_->clips().at(0).thumbnail.isNull());
+    EXPECT_TRUE(vm_->clips().at(1).thumbnail.isNull());
+    ASSERT_EQ(loader_->infos.size(), 2u);
+    EXPECT_EQ(loader_->infos[0].url, first);
+
+    loader_->answerInfo(videoInfo(1080, 1920, 90, 29.97)); // rotated: shown upright
+    loader_->answerInfo(platform::fail(QStringLiteral("no video")));
+    const playback::ClipItem filled = vm_->clips().at(0);
+    EXPECT_EQ(filled.formatWidth, 1920);
+    EXPECT_EQ(filled.formatHeight, 1080);
+    EXPECT_EQ(filled.formatFPS, 29.97);
+    EXPECT_EQ(filled.formatScan, QStringLiteral("p"));
+    EXPECT_EQ(filled.formatLabel(), QStringLiteral("1920x1080 30P"));
+    EXPECT_FALSE(vm_->clips().at(1).formatWidth.has_value());
+    // What was learnt is not stored.
+    EXPECT_FALSE(playlistText(project).contains("format"));
+}
+
+TEST_F(EngineTest, FillResultsForClipsThatWentAwayAreDropped)
+{
+    const QString project = folder("project");
+    openProject(project);
+    vm_->addClipFromRecording(touch(project, "a.mov"));
+    vm_->enterProjectSelectionMode();
+    loader_->answerThumbnail(QImage(8, 4, QImage::Format_ARGB32_Premultiplied));
+    EXPECT_TRUE(vm_->clips().isEmpty());
+    ASSERT_EQ(loader_->infos.size(), 1u);
+    loader_->answerInfo(videoInfo(1920, 1080, 0, 25));
+    EXPECT_TRUE(vm_->clips().isEmpty());
+
+    // An engine that is gone gets no answer at all.
+    vm_->exitProjectSelectionMode();
+    vm_->addClipFromRecording(touch(project, "b.mov"));
+    vm_.reset();
+    loader_ = nullptr;
+}
+
+TEST_F(EngineTest, OpenFilesAddsEveryChosenFile)
+{
+    const QString project = folder("project");
+    openProject(project);
+    const QUrl a = touch(project, "R2-SC3-T4-Cam1.mov");
+    const QUrl missing = QUrl::fromLocalFile(project + "/missing.mov");
+
+    vm_->openFiles();
+    ASSERT_EQ(dialogs_.movieRequests.size(), 1u);
+    EXPECT_EQ(dialogs_.movieRequests[0].title, QStringLiteral("เลือกไฟล์วิดีโอ"));
+    EXPECT_TRUE(dialogs_.movieRequests[0].allowsMultipleSelection);
+    dialogs_.moviesDone({}); // cancelled
+    EXPECT_TRUE(vm_->clips().isEmpty());
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    EXPECT_EQ(playlistText(project), QByteArray());
+
+    vm_->openFiles();
+    dialogs_.moviesDone({ missing, a, a });
+    ASSERT_EQ(vm_->clips().size(), 3);
+    EXPECT_TRUE(vm_->clips().at(0).offline);
+    EXPECT_EQ(vm_->clips().at(1).reel, QStringLiteral("2"));
+    EXPECT_NE(vm_->clips().at(1).id, vm_->clips().at(2).id);
+    EXPECT_EQ(vm_->selectedClipID(), vm_->clips().at(0).id);
+    EXPECT_EQ(loader_->thumbnails.size(), 2u); // none for the missing file
+    loader_->answerThumbnail(QImage(8, 4, QImage::Format_ARGB32_Premultiplied));
+    EXPECT_TRUE(loader_->infos.empty()); // opened files get no format probe
+
+    // With a clip selected, adding the same file again keeps the selection.
+    vm_->openFiles();
+    dialogs_.moviesDone({ a });
+    EXPECT_EQ(vm_->clips().size(), 4);
+    EXPECT_EQ(vm_->selectedClipID(), vm_->clips().at(0).id);
+    const auto saved = playback::PlaylistFile::decode(playlistText(project));
+    ASSERT_TRUE(saved.ok());
+    EXPECT_EQ(saved->clips.size(), 4);
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+
+    // A panel answered after the engine is gone is ignored.
+    vm_->openFiles();
+    auto late = dialogs_.moviesDone;
+    vm_.reset();
+    late({ a });
+}
+
+TEST_F(EngineTest, FormatMismatchAgainstTheProjectFormat)
+{
+    using settings::CaptureFormat;
+    const struct {
+        CaptureFormat project;
+        std::optional<qint64> width;
+        std::optional<double> fps;
+        std::optional<bool> expected;
+    } cases[] = {
+        { CaptureFormat::hd1080p25, 1920, 25.0, false },
+        { CaptureFormat::hd1080i50, 1920, 25.0, false },
+        { CaptureFormat::hd1080p2997, 1920, 25.0, true },
+        { CaptureFormat::hd1080p30, 1920, 29.97, false },
+        { CaptureFormat::hd720p50, 1920, 25.0, true },
+        { CaptureFormat::uhd2160p25, 3840, 25.0, false },
+        { CaptureFormat::sd625i50, 720, 25.0, true }, // height 1080 against 576
+        { CaptureFormat::auto_, 1920, 25.0, std::nullopt },
+        { CaptureFormat::hd1080p25, 1920, 0.0, std::nullopt },
+        { CaptureFormat::hd1080p25, std::nullopt, 25.0, std::nullopt },
+    };
+    for (const auto& c : cases) {
+        settings_->setProjectFormat(c.project);
+        playback::ClipItem clip;
+        clip.formatWidth = c.width;
+        clip.formatHeight = c.width == 3840 ? 2160 : 1080;
+        clip.formatFPS = c.fps;
+        EXPECT_EQ(vm_->clipFormatMismatch(clip), c.expected) << settings::toRaw(c.project).toStdString();
+    }
+}
+
+TEST(PlaybackFormattedTime, HoursMinutesSeconds)
+{
+    const struct {
+        std::optional<double> seconds;
+        const char* expected;
+    } cases[] = {
+        { std::nullopt, "-" },
+        { -1.0, "-" },
+        { std::numeric_limits<double>::quiet_NaN(), "-" },
+        { std::numeric_limits<double>::infinity(), "-" },
+        { -0.0, "00:00:00" },
+        { 0.5, "00:00:01" },
+        { 59.5, "00:01:00" },
+        { 3599.4, "00:59:59" },
+        { 360000.0, "100:00:00" },
+        { 1e300, "-" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlaybackViewModel::formattedTime(c.seconds), QString::fromLatin1(c.expected)) << c.expected;
+}
+
+TEST_F(EngineTest, GoodFlagsPerClipAndPerTake)
+{
+    const QString project = folder("project");
+    openProject(project);
+    for (const char* name : { "R1-SC1-T3-Cam1.mov", "R1-SC1-T3-Cam2.mov", "R1-SC1-T3-Cam3.mov", "free.mov" })
+        vm_->addClipFromRecording(touch(project, name));
+    const auto good = [&] {
+        QString flags;
+        for (const auto& clip : vm_->clips())
+            flags += clip.isGood ? 'G' : '-';
+        return flags;
+    };
+
+    vm_->toggleGoodClip(vm_->clips().at(0).id);
+    vm_->toggleGoodClip(vm_->clips().at(2).id);
+    EXPECT_EQ(good(), "G-G-");
+    EXPECT_FALSE(vm_->isTakeAllGood(3));
+    vm_->toggleGoodTake(3);
+    EXPECT_EQ(good(), "GGG-");
+    EXPECT_TRUE(vm_->isTakeAllGood(3));
+    EXPECT_EQ(vm_->goodClipsCount(), 3);
+    vm_->toggleGoodTake(3);
+    EXPECT_EQ(good(), "----");
+
+    // The no-take group holds only the clip without a take number.
+    EXPECT_FALSE(vm_->isTakeAllGood(std::nullopt));
+    vm_->toggleGoodTake(std::nullopt);
+    EXPECT_EQ(good(), "---G");
+    EXPECT_TRUE(vm_->isTakeAllGood(std::nullopt));
+    EXPECT_FALSE(vm_->isTakeAllGood(99));
+
+    // Offline clips count; unknown ids and takes change and save nothing.
+    QFile::remove(project + "/free.mov");
+    vm_->refreshOfflineStatus();
+    EXPECT_EQ(vm_->goodClipsCount(), 1);
+    const QByteArray saved = playlistText(project);
+    QFile::remove(project + "/playlist.json");
+    vm_->toggleGoodClip(QUuid::createUuid());
+    vm_->toggleGoodTake(99);
+    EXPECT_EQ(playlistText(project), QByteArray());
+    EXPECT_EQ(good(), "---G");
+    EXPECT_TRUE(saved.contains(R"("isGood":true)"));
+}
+
+TEST_F(EngineTest, GoodTakesReportMatchesTheGoldenFile)
+{
+    const QString project = folder("project");
+    QFile playlist(project + "/playlist.json");
+    ASSERT_TRUE(playlist.open(QIODevice::WriteOnly));
+    playlist.write(fixture("good_takes_playlist.json"));
+    playlist.close();
+    openProject(project);
+    ASSERT_EQ(vm_->clips().size(), 5);
+
+    vm_->exportGoodReportCSV();
+    ASSERT_EQ(dialogs_.reportRequests.size(), 1u);
+    const QString name = dialogs_.reportRequests[0].suggestedName;
+    EXPECT_TRUE(QRegularExpression("^Corvale_GoodTakes_\\d{8}_\\d{6}\\.csv$").match(name).hasMatch())
+        << name.toStdString();
+    const QString report = dir_.filePath("report.csv");
+    dialogs_.reportDone(QUrl::fromLocalFile(report));
+    QFile written(report);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), fixture("good_takes_golden.csv"));
+    EXPECT_EQ(dialogs_.beeps, 0);
+
+    // Cancelled: nothing written, no beep. Unwritable: a beep and no file.
+    vm_->exportGoodReportCSV();
+    dialogs_.reportDone(std::nullopt);
+    vm_->exportGoodReportCSV();
+    dialogs_.reportDone(QUrl::fromLocalFile(dir_.filePath("no/such/folder/report.csv")));
+    EXPECT_EQ(dialogs_.beeps, 1);
+    EXPECT_FALSE(QFile::exists(dir_.filePath("no/such/folder/report.csv")));
+
+    // Nothing good: only a beep, no panel.
+    for (const auto& clip : vm_->clips()) {
+        if (clip.isGood)
+            vm_->toggleGoodClip(clip.id);
+    }
+    vm_->exportGoodReportCSV();
+    EXPECT_EQ(dialogs_.reportRequests.size(), 3u);
+    EXPECT_EQ(dialogs_.beeps, 2);
+}
+
+} // namespace playback_test

@@ -1,0 +1,210 @@
+// The engine's lifecycle and its playlist file: project-selection mode, saving and loading in
+// project folders, unreadable files, and following the recording folder setting.
+
+#include "PlaybackTestSupport.h"
+
+#include "playback/PlaylistFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+using playback::PlaylistFile;
+
+namespace playback_test {
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray playlistWith(const QUrl& url, const char* id, const char* selected = nullptr)
+{
+    QByteArray text = QByteArray(R"({"clips":[{"id":")") + id + R"(","url":")" + url.toEncoded()
+        + R"(","title":"t","duration":4,"markIn":1}])";
+    if (selected)
+        text += QByteArray(R"(,"selectedClipID":")") + selected + "\"";
+    return text + "}";
+}
+
+} // namespace
+
+TEST_F(EngineTest, ConstructionEndsInProjectSelectionModeWithNothingLoaded)
+{
+    const QString project = folder("project");
+    const QUrl movie = touch(project, "a.mov");
+    writeFile(project + "/playlist.json", playlistWith(movie, "00000000-0000-0000-0000-000000000001"));
+    settings_->setRecordingFolderPath(project);
+
+    playback::PlaybackViewModel fresh(
+        *settings_, media::FakeMediaPlayer::factory(&players_), scheduler_, notifications_);
+    EXPECT_TRUE(fresh.isProjectSelectionMode());
+    EXPECT_TRUE(fresh.clips().isEmpty());
+    EXPECT_FALSE(fresh.selectedClipID().has_value());
+    EXPECT_EQ(fresh.playlistFolderURL(), QUrl::fromLocalFile(project + "/"));
+    ASSERT_EQ(players_.size(), 4u); // two per engine: main and program
+    EXPECT_EQ(players_[2]->periodicObserverCount(), 1u);
+    EXPECT_EQ(players_[3]->periodicObserverCount(), 0u);
+
+    fresh.cleanup();
+    fresh.cleanup();
+    EXPECT_EQ(players_[2]->periodicObserverCount(), 0u);
+}
+
+TEST_F(EngineTest, ProjectSelectionModeNeitherSavesNorLoads)
+{
+    const QString project = folder("project");
+    settings_->setRecordingFolderPath(project);
+    const QUrl movie = touch(project, "R1-SC1-T1-Cam1.mov");
+    vm_->addClipFromRecording(movie);
+    vm_->toggleGoodClip(vm_->clips().at(0).id);
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    EXPECT_EQ(playlistText(project), QByteArray());
+
+    // Opening the project replaces what was added meanwhile by the folder's (absent) playlist.
+    QSignalSpy loads(vm_.get(), &playback::PlaybackViewModel::clipsChanged);
+    openProject(project);
+    EXPECT_TRUE(vm_->clips().isEmpty());
+    const auto loadsAfterFirstOpen = loads.count();
+    vm_->exitProjectSelectionMode();
+    EXPECT_EQ(loads.count(), loadsAfterFirstOpen);
+}
+
+TEST_F(EngineTest, PlaylistRoundTripsThroughTheProjectFolder)
+{
+    const QString project = folder("project");
+    openProject(project);
+    EXPECT_FALSE(vm_->isProjectSelectionMode());
+    vm_->saveState();
+    EXPECT_EQ(playlistText(project), R"({"clips":[]})");
+
+    const QUrl first = touch(project, "R1-SC2-T3-Cam1-2025-01-31.mov");
+    const QUrl second = touch(project, "R1-SC2-T3-Cam2-2025-01-31.mov");
+    vm_->addClipFromRecording(first);
+    vm_->addClipFromRecording(second);
+    vm_->toggleGoodClip(vm_->clips().at(0).id);
+    vm_->flushPendingSaves();
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    const QList<playback::ClipItem> saved = vm_->clips();
+
+    // Back to the library and in again: the file brings the same clips and selection back.
+    vm_->enterProjectSelectionMode();
+    EXPECT_TRUE(vm_->clips().isEmpty());
+    EXPECT_FALSE(vm_->playlistFolderURL().has_value());
+    vm_->exitProjectSelectionMode();
+    ASSERT_EQ(vm_->clips(), saved);
+    EXPECT_TRUE(vm_->clips().at(0).isGood);
+    EXPECT_EQ(vm_->clips().at(1).take, 3);
+    EXPECT_EQ(vm_->selectedClipID(), saved.at(1).id);
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    // Online clips get their thumbnail and format again.
+    EXPECT_EQ(loader_->thumbnails.size(), 4u);
+}
+
+TEST_F(EngineTest, LoadedClipsAreCheckedOnDiskAndTheSelectionIsHandedOn)
+{
+    const QString project = folder("project");
+    const QUrl missing = QUrl::fromLocalFile(project + "/gone.mov");
+    writeFile(project + "/playlist.json",
+        playlistWith(missing, "00000000-0000-0000-0000-000000000001", "00000000-0000-0000-0000-0000000000FF"));
+    openProject(project);
+    ASSERT_EQ(vm_->clips().size(), 1);
+    EXPECT_TRUE(vm_->clips().at(0).offline);
+    EXPECT_TRUE(loader_->thumbnails.empty()); // no task for a missing file
+    // A selection naming no clip is kept, with nothing to show.
+    EXPECT_EQ(vm_->selectedClipID(), QUuid("{00000000-0000-0000-0000-0000000000FF}"));
+    EXPECT_FALSE(vm_->currentClip().has_value());
+    EXPECT_EQ(vm_->duration(), 0.0);
+}
+
+TEST_F(EngineTest, UnreadablePlaylistIsMovedAsideBeforeAnythingOverwritesIt)
+{
+    const QString project = folder("project");
+    const QByteArray broken[] = {
+        "{\"clips\":[{\"id\":\"00000000-0000-0000-0000-000000000001\",\"url\":\"file:///a.mov\",\"duration\":1}]}",
+        "\x89PNG not a playlist",
+    };
+    for (const QByteArray& content : broken) {
+        writeFile(project + "/playlist.json", content);
+        vm_->enterProjectSelectionMode();
+        openProject(project);
+        EXPECT_TRUE(vm_->clips().isEmpty());
+        EXPECT_FALSE(QFile::exists(project + "/playlist.json"));
+    }
+    vm_->saveState();
+    EXPECT_EQ(playlistText(project), R"({"clips":[]})");
+
+    QStringList kept = QDir(project).entryList({ "playlist.unreadable-*.json" }, QDir::Files, QDir::Name);
+    ASSERT_EQ(kept.size(), 2);
+    QByteArray contents[2];
+    for (int i = 0; i < 2; ++i)
+        contents[i] = PlaylistFile::read(QDir(project).filePath(kept[i])).value();
+    EXPECT_TRUE((contents[0] == broken[0] && contents[1] == broken[1])
+        || (contents[0] == broken[1] && contents[1] == broken[0]));
+}
+
+TEST_F(EngineTest, MissingProjectFolderIsCreatedAndAFailedSaveLosesNothing)
+{
+    const QString project = dir_.filePath("new/deeper");
+    openProject(project);
+    EXPECT_TRUE(QFileInfo(project).isDir());
+    EXPECT_TRUE(vm_->clips().isEmpty());
+
+    vm_->addClipFromRecording(touch(project, "a.mov"));
+    const QByteArray before = playlistText(project);
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    {
+        FileSizeLimit full(before.size() - 1);
+        vm_->addClipFromRecording(touch(project, "b.mov"));
+        vm_->flushPendingSaves();
+    }
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    EXPECT_EQ(playlistText(project), before);
+    vm_->saveState();
+    vm_->flushPendingSaves();
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    EXPECT_EQ(PlaylistFile::decode(playlistText(project)).value().clips.size(), 2);
+}
+
+TEST_F(EngineTest, FolderChangeSavesIntoTheOldFolderThenLoadsTheNewOne)
+{
+    const QString a = folder("a");
+    const QString b = folder("b");
+    const QUrl inB = touch(b, "b.mov");
+    writeFile(b + "/playlist.json", playlistWith(inB, "00000000-0000-0000-0000-00000000000B"));
+    openProject(a);
+    vm_->addClipFromRecording(touch(a, "a.mov"));
+    const QUuid inA = vm_->clips().at(0).id;
+    vm_->flushPendingSaves();
+    QFile::remove(a + "/playlist.json"); // the save on leaving must write it again
+
+    // The same folder announced again changes and saves nothing.
+    settings_->setRecordingFolderPath(a);
+    drainEvents();
+    EXPECT_EQ(playlistText(a), QByteArray());
+
+    settings_->setRecordingFolderPath(b);
+    drainEvents();
+    EXPECT_EQ(vm_->playlistFolderURL(), QUrl::fromLocalFile(b + "/"));
+    ASSERT_EQ(vm_->clips().size(), 1);
+    EXPECT_EQ(vm_->clips().at(0).url, inB);
+    const auto old = PlaylistFile::decode(playlistText(a));
+    ASSERT_TRUE(old.ok());
+    ASSERT_EQ(old->clips.size(), 1);
+    EXPECT_EQ(old->clips.at(0).id, inA);
+}
+
+TEST_F(EngineTest, WithoutARecordingFolderThePlaylistLivesInTheLegacyFolder)
+{
+    vm_->exitProjectSelectionMode();
+    const QString legacy = qEnvironmentVariable("XDG_DATA_HOME") + "/Corvale";
+    EXPECT_EQ(vm_->playlistFolderURL(), QUrl::fromLocalFile(legacy + "/"));
+    vm_->saveState();
+    EXPECT_EQ(playlistText(legacy), R"({"clips":[]})");
+}
+
+} // namespace playback_test

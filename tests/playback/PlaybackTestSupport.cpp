@@ -1,0 +1,57 @@
+#include "PlaybackTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+namespace playback_test {
+
+EngineTest::EngineTest()
+    : defaults_(std::make_unique<platform::UserDefaults>(dir_.filePath("defaults.json")))
+    , settings_(std::make_unique<settings::AppSettings>(*defaults_))
+{
+    vm_ = std::make_unique<playback::PlaybackViewModel>(
+        *settings_, media::FakeMediaPlayer::factory(&players_), scheduler_, notifications_);
+    auto loader = std::make_unique<ManualMediaLoader>();
+    loader_ = loader.get();
+    vm_->setMediaLoader(std::move(loader));
+    vm_->setDialogs(&dialogs_);
+}
+
+EngineTest::~EngineTest() = default;
+
+QString EngineTest::folder(const QString& name) const
+{
+    const QString path = dir_.filePath(name);
+    QDir().mkpath(path);
+    return path;
+}
+
+QUrl EngineTest::touch(const QString& folder, const QString& name) const
+{
+    QFile file(QDir(folder).filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("movie");
+    return QUrl::fromLocalFile(file.fileName());
+}
+
+void EngineTest::openProject(const QString& path)
+{
+    settings_->setRecordingFolderPath(path);
+    vm_->exitProjectSelectionMode();
+    drainEvents();
+}
+
+void EngineTest::drainEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+QByteArray EngineTest::playlistText(const QString& folder)
+{
+    vm_->flushPendingSaves();
+    QFile file(QDir(folder).filePath("playlist.json"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace playback_test
