@@ -1,0 +1,409 @@
+#include "RemoteTestClient.h"
+#include "RemoteTestSupport.h"
+
+#include "remote/ControlServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <limits>
+#include <memory>
+#include <thread>
+
+using remote::ConnectionId;
+using remote::ControlServer;
+
+namespace {
+
+QJsonObject numbered(int n)
+{
+    return { { QStringLiteral("n"), n } };
+}
+
+QByteArray line(const QJsonObject& object)
+{
+    return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+}
+
+class ControlServerTest : public ::testing::Test {
+protected:
+    void start(ControlServer::Limits limits = {})
+    {
+        ControlServer::Options options;
+        options.address = QHostAddress::LocalHost;
+        options.port = 0;
+        options.limits = limits;
+        server = std::make_unique<ControlServer>(publisher, options);
+        server->setCommandHandler([this](ConnectionId connection, const QJsonObject& message) {
+            received.push_back({ connection, message });
+        });
+        server->startOnce();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return server->isRunning(); }, 5000));
+    }
+
+    void SetUp() override { start(); }
+
+    std::unique_ptr<RemoteTestClient> connectClient()
+    {
+        auto client = std::make_unique<RemoteTestClient>();
+        EXPECT_TRUE(client->connectTo(server->port()));
+        return client;
+    }
+
+    bool waitForReceived(std::size_t count)
+    {
+        return QTest::qWaitFor([&] { return received.size() >= count; }, 5000);
+    }
+
+    // Runs the event loop until the server has accepted `count` connections.
+    bool waitForConnections(std::size_t count)
+    {
+        return QTest::qWaitFor([&] { return server->snapshot().connections.size() == count; }, 5000);
+    }
+
+    // Waits on the network thread alone: the main thread's queue is left untouched.
+    bool waitOffMainThread(const std::function<bool()>& condition)
+    {
+        QDeadlineTimer deadline(5000);
+        while (!condition()) {
+            if (deadline.hasExpired())
+                return false;
+            QThread::yieldCurrentThread();
+        }
+        return true;
+    }
+
+    LogCapture log;
+    FakeServicePublisher publisher;
+    std::unique_ptr<ControlServer> server;
+    std::vector<std::pair<ConnectionId, QJsonObject>> received;
+};
+
+TEST_F(ControlServerTest, FramingCutsLinesAtLineFeedsOnly)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        std::vector<QJsonObject> objects;
+        const char* logged; // a log line expected, or nullptr for none about JSON
+    };
+    const std::vector<Case> cases {
+        { "two objects in one segment", line(numbered(1)) + line(numbered(2)), { numbered(1), numbered(2) }, nullptr },
+        { "CRLF", "{\"n\":3}\r\n", { numbered(3) }, nullptr },
+        { "run of line feeds", "\n\n\n\n", {}, nullptr },
+        { "lone carriage return", "\r\n", {}, "invalid JSON (1 bytes)" },
+        { "top-level array", "[1,2]\n", {}, nullptr },
+        { "bare number", "42\n", {}, "invalid JSON (2 bytes)" },
+        { "bare string", "\"x\"\n", {}, "invalid JSON (3 bytes)" },
+    };
+    auto client = connectClient();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        received.clear();
+        const int invalidBefore = log.count("⚠️ ControlServer: invalid JSON");
+        client->sendRaw(c.bytes);
+        // A ping after each case marks where its handling ends.
+        client->sendRaw(line({ { QStringLiteral("end"), true } }));
+        ASSERT_TRUE(waitForReceived(c.objects.size() + 1));
+        ASSERT_EQ(received.size(), c.objects.size() + 1);
+        for (std::size_t i = 0; i < c.objects.size(); ++i)
+            EXPECT_EQ(received[i].second, c.objects[i]);
+        if (c.logged)
+            EXPECT_TRUE(log.contains(c.logged));
+        else
+            EXPECT_EQ(log.count("⚠️ ControlServer: invalid JSON"), invalidBefore);
+    }
+}
+
+TEST_F(ControlServerTest, ObjectSplitOverThreeSegmentsIsHandledAfterTheOneWithItsLineFeed)
+{
+    auto client = connectClient();
+    const QByteArray bytes = line(
+        { { QStringLiteral("type"), QStringLiteral("hello") }, { QStringLiteral("code"), QStringLiteral("123456") } });
+    qsizetype sent = 0;
+    const qsizetype piece = (bytes.size() + 2) / 3;
+    client->sendSlow(bytes, 3, [&](int index) {
+        sent = std::min(bytes.size(), (index + 1) * piece);
+        if (index < 2) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().bufferedBytes == std::size_t(sent); }, 5000));
+            EXPECT_TRUE(received.empty());
+        }
+    });
+    ASSERT_TRUE(waitForReceived(1));
+    EXPECT_EQ(received[0].second.value(QStringLiteral("code")).toString(), QStringLiteral("123456"));
+}
+
+TEST_F(ControlServerTest, ObjectWithoutLineFeedBeforeCloseIsNeverHandled)
+{
+    auto client = connectClient();
+    client->sendRaw("{\"n\":1}");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().bufferedBytes == 7; }, 5000));
+    client->shutdownWrite();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().connections.empty(); }, 5000));
+    EXPECT_TRUE(received.empty());
+    EXPECT_EQ(server->snapshot().buffers, 0u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->connectedClients() == 0; }, 5000));
+}
+
+TEST_F(ControlServerTest, EveryOutgoingMessageIsOneCompactLine)
+{
+    auto client = connectClient();
+    ASSERT_TRUE(waitForConnections(1));
+    const ConnectionId id = server->snapshot().connections.front();
+    const QJsonObject message { { QStringLiteral("type"), QStringLiteral("ack") },
+        { QStringLiteral("message"), QStringLiteral("two\nlines\r\n") },
+        { QStringLiteral("nested"), QJsonObject { { QStringLiteral("list"), QJsonArray { 1, 2.5, true } } } } };
+    server->send(id, message);
+    server->broadcastState(message);
+    // What JSON cannot carry is not sent at all.
+    server->send(id, { { QStringLiteral("x"), std::numeric_limits<double>::quiet_NaN() } });
+    server->broadcastState({ { QStringLiteral("x"), std::numeric_limits<double>::infinity() } });
+    ASSERT_EQ(client->next(), message);
+    ASSERT_EQ(client->next(), message);
+    EXPECT_TRUE(client->expectNothing());
+    EXPECT_EQ(client->rawLines().size(), 2u);
+    EXPECT_EQ(client->malformedLines(), 0);
+    EXPECT_TRUE(log.contains("❌ send JSON encode error:"));
+    EXPECT_TRUE(log.contains("❌ broadcast JSON encode error:"));
+}
+
+TEST_F(ControlServerTest, LineLimitClosesOnlyTheOffendingConnection)
+{
+    auto good = connectClient();
+    auto bad = connectClient();
+    ASSERT_TRUE(waitForConnections(2));
+    // Exactly at the limit before its line feed: handled.
+    const QByteArray prefix = "{\"pad\":\"";
+    const QByteArray suffix = "\"}";
+    const QByteArray atLimit
+        = prefix + QByteArray(ControlServer::Limits().maxLineBytes - prefix.size() - suffix.size(), 'x') + suffix;
+    ASSERT_EQ(atLimit.size(), ControlServer::Limits().maxLineBytes);
+    good->sendRaw(atLimit);
+    good->sendRaw("\n");
+    ASSERT_TRUE(waitForReceived(1));
+    // One byte more with no line feed: closed.
+    bad->sendRaw(atLimit + "x");
+    ASSERT_TRUE(bad->waitForClose());
+    EXPECT_TRUE(log.contains("⚠️ ControlServer: line over limit, closing"));
+    good->send(numbered(7));
+    ASSERT_TRUE(waitForReceived(2));
+    EXPECT_EQ(received.back().second, numbered(7));
+    EXPECT_FALSE(good->isClosed());
+}
+
+TEST_F(ControlServerTest, ConnectionsBeyondTheLimitAreClosed)
+{
+    const int limit = ControlServer::Limits().maxConnections;
+    std::vector<std::unique_ptr<RemoteTestClient>> clients;
+    for (int i = 0; i < limit; ++i)
+        clients.push_back(connectClient());
+    ASSERT_TRUE(waitForConnections(std::size_t(limit)));
+    auto extra = connectClient();
+    ASSERT_TRUE(extra->waitForClose());
+    EXPECT_TRUE(log.contains("connection limit reached"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server->connectedClients() == limit; }, 5000));
+    clients.back()->send(numbered(64));
+    ASSERT_TRUE(waitForReceived(1));
+    // A slot freed is a slot to be had.
+    clients.front()->close();
+    ASSERT_TRUE(waitForConnections(std::size_t(limit - 1)));
+    auto late = connectClient();
+    late->send(numbered(65));
+    ASSERT_TRUE(waitForReceived(2));
+    EXPECT_FALSE(late->isClosed());
+}
+
+TEST_F(ControlServerTest, ReaderThatStopsReadingIsClosedOverTheUnsentLimit)
+{
+    auto reader = connectClient();
+    auto stalled = connectClient();
+    stalled->stopReading();
+    ASSERT_TRUE(waitForConnections(2));
+    const auto ids = server->snapshot().connections;
+    const QJsonObject big { { QStringLiteral("blob"), QString(1 << 20, QLatin1Char('b')) } };
+    const int messages = int((ControlServer::Limits().maxUnsentBytes >> 20) * 3);
+    for (int i = 0; i < messages && server->unsentBytes(ids[1]); ++i) {
+        server->send(ids[1], big);
+        QTest::qWait(0);
+    }
+    // A tablet that does not read does not see the close either: the server's side is checked.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !server->unsentBytes(ids[1]); }, 20000));
+    EXPECT_TRUE(log.contains("⚠️ ControlServer: unsent output over limit, closing"));
+    server->broadcastState(numbered(1));
+    EXPECT_EQ(reader->next(), numbered(1));
+    EXPECT_FALSE(server->unsentBytes(ids[1]).has_value());
+}
+
+TEST_F(ControlServerTest, ReadingPausesWhileTheMainThreadIsBehind)
+{
+    auto client = connectClient();
+    ASSERT_TRUE(waitForConnections(1));
+    const ConnectionId id = server->snapshot().connections.front();
+    const int total = 1000;
+    QByteArray burst;
+    for (int i = 0; i < total; ++i)
+        burst += line(numbered(i));
+    // Written straight to the system: the main thread's queue is not run until the pause is seen.
+    client->socket().write(burst);
+    client->socket().flush();
+    const int allowance = ControlServer::Limits().maxPendingMessages;
+    ASSERT_TRUE(waitOffMainThread([&] { return server->snapshot().paused[id]; }));
+    EXPECT_EQ(server->snapshot().pending[id], allowance);
+    ASSERT_TRUE(waitForReceived(total)) << received.size() << " pending " << server->snapshot().pending[id]
+                                        << " paused " << server->snapshot().paused[id];
+    for (int i = 0; i < total; ++i)
+        ASSERT_EQ(received[std::size_t(i)].second, numbered(i));
+    EXPECT_FALSE(server->snapshot().paused[id]);
+}
+
+TEST_F(ControlServerTest, ClientKeysFollowTheirLatestConnection)
+{
+    auto a = connectClient();
+    auto b = connectClient();
+    ASSERT_TRUE(waitForConnections(2));
+    const auto ids = server->snapshot().connections;
+    server->bind(QStringLiteral("K"), ids[0]);
+    server->bind(QStringLiteral("K"), ids[1]);
+    server->bind(QStringLiteral("onlyA"), ids[0]);
+    server->bind(QString(257, QLatin1Char('k')), ids[0]);
+    server->bind(QStringLiteral("ghost"), 999999);
+    EXPECT_EQ(server->snapshot().connByClientKey.size(), 2u);
+
+    a->close();
+    ASSERT_TRUE(waitForConnections(1));
+    const auto keys = server->snapshot().connByClientKey;
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_EQ(keys.at(QStringLiteral("K")), ids[1]);
+    server->sendToClientKey(QStringLiteral("K"), numbered(5));
+    server->sendToClientKey(QStringLiteral("onlyA"), numbered(6));
+    EXPECT_EQ(b->next(), numbered(5));
+    EXPECT_TRUE(b->expectNothing());
+
+    // The oldest of more than sixteen keys of one connection lets go.
+    for (int i = 0; i < 17; ++i)
+        server->bind(QStringLiteral("key%1").arg(i), ids[1]);
+    const auto many = server->snapshot().connByClientKey;
+    EXPECT_EQ(many.count(QStringLiteral("K")), 0u);
+    EXPECT_EQ(many.count(QStringLiteral("key0")), 0u);
+    EXPECT_EQ(many.count(QStringLiteral("key16")), 1u);
+    EXPECT_EQ(many.size(), 16u);
+}
+
+TEST_F(ControlServerTest, SendsFromAnyThreadKeepEachThreadsOrder)
+{
+    auto client = connectClient();
+    ASSERT_TRUE(waitForConnections(1));
+    const ConnectionId id = server->snapshot().connections.front();
+    const int perThread = 300;
+    std::thread worker([&] {
+        for (int i = 0; i < perThread; ++i)
+            server->send(id, { { QStringLiteral("w"), i } });
+    });
+    for (int i = 0; i < perThread; ++i)
+        server->broadcastState({ { QStringLiteral("m"), i } });
+    worker.join();
+    int nextWorker = 0;
+    int nextMain = 0;
+    for (int i = 0; i < 2 * perThread; ++i) {
+        const auto message = client->next();
+        ASSERT_TRUE(message);
+        if (message->contains(QStringLiteral("w")))
+            ASSERT_EQ(message->value(QStringLiteral("w")).toInt(), nextWorker++);
+        else
+            ASSERT_EQ(message->value(QStringLiteral("m")).toInt(), nextMain++);
+    }
+}
+
+TEST_F(ControlServerTest, StopLeavesNothingAndCannotBeUndone)
+{
+    auto client = connectClient();
+    ASSERT_TRUE(waitForConnections(1));
+    server->bind(QStringLiteral("K"), server->snapshot().connections.front());
+    client->sendRaw("{\"partial\":");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().bufferedBytes > 0; }, 5000));
+    const quint16 port = server->port();
+
+    server->stop();
+    const auto after = server->snapshot();
+    EXPECT_TRUE(after.connections.empty());
+    EXPECT_EQ(after.buffers, 0u);
+    EXPECT_TRUE(after.connByClientKey.empty());
+    EXPECT_TRUE(client->waitForClose());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !server->isRunning() && server->connectedClients() == 0; }, 5000));
+    EXPECT_EQ(publisher.stops, 1);
+    EXPECT_TRUE(log.contains("🛑 stopBonjour() called. Stopping NetService..."));
+    EXPECT_TRUE(log.contains("🛑 Bonjour didStop"));
+
+    server->startOnce();
+    RemoteTestClient late;
+    EXPECT_FALSE(late.connectTo(port, 500));
+    EXPECT_FALSE(server->isRunning());
+    server->send(1, numbered(1)); // dropped, no crash
+}
+
+TEST_F(ControlServerTest, AnnouncesTheServiceWithBothTextKeys)
+{
+    ASSERT_EQ(publisher.published.size(), 1u);
+    const auto& service = publisher.published.front();
+    EXPECT_EQ(service.type, QStringLiteral("_corvale._tcp."));
+    EXPECT_EQ(service.domain, QStringLiteral("local."));
+    EXPECT_EQ(service.port, server->port());
+    ASSERT_EQ(service.txt.size(), 2);
+    EXPECT_EQ(service.txt[0], qMakePair(QByteArray("app"), QByteArray("Corvale")));
+    EXPECT_EQ(service.txt[1], qMakePair(QByteArray("port"), QByteArray::number(server->port())));
+    EXPECT_TRUE(log.contains("✅ ControlServer listening on port " + std::to_string(server->port())));
+    EXPECT_TRUE(log.contains("📡 Bonjour publish() called: "));
+    publisher.listener.didNotPublish(QStringLiteral("no daemon"));
+    EXPECT_TRUE(log.contains("❌ Bonjour didNotPublish: no daemon"));
+    // The server keeps serving without its announcement.
+    auto client = connectClient();
+    client->send(numbered(1));
+    EXPECT_TRUE(waitForReceived(1));
+}
+
+TEST_F(ControlServerTest, PortInUseIsAStartError)
+{
+    FakeServicePublisher otherPublisher;
+    ControlServer::Options options;
+    options.address = QHostAddress::LocalHost;
+    options.port = server->port();
+    ControlServer second(otherPublisher, options);
+    second.startOnce();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains("❌ ControlServer start error:"); }, 5000));
+    EXPECT_FALSE(second.isRunning());
+    EXPECT_TRUE(otherPublisher.published.empty());
+}
+
+TEST(ControlServerNaming, PrettyNameThenHostNameThenCorvale)
+{
+    EXPECT_EQ(ControlServer::serviceName(QStringLiteral("Stage A"), QStringLiteral("host")), QStringLiteral("Stage A"));
+    EXPECT_EQ(ControlServer::serviceName(QStringLiteral("  "), QStringLiteral("host")), QStringLiteral("host"));
+    EXPECT_EQ(ControlServer::serviceName({}, {}), QStringLiteral("Corvale"));
+
+    QTemporaryDir dir;
+    const struct {
+        QByteArray content;
+        QString expected;
+    } files[] = {
+        { "PRETTY_HOSTNAME=\"Cart 2\"\nCHASSIS=laptop\n", QStringLiteral("Cart 2") },
+        { "CHASSIS=laptop\n  PRETTY_HOSTNAME=Plain\n", QStringLiteral("Plain") },
+        { "PRETTY_HOSTNAME='Single'\n", QStringLiteral("Single") },
+        { "CHASSIS=vm\n", QString() },
+    };
+    for (const auto& f : files) {
+        QFile file(dir.filePath(QStringLiteral("machine-info")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(f.content);
+        file.close();
+        EXPECT_EQ(ControlServer::prettyHostName(file.fileName()), f.expected) << f.content.constData();
+    }
+    EXPECT_EQ(ControlServer::prettyHostName(dir.filePath(QStringLiteral("missing"))), QString());
+}
+
+} // namespace
