@@ -1,6 +1,7 @@
 #include "projects/ProjectLibraryStore.h"
 
 #include "platform/DebugLog.h"
+#include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
 #include "settings/AppSettings.h"
 
@@ -65,18 +66,21 @@ ProjectLibraryStore& ProjectLibraryStore::shared()
 
 void ProjectLibraryStore::setProjects(QList<ProjectInfo> projects)
 {
+    Q_ASSERT(platform::isMainThread());
     projects_ = std::move(projects);
     emit projectsChanged(projects_);
 }
 
 void ProjectLibraryStore::setCurrentProjectID(const std::optional<QUuid>& id)
 {
+    Q_ASSERT(platform::isMainThread());
     currentProjectID_ = id;
     emit currentProjectIDChanged(currentProjectID_);
 }
 
 void ProjectLibraryStore::setLibraryPresented(bool presented)
 {
+    Q_ASSERT(platform::isMainThread());
     isLibraryPresented_ = presented;
     emit isLibraryPresentedChanged(presented);
 }

@@ -96,9 +96,9 @@ QString ProjectLibraryStore::cloudProjectFolder(
     const QString plain = cleaned(root.filePath(sanitizedFolderName(name)));
     const QString separate
         = cleaned(root.filePath(suffixedFolderName(name, QLatin1Char(' ') + ProjectInfo::idString(id).left(8))));
-    // A project that was given a folder of its own keeps it.
-    if (existing && cleaned(existing->folderPath) == separate)
-        return separate;
+    // A record keeps the folder it has (also when its identity changes with this upsert).
+    if (existing && (cleaned(existing->folderPath) == separate || cleaned(existing->folderPath) == plain))
+        return cleaned(existing->folderPath);
     if (isFolderOfAnotherProject(plain, id))
         return separate;
     // A folder left behind by a project no longer in the library says whose it is.

@@ -12,18 +12,10 @@ class ProjectCloudRecordsTest : public LibraryTest {
 protected:
     static ProjectMetadata metadata(const QString& id, const QString& name, const QString& folderName = QString())
     {
-        return ProjectMetadata { .id = id,
-            .name = name,
-            .formatRaw = "hd1080p50",
-            .colorSpaceRaw = "rec2020",
-            .outputColorModeRaw = std::nullopt,
-            .storageRaw = "local",
-            .driveFolderID = QStringLiteral("ignored"),
-            .createdAt = { 100 },
-            .lastOpenedAt = std::nullopt,
-            .folderName = folderName.isEmpty() ? name : folderName };
+        return { id, name, "hd1080p50", "rec2020", std::nullopt, "local", QStringLiteral("ignored"), { 100 },
+            std::nullopt, folderName.isEmpty() ? name : folderName };
     }
-    ProjectInfo cloudRecord(const QString& name, const QString& folderID, const char* storage = "cloud")
+    ProjectInfo record(const QString& name, const QString& folderID, const char* storage = "cloud")
     {
         ProjectInfo project = makeProject(QUuid::createUuid(), name, cloudRoot() + "/" + name, 50);
         project.storageRaw = storage;
@@ -31,26 +23,24 @@ protected:
         project.lastOpenedAt = ReferenceDate { 60 };
         return project;
     }
+    ProjectInfo upsert(const QString& id, const QString& name, const QString& folderID)
+    {
+        return store().upsertCloudProject(metadata(id, name), folderID, "");
+    }
 };
 
 TEST_F(ProjectCloudRecordsTest, ANewDriveProjectGetsARecordAndAWorkingFolder)
 {
     const QUuid id = QUuid::createUuid();
-    const ProjectInfo stored = store().upsertCloudProject(metadata(ProjectInfo::idString(id), "Spot"), "drive-1", "x");
-    EXPECT_EQ(stored.id, id);
-    EXPECT_EQ(stored.storageRaw, "cloud");
-    EXPECT_EQ(stored.cloudFolderID, "drive-1");
-    EXPECT_EQ(stored.outputColorModeRaw, "rec2020");
-    EXPECT_EQ(stored.colorSpaceRaw, "rec2020");
-    EXPECT_EQ(stored.lastOpenedAt, std::nullopt);
-    EXPECT_EQ(stored.folderPath, cloudRoot() + "/Spot");
+    const ProjectInfo stored = upsert(ProjectInfo::idString(id), "Spot", "drive-1");
+    EXPECT_EQ(stored,
+        (ProjectInfo { id, "Spot", cloudRoot() + "/Spot", std::nullopt, "hd1080p50", "rec2020", "rec2020", "cloud",
+            QStringLiteral("drive-1"), { 100 }, std::nullopt }));
     EXPECT_EQ(store().projects(), QList<ProjectInfo> { stored });
     EXPECT_EQ(store().currentProjectID(), std::nullopt);
     const auto file = metadataIn(stored.folderPath);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->driveFolderID, "drive-1");
-    EXPECT_EQ(file->storageRaw, "cloud");
-    EXPECT_EQ(file->id, ProjectInfo::idString(id));
+    EXPECT_EQ(std::tuple(file->id, file->storageRaw, file->driveFolderID),
+        std::tuple(ProjectInfo::idString(id), QString("cloud"), std::optional<QString>("drive-1")));
 
     // An empty folder name takes the Drive folder's; forbidden characters only give "Project".
     EXPECT_EQ(
@@ -62,50 +52,51 @@ TEST_F(ProjectCloudRecordsTest, ANewDriveProjectGetsARecordAndAWorkingFolder)
 
 TEST_F(ProjectCloudRecordsTest, RecordsAreMatchedByIdThenByCloudFolder)
 {
-    const ProjectInfo byID = cloudRecord("ById", "old-folder", "local");
-    const ProjectInfo byFolder = cloudRecord("ByFolder", "drive-f");
-    const ProjectInfo localTwin = cloudRecord("LocalTwin", "drive-l", "local");
+    const ProjectInfo byID = record("ById", "old-folder", "local");
+    const ProjectInfo byFolder = record("ByFolder", "drive-f");
+    const ProjectInfo localTwin = record("LocalTwin", "drive-l", "local");
     storeLibrary({ byID, byFolder, localTwin });
 
-    // By identifier: becomes a cloud record of the new folder; its last-opened stamp stays.
-    const ProjectInfo updated
-        = store().upsertCloudProject(metadata(ProjectInfo::idString(byID.id), "Renamed"), "drive-new", "");
-    EXPECT_EQ(updated.id, byID.id);
-    EXPECT_EQ(updated.name, "Renamed");
-    EXPECT_EQ(updated.storageRaw, "cloud");
-    EXPECT_EQ(updated.cloudFolderID, "drive-new");
-    EXPECT_EQ(updated.lastOpenedAt, ReferenceDate { 60 });
-    EXPECT_EQ(updated.createdAt, ReferenceDate { 100 });
+    // By identifier: a cloud record of the new folder; its last-opened stamp stays.
+    const ProjectInfo updated = upsert(ProjectInfo::idString(byID.id), "Renamed", "drive-new");
+    EXPECT_EQ(std::tuple(updated.id, updated.name, updated.storageRaw, updated.cloudFolderID),
+        std::tuple(byID.id, QString("Renamed"), QString("cloud"), std::optional<QString>("drive-new")));
+    EXPECT_EQ(std::tuple(updated.lastOpenedAt, updated.createdAt),
+        std::tuple(std::optional(ReferenceDate { 60 }), ReferenceDate { 100 }));
 
-    // An id that does not parse keeps the folder's record identity; one that parses replaces it.
-    EXPECT_EQ(store().upsertCloudProject(metadata("abc", "ByFolder"), "drive-f", "").id, byFolder.id);
+    // An id that does not parse keeps the folder's record; one that parses becomes its identity,
+    // and the record keeps its working folder.
+    EXPECT_EQ(upsert("abc", "ByFolder", "drive-f").id, byFolder.id);
     const QUuid fresh = QUuid::createUuid();
-    EXPECT_EQ(store().upsertCloudProject(metadata(ProjectInfo::idString(fresh), "ByFolder"), "drive-f", "").id, fresh);
+    const ProjectInfo renamed = upsert(ProjectInfo::idString(fresh), "ByFolder", "drive-f");
+    EXPECT_EQ(std::tuple(renamed.id, renamed.folderPath), std::tuple(fresh, byFolder.folderPath));
     EXPECT_EQ(store().projects().size(), 3);
 
     // A local record holding the folder id is never matched.
-    const ProjectInfo added = store().upsertCloudProject(metadata("abc", "LocalTwin"), "drive-l", "");
-    EXPECT_NE(added.id, localTwin.id);
+    EXPECT_NE(upsert("abc", "LocalTwin", "drive-l").id, localTwin.id);
     EXPECT_EQ(store().projects().size(), 4);
 }
 
 TEST_F(ProjectCloudRecordsTest, TwoProjectsWithOneNameGetFoldersOfTheirOwn)
 {
-    const ProjectInfo first = store().upsertCloudProject(metadata("abc", "Same"), "drive-1", "");
-    const ProjectInfo second = store().upsertCloudProject(metadata("abc", "Same"), "drive-2", "");
-    EXPECT_NE(first.id, second.id);
+    const ProjectInfo first = upsert("abc", "Same", "drive-1");
+    const ProjectInfo second = upsert("abc", "Same", "drive-2");
     EXPECT_EQ(first.folderPath, cloudRoot() + "/Same");
     EXPECT_EQ(second.folderPath, cloudRoot() + "/Same " + ProjectInfo::idString(second.id).left(8));
     EXPECT_EQ(metadataIn(first.folderPath)->id, ProjectInfo::idString(first.id));
     EXPECT_EQ(metadataIn(second.folderPath)->id, ProjectInfo::idString(second.id));
-    // Later upserts keep each where it is.
-    EXPECT_EQ(store().upsertCloudProject(metadata("abc", "Same"), "drive-2", "").folderPath, second.folderPath);
-    EXPECT_EQ(store().upsertCloudProject(metadata("abc", "Same"), "drive-1", "").folderPath, first.folderPath);
+    EXPECT_EQ(upsert("abc", "Same", "drive-2").folderPath, second.folderPath);
+    EXPECT_EQ(upsert("abc", "Same", "drive-1").folderPath, first.folderPath);
+
+    // A folder left by a project that is no longer in the library is not shared either.
+    ASSERT_TRUE(store().deleteProject(first.id));
+    const ProjectInfo third = upsert("abc", "Same", "drive-3");
+    EXPECT_EQ(third.folderPath, cloudRoot() + "/Same " + ProjectInfo::idString(third.id).left(8));
 }
 
 TEST_F(ProjectCloudRecordsTest, DriveFolderIdsAreStoredOnlyWhenTheyChange)
 {
-    const ProjectInfo project = cloudRecord("P", "drive-1");
+    const ProjectInfo project = record("P", "drive-1");
     QDir().mkpath(project.folderPath);
     storeLibrary({ project });
     QSignalSpy changes(&store(), &ProjectLibraryStore::projectsChanged);
@@ -115,10 +106,8 @@ TEST_F(ProjectCloudRecordsTest, DriveFolderIdsAreStoredOnlyWhenTheyChange)
     EXPECT_FALSE(metadataIn(project.folderPath));
 
     store().updateCloudFolderID(project.id, "drive-2");
-    EXPECT_EQ(store().projects().first().cloudFolderID, "drive-2");
     EXPECT_EQ(metadataIn(project.folderPath)->driveFolderID, "drive-2");
-    EXPECT_EQ(ProjectInfo::decodeList(*defaults_->dataForKey(ProjectLibraryStore::projectsKey))->first().cloudFolderID,
-        "drive-2");
+    EXPECT_EQ(storedLibrary().first().cloudFolderID, "drive-2");
 }
 
 } // namespace

@@ -6,28 +6,15 @@ namespace projects::test {
 
 ProjectInfo makeProject(const QUuid& id, const QString& name, const QString& folderPath, double createdAt)
 {
-    return ProjectInfo {
-        .id = id,
-        .name = name,
-        .folderPath = folderPath,
-        .folderBookmarkData = std::nullopt,
-        .formatRaw = "hd1080p25",
-        .colorSpaceRaw = "rec709",
-        .outputColorModeRaw = "rec709",
-        .storageRaw = "local",
-        .cloudFolderID = std::nullopt,
-        .createdAt = { createdAt },
-        .lastOpenedAt = std::nullopt,
-    };
+    return ProjectInfo { id, name, folderPath, std::nullopt, "hd1080p25", "rec709", "rec709", "local", std::nullopt,
+        { createdAt }, std::nullopt };
 }
 
 LibraryTest::LibraryTest()
+    : defaults_(std::make_unique<platform::UserDefaults>(path("defaults.json")))
+    , settings_(std::make_unique<settings::AppSettings>(*defaults_))
 {
-    defaults_ = std::make_unique<platform::UserDefaults>(path("defaults.json"));
-    settings_ = std::make_unique<settings::AppSettings>(*defaults_);
 }
-
-LibraryTest::~LibraryTest() = default;
 
 ProjectLibraryStore& LibraryTest::store()
 {
@@ -52,9 +39,14 @@ void LibraryTest::storeLibrary(const QList<ProjectInfo>& projects, const std::op
         defaults_->set(ProjectLibraryStore::currentKey, ProjectInfo::idString(*current));
 }
 
+QList<ProjectInfo> LibraryTest::storedLibrary() const
+{
+    return ProjectInfo::decodeList(defaults_->dataForKey(ProjectLibraryStore::projectsKey).value_or("")).valueOr({});
+}
+
 QString LibraryTest::makeFolder(const QString& relative)
 {
-    EXPECT_TRUE(QDir().mkpath(path(relative))) << relative.toStdString();
+    EXPECT_TRUE(QDir().mkpath(path(relative)));
     return path(relative);
 }
 

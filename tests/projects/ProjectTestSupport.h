@@ -1,14 +1,10 @@
 #pragma once
 
-// A private project library for tests: a temporary folder holding the user defaults, the projects
-// and the cloud projects' root; a settings object of its own; a clock that moves one second at
-// every reading, so that every stamp is later than the one before.
+// A private project library: a temporary folder holding the user defaults, the projects and the
+// cloud root; settings of its own; a clock that moves one second at every reading.
 
 #include "platform/UserDefaults.h"
-#include "projects/ProjectInfo.h"
 #include "projects/ProjectLibraryStore.h"
-#include "projects/ProjectMetadata.h"
-#include "projects/ProjectRecorder.h"
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +15,7 @@
 
 namespace projects::test {
 
-// A local record with the given identity and creation time; mode and colour space rec709.
+// A local rec709 record.
 ProjectInfo makeProject(const QUuid& id, const QString& name, const QString& folderPath, double createdAt);
 
 class FakeRecorder : public ProjectRecorder {
@@ -31,17 +27,13 @@ public:
 class LibraryTest : public ::testing::Test {
 protected:
     LibraryTest();
-    ~LibraryTest() override;
 
-    // The store, opened on first use; reopen() starts a new one on the same defaults, as a relaunch.
-    ProjectLibraryStore& store();
-    void reopen();
-    // Writes a library into the defaults as a previous run left it.
+    ProjectLibraryStore& store(); // opened on first use
+    void reopen(); // a new store on the same defaults, as a relaunch
     void storeLibrary(const QList<ProjectInfo>& projects, const std::optional<QUuid>& current = std::nullopt);
-
+    QList<ProjectInfo> storedLibrary() const;
     QString path(const QString& relative) const { return dir_.filePath(relative); }
     QString makeFolder(const QString& relative);
-    // The metadata file in a folder, if it decodes.
     std::optional<ProjectMetadata> metadataIn(const QString& folder) const;
     QString cloudRoot() const { return path("cloud"); }
 
