@@ -204,6 +204,9 @@ public:
     // Draws the slot's information box at the lower left of `rect` (picture coordinates, y down).
     // Any thread.
     static void drawCaptureOverlay(QPainter& painter, const QRectF& rect, int slot, const OverlayLabels& labels);
+    // Frames of the slot that reached the engine since it was made (card pictures on the main
+    // thread, camera frames on the camera queue); any thread.
+    std::uint64_t receivedFrameCount(int slot) const;
     // Blocks until camera frames due by now on the clock have been through the camera queue and
     // their main-thread hops are queued (tests and benchmarks drive time by hand).
     void waitForCameraFrames();
@@ -277,7 +280,7 @@ public:
     media::Frame composeSingleCapturePixelBuffer(int slot, QSize targetSize);
     // Any thread.
     void enqueueOutputFrameForDeckLink(const media::Frame& frame);
-    // Frames waiting for the card; waits for the hand-offs queued before the call.
+    // Frames waiting for the card; waits for the compositions and hand-offs queued before the call.
     std::size_t pendingOutputFrameCount();
     QString overlayInputName(int slot) const;
     QString overlayFormatLabel(int slot) const;
@@ -506,6 +509,7 @@ private:
     PerSlot<decklink::IncomingVideoInfo> incomingInfos_;
     PerSlot<std::unique_ptr<decklink::VideoInfoProbe>> probes_;
     PerSlot<MainHop> mainHops_;
+    PerSlot<std::atomic<std::uint64_t>> receivedFrames_ {};
     static constexpr double uiMinInterval = 0.05;
     static constexpr double tcMinInterval = 0.1;
     bool showProjectFormatAlert_ = false;

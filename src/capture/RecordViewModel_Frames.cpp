@@ -56,6 +56,7 @@ void RecordViewModel::didReceiveDeckLinkFrame(const media::Frame& image, int slo
     Q_ASSERT(platform::isMainThread());
     if (!validSlot(slot) || image.isNull())
         return;
+    receivedFrames_[slot].fetch_add(1, std::memory_order_relaxed);
     if (selectedFormats_[slot] == settings::CaptureFormat::auto_)
         updateTimingFromWallclock(slot);
     else
@@ -86,6 +87,7 @@ void RecordViewModel::captureOutput(const media::Frame& sample, int slot, std::u
 {
     if (!validSlot(slot) || generation != cameraGenerations_[slot].load())
         return; // a frame of a session that was stopped or replaced
+    receivedFrames_[slot].fetch_add(1, std::memory_order_relaxed);
     updateTimingFromSampleBuffer(sample, slot);
     const decklink::IncomingVideoInfo info = probes_[slot]->update(sample);
     const QString text = cameraSignalText(info, fpsInfo(slot, info).label);
@@ -400,6 +402,11 @@ void RecordViewModel::drawCaptureOverlay(QPainter& painter, const QRectF& rect, 
 }
 
 // ---- Test and benchmark support ------------------------------------------------------------------
+
+std::uint64_t RecordViewModel::receivedFrameCount(int slot) const
+{
+    return validSlot(slot) ? receivedFrames_[slot].load(std::memory_order_relaxed) : 0;
+}
 
 void RecordViewModel::waitForCameraFrames()
 {

@@ -98,6 +98,7 @@ void RecordViewModel::enqueueOutputFrameForDeckLink(const media::Frame& frame)
 std::size_t RecordViewModel::pendingOutputFrameCount()
 {
     std::size_t count = 0;
+    outputQueue_->sync([] {});
     outputFrameStateQueue_->sync([&] { count = pendingOutputPixelBuffers_.size(); });
     return count;
 }

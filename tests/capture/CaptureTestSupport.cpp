@@ -85,7 +85,7 @@ void EngineTest::createEngine()
     QDir(folder.path()).mkpath(QStringLiteral("dev")); // no camera nodes: only the synthetic ones
     cameras.deviceFolder = folder.filePath(QStringLiteral("dev")).toStdString();
     cameras.syntheticSpec = "2:320x180@25";
-    engine = std::make_unique<capture::RecordViewModel>(capture::RecordViewModel::Services {
+    engine = std::make_unique<Engine>(capture::RecordViewModel::Services {
         *settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem::installed(), cameras });
     ASSERT_TRUE(processEventsUntil([&] { return engine->avDevices().size() == 2; }));
     drainEvents();
@@ -94,7 +94,7 @@ void EngineTest::createEngine()
 void EngineTest::deliverCardFrames(int device, int frames, double fps)
 {
     for (int i = 0; i < frames; ++i) {
-        clock.advance(1.0 / fps);
+        clock.advance(1.0 / fps + 1e-7);
         // The picture is on its way to the main thread once the card's tick has returned.
         corvale_sim_deliver_frames(device, 1);
         drainEvents();
@@ -104,7 +104,9 @@ void EngineTest::deliverCardFrames(int device, int frames, double fps)
 void EngineTest::deliverCameraFrames(int frames, double fps)
 {
     for (int i = 0; i < frames; ++i) {
-        clock.advance(1.0 / fps);
+        // A hair past each period, so rounding never leaves a camera's tick one step behind (two
+        // ticks due at once are one frame, as on a busy machine).
+        clock.advance(1.0 / fps + 1e-7);
         engine->waitForCameraFrames();
         drainEvents();
     }

@@ -19,7 +19,14 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <vector>
+
+// Readable failure messages for the engine's texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace capturetest {
 
@@ -47,6 +54,14 @@ bool processEventsUntil(const std::function<bool()>& done);
 // Runs the events queued so far (and those they queue).
 void drainEvents();
 
+// The engine with the writes the recording and output control make, so tests can stand in for them.
+class Engine : public capture::RecordViewModel {
+public:
+    using RecordViewModel::RecordViewModel;
+    using RecordViewModel::setIsOutputOn;
+    using RecordViewModel::setIsRecording;
+};
+
 class EngineTest : public ::testing::Test {
 protected:
     // Two simulated card devices sending 1080p25, two synthetic cameras of 320x180 at 25 fps.
@@ -69,7 +84,7 @@ protected:
     platform::ManualMediaClock clock;
     platform::ManualScheduler scheduler { &clock };
     platform::NotificationCenter notifications;
-    std::unique_ptr<capture::RecordViewModel> engine;
+    std::unique_ptr<Engine> engine;
     std::shared_ptr<FakeLiveVideoSession> live = std::make_shared<FakeLiveVideoSession>();
     long liveDriverObjects = 0;
 };
