@@ -103,7 +103,6 @@ RecordViewModel::RecordViewModel(Services services, QObject* parent)
 
 RecordViewModel::~RecordViewModel()
 {
-    *alive_ = false;
     for (int i = 0; i < kInputSlotCount; ++i)
         stopCaptureAllSources(i);
     stopOutput();
@@ -125,10 +124,7 @@ RecordViewModel::~RecordViewModel()
 
 void RecordViewModel::postToMain(std::function<void()> block) const
 {
-    platform::runOnMain([alive = alive_, block = std::move(block)] {
-        if (*alive)
-            block();
-    });
+    platform::runOnMain(alive_.token(), std::move(block));
 }
 
 void RecordViewModel::publishRoadState()

@@ -32,6 +32,7 @@
 #include "media/camera/CameraDiscovery.h"
 #include "media/camera/CameraError.h"
 #include "media/frame/Frame.h"
+#include "platform/MainThread.h"
 #include "settings/CaptureFormat.h"
 #include "settings/ProjectColorSpace.h"
 #include "settings/ProjectScanMode.h"
@@ -441,8 +442,8 @@ private:
     platform::NotificationCenter& notifications_;
     const CardSystem cards_;
     const media::CameraDiscovery::Options cameraOptions_;
-    // Set false first thing in the destructor; main-thread hops check it before touching the engine.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    // Main-thread hops posted by other threads run only while the engine lives.
+    platform::LivenessFlag alive_;
 
     // Input slots (published).
     int activeInputCount_ = 1;

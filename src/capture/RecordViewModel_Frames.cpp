@@ -97,7 +97,7 @@ void RecordViewModel::captureOutput(const media::Frame& sample, int slot, std::u
         hop.signal = CameraSignal { text, info };
         if (offerLive) {
             hop.live = sample;
-            hop.liveTime = sample.presentationTime();
+            hop.liveTime = sample.hostTime();
         }
     });
     if (sample.isNull())

@@ -46,7 +46,7 @@ void RecordViewModel::updateTimingFromSampleBuffer(const media::Frame& sample, i
     {
         SlotTiming& timing = timing_[slot];
         std::lock_guard lock(timing.mutex);
-        estimate = timing.estimator.push(sample.presentationTime());
+        estimate = timing.estimator.push(sample.hostTime());
     }
     if (estimate)
         applyDetectedFPS(*estimate, slot);
