@@ -25,6 +25,7 @@
 // again by id.
 
 #include "media/player/MediaPlayer.h"
+#include "platform/MainThread.h"
 #include "playback/ClipItem.h"
 #include "playback/PlaylistFile.h"
 #include "settings/CaptureFormat.h"
@@ -293,6 +294,7 @@ private:
     // nothing was edited after it started. Declared last, the writer queue is drained first when
     // the engine goes, so its blocks never outlive what they touch.
     std::uint64_t editGeneration_ = 0;
+    platform::LivenessFlag alive_;
     std::mutex outcomesMutex_; // guards outcomes_, which the writer queue appends to
     std::vector<SaveOutcome> outcomes_;
     std::unique_ptr<platform::SerialQueue> writer_;

@@ -68,13 +68,15 @@ void PlaybackViewModel::saveState(const std::optional<QUrl>& folder)
     if (!file)
         return;
     const std::uint64_t generation = editGeneration_;
-    writer_->async([this, state = std::move(state), path = file->toLocalFile(), generation] {
+    // The block touches only the outcome list, which outlives the queue (drained first when the
+    // engine goes), and posts back through a liveness token taken here on the main thread.
+    writer_->async([this, alive = alive_.token(), state = std::move(state), path = file->toLocalFile(), generation] {
         const auto written = PlaylistFile::writeAtomically(path, PlaylistFile::encode(state));
         {
             std::lock_guard lock(outcomesMutex_);
             outcomes_.push_back({ generation, written ? std::nullopt : std::optional<QString>(written.error()) });
         }
-        platform::runOnMain(this, [this] { applySaveOutcomes(); });
+        platform::runOnMain(alive, [this] { applySaveOutcomes(); });
     });
 }
 
