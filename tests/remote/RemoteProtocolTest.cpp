@@ -1,0 +1,145 @@
+#include "remote/MessageFields.h"
+#include "remote/protocol/AckMessage.h"
+#include "remote/protocol/CommandMessage.h"
+#include "remote/protocol/HelloMessage.h"
+#include "remote/protocol/RemoteEnvelope.h"
+#include "remote/protocol/StateMessage.h"
+#include "remote/protocol/WelcomeMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+
+using namespace remote;
+
+namespace {
+
+QJsonObject parse(const char* json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+TEST(RemoteProtocol, RecordsRoundTripThroughJson)
+{
+    const HelloMessage hello(QStringLiteral("012345"), QStringLiteral("Pad"), QStringLiteral("iPadOS"));
+    EXPECT_EQ(HelloMessage::fromJson(hello.toJson()).value(), hello);
+    const WelcomeMessage welcome(RemoteRole::controller, QStringLiteral("Stage"), 3);
+    EXPECT_EQ(WelcomeMessage::fromJson(welcome.toJson()).value(), welcome);
+    const CommandMessage seek(RemoteAction::seek, std::nullopt, 12.5, std::int64_t(-1));
+    EXPECT_EQ(CommandMessage::fromJson(seek.toJson()).value(), seek);
+    PlaybackState state;
+    state.isPlaying = true;
+    state.currentTime = 1.5;
+    state.markIn = 0.5;
+    state.selectedClipID = QStringLiteral("A");
+    state.clips.push_back({ QStringLiteral("A"), QStringLiteral("R1 S2 T3"), 10.0, 1.0, std::nullopt, false,
+        QStringLiteral("T3"), std::int64_t(2) });
+    const StateMessage message(state);
+    EXPECT_EQ(StateMessage::fromJson(message.toJson()).value(), message);
+    EXPECT_EQ(RemoteEnvelope::fromJson(message.toJson()).value().type, RemoteMessageType::state);
+
+    // Absent optionals leave their keys out; an empty playlist is an empty array that must be there.
+    EXPECT_EQ(AckMessage(true, std::nullopt).toJson(), parse(R"({"type":"ack","ok":true})"));
+    EXPECT_EQ(PlaybackState().toJson().value(QStringLiteral("clips")).toArray().size(), 0);
+    auto noClips = PlaybackState().toJson();
+    noClips.remove(QStringLiteral("clips"));
+    EXPECT_EQ(PlaybackState::fromJson(noClips).error().kind, DecodeError::Kind::keyNotFound);
+}
+
+TEST(RemoteProtocol, DecodingFailsWithTheRecordsOwnWords)
+{
+    struct Row {
+        const char* json;
+        std::function<std::optional<DecodeError>(const QJsonObject&)> decode;
+        DecodeError::Kind kind;
+        const char* description; // nullptr: any
+    };
+    const auto hello = [](const QJsonObject& o) -> std::optional<DecodeError> {
+        auto r = HelloMessage::fromJson(o);
+        return r ? std::nullopt : std::optional(r.error());
+    };
+    const auto command = [](const QJsonObject& o) -> std::optional<DecodeError> {
+        auto r = CommandMessage::fromJson(o);
+        return r ? std::nullopt : std::optional(r.error());
+    };
+    const auto ack = [](const QJsonObject& o) -> std::optional<DecodeError> {
+        auto r = AckMessage::fromJson(o);
+        return r ? std::nullopt : std::optional(r.error());
+    };
+    const auto welcome = [](const QJsonObject& o) -> std::optional<DecodeError> {
+        auto r = WelcomeMessage::fromJson(o);
+        return r ? std::nullopt : std::optional(r.error());
+    };
+    const Row rows[] = {
+        { R"({"type":"welcome","pairingCode":"1","clientName":"a","platform":"p"})", hello,
+            DecodeError::Kind::dataCorrupted, "Expected type=.hello" },
+        { R"({"type":"hello","role":"viewer","serverName":"s","protocolVersion":1})", welcome,
+            DecodeError::Kind::dataCorrupted, "Expected type=.welcome" },
+        { R"({"type":"state.update","action":"ping"})", command, DecodeError::Kind::dataCorrupted, nullptr },
+        { R"({"type":"command","action":"toggle_loop"})", command, DecodeError::Kind::dataCorrupted, nullptr },
+        { R"({"type":"command","action":"ping","direction":1.5})", command, DecodeError::Kind::dataCorrupted, nullptr },
+        { R"({"type":"command","action":"ping","direction":true})", command, DecodeError::Kind::typeMismatch, nullptr },
+        { R"({"type":"ack","ok":1})", ack, DecodeError::Kind::typeMismatch, nullptr },
+        { R"({"type":"ack","ok":null})", ack, DecodeError::Kind::valueNotFound, nullptr },
+        { R"({"type":"hello","pairingCode":"1","clientName":"a"})", hello, DecodeError::Kind::keyNotFound, nullptr },
+        { R"({"type":"welcome","role":"viewer","serverName":"s","protocolVersion":1e300})", welcome,
+            DecodeError::Kind::dataCorrupted, nullptr },
+    };
+    for (const auto& row : rows) {
+        const auto error = row.decode(parse(row.json));
+        ASSERT_TRUE(error) << row.json;
+        EXPECT_EQ(error->kind, row.kind) << row.json;
+        if (row.description) {
+            EXPECT_EQ(error->description, QString::fromLatin1(row.description));
+        }
+    }
+    const auto loop
+        = CommandMessage::fromJson(parse(R"({"type":"command","action":"toggle_loop_in_out","clipID":null})"));
+    ASSERT_TRUE(loop);
+    EXPECT_EQ(loop.value().action, RemoteAction::toggleLoop);
+    EXPECT_FALSE(loop.value().clipID);
+    EXPECT_FALSE(loop.value().toJson().contains(QStringLiteral("clipID")));
+    EXPECT_EQ(settings::allCases<RemoteAction>().size(), 23u);
+}
+
+TEST(MessageFields, LookupsSearchThreePlacesAndTypesMatter)
+{
+    const auto message
+        = parse(R"({"clientKey":"","clientID":7,"payload":{"clientName":"","name":"P","action":"","n":true},
+        "command":{"clientKey":"C","n":2.9,"action":"late"}})");
+    EXPECT_EQ(MessageFields::extractClientKey(message), QStringLiteral("P"));
+    EXPECT_EQ(MessageFields::extractAction(message), QString()); // empty strings are accepted
+    EXPECT_EQ(MessageFields::extractInt(message, QStringLiteral("n")), 2); // a Boolean is not a number
+    EXPECT_EQ(MessageFields::extractClientKey(parse(R"({"payload":"x"})")), QStringLiteral("unknown"));
+    EXPECT_FALSE(MessageFields::extractType(parse(R"({"type":5})")));
+}
+
+TEST(MessageFields, NumbersBecomeIntegersOnlyInsideTheirRange)
+{
+    const struct {
+        const char* json;
+        std::optional<std::int64_t> asInt64;
+        std::optional<std::int32_t> clamped;
+        std::optional<std::int64_t> exactInt32;
+    } rows[] = {
+        { R"({"v":42.9})", 42, 42, std::nullopt },
+        { R"({"v":-42.9})", -42, -42, std::nullopt },
+        { R"({"v":2147483647})", 2147483647, 2147483647, 2147483647 },
+        { R"({"v":2147483648})", 2147483648, 2147483647, std::nullopt },
+        { R"({"v":-1e12})", -1000000000000, -2147483647 - 1, std::nullopt },
+        { R"({"v":9223372036854775807})", 9223372036854775807, 2147483647, std::nullopt },
+        { R"({"v":9223372036854775808})", std::nullopt, 2147483647, std::nullopt },
+        { R"({"v":1e300})", std::nullopt, 2147483647, std::nullopt },
+        { R"({"v":false})", std::nullopt, std::nullopt, std::nullopt },
+        { R"({"v":"3"})", std::nullopt, std::nullopt, std::nullopt },
+    };
+    for (const auto& row : rows) {
+        const auto message = parse(row.json);
+        const QString key = QStringLiteral("v");
+        EXPECT_EQ(MessageFields::extractInt(message, key), row.asInt64) << row.json;
+        EXPECT_EQ(MessageFields::extractInt32Clamped(message, key), row.clamped) << row.json;
+        EXPECT_EQ(MessageFields::exactInteger(message.value(key), INT32_MIN, INT32_MAX), row.exactInt32) << row.json;
+    }
+}
+
+} // namespace
