@@ -299,7 +299,13 @@ platform::Result<ClipItem, QString> ClipItem::fromJson(const QJsonValue& value)
 
 void ClipItem::writeJson(JsonTextWriter& writer) const
 {
-    const auto finite = [](const std::optional<double>& v) { return v && std::isfinite(*v); };
+    const auto optional = [&writer](Key key, const auto& field) {
+        if (field) {
+            writer.key(rawKey(key));
+            writer.value(*field);
+        }
+    };
+    const auto finite = [](const std::optional<double>& v) { return v && std::isfinite(*v) ? v : std::nullopt; };
     writer.beginObject();
     writer.key(rawKey(Key::id));
     writer.value(uuidText(id));
@@ -309,30 +315,12 @@ void ClipItem::writeJson(JsonTextWriter& writer) const
     writer.value(title);
     writer.key(rawKey(Key::duration));
     writer.value(std::isfinite(duration) ? duration : 0.0);
-    if (finite(markIn)) {
-        writer.key(rawKey(Key::markIn));
-        writer.value(*markIn);
-    }
-    if (finite(markOut)) {
-        writer.key(rawKey(Key::markOut));
-        writer.value(*markOut);
-    }
-    if (reel) {
-        writer.key(rawKey(Key::reel));
-        writer.value(*reel);
-    }
-    if (scene) {
-        writer.key(rawKey(Key::scene));
-        writer.value(*scene);
-    }
-    if (take) {
-        writer.key(rawKey(Key::take));
-        writer.value(*take);
-    }
-    if (inputNumber) {
-        writer.key(rawKey(Key::inputNumber));
-        writer.value(*inputNumber);
-    }
+    optional(Key::markIn, finite(markIn));
+    optional(Key::markOut, finite(markOut));
+    optional(Key::reel, reel);
+    optional(Key::scene, scene);
+    optional(Key::take, take);
+    optional(Key::inputNumber, inputNumber);
     writer.key(rawKey(Key::isGood));
     writer.value(isGood);
     writer.endObject();

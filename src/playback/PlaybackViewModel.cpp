@@ -148,8 +148,7 @@ bool PlaybackViewModel::shouldControlProgramPlayer() const
 
 void PlaybackViewModel::setIsPlaying(bool value)
 {
-    isPlaying_ = value;
-    emit isPlayingChanged(value);
+    publish(isPlaying_, value, &PlaybackViewModel::isPlayingChanged);
 }
 
 void PlaybackViewModel::setClips(QList<ClipItem> value)
@@ -166,64 +165,54 @@ void PlaybackViewModel::replaceClip(qsizetype index, const ClipItem& clip)
 
 void PlaybackViewModel::setSelectedClipID(const std::optional<QUuid>& value)
 {
-    selectedClipID_ = value;
-    emit selectedClipIDChanged(value);
+    publish(selectedClipID_, value, &PlaybackViewModel::selectedClipIDChanged);
 }
 
 void PlaybackViewModel::setSecondaryClipID(const std::optional<QUuid>& value)
 {
-    secondaryClipID_ = value;
-    emit secondaryClipIDChanged(value);
+    publish(secondaryClipID_, value, &PlaybackViewModel::secondaryClipIDChanged);
 }
 
 void PlaybackViewModel::setDuration(double value)
 {
-    duration_ = value;
-    emit durationChanged(value);
+    publish(duration_, value, &PlaybackViewModel::durationChanged);
 }
 
 void PlaybackViewModel::setCurrentTime(double value)
 {
-    currentTime_ = value;
-    emit currentTimeChanged(value);
+    publish(currentTime_, value, &PlaybackViewModel::currentTimeChanged);
 }
 
 void PlaybackViewModel::setMarkIn(const std::optional<double>& value)
 {
-    markIn_ = value;
-    emit markInChanged(value);
+    publish(markIn_, value, &PlaybackViewModel::markInChanged);
 }
 
 void PlaybackViewModel::setMarkOut(const std::optional<double>& value)
 {
-    markOut_ = value;
-    emit markOutChanged(value);
+    publish(markOut_, value, &PlaybackViewModel::markOutChanged);
 }
 
 void PlaybackViewModel::setLoopInOut(bool value)
 {
-    loopInOut_ = value;
-    emit loopInOutChanged(value);
+    publish(loopInOut_, value, &PlaybackViewModel::loopInOutChanged);
 }
 
 void PlaybackViewModel::setHasUnsavedChanges(bool value)
 {
     if (value)
         ++editGeneration_;
-    hasUnsavedChanges_ = value;
-    emit hasUnsavedChangesChanged(value);
+    publish(hasUnsavedChanges_, value, &PlaybackViewModel::hasUnsavedChangesChanged);
 }
 
 void PlaybackViewModel::setPreviewTake(const std::optional<qint64>& value)
 {
-    previewTake_ = value;
-    emit previewTakeChanged(value);
+    publish(previewTake_, value, &PlaybackViewModel::previewTakeChanged);
 }
 
 void PlaybackViewModel::setPreviewTakeClipIDs(const QList<QUuid>& value)
 {
-    previewTakeClipIDs_ = value;
-    emit previewTakeClipIDsChanged(value);
+    publish(previewTakeClipIDs_, value, &PlaybackViewModel::previewTakeClipIDsChanged);
 }
 
 } // namespace playback

@@ -191,6 +191,11 @@ private:
 
     // Setters of the published properties: each assignment stores and then notifies, also when
     // the value is the one already held.
+    template <class T, class Arg> void publish(T& field, const T& value, void (PlaybackViewModel::*changed)(Arg))
+    {
+        field = value;
+        emit(this->*changed)(field);
+    }
     void setIsPlaying(bool value);
     void setClips(QList<ClipItem> value);
     // One change of `clips` each: the record at `index` replaced, or one appended.

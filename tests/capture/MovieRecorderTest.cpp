@@ -1,5 +1,6 @@
 #include "capture/MovieRecorder.h"
 #include "MovieTestSupport.h"
+#include "kit/FileSizeLimit.h"
 #include "platform/DebugLog.h"
 #include "platform/MainThread.h"
 #include "platform/SerialQueue.h"
@@ -143,28 +144,6 @@ const CodecExpectation kCodecs[] = {
 };
 
 class MovieRecorderCodecs : public ::testing::TestWithParam<CodecExpectation> { };
-
-// Lowers the largest file this process may write, so writes past it fail as a full disk would.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN); // report EFBIG instead of ending the process
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-
-private:
-    rlimit saved_ {};
-    void (*savedHandler_)(int) = nullptr;
-};
 
 } // namespace
 

@@ -4,6 +4,7 @@
 // centre, with stand-ins for the panels and the media loader that the test answers by hand.
 
 #include "fakes/FakeMediaPlayer.h"
+#include "kit/FileSizeLimit.h"
 #include "platform/ManualScheduler.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -17,36 +18,10 @@
 #include <QPointer>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <memory>
 #include <vector>
 
-#include <sys/resource.h>
-
 namespace playback_test {
-
-// Lowers the largest file this process may write, so writes past it fail as on a full disk
-// (whoever runs the test, root included).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        savedHandler_ = std::signal(SIGXFSZ, SIG_IGN); // EFBIG instead of ending the process
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, savedHandler_);
-    }
-
-private:
-    rlimit saved_ {};
-    void (*savedHandler_)(int) = nullptr;
-};
 
 // Holds every request until the test answers it.
 class ManualMediaLoader final : public playback::ClipMediaLoader {

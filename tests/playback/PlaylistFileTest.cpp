@@ -77,7 +77,7 @@ TEST(PlaylistFile, AtomicWriteKeepsTheOldFileWhenItFails)
     ASSERT_TRUE(PlaylistFile::writeAtomically(path, "new").ok());
     EXPECT_EQ(PlaylistFile::read(path).value(), "new");
     {
-        playback_test::FileSizeLimit full(8);
+        FileSizeLimit full(8);
         EXPECT_FALSE(PlaylistFile::writeAtomically(path, "longer than the disk allows").ok());
     }
     EXPECT_EQ(PlaylistFile::read(path).value(), "new");
