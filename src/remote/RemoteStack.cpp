@@ -5,7 +5,6 @@
 #include "remote/RemoteCommandHandler.h"
 #include "remote/UnknownActionCommandTable.h"
 #include "remote/WebRTCSignalingAdapter.h"
-#include "settings/AppSettings.h"
 
 namespace remote {
 
@@ -20,14 +19,13 @@ RemoteStack::RemoteStack(Dependencies dependencies, QObject* parent)
     controlServer_ = std::make_unique<ControlServer>(*publisher, dependencies.serverOptions);
     signaling_ = std::make_unique<WebRTCSignalingAdapter>(*controlServer_);
     standInTable_ = std::make_unique<UnknownActionCommandTable>(*controlServer_);
-    auto& settings = dependencies.settings;
     handler_ = std::make_unique<RemoteCommandHandler>(RemoteCommandHandler::Services {
         *controlServer_,
         authGate_,
         *signaling_,
         dependencies.prompter,
         *standInTable_,
-        [&settings] { return settings.pairingCode(); },
+        std::move(dependencies.pairingCode),
         dependencies.clock,
     });
 }

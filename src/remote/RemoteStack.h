@@ -15,11 +15,8 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
-
-namespace settings {
-class AppSettings;
-}
 
 namespace remote {
 
@@ -34,7 +31,8 @@ class RemoteStack : public QObject {
 
 public:
     struct Dependencies {
-        settings::AppSettings& settings;
+        // The station's pairing code (the settings' "pairingCode"), read at every "hello".
+        std::function<QString()> pairingCode;
         PermissionPrompter& prompter;
         // None: the station's own Avahi publisher.
         ServicePublisher* publisher = nullptr;

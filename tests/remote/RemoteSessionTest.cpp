@@ -57,8 +57,8 @@ protected:
         ControlServer::Options options;
         options.address = QHostAddress::LocalHost;
         options.port = 0;
-        stack = std::make_unique<RemoteStack>(
-            RemoteStack::Dependencies { settings, prompter, &publisher, options, clock });
+        stack = std::make_unique<RemoteStack>(RemoteStack::Dependencies {
+            [this] { return settings.pairingCode(); }, prompter, &publisher, options, clock });
         stack->setCommandTable(table);
         stack->webrtcSignalingAdapter().setOnSignal([this](const WebRTCSignalMessage& m) { signalled.push_back(m); });
         stack->setupControlServer();
