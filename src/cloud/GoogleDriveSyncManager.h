@@ -1,0 +1,139 @@
+#pragma once
+
+// Cloud sync: Google sign-in and tokens, the Drive client, each cloud project's pending uploads,
+// and the passes that keep the library and the current project in step with Drive.
+//
+// Files by concern:
+//   GoogleDriveSyncManager.cpp            start-up, observers, the sync timer, entry operations
+//   GoogleDriveSyncManager_SignIn.cpp     browser sign-in with PKCE, sign-out, token updates
+//   GoogleDriveSyncManager_SyncState.cpp  the sync-state file and pending uploads
+//   GoogleDriveSyncManager_Passes.cpp     full sync and list refresh
+//
+// Threads: the published state and every public member belong to the main thread. Network work
+// runs as jobs on the CloudWorker "Corvale.CloudSync", one at a time; jobs report back with
+// platform::runOnMain, in order. The worker is stopped before anything it uses is destroyed.
+
+#include "cloud/BrowserLauncher.h"
+#include "cloud/CloudProjectLibrary.h"
+#include "cloud/CloudSync.h"
+#include "cloud/CloudSyncState.h"
+#include "cloud/CloudWorker.h"
+#include "cloud/DriveClient.h"
+#include "cloud/GoogleAuthClient.h"
+#include "cloud/GoogleEndpoints.h"
+#include "platform/Scheduler.h"
+#include "settings/CloudSyncInterval.h"
+
+#include <QPointer>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+
+namespace platform {
+class MediaClock;
+class NotificationCenter;
+class UserDefaults;
+} // namespace platform
+
+namespace settings {
+class AppSettings;
+}
+
+namespace cloud {
+
+class KeychainStore;
+class LoopbackRedirectListener;
+
+class GoogleDriveSyncManager : public CloudSync {
+    Q_OBJECT
+public:
+    struct Dependencies {
+        settings::AppSettings& settings;
+        platform::UserDefaults& defaults;
+        KeychainStore& keychain;
+        CloudProjectLibrary& library;
+        platform::Scheduler& scheduler;
+        platform::MediaClock& clock;
+        platform::NotificationCenter& notifications;
+        GoogleEndpoints endpoints;
+        BrowserLauncher browser = openInSystemBrowser;
+    };
+
+    static constexpr const char* projectMetadataFilename = ".corvale_project.json";
+    static constexpr const char* playlistFilename = "playlist.json";
+    static constexpr const char* signedInEmailKey = "google_signed_in_email";
+    static constexpr const char* recordingFinishedNotification = "corvaleRecordingFinished";
+
+    explicit GoogleDriveSyncManager(Dependencies dependencies, QObject* parent = nullptr);
+    ~GoogleDriveSyncManager() override;
+
+    void signIn() override;
+    void signOut() override;
+    void syncNow() override;
+    void retrySync() override;
+    void refreshCloudProjects() override;
+    void reAuthenticate(std::function<void(bool signedIn)> done = {}) override;
+    void trashDriveFolder(const QString& folderID, std::function<void(TrashResult)> done) override;
+
+    // Adds a finished recording of the current cloud project to its pending uploads (by name).
+    void enqueueFileForCurrentProject(const QString& filePath);
+    // Publishes the current project's pending count and last sync date.
+    void refreshPendingCount();
+    void saveSyncState(const CloudSyncState& state, const CloudProjectLibrary::Project& project);
+
+    // PKCE: 64 characters from the unreserved set, and its S256 challenge (base64url, no padding).
+    static QString makeCodeVerifier();
+    static QString makeCodeChallenge(const QString& verifier);
+
+    const GoogleEndpoints& endpoints() const { return auth_->endpoints(); }
+    bool hasSyncTimer() const { return syncTimer_.has_value(); }
+
+protected:
+    // Worker thread: the passes that the entry operations and the timer start.
+    virtual void runFullSyncNow();
+    virtual void refreshCloudProjectsNow(bool updateStatus);
+
+    CloudWorker& worker() { return *worker_; }
+    GoogleAuthClient& auth() { return *auth_; }
+    DriveClient& drive() { return *drive_; }
+    CloudProjectLibrary& library() { return deps_.library; }
+
+private:
+    struct Authorization {
+        QString prompt;
+        QString codeVerifier;
+        QString state;
+        QString redirectURI;
+        bool isReauthentication = false;
+        bool retriedAccountChoice = false;
+        std::function<void(bool)> done;
+    };
+
+    void scheduleTimer(settings::CloudSyncInterval interval);
+    void observeSyncInterval();
+    void observeRecordingFinished();
+    void observeProjectChanges();
+
+    void startAuthorization(Authorization authorization);
+    void handleAuthCallback(const std::optional<QUrl>& callbackURL, const std::optional<QString>& error);
+    void exchangeCodeForToken(const QString& code);
+    void finishAuthorization(bool signedIn);
+    void applyAuthUpdate(const GoogleAuthClient::Update& update);
+    void closeListener();
+    void reportUploadProgress(double fraction);
+
+    Dependencies deps_;
+    std::unique_ptr<CloudWorker> worker_;
+    std::unique_ptr<GoogleAuthClient> auth_;
+    std::unique_ptr<DriveClient> drive_;
+    std::optional<platform::Scheduler::TimerId> syncTimer_;
+    std::optional<Authorization> authorization_;
+    QPointer<LoopbackRedirectListener> listener_;
+    // Upload progress arrives on the worker many times a second; the main thread takes the latest.
+    std::atomic<double> uploadProgress_ { 0.0 };
+    std::atomic<bool> uploadProgressPosted_ { false };
+};
+
+} // namespace cloud

@@ -1,0 +1,82 @@
+#include "CloudTestKit.h"
+
+#include "platform/MainThread.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QNetworkReply>
+#include <QTest>
+
+namespace cloud_test {
+
+CloudTestKit::CloudTestKit()
+    : defaults(dir.filePath(QStringLiteral("defaults.json")))
+    , settings(defaults)
+    , keychain(dir.filePath(QStringLiteral("config/secrets.json")), false)
+{
+}
+
+CloudTestKit::~CloudTestKit()
+{
+    manager.reset();
+}
+
+cloud::GoogleEndpoints CloudTestKit::endpoints() const
+{
+    cloud::GoogleEndpoints endpoints = cloud::GoogleEndpoints {}.rebased(server.baseURL());
+    endpoints.clientID = server.clientID();
+    return endpoints;
+}
+
+TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given)
+{
+    cloud::GoogleDriveSyncManager::Dependencies dependencies { settings, defaults, keychain, library, scheduler, clock,
+        notifications, given.value_or(endpoints()), {} };
+    dependencies.browser = [this](const QUrl& url) {
+        opened.append(url);
+        if (browserOpens && followBrowser) {
+            QNetworkReply* reply = network_.get(QNetworkRequest(url));
+            QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+        }
+        return browserOpens;
+    };
+    manager = std::make_unique<TestManager>(std::move(dependencies));
+    drain();
+    return *manager;
+}
+
+void CloudTestKit::onWorker(const std::function<void()>& job)
+{
+    bool done = false;
+    QObject guard;
+    manager->worker().post([&job, &done, &guard] {
+        job();
+        platform::runOnMain(&guard, [&done] { done = true; });
+    });
+    EXPECT_TRUE(waitFor([&] { return done; }));
+}
+
+bool CloudTestKit::waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    return QTest::qWaitFor(condition, timeoutMs);
+}
+
+cloud::CloudProjectLibrary::Project CloudTestKit::cloudProject(const QString& name)
+{
+    cloud::CloudProjectLibrary::Project project;
+    project.id = QUuid::createUuid();
+    project.name = name;
+    project.folderPath = dir.filePath(name);
+    project.isCloud = true;
+    QDir().mkpath(project.folderPath);
+    return project;
+}
+
+void CloudTestKit::signIn()
+{
+    manager->signIn();
+    EXPECT_TRUE(waitFor([this] { return manager->signedInEmail().has_value(); }));
+}
+
+} // namespace cloud_test

@@ -1,0 +1,99 @@
+#pragma once
+
+// What the cloud tests share: a private settings file, a file-only keychain, a library with one
+// settable current project, manual time, the fake Google server, a "browser" that follows the
+// sign-in page over HTTP, and a manager built on all of them.
+
+#include "FakeGoogleServer.h"
+
+#include "cloud/CloudProjectLibrary.h"
+#include "cloud/GoogleDriveSyncManager.h"
+#include "cloud/KeychainStore.h"
+#include "platform/ManualMediaClock.h"
+#include "platform/ManualScheduler.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "settings/AppSettings.h"
+
+#include <QNetworkAccessManager>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+namespace cloud_test {
+
+class FakeLibrary : public cloud::CloudProjectLibrary {
+public:
+    std::optional<Project> currentProject() const override { return current; }
+    void setCurrent(std::optional<Project> project)
+    {
+        current = std::move(project);
+        emit currentProjectIDChanged();
+    }
+    std::optional<Project> current;
+};
+
+// The manager with its passes counted instead of run.
+class TestManager : public cloud::GoogleDriveSyncManager {
+public:
+    using GoogleDriveSyncManager::GoogleDriveSyncManager;
+    ~TestManager() override { worker().stop(); }
+
+    using GoogleDriveSyncManager::auth;
+    using GoogleDriveSyncManager::drive;
+    using GoogleDriveSyncManager::worker;
+
+    std::atomic<int> fullSyncs { 0 };
+    std::atomic<int> listRefreshes { 0 };
+
+protected:
+    void runFullSyncNow() override { ++fullSyncs; }
+    void refreshCloudProjectsNow(bool) override { ++listRefreshes; }
+};
+
+class CloudTestKit {
+public:
+    CloudTestKit();
+    ~CloudTestKit();
+
+    cloud::GoogleEndpoints endpoints() const;
+    TestManager& start(std::optional<cloud::GoogleEndpoints> endpoints = std::nullopt);
+    // Runs `job` on the manager's worker and waits for it; main-thread reports posted before
+    // have been applied when this returns.
+    void onWorker(const std::function<void()>& job);
+    // Waits (with a generous upper bound) until every job posted so far has run and reported.
+    void drain()
+    {
+        onWorker([] {});
+    }
+    // Processes events until `condition` holds; false after the time-out.
+    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
+
+    cloud::CloudProjectLibrary::Project cloudProject(const QString& name = QStringLiteral("Feature"));
+    // Signs in through the browser and the fake, and waits for the e-mail.
+    void signIn();
+    QString storedRefreshToken() { return keychain.getText(QStringLiteral("refresh_token")).value_or(QString()); }
+
+    QTemporaryDir dir;
+    platform::UserDefaults defaults;
+    settings::AppSettings settings;
+    cloud::KeychainStore keychain;
+    FakeLibrary library;
+    platform::ManualMediaClock clock;
+    platform::ManualScheduler scheduler;
+    platform::NotificationCenter notifications;
+    FakeGoogleServer server;
+
+    // The browser: every URL opened is kept, and followed when `followBrowser` is set.
+    QList<QUrl> opened;
+    bool followBrowser = true;
+    bool browserOpens = true;
+    std::unique_ptr<TestManager> manager;
+
+private:
+    QNetworkAccessManager network_;
+};
+
+} // namespace cloud_test

@@ -1,0 +1,724 @@
+#include "FakeGoogleServer.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <map>
+#include <mutex>
+
+namespace cloud_test {
+
+namespace {
+
+constexpr qsizetype kKeptBytes = 1024 * 1024;
+
+struct Answer {
+    int status = 200;
+    QByteArray contentType = "application/json; charset=utf-8";
+    QByteArray body;
+    QList<std::pair<QByteArray, QByteArray>> headers;
+};
+
+Answer json(int status, const QJsonObject& object)
+{
+    return { status, "application/json; charset=utf-8", QJsonDocument(object).toJson(QJsonDocument::Compact), {} };
+}
+
+Answer driveError(int status, const QString& message)
+{
+    return json(status,
+        { { QStringLiteral("error"),
+            QJsonObject { { QStringLiteral("code"), status }, { QStringLiteral("message"), message } } } });
+}
+
+Answer oauthError(const QString& error, const QString& description)
+{
+    return json(400, { { QStringLiteral("error"), error }, { QStringLiteral("error_description"), description } });
+}
+
+// application/x-www-form-urlencoded, strictly: only unreserved characters, "+" and %XX escapes.
+std::optional<std::map<QString, QString>> parseForm(const QByteArray& body)
+{
+    static const QRegularExpression allowed(QStringLiteral("^([A-Za-z0-9._~+-]|%[0-9A-Fa-f]{2})*$"));
+    std::map<QString, QString> fields;
+    for (const QByteArray& pair : body.split('&')) {
+        const qsizetype equals = pair.indexOf('=');
+        if (equals <= 0)
+            return std::nullopt;
+        QByteArray key = pair.left(equals), value = pair.mid(equals + 1);
+        if (!allowed.match(QString::fromLatin1(key)).hasMatch()
+            || !allowed.match(QString::fromLatin1(value)).hasMatch())
+            return std::nullopt;
+        const auto decode = [](QByteArray text) {
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(text.replace('+', ' ')));
+        };
+        fields[decode(key)] = decode(value);
+    }
+    return fields;
+}
+
+// Drive's search language, as far as the station uses it: terms joined by and/or, parentheses,
+// 'id' in parents, name/mimeType = or != 'text', trashed = true/false.
+class QueryParser {
+public:
+    QueryParser(const QString& text, const FakeGoogleServer::File& file)
+        : text_(text)
+        , file_(file)
+    {
+    }
+
+    std::optional<bool> evaluate()
+    {
+        const std::optional<bool> result = orExpression();
+        skipSpaces();
+        if (!result || pos_ != text_.size())
+            return std::nullopt;
+        return result;
+    }
+
+private:
+    void skipSpaces()
+    {
+        while (pos_ < text_.size() && text_[pos_] == QLatin1Char(' '))
+            ++pos_;
+    }
+    bool word(const char* expected)
+    {
+        skipSpaces();
+        const QLatin1String w(expected);
+        if (!text_.mid(pos_).startsWith(w))
+            return false;
+        const qsizetype end = pos_ + w.size();
+        if (end < text_.size() && text_[end].isLetterOrNumber() && text_[end - 1].isLetter())
+            return false;
+        pos_ = end;
+        return true;
+    }
+    std::optional<QString> literal()
+    {
+        skipSpaces();
+        if (pos_ >= text_.size() || text_[pos_] != QLatin1Char('\''))
+            return std::nullopt;
+        QString value;
+        for (++pos_; pos_ < text_.size(); ++pos_) {
+            if (text_[pos_] == QLatin1Char('\\') && pos_ + 1 < text_.size())
+                value += text_[++pos_];
+            else if (text_[pos_] == QLatin1Char('\''))
+                return ++pos_, value;
+            else
+                value += text_[pos_];
+        }
+        return std::nullopt;
+    }
+    std::optional<bool> orExpression()
+    {
+        std::optional<bool> result = andExpression();
+        while (result && word("or")) {
+            const std::optional<bool> right = andExpression();
+            if (!right)
+                return std::nullopt;
+            result = *result || *right;
+        }
+        return result;
+    }
+    std::optional<bool> andExpression()
+    {
+        std::optional<bool> result = term();
+        while (result && word("and")) {
+            const std::optional<bool> right = term();
+            if (!right)
+                return std::nullopt;
+            result = *result && *right;
+        }
+        return result;
+    }
+    std::optional<bool> term()
+    {
+        if (word("(")) {
+            const std::optional<bool> inner = orExpression();
+            return inner && word(")") ? inner : std::nullopt;
+        }
+        if (const std::optional<QString> parent = literal()) {
+            if (!word("in") || !word("parents"))
+                return std::nullopt;
+            return *parent == QLatin1String("root") ? file_.parents.isEmpty() : file_.parents.contains(*parent);
+        }
+        for (const char* field : { "name", "mimeType" }) {
+            if (!word(field))
+                continue;
+            const bool negated = word("!=");
+            if (!negated && !word("="))
+                return std::nullopt;
+            const std::optional<QString> value = literal();
+            if (!value)
+                return std::nullopt;
+            const QString& actual = QLatin1String(field) == QLatin1String("name") ? file_.name : file_.mimeType;
+            return (actual == *value) != negated;
+        }
+        if (word("trashed") && word("=")) {
+            if (word("true"))
+                return file_.trashed;
+            if (word("false"))
+                return !file_.trashed;
+        }
+        return std::nullopt;
+    }
+
+    const QString& text_;
+    const FakeGoogleServer::File& file_;
+    qsizetype pos_ = 0;
+};
+
+} // namespace
+
+bool FakeGoogleServer::Request::hasHeader(const QByteArray& name) const
+{
+    for (const auto& header : headers) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QByteArray FakeGoogleServer::Request::header(const QByteArray& name) const
+{
+    for (const auto& header : headers) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
+            return header.second;
+    }
+    return {};
+}
+
+class FakeGoogleServer::Engine : public QObject {
+public:
+    struct Connection {
+        QByteArray buffer;
+        bool haveHeaders = false;
+        qint64 remaining = 0;
+        Request request;
+        QCryptographicHash md5 { QCryptographicHash::Md5 };
+    };
+    struct Session {
+        QString fileID; // empty: a new file
+        QString name;
+        QString parent;
+        QString mimeType;
+        qint64 declaredSize = -1;
+    };
+
+    Engine()
+    {
+        moveToThread(&thread_);
+        thread_.setObjectName(QStringLiteral("FakeGoogleServer"));
+        thread_.start();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                server_ = new QTcpServer(this);
+                server_->listen(QHostAddress::LocalHost, 0);
+                port_ = server_->serverPort();
+                connect(server_, &QTcpServer::newConnection, this, [this] {
+                    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+                        socket->setParent(this);
+                        connections_[socket] = std::make_unique<Connection>();
+                        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+                        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                            connections_.erase(socket);
+                            socket->deleteLater();
+                        });
+                    }
+                });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    ~Engine() override
+    {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                connections_.clear();
+                qDeleteAll(findChildren<QTcpSocket*>());
+                delete server_;
+            },
+            Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+
+    void read(QTcpSocket* socket)
+    {
+        auto found = connections_.find(socket);
+        if (found == connections_.end())
+            return;
+        Connection& c = *found->second;
+        c.buffer += socket->readAll();
+        for (;;) {
+            if (!c.haveHeaders) {
+                const qsizetype end = c.buffer.indexOf("\r\n\r\n");
+                if (end < 0) {
+                    if (c.buffer.size() > 64 * 1024)
+                        socket->abort();
+                    return;
+                }
+                const QList<QByteArray> lines = c.buffer.left(end).split('\n');
+                const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+                c.request = {};
+                c.request.method = requestLine.value(0);
+                const QByteArray target = requestLine.value(1);
+                const qsizetype question = target.indexOf('?');
+                c.request.path = question < 0 ? target : target.left(question);
+                c.request.rawQuery = question < 0 ? QByteArray() : target.mid(question + 1);
+                for (qsizetype i = 1; i < lines.size(); ++i) {
+                    const qsizetype colon = lines[i].indexOf(':');
+                    if (colon > 0)
+                        c.request.headers.append({ lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed() });
+                }
+                c.remaining = c.request.header("Content-Length").toLongLong();
+                c.md5.reset();
+                c.buffer.remove(0, end + 4);
+                c.haveHeaders = true;
+            }
+            const qint64 take = std::min<qint64>(c.remaining, c.buffer.size());
+            const QByteArrayView chunk(c.buffer.constData(), take);
+            c.md5.addData(chunk);
+            if (c.request.body.size() < kKeptBytes)
+                c.request.body.append(chunk.first(std::min<qint64>(take, kKeptBytes - c.request.body.size())));
+            c.request.bodySize += take;
+            c.remaining -= take;
+            c.buffer.remove(0, take);
+            if (c.remaining > 0)
+                return;
+            c.haveHeaders = false;
+            complete(socket, c.request, QString::fromLatin1(c.md5.result().toHex()));
+            if (!connections_.count(socket) || c.buffer.isEmpty())
+                return;
+        }
+    }
+
+    void complete(QTcpSocket* socket, const Request& request, const QString& md5)
+    {
+        std::optional<Fault> fault;
+        Answer answer;
+        {
+            std::lock_guard lock(mutex);
+            log.append(request);
+            for (auto it = faults.begin(); it != faults.end(); ++it) {
+                if (it->method != request.method || !request.path.startsWith(it->pathPrefix))
+                    continue;
+                if (it->skip > 0) {
+                    --it->skip;
+                    break;
+                }
+                fault = *it;
+                if (it->times > 0 && --it->times == 0)
+                    faults.erase(it);
+                break;
+            }
+            if (fault && fault->kind == Fault::Kind::status)
+                answer = { fault->status, fault->contentType, fault->body, {} };
+            else
+                answer = route(request, md5, fault && fault->kind == Fault::Kind::noLocation);
+        }
+        if (fault && fault->kind == Fault::Kind::drop) {
+            connections_.erase(socket);
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
+        if (fault && fault->kind == Fault::Kind::delay) {
+            QPointer<QTcpSocket> guard(socket);
+            QTimer::singleShot(fault->delayMs, this, [guard, answer] {
+                if (guard)
+                    write(guard, answer);
+            });
+            return;
+        }
+        write(socket, answer);
+    }
+
+    static void write(QTcpSocket* socket, const Answer& answer)
+    {
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Fake\r\nContent-Type: "
+            + answer.contentType + "\r\nContent-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+        for (const auto& [name, value] : answer.headers)
+            head += name + ": " + value + "\r\n";
+        socket->write(head + "\r\n" + answer.body);
+    }
+
+    // Called with the lock held.
+    Answer route(const Request& request, const QString& md5, bool noLocation)
+    {
+        const QByteArray& path = request.path;
+        const QByteArray& method = request.method;
+        if (path == "/o/oauth2/v2/auth" && method == "GET")
+            return authorize(request);
+        if (path == "/token" && method == "POST")
+            return token(request);
+        const bool upload = path.startsWith("/upload/drive/v3/files");
+        if (method == "PUT" && upload)
+            return transfer(request, md5);
+        const QByteArray bearer = request.header("Authorization");
+        if (!bearer.startsWith("Bearer ") || !accessTokens.contains(QString::fromUtf8(bearer.mid(7))))
+            return driveError(401, QStringLiteral("Invalid Credentials"));
+        if (path == "/oauth2/v3/userinfo" && method == "GET") {
+            QJsonObject info { { QStringLiteral("sub"), QStringLiteral("1") } };
+            if (email)
+                info.insert(QStringLiteral("email"), *email);
+            return json(200, info);
+        }
+        if (path == "/drive/v3/files" && method == "GET")
+            return list(request);
+        const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+        if (path == "/drive/v3/files" && method == "POST") {
+            const QString id = addFileLocked(body.value(QStringLiteral("name")).toString(),
+                body.value(QStringLiteral("parents")).toArray().at(0).toString(), {},
+                body.value(QStringLiteral("mimeType")).toString());
+            return json(200, describe(files[id], QStringList { "id", "name", "mimeType" }));
+        }
+        if (upload && (method == "POST" || method == "PATCH")) {
+            const QString existing = QString::fromLatin1(path.mid(int(strlen("/upload/drive/v3/files/"))));
+            if (method == "PATCH" && !files.count(existing))
+                return driveError(404, QStringLiteral("File not found: ") + existing);
+            const QString id = QString::number(++nextID);
+            sessions[id] = { method == "PATCH" ? existing : QString(), body.value(QStringLiteral("name")).toString(),
+                body.value(QStringLiteral("parents")).toArray().at(0).toString(),
+                QString::fromUtf8(request.header("X-Upload-Content-Type")),
+                request.hasHeader("X-Upload-Content-Length") ? request.header("X-Upload-Content-Length").toLongLong()
+                                                             : -1 };
+            Answer answer = json(200, {});
+            if (!noLocation)
+                answer.headers.append({ "Location",
+                    baseURL().toString().toUtf8()
+                        + "/upload/drive/v3/files?uploadType=resumable&upload_id=" + id.toUtf8() });
+            return answer;
+        }
+        const QString id = QString::fromLatin1(path.mid(int(strlen("/drive/v3/files/"))));
+        if (!path.startsWith("/drive/v3/files/") || !files.count(id))
+            return driveError(404, QStringLiteral("File not found: ") + id);
+        File& file = files[id];
+        if (method == "GET" && request.queryItem(QStringLiteral("alt")) == QLatin1String("media"))
+            return { 200, "application/octet-stream", file.content, {} };
+        if (method == "PATCH") {
+            if (body.contains(QStringLiteral("trashed")))
+                file.trashed = body.value(QStringLiteral("trashed")).toBool();
+            if (body.contains(QStringLiteral("name")))
+                file.name = body.value(QStringLiteral("name")).toString();
+            return json(200, describe(file, QStringList { "id", "name" }));
+        }
+        return driveError(400, QStringLiteral("Bad Request"));
+    }
+
+    Answer authorize(const Request& request)
+    {
+        const QUrlQuery query = request.query();
+        const auto item
+            = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
+        const QUrl redirect(item("redirect_uri"));
+        if (item("client_id") != clientID || item("response_type") != QLatin1String("code")
+            || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43
+            || redirect.host() != QLatin1String("127.0.0.1") || redirect.path() != QLatin1String("/oauth2redirect"))
+            return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Bad authorization request"));
+        QUrlQuery back;
+        if (!authorizationError.isEmpty()) {
+            back.addQueryItem(QStringLiteral("error"), authorizationError);
+            authorizationError.clear(); // one redirect only
+        } else {
+            const QString code = QStringLiteral("code-") + QString::number(++nextID);
+            codes[code] = { item("code_challenge"), redirect.toString() };
+            back.addQueryItem(QStringLiteral("code"), code);
+        }
+        back.addQueryItem(QStringLiteral("state"), stateOverride.isEmpty() ? item("state") : stateOverride);
+        QUrl location = redirect;
+        location.setQuery(back);
+        return { 302, "text/html", {}, { { "Location", location.toEncoded() } } };
+    }
+
+    Answer token(const Request& request)
+    {
+        const std::optional<std::map<QString, QString>> form = parseForm(request.body);
+        if (request.header("Content-Type") != "application/x-www-form-urlencoded" || !form)
+            return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Malformed form"));
+        const auto field = [&](const char* name) {
+            const auto it = form->find(QLatin1String(name));
+            return it == form->end() ? QString() : it->second;
+        };
+        if (field("client_id") != clientID || field("client_secret") != clientSecret)
+            return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
+        QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
+            { QStringLiteral("expires_in"), tokenLifetime } };
+        if (field("grant_type") == QLatin1String("authorization_code")) {
+            const auto code = codes.find(field("code"));
+            if (code == codes.end() || code->second.second != field("redirect_uri"))
+                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
+            const QByteArray digest
+                = QCryptographicHash::hash(field("code_verifier").toUtf8(), QCryptographicHash::Sha256);
+            if (QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals))
+                != code->second.first)
+                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Code verifier mismatch"));
+            codes.erase(code);
+            answer.insert(QStringLiteral("refresh_token"), newRefreshToken({}));
+        } else if (field("grant_type") == QLatin1String("refresh_token")) {
+            if (!refreshTokens.contains(field("refresh_token")))
+                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
+            if (rotateRefreshTokens)
+                answer.insert(QStringLiteral("refresh_token"), newRefreshToken({}));
+        } else {
+            return oauthError(QStringLiteral("unsupported_grant_type"), QStringLiteral("Bad grant"));
+        }
+        const QString access = QStringLiteral("access+&=") + QString::number(++nextID);
+        accessTokens.insert(access);
+        answer.insert(QStringLiteral("access_token"), access);
+        return json(200, answer);
+    }
+
+    Answer list(const Request& request)
+    {
+        const QString q = request.queryItem(QStringLiteral("q"));
+        const QString fields = request.queryItem(QStringLiteral("fields"));
+        const int requested = request.queryItem(QStringLiteral("pageSize")).toInt();
+        const int size = std::max(1, std::min(requested > 0 ? requested : 100, pageSize));
+        const int offset = request.queryItem(QStringLiteral("pageToken")).toInt();
+        QList<const File*> matches;
+        for (const auto& [id, file] : files) {
+            const std::optional<bool> match = QueryParser(q, file).evaluate();
+            if (!match)
+                return driveError(400, QStringLiteral("Invalid Value"));
+            if (*match)
+                matches.append(&file);
+        }
+        static const QRegularExpression fileFields(QStringLiteral("files\\(([^)]*)\\)"));
+        const QStringList wanted = fileFields.match(fields).captured(1).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        QJsonArray page;
+        for (qsizetype i = offset; i < matches.size() && i < offset + size; ++i)
+            page.append(describe(*matches[i], wanted.isEmpty() ? QStringList { "id", "name", "mimeType" } : wanted));
+        QJsonObject answer { { QStringLiteral("files"), page } };
+        if (offset + size < matches.size() && fields.contains(QLatin1String("nextPageToken")))
+            answer.insert(QStringLiteral("nextPageToken"), QString::number(offset + size));
+        return json(200, answer);
+    }
+
+    Answer transfer(const Request& request, const QString& md5)
+    {
+        if (request.hasHeader("Authorization"))
+            return driveError(400, QStringLiteral("Authorization is not accepted on an upload session"));
+        const auto found = sessions.find(request.queryItem(QStringLiteral("upload_id")));
+        if (found == sessions.end())
+            return driveError(404, QStringLiteral("No such upload session"));
+        const Session session = found->second;
+        sessions.erase(found);
+        if (session.declaredSize >= 0 && session.declaredSize != request.bodySize)
+            return driveError(400, QStringLiteral("Size mismatch"));
+        const QString id = session.fileID.isEmpty() ? addFileLocked(session.name, session.parent, {}, session.mimeType)
+                                                    : session.fileID;
+        File& file = files[id];
+        file.name = session.name;
+        file.size = request.bodySize;
+        file.md5 = md5;
+        file.content = request.bodySize <= kKeptBytes ? request.body : QByteArray();
+        return json(200, describe(file, QStringList { "id", "name", "md5Checksum", "size" }));
+    }
+
+    QJsonObject describe(const File& file, const QStringList& wanted) const
+    {
+        QJsonObject object;
+        for (const QString& field : wanted) {
+            if (field == QLatin1String("id"))
+                object.insert(field, file.id);
+            else if (field == QLatin1String("name"))
+                object.insert(field, file.name);
+            else if (field == QLatin1String("mimeType"))
+                object.insert(field, file.mimeType);
+            else if (field == QLatin1String("md5Checksum") && !file.md5.isEmpty())
+                object.insert(field, file.md5);
+            else if (field == QLatin1String("size")
+                && file.mimeType != QLatin1String("application/vnd.google-apps.folder"))
+                object.insert(field, QString::number(file.size));
+            else if (field == QLatin1String("modifiedTime"))
+                object.insert(field, QStringLiteral("2026-01-05T14:03:00.000Z"));
+        }
+        return object;
+    }
+
+    QString addFileLocked(
+        const QString& name, const QString& parent, const QByteArray& content, const QString& mimeType)
+    {
+        File file;
+        file.id = QStringLiteral("f") + QString::number(++nextID);
+        file.name = name;
+        file.mimeType = mimeType;
+        if (!parent.isEmpty())
+            file.parents.append(parent);
+        file.content = content;
+        file.size = content.size();
+        if (!content.isEmpty())
+            file.md5 = QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
+        files[file.id] = file;
+        return file.id;
+    }
+
+    QString newRefreshToken(QString token)
+    {
+        if (token.isEmpty())
+            token = QStringLiteral("1//refresh+&=") + QString::number(++nextID);
+        refreshTokens.insert(token);
+        return token;
+    }
+
+    QUrl baseURL() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port_)); }
+
+    // Guarded by `mutex` (the server thread and the test's threads).
+    mutable std::mutex mutex;
+    QList<Request> log;
+    QList<Fault> faults;
+    std::map<QString, File> files;
+    std::map<QString, Session> sessions;
+    std::map<QString, std::pair<QString, QString>> codes; // code -> challenge, redirect URI
+    QSet<QString> refreshTokens;
+    QSet<QString> accessTokens;
+    QString clientID = QStringLiteral("corvale-test.apps.example");
+    QString clientSecret;
+    std::optional<QString> email = QStringLiteral("operator@example.com");
+    QString authorizationError;
+    QString stateOverride;
+    double tokenLifetime = 3599;
+    bool rotateRefreshTokens = false;
+    int pageSize = 1000;
+    int nextID = 0;
+
+    quint16 port_ = 0;
+
+private:
+    QThread thread_;
+    QTcpServer* server_ = nullptr;
+    std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
+};
+
+FakeGoogleServer::FakeGoogleServer()
+    : engine_(std::make_unique<Engine>())
+{
+}
+
+FakeGoogleServer::~FakeGoogleServer() = default;
+
+QUrl FakeGoogleServer::baseURL() const
+{
+    return engine_->baseURL();
+}
+quint16 FakeGoogleServer::port() const
+{
+    return engine_->port_;
+}
+
+#define FAKE_LOCKED std::lock_guard lock(engine_->mutex)
+
+QString FakeGoogleServer::clientID() const
+{
+    FAKE_LOCKED;
+    return engine_->clientID;
+}
+void FakeGoogleServer::setClientSecret(const QString& secret)
+{
+    FAKE_LOCKED;
+    engine_->clientSecret = secret;
+}
+void FakeGoogleServer::setTokenLifetime(double seconds)
+{
+    FAKE_LOCKED;
+    engine_->tokenLifetime = seconds;
+}
+void FakeGoogleServer::setRotateRefreshTokens(bool rotate)
+{
+    FAKE_LOCKED;
+    engine_->rotateRefreshTokens = rotate;
+}
+void FakeGoogleServer::setEmail(const std::optional<QString>& email)
+{
+    FAKE_LOCKED;
+    engine_->email = email;
+}
+void FakeGoogleServer::setPageSize(int size)
+{
+    FAKE_LOCKED;
+    engine_->pageSize = size;
+}
+void FakeGoogleServer::setAuthorizationError(const QString& error)
+{
+    FAKE_LOCKED;
+    engine_->authorizationError = error;
+}
+void FakeGoogleServer::setAuthorizationStateOverride(const QString& state)
+{
+    FAKE_LOCKED;
+    engine_->stateOverride = state;
+}
+void FakeGoogleServer::addFault(const Fault& fault)
+{
+    FAKE_LOCKED;
+    engine_->faults.append(fault);
+}
+QString FakeGoogleServer::issueRefreshToken(const QString& token)
+{
+    FAKE_LOCKED;
+    return engine_->newRefreshToken(token);
+}
+void FakeGoogleServer::expireAccessTokens()
+{
+    FAKE_LOCKED;
+    engine_->accessTokens.clear();
+}
+QString FakeGoogleServer::addFile(
+    const QString& name, const QString& parentID, const QByteArray& content, const QString& mimeType)
+{
+    FAKE_LOCKED;
+    return engine_->addFileLocked(name, parentID, content, mimeType);
+}
+QString FakeGoogleServer::addFolder(const QString& name, const QString& parentID)
+{
+    return addFile(name, parentID, {}, QStringLiteral("application/vnd.google-apps.folder"));
+}
+std::optional<FakeGoogleServer::File> FakeGoogleServer::file(const QString& id) const
+{
+    FAKE_LOCKED;
+    const auto found = engine_->files.find(id);
+    return found == engine_->files.end() ? std::nullopt : std::optional<File>(found->second);
+}
+QList<FakeGoogleServer::File> FakeGoogleServer::files() const
+{
+    FAKE_LOCKED;
+    QList<File> result;
+    for (const auto& [id, file] : engine_->files)
+        result.append(file);
+    return result;
+}
+QList<FakeGoogleServer::Request> FakeGoogleServer::requests() const
+{
+    FAKE_LOCKED;
+    return engine_->log;
+}
+QList<FakeGoogleServer::Request> FakeGoogleServer::requests(
+    const QByteArray& method, const QByteArray& pathPrefix) const
+{
+    QList<Request> result;
+    for (const Request& request : requests()) {
+        if (request.method == method && request.path.startsWith(pathPrefix))
+            result.append(request);
+    }
+    return result;
+}
+void FakeGoogleServer::clearLog()
+{
+    FAKE_LOCKED;
+    engine_->log.clear();
+}
+
+} // namespace cloud_test

@@ -1,0 +1,326 @@
+// Google sign-in against the fake server: the browser round trip, every status line, tokens and
+// their lifetime, start-up, re-authentication and sign-out.
+
+#include "CloudTestKit.h"
+
+#include "cloud/CloudSyncStateStore.h"
+#include "cloud/GoogleAuthClient.h"
+#include "cloud/LoopbackRedirectListener.h"
+
+#include <gtest/gtest.h>
+
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QUrlQuery>
+
+using namespace cloud_test;
+using cloud::GoogleAuthClient;
+using cloud::GoogleDriveSyncManager;
+using Fault = FakeGoogleServer::Fault;
+
+namespace {
+
+Fault tokenFault(int status, QByteArray body, QByteArray type = "application/json")
+{
+    Fault fault;
+    fault.method = "POST";
+    fault.pathPrefix = "/token";
+    fault.status = status;
+    fault.body = std::move(body);
+    fault.contentType = std::move(type);
+    return fault;
+}
+
+int tokenRequests(const CloudTestKit& kit)
+{
+    return int(kit.server.requests("POST", "/token").size());
+}
+
+} // namespace
+
+TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
+{
+    CloudTestKit kit;
+    kit.server.setClientSecret(QStringLiteral("s3cret+&="));
+    cloud::GoogleEndpoints endpoints = kit.endpoints();
+    endpoints.clientSecret = QStringLiteral("s3cret+&=");
+    auto& manager = kit.start(endpoints);
+    EXPECT_FALSE(manager.isSignedIn());
+    EXPECT_EQ(tokenRequests(kit), 0); // no refresh token: the start-up refresh sends nothing
+
+    kit.signIn();
+    ASSERT_EQ(kit.opened.size(), 1);
+    const QUrlQuery query(kit.opened[0]);
+    QStringList names;
+    for (const auto& item : query.queryItems())
+        names << item.first;
+    EXPECT_EQ(names,
+        QStringList({ "client_id", "redirect_uri", "response_type", "scope", "access_type", "prompt", "code_challenge",
+            "code_challenge_method", "state" }));
+    EXPECT_EQ(query.queryItemValue("scope", QUrl::FullyDecoded),
+        QStringLiteral("https://www.googleapis.com/auth/drive.file email profile"));
+    EXPECT_EQ(query.queryItemValue("prompt"), QStringLiteral("consent"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:\\d+/oauth2redirect$"))
+                    .match(query.queryItemValue("redirect_uri", QUrl::FullyDecoded))
+                    .hasMatch());
+    EXPECT_TRUE(manager.isSignedIn());
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Signed in"));
+    EXPECT_EQ(manager.signedInEmail(), QStringLiteral("operator@example.com"));
+    EXPECT_EQ(
+        kit.defaults.stringForKey(QStringLiteral("google_signed_in_email")), QStringLiteral("operator@example.com"));
+    // The refresh token holds "+&=": the refresh grant only works when the form kept them intact.
+    EXPECT_TRUE(kit.storedRefreshToken().contains(QStringLiteral("+&=")));
+    bool refreshed = false;
+    kit.onWorker([&] { refreshed = manager.auth().refreshAccessTokenIfNeeded(); });
+    EXPECT_TRUE(refreshed);
+    const auto exchange = kit.server.requests("POST", "/token").first();
+    EXPECT_EQ(exchange.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
+    EXPECT_TRUE(exchange.body.contains("client_secret=s3cret%2B%26%3D"));
+}
+
+TEST(SignIn, FailuresGiveTheirStatusLines)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CloudTestKit&)> arrange;
+        QString status;
+        int tokenRequests;
+    };
+    const QList<Case> cases {
+        { "stale state", [](CloudTestKit& kit) { kit.server.setAuthorizationStateOverride(QStringLiteral("OLD")); },
+            QStringLiteral("Login failed: state mismatch"), 0 },
+        { "consent denied",
+            [](CloudTestKit& kit) { kit.server.setAuthorizationError(QStringLiteral("access_denied")); },
+            QStringLiteral("Login failed: missing code"), 0 },
+        { "invalid grant",
+            [](CloudTestKit& kit) {
+                kit.server.addFault(tokenFault(400, R"({"error":"invalid_grant","error_description":"Bad Request"})"));
+            },
+            QStringLiteral("Login failed: invalid_grant (Bad Request)"), 1 },
+        { "empty 400", [](CloudTestKit& kit) { kit.server.addFault(tokenFault(400, " \r\n")); },
+            QStringLiteral("Login failed: HTTP 400"), 1 },
+        { "plain text",
+            [](CloudTestKit& kit) { kit.server.addFault(tokenFault(500, "  upstream\tbroke\n", "text/plain")); },
+            QStringLiteral("Login failed:   upstream broke "), 1 },
+        { "not JSON", [](CloudTestKit& kit) { kit.server.addFault(tokenFault(200, "<html>")); },
+            QStringLiteral("Login failed: The token answer could not be read"), 1 },
+        { "browser missing", [](CloudTestKit& kit) { kit.browserOpens = false; },
+            QStringLiteral("Login cancelled: the browser could not be opened"), 0 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CloudTestKit kit;
+        auto& manager = kit.start();
+        c.arrange(kit);
+        manager.signIn();
+        EXPECT_TRUE(CloudTestKit::waitFor([&] { return !manager.statusText().isEmpty(); }));
+        kit.drain();
+        EXPECT_EQ(manager.statusText(), c.status);
+        EXPECT_FALSE(manager.isSignedIn());
+        EXPECT_EQ(tokenRequests(kit), c.tokenRequests);
+        EXPECT_FALSE(kit.storedRefreshToken().size());
+    }
+}
+
+TEST(SignIn, ADroppedTokenRequestAndATimeOutAreReported)
+{
+    CloudTestKit kit;
+    auto& manager = kit.start();
+    Fault drop = tokenFault(0, {});
+    drop.kind = Fault::Kind::drop;
+    kit.server.addFault(drop);
+    manager.signIn();
+    EXPECT_TRUE(
+        CloudTestKit::waitFor([&] { return manager.statusText().startsWith(QLatin1String("Login failed: ")); }));
+
+    kit.followBrowser = false;
+    bool ended = true;
+    manager.reAuthenticate([&](bool signedIn) { ended = signedIn; });
+    kit.scheduler.advance(299);
+    EXPECT_TRUE(manager.statusText().startsWith(QLatin1String("Login failed: ")));
+    kit.scheduler.advance(1);
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Login cancelled: timed out"));
+    EXPECT_FALSE(ended);
+}
+
+TEST(SignIn, WithoutAClientNothingOpensAndNothingIsSent)
+{
+    CloudTestKit kit;
+    kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
+    cloud::GoogleEndpoints endpoints = kit.endpoints();
+    endpoints.clientID.clear();
+    auto& manager = kit.start(endpoints);
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Token refresh failed: Google sign-in is not configured"));
+    EXPECT_FALSE(manager.isSignedIn());
+    manager.signIn();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Login failed: Google sign-in is not configured"));
+    EXPECT_TRUE(kit.opened.isEmpty());
+    EXPECT_TRUE(kit.server.requests().isEmpty());
+    EXPECT_FALSE(kit.storedRefreshToken().isEmpty()); // kept for when a client is configured
+}
+
+TEST(SignIn, StartUpWithAStoredTokenConfirmsItAndFetchesAMissingEmail)
+{
+    for (const bool withEmail : { true, false }) {
+        SCOPED_TRACE(withEmail);
+        CloudTestKit kit;
+        kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
+        if (withEmail)
+            kit.defaults.set(QStringLiteral("google_signed_in_email"), QStringLiteral("stored@example.com"));
+        auto& manager = kit.start();
+        EXPECT_TRUE(manager.isSignedIn());
+        EXPECT_EQ(manager.signedInEmail(),
+            withEmail ? QStringLiteral("stored@example.com") : QStringLiteral("operator@example.com"));
+        EXPECT_EQ(kit.server.requests("GET", "/oauth2/v3/userinfo").size(), withEmail ? 0 : 1);
+        EXPECT_EQ(tokenRequests(kit), 1);
+    }
+}
+
+TEST(SignIn, RefreshFailuresSignOutButKeepTheRefreshToken)
+{
+    CloudTestKit kit;
+    kit.keychain.setData("revoked", QStringLiteral("refresh_token"));
+    auto& manager = kit.start();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Token refresh failed: invalid_grant (Bad Request)"));
+    EXPECT_FALSE(manager.isSignedIn());
+    EXPECT_EQ(kit.storedRefreshToken(), QStringLiteral("revoked"));
+}
+
+TEST(SignIn, AccessTokenIsReusedUntilAMinuteIsLeftAndARotatedRefreshTokenIsNotStored)
+{
+    CloudTestKit kit;
+    kit.server.setTokenLifetime(121);
+    kit.server.setRotateRefreshTokens(true);
+    auto& manager = kit.start();
+    kit.signIn();
+    const QString signedInWith = kit.storedRefreshToken();
+    bool usable = false;
+    kit.clock.advance(60); // 61 s left
+    kit.onWorker([&] { usable = manager.auth().ensureAccessToken(); });
+    EXPECT_TRUE(usable);
+    EXPECT_EQ(tokenRequests(kit), 1);
+    kit.clock.advance(1); // 60 s left
+    kit.onWorker([&] { usable = manager.auth().ensureAccessToken(); });
+    EXPECT_TRUE(usable);
+    EXPECT_EQ(tokenRequests(kit), 2);
+    EXPECT_EQ(kit.storedRefreshToken(), signedInWith);
+}
+
+TEST(SignIn, ReAuthenticationAsksForLoginAndRetriesOnceWithTheAccountChoice)
+{
+    CloudTestKit kit;
+    auto& manager = kit.start();
+    kit.server.setAuthorizationError(QStringLiteral("invalid_request"));
+    std::optional<bool> ended;
+    manager.reAuthenticate([&](bool signedIn) { ended = signedIn; });
+    EXPECT_TRUE(CloudTestKit::waitFor([&] { return ended.has_value(); }));
+    EXPECT_EQ(ended, true);
+    ASSERT_EQ(kit.opened.size(), 2);
+    EXPECT_EQ(QUrlQuery(kit.opened[0]).queryItemValue("prompt", QUrl::FullyDecoded), QStringLiteral("login consent"));
+    EXPECT_EQ(QUrlQuery(kit.opened[1]).queryItemValue("prompt", QUrl::FullyDecoded),
+        QStringLiteral("select_account consent"));
+    EXPECT_TRUE(manager.isSignedIn());
+}
+
+TEST(SignIn, SignOutForgetsTheAccountButKeepsThePendingUploads)
+{
+    CloudTestKit kit;
+    const auto project = kit.cloudProject();
+    cloud::CloudSyncState state;
+    state.pending = QStringList { "a.mov" };
+    state.lastSyncAt = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+    cloud::CloudSyncStateStore::save(state, project.folderPath);
+    kit.library.setCurrent(project);
+    auto& manager = kit.start();
+    kit.signIn();
+    kit.keychain.setData("root", QStringLiteral("drive_root_folder_id"));
+
+    manager.signOut();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Signed out"));
+    EXPECT_FALSE(manager.isSignedIn());
+    EXPECT_FALSE(manager.signedInEmail());
+    EXPECT_FALSE(kit.defaults.contains(QStringLiteral("google_signed_in_email")));
+    EXPECT_FALSE(kit.keychain.getData(QStringLiteral("refresh_token")));
+    EXPECT_FALSE(kit.keychain.getData(QStringLiteral("drive_root_folder_id")));
+    EXPECT_EQ(manager.pendingCount(), 1);
+    EXPECT_EQ(manager.lastSyncAt(), state.lastSyncAt);
+    bool usable = true;
+    kit.onWorker([&] { usable = manager.auth().ensureAccessToken(); });
+    EXPECT_FALSE(usable);
+
+    kit.manager.reset();
+    EXPECT_FALSE(kit.start().isSignedIn());
+}
+
+TEST(SignIn, PkceAndFormEncoding)
+{
+    for (int i = 0; i < 20; ++i) {
+        const QString verifier = GoogleDriveSyncManager::makeCodeVerifier();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9._~-]{64}$")).match(verifier).hasMatch());
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$"))
+                        .match(GoogleDriveSyncManager::makeCodeChallenge(verifier))
+                        .hasMatch());
+    }
+    EXPECT_EQ(GoogleDriveSyncManager::makeCodeChallenge(QStringLiteral("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk")),
+        QStringLiteral("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
+    EXPECT_EQ(GoogleAuthClient::formURLEncoded({ { "grant type", "a+b&c=d/é~" }, { "x", "" } }),
+        QByteArray("grant%20type=a%2Bb%26c%3Dd%2F%C3%A9~&x="));
+}
+
+TEST(SignIn, OAuthErrorTexts)
+{
+    const QString long400(400, QLatin1Char('x'));
+    const QList<std::pair<QByteArray, std::optional<QString>>> cases {
+        { R"({"error":"invalid_grant","error_description":"Bad Request"})", "invalid_grant (Bad Request)" },
+        { R"({"error":"invalid_client"})", "invalid_client" },
+        { R"({"error_description":"Only this"})", "Only this" },
+        { R"({"error":{"code":400}})", R"({"error":{"code":400}})" },
+        { "", std::nullopt },
+        { " \n\t", std::nullopt },
+        { " text\n", " text " },
+        { long400.toUtf8(), long400.left(300) },
+    };
+    for (const auto& [body, expected] : cases)
+        EXPECT_EQ(GoogleAuthClient::describeOAuthError(body), expected) << body.toStdString();
+    EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":3599.5})"));
+    EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":"3599"})"));
+    EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":1,"refresh_token":5})"));
+    const auto token
+        = GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":3599.0,"refresh_token":null})");
+    ASSERT_TRUE(token);
+    EXPECT_EQ(token->expiresIn, 3599.0);
+    EXPECT_FALSE(token->refreshToken);
+}
+
+TEST(SignIn, RedirectListenerAnswersOnceAndEchoesNothing)
+{
+    platform::ManualScheduler scheduler;
+    cloud::LoopbackRedirectListener listener(scheduler);
+    ASSERT_TRUE(listener.start());
+    QList<QUrl> redirects;
+    QObject::connect(
+        &listener, &cloud::LoopbackRedirectListener::redirected, [&](const QUrl& url) { redirects << url; });
+    const auto get = [&](const QByteArray& request) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, QUrl(listener.redirectURI()).port());
+        if (!socket.waitForConnected(5000))
+            return QByteArray("refused");
+        socket.write(request);
+        QByteArray answer;
+        CloudTestKit::waitFor([&] {
+            answer += socket.readAll();
+            return socket.state() == QAbstractSocket::UnconnectedState;
+        });
+        return answer;
+    };
+    EXPECT_TRUE(get("GET /favicon.ico HTTP/1.1\r\nHost: x\r\n\r\n").startsWith("HTTP/1.1 404"));
+    EXPECT_TRUE(get("GET /oauth2redirect" + QByteArray(20000, 'a') + " HTTP/1.1\r\n\r\n").startsWith("HTTP/1.1 431"));
+    const QByteArray page = get("GET /oauth2redirect?code=<script>&state=S HTTP/1.1\r\nHost: x\r\n\r\n");
+    EXPECT_TRUE(page.startsWith("HTTP/1.1 200"));
+    EXPECT_FALSE(page.contains("<script>"));
+    ASSERT_EQ(redirects.size(), 1);
+    EXPECT_EQ(QUrlQuery(redirects[0]).queryItemValue("code"), QStringLiteral("<script>"));
+    EXPECT_EQ(get("GET /oauth2redirect?code=again HTTP/1.1\r\n\r\n"), QByteArray("refused"));
+    EXPECT_EQ(redirects.size(), 1);
+}
