@@ -107,6 +107,9 @@ CloudWorker::Response CloudWorker::send(const Request& request)
     for (const auto& [name, value] : request.headers)
         networkRequest.setRawHeader(name, value);
 
+    // A streamed body is read from its device as it goes out, never copied into memory first.
+    if (request.bodyDevice)
+        networkRequest.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     QNetworkReply* reply = nullptr;
     if (request.bodyDevice)
         reply = network_->sendCustomRequest(networkRequest, request.method, request.bodyDevice);

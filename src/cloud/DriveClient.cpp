@@ -225,9 +225,10 @@ DriveClient::Result<QString> DriveClient::uploadFile(
     transfer.url = session;
     transfer.headers = { { "Content-Type", contentType }, { "Content-Length", size } };
     transfer.bodyDevice = &file;
+    // The network layer ends with a (0, 0) report, which must not take the bar back to nothing.
     transfer.onUploadProgress = [this](qint64 sent, qint64 total) {
-        if (onUploadProgress_)
-            onUploadProgress_(total >= 1 ? double(sent) / double(total) : 0.0);
+        if (onUploadProgress_ && total >= 1)
+            onUploadProgress_(double(sent) / double(total));
     };
     const CloudWorker::Response done = worker_.send(transfer);
     if (!done.hasAnswer())
@@ -236,6 +237,8 @@ DriveClient::Result<QString> DriveClient::uploadFile(
         return platform::fail(httpError(done));
     if (done.body.isEmpty())
         return platform::fail(SyncError::uploadInitFailed());
+    if (onUploadProgress_)
+        onUploadProgress_(1.0); // an empty file reports no progress of its own
     return decodeID(done);
 }
 

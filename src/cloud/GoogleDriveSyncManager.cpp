@@ -16,11 +16,8 @@ GoogleDriveSyncManager::GoogleDriveSyncManager(Dependencies dependencies, QObjec
     , worker_(std::make_unique<CloudWorker>())
 {
     Q_ASSERT(platform::isMainThread());
-    QPointer<GoogleDriveSyncManager> self(this);
-    auth_ = std::make_unique<GoogleAuthClient>(
-        *worker_, deps_.keychain, deps_.endpoints, deps_.clock, [self](const GoogleAuthClient::Update& update) {
-            platform::runOnMain(self, [self, update] { self->applyAuthUpdate(update); });
-        });
+    auth_ = std::make_unique<GoogleAuthClient>(*worker_, deps_.keychain, deps_.endpoints, deps_.clock,
+        [this](const GoogleAuthClient::Update& update) { postToMain([this, update] { applyAuthUpdate(update); }); });
     drive_ = std::make_unique<DriveClient>(
         *worker_, *auth_, deps_.keychain, [this](double fraction) { reportUploadProgress(fraction); });
 
@@ -110,10 +107,9 @@ void GoogleDriveSyncManager::refreshCloudProjects()
 
 void GoogleDriveSyncManager::trashDriveFolder(const QString& folderID, std::function<void(TrashResult)> done)
 {
-    QPointer<GoogleDriveSyncManager> self(this);
-    worker_->post([this, self, folderID, done = std::move(done)] {
+    worker_->post([this, folderID, done = std::move(done)] {
         TrashResult result = drive_->trashDriveFolder(folderID);
-        platform::runOnMain(self, [done, result] {
+        postToMain([done, result] {
             if (done)
                 done(result);
         });
@@ -125,11 +121,15 @@ void GoogleDriveSyncManager::reportUploadProgress(double fraction)
     uploadProgress_.store(fraction);
     if (uploadProgressPosted_.exchange(true))
         return;
-    QPointer<GoogleDriveSyncManager> self(this);
-    platform::runOnMain(self, [self] {
-        self->uploadProgressPosted_.store(false);
-        self->setCurrentUploadProgress(self->uploadProgress_.load());
+    postToMain([this] {
+        uploadProgressPosted_.store(false);
+        setCurrentUploadProgress(uploadProgress_.load());
     });
+}
+
+void GoogleDriveSyncManager::postToMain(std::function<void()> block) const
+{
+    platform::runOnMain(aliveToken_, std::move(block));
 }
 
 } // namespace cloud

@@ -21,6 +21,7 @@
 #include "cloud/DriveClient.h"
 #include "cloud/GoogleAuthClient.h"
 #include "cloud/GoogleEndpoints.h"
+#include "platform/MainThread.h"
 #include "platform/Scheduler.h"
 #include "settings/CloudSyncInterval.h"
 
@@ -123,8 +124,12 @@ private:
     void applyAuthUpdate(const GoogleAuthClient::Update& update);
     void closeListener();
     void reportUploadProgress(double fraction);
+    // Any thread: runs `block` on the main thread unless the manager is gone by then.
+    void postToMain(std::function<void()> block) const;
 
     Dependencies deps_;
+    platform::LivenessFlag alive_;
+    const platform::LivenessFlag::Token aliveToken_ = alive_.token(); // read by the worker
     std::unique_ptr<CloudWorker> worker_;
     std::unique_ptr<GoogleAuthClient> auth_;
     std::unique_ptr<DriveClient> drive_;

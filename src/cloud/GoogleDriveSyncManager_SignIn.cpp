@@ -156,12 +156,11 @@ void GoogleDriveSyncManager::exchangeCodeForToken(const QString& code)
         finishAuthorization(false);
         return;
     }
-    QPointer<GoogleDriveSyncManager> self(this);
     const quint64 epoch = auth_->epoch();
     worker_->post(
-        [this, self, code, verifier = authorization_->codeVerifier, redirectURI = authorization_->redirectURI, epoch] {
+        [this, code, verifier = authorization_->codeVerifier, redirectURI = authorization_->redirectURI, epoch] {
             const bool signedIn = auth_->exchangeCodeForToken(code, verifier, redirectURI, epoch);
-            platform::runOnMain(self, [self, signedIn] { self->finishAuthorization(signedIn); });
+            postToMain([this, signedIn] { finishAuthorization(signedIn); });
         });
 }
 

@@ -49,10 +49,10 @@ TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given)
 void CloudTestKit::onWorker(const std::function<void()>& job)
 {
     bool done = false;
-    QObject guard;
-    manager->worker().post([&job, &done, &guard] {
+    platform::LivenessFlag alive;
+    manager->worker().post([&job, &done, token = alive.token()] {
         job();
-        platform::runOnMain(&guard, [&done] { done = true; });
+        platform::runOnMain(token, [&done] { done = true; });
     });
     EXPECT_TRUE(waitFor([&] { return done; }));
 }

@@ -1,0 +1,299 @@
+// The Drive client against the fake server: every request read back from the server's log,
+// paging, error answers, resumable uploads streamed from disk, trash, rename and token renewal.
+
+#include "CloudTestKit.h"
+
+#include "cloud/DriveClient.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+using namespace cloud_test;
+using cloud::DriveClient;
+using cloud::SyncError;
+using Fault = FakeGoogleServer::Fault;
+
+namespace {
+
+const QString kFolderQuery
+    = QStringLiteral("'P' in parents and mimeType='application/vnd.google-apps.folder' and trashed=false");
+
+QJsonObject bodyOf(const FakeGoogleServer::Request& request)
+{
+    return QJsonDocument::fromJson(request.body).object();
+}
+
+QString writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(content);
+    return path;
+}
+
+// Live heap under AddressSanitizer (its quarantine keeps freed memory resident), else the RSS.
+qint64 memoryInUse()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    statm.open(QIODevice::ReadOnly);
+    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+#endif
+}
+
+class DriveClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kit.start();
+        kit.signIn();
+        kit.server.clearLog();
+    }
+    template <class F> auto run(F call)
+    {
+        std::optional<decltype(call(kit.manager->drive()))> result;
+        kit.onWorker([&] { result.emplace(call(kit.manager->drive())); });
+        return std::move(*result);
+    }
+    Fault fault(QByteArray method, QByteArray path, int status, QByteArray body = {})
+    {
+        Fault f;
+        f.method = std::move(method);
+        f.pathPrefix = std::move(path);
+        f.status = status;
+        f.body = std::move(body);
+        f.contentType = "application/json";
+        return f;
+    }
+
+    CloudTestKit kit;
+};
+
+} // namespace
+
+TEST_F(DriveClientTest, RootFolderIsCreatedOnceWithoutParentsAndKept)
+{
+    const auto first = run([](DriveClient& drive) { return drive.ensureRootFolderID(); });
+    ASSERT_TRUE(first);
+    const auto second = run([](DriveClient& drive) { return drive.ensureRootFolderID(); });
+    EXPECT_EQ(second.value(), first.value());
+    const auto creates = kit.server.requests("POST", "/drive/v3/files");
+    ASSERT_EQ(creates.size(), 1);
+    EXPECT_EQ(bodyOf(creates[0]),
+        QJsonObject({ { "name", "Corvale" }, { "mimeType", "application/vnd.google-apps.folder" } }));
+    EXPECT_EQ(creates[0].header("Content-Type"), QByteArray("application/json; charset=utf-8"));
+    EXPECT_EQ(kit.keychain.getText(QStringLiteral("drive_root_folder_id")), first.value());
+
+    ASSERT_TRUE(
+        run([&](DriveClient& drive) { return drive.createDriveFolder(QStringLiteral("Feature"), first.value()); }));
+    EXPECT_EQ(
+        bodyOf(kit.server.requests("POST", "/drive/v3/files").last()).value("parents"), QJsonArray { first.value() });
+}
+
+TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
+{
+    kit.server.setPageSize(2);
+    const QString parent = kit.server.addFolder(QStringLiteral("Corvale"));
+    for (int i = 0; i < 250; ++i)
+        kit.server.addFolder(QStringLiteral("Project %1").arg(i), parent);
+    kit.server.addFile(QStringLiteral("not a folder.mov"), parent);
+    const auto folders = run([&](DriveClient& drive) { return drive.listDriveFolders(parent); });
+    ASSERT_TRUE(folders);
+    EXPECT_EQ(folders->size(), 250);
+    const auto lists = kit.server.requests("GET", "/drive/v3/files");
+    ASSERT_EQ(lists.size(), 125);
+    const auto& first = lists[0];
+    EXPECT_EQ(first.queryItem("q"), QString(kFolderQuery).replace(QLatin1String("'P'"), "'" + parent + "'"));
+    EXPECT_TRUE(first.rawQuery.startsWith("q='" + parent.toUtf8()
+        + "'%20in%20parents%20and%20mimeType='application%2Fvnd.google-apps.folder'%20and%20trashed=false&"));
+    EXPECT_EQ(first.queryItem("pageSize"), QStringLiteral("1000"));
+    EXPECT_EQ(first.queryItem("fields"),
+        QStringLiteral("nextPageToken,files(id,name,mimeType,md5Checksum,size,modifiedTime)"));
+    EXPECT_FALSE(first.query().hasQueryItem("pageToken"));
+    EXPECT_EQ(lists[1].queryItem("pageToken"), QStringLiteral("2"));
+    EXPECT_TRUE(first.header("Authorization").startsWith("Bearer "));
+
+    // Names are escaped inside query literals; identifiers that are not Drive's are refused unsent.
+    kit.server.clearLog();
+    kit.server.addFile(QStringLiteral("it's a \\ name"), parent);
+    const auto named = run([&](DriveClient& drive) {
+        return drive.listDriveFiles(DriveClient::quoted(parent)
+            + " in parents and name=" + DriveClient::quoted(QStringLiteral("it's a \\ name")));
+    });
+    ASSERT_TRUE(named);
+    ASSERT_EQ(named->size(), 1);
+    EXPECT_EQ(named->first().size, QStringLiteral("0"));
+    for (const QString& bad : QStringList { "a'b", "", "../x", QString(201, 'a') }) {
+        const auto refused = run([&](DriveClient& drive) { return drive.listDriveFolders(bad); });
+        EXPECT_EQ(refused.error().kind, SyncError::Kind::invalidID);
+    }
+    EXPECT_EQ(kit.server.requests().size(), 1);
+}
+
+TEST_F(DriveClientTest, ErrorAnswersAreErrorsNeverContent)
+{
+    const QString id = kit.server.addFile(QStringLiteral("playlist.json"), {}, "{}");
+    kit.server.addFault(fault("GET", "/drive/v3/files", 404, R"({"error":{"code":404,"message":"File not found"}})"));
+    const auto listed = run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); });
+    EXPECT_EQ(listed.error(), SyncError::http(404, QStringLiteral("File not found")));
+    EXPECT_EQ(listed.error().description(), QStringLiteral("HTTP 404: File not found"));
+
+    kit.server.addFault(fault("GET", "/drive/v3/files/", 500, "Backend Error\n"));
+    const auto downloaded = run([&](DriveClient& drive) { return drive.downloadDriveFile(id); });
+    EXPECT_EQ(downloaded.error(), SyncError::http(500, QStringLiteral("Backend Error ")));
+    EXPECT_EQ(run([&](DriveClient& drive) { return drive.downloadDriveFile(id); }).value(), QByteArray("{}"));
+
+    kit.server.addFault(fault("GET", "/drive/v3/files", 200, R"({"kind":"drive#fileList"})"));
+    EXPECT_EQ(
+        run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }).error().kind,
+        SyncError::Kind::decoding);
+
+    Fault drop = fault("GET", "/drive/v3/files", 0);
+    drop.kind = Fault::Kind::drop;
+    drop.times = 2; // the network layer sends a GET again once when a kept-alive connection drops
+    kit.server.addFault(drop);
+    EXPECT_EQ(
+        run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }).error().kind,
+        SyncError::Kind::transport);
+}
+
+TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization)
+{
+    const QString parent = kit.server.addFolder(QStringLiteral("Feature"));
+    const QString path = writeFile(kit.dir.filePath(QStringLiteral("clip.MOV")), "movie bytes");
+    const auto uploaded = run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); });
+    ASSERT_TRUE(uploaded);
+    const auto start = kit.server.requests("POST", "/upload/drive/v3/files").value(0);
+    EXPECT_EQ(start.rawQuery, QByteArray("uploadType=resumable"));
+    EXPECT_EQ(start.header("Content-Type"), QByteArray("application/json; charset=utf-8"));
+    EXPECT_EQ(start.header("X-Upload-Content-Type"), QByteArray("video/quicktime"));
+    EXPECT_EQ(start.header("X-Upload-Content-Length"), QByteArray("11"));
+    EXPECT_EQ(bodyOf(start), QJsonObject({ { "name", "clip.MOV" }, { "parents", QJsonArray { parent } } }));
+    const auto put = kit.server.requests("PUT", "/upload/").value(0);
+    EXPECT_FALSE(put.hasHeader("Authorization"));
+    EXPECT_EQ(put.header("Content-Type"), QByteArray("video/quicktime"));
+    EXPECT_EQ(put.header("Content-Length"), QByteArray("11"));
+    EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("movie bytes"));
+    EXPECT_EQ(kit.manager->currentUploadProgress(), 1.0);
+
+    // New content for an existing file: PATCH on its identifier, the local name only.
+    writeFile(path, "new");
+    ASSERT_EQ(run([&](DriveClient& drive) { return drive.uploadFile(path, parent, uploaded.value()); }).value(),
+        uploaded.value());
+    const auto patch = kit.server.requests("PATCH", "/upload/drive/v3/files/").value(0);
+    EXPECT_EQ(patch.path, "/upload/drive/v3/files/" + uploaded.value().toUtf8());
+    EXPECT_EQ(bodyOf(patch), QJsonObject({ { "name", "clip.MOV" } }));
+    EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("new"));
+
+    // Without a session URL nothing is transferred.
+    Fault noLocation;
+    noLocation.kind = Fault::Kind::noLocation;
+    noLocation.method = "POST";
+    noLocation.pathPrefix = "/upload/";
+    kit.server.addFault(noLocation);
+    kit.server.clearLog();
+    EXPECT_EQ(run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); }).error(),
+        SyncError::uploadInitFailed());
+    EXPECT_TRUE(kit.server.requests("PUT", "/").isEmpty());
+    EXPECT_EQ(
+        run([&](DriveClient& drive) { return drive.uploadFile(path + "-gone", parent, std::nullopt); }).error().kind,
+        SyncError::Kind::localFile);
+}
+
+TEST_F(DriveClientTest, ALargeUploadStreamsWithFlatMemoryAndReportsProgress)
+{
+    const QString parent = kit.server.addFolder(QStringLiteral("Feature"));
+    const QString path = kit.dir.filePath(QStringLiteral("big.mov"));
+    QFile big(path);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(64LL * 1024 * 1024));
+    big.close();
+    QList<double> progress;
+    qint64 peak = 0;
+    QObject::connect(kit.manager.get(), &cloud::CloudSync::currentUploadProgressChanged, [&](double value) {
+        progress << value;
+        peak = std::max(peak, memoryInUse());
+    });
+    const qint64 before = memoryInUse();
+    const auto uploaded = run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); });
+    ASSERT_TRUE(uploaded);
+    EXPECT_EQ(kit.server.file(uploaded.value())->size, 64LL * 1024 * 1024);
+    EXPECT_EQ(kit.server.file(uploaded.value())->md5, QStringLiteral("7f614da9329cd3aebf59b91aadc30bf0"));
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last(), 1.0);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_LT(peak - before, 32LL * 1024 * 1024);
+}
+
+TEST_F(DriveClientTest, TrashRefreshesFirstAndRenameNeedsSuccess)
+{
+    const QString folder = kit.server.addFolder(QStringLiteral("Old project"));
+    std::optional<cloud::CloudSync::TrashResult> trashed;
+    kit.manager->trashDriveFolder(folder, [&](cloud::CloudSync::TrashResult result) { trashed = result; });
+    ASSERT_TRUE(CloudTestKit::waitFor([&] { return trashed.has_value(); }));
+    EXPECT_TRUE(trashed->ok());
+    EXPECT_TRUE(kit.server.file(folder)->trashed);
+    const auto log = kit.server.requests();
+    ASSERT_EQ(log.size(), 2);
+    EXPECT_EQ(log[0].path, QByteArray("/token"));
+    EXPECT_EQ(log[1].method, QByteArray("PATCH"));
+    EXPECT_EQ(log[1].header("Content-Type"), QByteArray("application/json"));
+    EXPECT_EQ(bodyOf(log[1]), QJsonObject({ { "trashed", true } }));
+
+    const auto missing = run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("nope")); });
+    EXPECT_EQ(missing.error().description(), QStringLiteral("Drive trash failed: HTTP 404"));
+
+    ASSERT_TRUE(run([&](DriveClient& drive) { return drive.renameDriveFile(folder, QStringLiteral("Renamed")); }));
+    EXPECT_EQ(kit.server.file(folder)->name, QStringLiteral("Renamed"));
+    EXPECT_EQ(bodyOf(kit.server.requests("PATCH", "/drive/").last()), QJsonObject({ { "name", "Renamed" } }));
+    kit.server.addFault(fault("PATCH", "/drive/v3/files/", 403, R"({"error":{"code":403}})"));
+    EXPECT_EQ(run([&](DriveClient& drive) { return drive.renameDriveFile(folder, QStringLiteral("x")); }).error(),
+        SyncError::renameFailed());
+}
+
+TEST_F(DriveClientTest, ATokenThatExpiresMidRunIsRenewedOnceAndSignedOutSendsNothing)
+{
+    kit.server.expireAccessTokens(); // still fresh by our clock: Drive answers 401
+    ASSERT_TRUE(run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }));
+    EXPECT_EQ(kit.server.requests("POST", "/token").size(), 1);
+    EXPECT_EQ(kit.server.requests("GET", "/drive/").size(), 2);
+
+    kit.clock.advance(3600); // expired by our clock: renewed before the request
+    kit.server.clearLog();
+    ASSERT_TRUE(run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }));
+    EXPECT_EQ(kit.server.requests().size(), 2);
+    EXPECT_EQ(kit.server.requests()[0].path, QByteArray("/token"));
+
+    kit.manager->signOut();
+    kit.server.clearLog();
+    EXPECT_EQ(run([](DriveClient& drive) { return drive.ensureRootFolderID(); }).error(), SyncError::noToken());
+    EXPECT_EQ(run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("abc")); }).error(),
+        SyncError::noToken());
+    EXPECT_TRUE(kit.server.requests().isEmpty());
+}
+
+TEST(DriveClient, ContentTypesByExtension)
+{
+    const QList<std::pair<QString, QString>> cases {
+        { "a.mov", "video/quicktime" },
+        { "A.MOV", "video/quicktime" },
+        { "b.mp4", "video/mp4" },
+        { "playlist.json", "application/json" },
+        { "c.mxf", "application/octet-stream" },
+        { "noextension", "application/octet-stream" },
+    };
+    for (const auto& [path, type] : cases)
+        EXPECT_EQ(DriveClient::mimeType(path), type) << path.toStdString();
+}

@@ -1,0 +1,176 @@
+// The manager's own behaviour: the sync timer, the finished-take observer, the sync-state file
+// and pending uploads, phases and endpoint configuration.
+
+#include "CloudTestKit.h"
+
+#include "cloud/CloudSyncStateStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+
+using namespace cloud_test;
+using cloud::CloudSyncState;
+using cloud::CloudSyncStateStore;
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(SyncState, FileBytesAndRoundTrip)
+{
+    CloudSyncState state;
+    state.pending = QStringList { "b.mov", "a.mov" };
+    EXPECT_EQ(state.toJson(), QByteArray(R"({"pending":["b.mov","a.mov"],"uploaded":{}})"));
+    state.driveProjectFolderID = QStringLiteral("F1");
+    state.uploaded.insert(QStringLiteral("c.mov"), QStringLiteral("id-c"));
+    state.lastSyncAt = QDateTime::fromMSecsSinceEpoch(978307210500, Qt::UTC); // 2001-01-01 00:00:10.5
+    EXPECT_EQ(state.toJson(),
+        QByteArray(
+            R"({"driveProjectFolderID":"F1","lastSyncAt":10.5,"pending":["b.mov","a.mov"],"uploaded":{"c.mov":"id-c"}})"));
+    state.lastSyncAt = QDateTime::fromMSecsSinceEpoch(1765000000123, Qt::UTC);
+    EXPECT_EQ(CloudSyncState::fromJson(state.toJson()), state);
+
+    for (const QByteArray bad :
+        { R"({"pending":[]})", R"({"uploaded":{}})", "not json", R"({"pending":[1],"uploaded":{}})",
+            R"({"pending":[],"uploaded":{"a":2}})", R"({"pending":[],"uploaded":{},"lastSyncAt":"x"})",
+            R"({"pending":[],"uploaded":{},"driveProjectFolderID":3})" })
+        EXPECT_FALSE(CloudSyncState::fromJson(bad)) << bad.toStdString();
+    const auto extra = CloudSyncState::fromJson(R"({"pending":[],"uploaded":{},"syncedMD5":{},"lastSyncAt":null})");
+    ASSERT_TRUE(extra);
+    EXPECT_FALSE(extra->lastSyncAt);
+}
+
+TEST(SyncState, FinishedTakesJoinThePendingUploadsOfTheCurrentCloudProject)
+{
+    CloudTestKit kit;
+    auto project = kit.cloudProject();
+    const QString file = CloudSyncStateStore::filePath(project.folderPath);
+    auto& manager = kit.start();
+    QSignalSpy published(&manager, &cloud::CloudSync::pendingCountChanged);
+    const auto finish = [&](const QVariant& url) {
+        kit.notifications.post(QStringLiteral("corvaleRecordingFinished"), { { QStringLiteral("url"), url } });
+    };
+
+    finish(QUrl::fromLocalFile(project.folderPath + "/A.mov")); // no current project: ignored
+    kit.library.setCurrent(project);
+    published.clear();
+    finish(QUrl::fromLocalFile(project.folderPath + "/A.mov"));
+    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["A.mov"],"uploaded":{}})"));
+    finish(QUrl::fromLocalFile(project.folderPath + "/A.mov").toString()); // the same take as text
+    finish(QStringLiteral("/elsewhere/B.mov"));
+    finish(QVariant()); // no URL: ignored
+    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["A.mov","B.mov"],"uploaded":{}})"));
+    EXPECT_EQ(published.size(), 3);
+    EXPECT_EQ(manager.pendingCount(), 2);
+
+    CloudSyncState uploaded;
+    uploaded.uploaded.insert(QStringLiteral("C.mov"), QStringLiteral("id"));
+    CloudSyncStateStore::save(uploaded, project.folderPath);
+    published.clear();
+    finish(QStringLiteral("/x/C.mov"));
+    EXPECT_TRUE(published.isEmpty());
+
+    writeBytes(file, R"({"pending":["lost.mov"]})"); // no "uploaded": read as empty, then replaced
+    finish(QStringLiteral("/x/D.mov"));
+    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
+
+    project.isCloud = false;
+    kit.library.setCurrent(project);
+    finish(QStringLiteral("/x/E.mov"));
+    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
+}
+
+TEST(SyncState, PendingCountAndLastSyncFollowTheCurrentProject)
+{
+    CloudTestKit kit;
+    const auto cloudA = kit.cloudProject(QStringLiteral("A"));
+    const auto cloudB = kit.cloudProject(QStringLiteral("B"));
+    CloudSyncState state;
+    state.pending = QStringList { "1.mov", "2.mov" };
+    state.lastSyncAt = QDateTime::fromSecsSinceEpoch(1765000000, Qt::UTC);
+    CloudSyncStateStore::save(state, cloudA.folderPath);
+    kit.library.current = cloudA;
+    auto& manager = kit.start();
+    EXPECT_EQ(manager.pendingCount(), 2);
+    EXPECT_EQ(manager.lastSyncAt(), state.lastSyncAt);
+
+    auto local = cloudA;
+    local.isCloud = false;
+    kit.library.setCurrent(local);
+    EXPECT_EQ(manager.pendingCount(), 0);
+    EXPECT_EQ(manager.lastSyncAt(), state.lastSyncAt);
+    kit.library.setCurrent(cloudB);
+    EXPECT_EQ(manager.pendingCount(), 0);
+    EXPECT_FALSE(manager.lastSyncAt());
+    kit.library.setCurrent(std::nullopt);
+    EXPECT_EQ(manager.pendingCount(), 0);
+}
+
+TEST(SyncManager, TimerFollowsTheIntervalSetting)
+{
+    CloudTestKit kit;
+    auto& manager = kit.start();
+    EXPECT_FALSE(manager.hasSyncTimer());
+    kit.settings.setCloudSyncInterval(settings::CloudSyncInterval::minutes15);
+    kit.scheduler.advance(899);
+    kit.drain();
+    EXPECT_EQ(manager.fullSyncs, 0);
+    kit.scheduler.advance(1);
+    kit.scheduler.advance(900);
+    kit.drain();
+    EXPECT_EQ(manager.fullSyncs, 2);
+    kit.settings.setCloudSyncInterval(settings::CloudSyncInterval::hourly);
+    kit.scheduler.advance(3599);
+    kit.drain();
+    EXPECT_EQ(manager.fullSyncs, 2);
+    kit.settings.setCloudSyncInterval(settings::CloudSyncInterval::manual);
+    EXPECT_FALSE(manager.hasSyncTimer());
+    kit.scheduler.advance(7200);
+    manager.syncNow();
+    manager.retrySync();
+    manager.refreshCloudProjects();
+    kit.drain();
+    EXPECT_EQ(manager.fullSyncs, 4);
+    EXPECT_EQ(manager.listRefreshes, 1);
+}
+
+TEST(SyncManager, PhasesAndEndpoints)
+{
+    using cloud::CloudSyncPhase;
+    EXPECT_FALSE(settings::fromRaw<CloudSyncPhase>(u"Complete"));
+    EXPECT_EQ(settings::fromRaw<CloudSyncPhase>(u"complete"), CloudSyncPhase::complete);
+    QStringList titles;
+    for (CloudSyncPhase phase : settings::allCases<CloudSyncPhase>())
+        titles << cloud::title(phase);
+    EXPECT_EQ(
+        titles, QStringList({ "Idle", "Refreshing", "Downloading", "Uploading", "Complete", "Partial", "Failed" }));
+
+    platform::UserDefaults defaults(QDir::temp().filePath(QStringLiteral("corvale-endpoints-%1.json").arg(getpid())));
+    defaults.set(QStringLiteral("googleClientID"), QStringLiteral("stored-client"));
+    qunsetenv("CORVALE_GOOGLE_CLIENT_ID");
+    qputenv("CORVALE_GOOGLE_BASE_URL", "http://127.0.0.1:4567");
+    auto endpoints = cloud::GoogleEndpoints::fromEnvironment(defaults);
+    EXPECT_EQ(endpoints.clientID, QStringLiteral("stored-client"));
+    EXPECT_EQ(endpoints.uploadFilesURL.toString(), QStringLiteral("http://127.0.0.1:4567/upload/drive/v3/files"));
+    EXPECT_EQ(endpoints.authURL.toString(), QStringLiteral("http://127.0.0.1:4567/o/oauth2/v2/auth"));
+    qputenv("CORVALE_GOOGLE_BASE_URL", "https://example.com");
+    endpoints = cloud::GoogleEndpoints::fromEnvironment(defaults);
+    EXPECT_FALSE(endpoints.isConfigured()); // never Google's hosts, never another's
+    qunsetenv("CORVALE_GOOGLE_BASE_URL");
+    QFile::remove(defaults.filePath());
+}
