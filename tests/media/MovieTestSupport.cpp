@@ -157,7 +157,7 @@ std::vector<int> sequence(int count, int first)
     return values;
 }
 
-ProbedMovie probeMovie(const std::string& path)
+ProbedMovie probeMovie(const std::string& path, const std::function<void(const AVFrame&)>& eachFrame)
 {
     ProbedMovie movie;
     AVFormatContext* format = nullptr;
@@ -191,6 +191,7 @@ ProbedMovie probeMovie(const std::string& path)
     movie.colorTransfer = par->color_trc;
     movie.colorSpace = par->color_space;
     movie.colorRange = par->color_range;
+    movie.fieldOrder = par->field_order;
 
     avformat_find_stream_info(format, nullptr);
     movie.frameRateNum = stream->r_frame_rate.num;
@@ -208,8 +209,20 @@ ProbedMovie probeMovie(const std::string& path)
     }
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
+    decoder->err_recognition |= AV_EF_EXPLODE;
     auto drain = [&] {
-        while (avcodec_receive_frame(decoder, frame) >= 0) {
+        for (;;) {
+            const int rc = avcodec_receive_frame(decoder, frame);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF)
+                break;
+            if (rc < 0) {
+                ++movie.decodeErrors;
+                continue;
+            }
+            if (eachFrame)
+                eachFrame(*frame);
+            movie.interlaced.push_back(frame->interlaced_frame);
+            movie.topFieldFirst.push_back(frame->top_field_first);
             if (movie.framePts.empty()) {
                 movie.frameColorPrimaries = frame->color_primaries;
                 movie.frameColorTransfer = frame->color_trc;
@@ -227,7 +240,8 @@ ProbedMovie probeMovie(const std::string& path)
     while (av_read_frame(format, packet) >= 0) {
         if (packet->stream_index == 0) {
             movie.keyframes.push_back(packet->flags & AV_PKT_FLAG_KEY);
-            avcodec_send_packet(decoder, packet);
+            if (avcodec_send_packet(decoder, packet) < 0)
+                ++movie.decodeErrors;
             drain();
         }
         av_packet_unref(packet);

@@ -12,6 +12,8 @@
 
 #include <functional>
 
+struct AVFrame;
+
 namespace movietest {
 
 // The number every test picture carries, written movies and player clips alike: a 4 x 4 grid of
@@ -57,6 +59,12 @@ struct ProbedMovie {
     std::vector<std::int64_t> framePts;
     std::vector<int> counters;
     std::vector<double> centreLuma; // 8-bit scale
+    // The container's field order (AVFieldOrder) and, per decoded frame, the codec's field flags.
+    int fieldOrder = 0;
+    std::vector<bool> interlaced;
+    std::vector<bool> topFieldFirst;
+    // Packets the decoder refused and frames it could not produce.
+    int decodeErrors = 0;
     // Colour fields of the first decoded frame (codec headers).
     int frameColorPrimaries = 0;
     int frameColorTransfer = 0;
@@ -64,7 +72,8 @@ struct ProbedMovie {
     int frameColorRange = 0;
 };
 
-ProbedMovie probeMovie(const std::string& path);
+// `eachFrame` sees every decoded picture in presentation order.
+ProbedMovie probeMovie(const std::string& path, const std::function<void(const AVFrame&)>& eachFrame = {});
 
 // The numbers 0, 1, ..., count - 1.
 std::vector<int> sequence(int count, int first = 0);

@@ -3,6 +3,7 @@
 #include "media/FFmpegSupport.h"
 #include "media/FFmpegTags.h"
 #include "media/writer/MovieFrameConverter.h"
+#include "media/writer/ProResEncoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -133,6 +134,12 @@ struct MovieFileWriter::Ffmpeg {
     AVPixelFormat scalerFormat = AV_PIX_FMT_NONE;
     int fd = -1; // the IO callbacks' view of the file
     bool headerWritten = false;
+    // ProRes is coded by our own encoder from BGRA; pictures of another size or layout are
+    // scaled into `scaled` first.
+    std::unique_ptr<ProResEncoder> proRes;
+    std::vector<std::uint8_t> scaled;
+    int scaledStride = 0;
+    bool fieldOrderKnown = false;
 
     ~Ffmpeg()
     {
@@ -214,25 +221,120 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::open()
     // The classic QuickTime video time scale when the rate divides it, else its least multiple.
     timeScale_ = std::lcm(600, c.fps);
 
-    const char* encoderName = c.codec == Codec::h264 ? "libx264" : c.codec == Codec::hevc ? "libx265" : "prores";
-    const AVCodec* codec = avcodec_find_encoder_by_name(encoderName);
-    if (!codec)
+    const bool proRes = c.codec == Codec::proRes;
+    const char* encoderName = c.codec == Codec::h264 ? "libx264" : "libx265";
+    const AVCodec* codec = proRes ? nullptr : avcodec_find_encoder_by_name(encoderName);
+    if (!proRes && !codec)
         return platform::fail(makeError(Kind::encoderUnavailable, 0, std::string("no encoder ") + encoderName));
     const AVOutputFormat* mov = av_guess_format("mov", nullptr, nullptr);
     if (!mov)
         return platform::fail(makeError(Kind::encoderUnavailable, 0, "no QuickTime muxer"));
 
     auto& f = *ff_;
-    f.encoder = avcodec_alloc_context3(codec);
     f.packet = av_packet_alloc();
     f.frame = av_frame_alloc();
-    if (!f.encoder || !f.packet || !f.frame)
+    if (!f.packet || !f.frame)
         return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
+    f.pixelFormat = !proRes ? AV_PIX_FMT_YUV420P : c.proResProfile >= 4 ? AV_PIX_FMT_YUV444P10 : AV_PIX_FMT_YUV422P10;
+    const auto [kr, kb] = lumaWeights(c.colorTags.matrix);
+    if (proRes) {
+        ProResEncoder::Settings p;
+        p.profile = static_cast<ProResEncoder::Profile>(c.proResProfile);
+        p.width = c.width;
+        p.height = c.height;
+        p.fps = c.fps;
+        p.colorPrimaries = static_cast<std::uint8_t>(ffmpegtags::toAv(c.colorTags.primaries));
+        p.transfer = static_cast<std::uint8_t>(ffmpegtags::toAv(c.colorTags.transfer));
+        p.matrix = static_cast<std::uint8_t>(ffmpegtags::toAv(c.colorTags.matrix));
+        p.kr = kr;
+        p.kb = kb;
+        p.kernels = c.proResKernels;
+        p.pool = c.proResPool ? c.proResPool : SliceThreadPool::shared();
+        f.proRes = std::make_unique<ProResEncoder>(std::move(p));
+        f.scaledStride = static_cast<int>(alignedRowBytes(PixelFormat::BGRA, c.width));
+    } else if (auto opened = openEncoder(codec); !opened) {
+        return opened;
+    }
+    // The file last, so a refused codec leaves nothing behind.
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
+    flags |= c.replaceExisting ? O_TRUNC : O_EXCL;
+    fd_ = ::open(c.path.c_str(), flags, 0644);
+    if (fd_ < 0) {
+        const int err = errno;
+        return platform::fail(makeError(
+            err == EEXIST ? Kind::fileExists : Kind::cannotCreateFile, AVERROR(err), "cannot create " + c.path));
+    }
+    createdFile_ = true;
+    f.fd = fd_;
+    int rc = 0;
 
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    f.io = buffer ? avio_alloc_context(buffer, kIoBufferSize, 1, &f.fd, nullptr, fileWrite, fileSeek) : nullptr;
+    if (!f.io) {
+        av_free(buffer);
+        return platform::fail(makeError(Kind::cannotCreateFile, AVERROR(ENOMEM), "allocation"));
+    }
+    f.io->seekable = AVIO_SEEKABLE_NORMAL;
+
+    rc = avformat_alloc_output_context2(&f.format, mov, nullptr, nullptr);
+    if (rc < 0)
+        return platform::fail(makeError(Kind::encoderUnavailable, rc, "cannot make the QuickTime muxer"));
+    f.format->pb = f.io;
+    f.format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    f.stream = avformat_new_stream(f.format, nullptr);
+    if (!f.stream)
+        return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
+    if (proRes) {
+        AVCodecParameters* par = f.stream->codecpar;
+        const char* tag = ProResEncoder::fourcc(static_cast<ProResEncoder::Profile>(c.proResProfile));
+        par->codec_type = AVMEDIA_TYPE_VIDEO;
+        par->codec_id = AV_CODEC_ID_PRORES;
+        par->codec_tag = MKTAG(tag[0], tag[1], tag[2], tag[3]);
+        par->profile = c.proResProfile;
+        par->format = f.pixelFormat;
+        par->width = c.width;
+        par->height = c.height;
+        par->sample_aspect_ratio = AVRational { 1, 1 };
+        par->color_primaries = ffmpegtags::toAv(c.colorTags.primaries);
+        par->color_trc = ffmpegtags::toAv(c.colorTags.transfer);
+        par->color_space = ffmpegtags::toAv(c.colorTags.matrix);
+        par->color_range = AVCOL_RANGE_MPEG;
+    } else if (rc = avcodec_parameters_from_context(f.stream->codecpar, f.encoder); rc < 0) {
+        return platform::fail(makeError(Kind::encoderUnavailable, rc, "codec parameters"));
+    }
+    if (c.codec == Codec::hevc)
+        f.stream->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
+    f.stream->time_base = AVRational { 1, timeScale_ };
+    f.stream->avg_frame_rate = AVRational { c.fps, 1 };
+    f.stream->r_frame_rate = AVRational { c.fps, 1 };
+
+    if (proRes) {
+        f.scaled.resize(std::size_t(f.scaledStride) * std::size_t(c.height));
+        return {};
+    }
+    f.converter.emplace(f.pixelFormat == AV_PIX_FMT_YUV420P ? MovieFrameConverter::Layout::yuv420p
+            : f.pixelFormat == AV_PIX_FMT_YUV422P10         ? MovieFrameConverter::Layout::yuv422p10
+                                                            : MovieFrameConverter::Layout::yuv444p10,
+        kr, kb);
+
+    f.pictureBytes = av_image_get_buffer_size(f.pixelFormat, c.width, c.height, 64);
+    f.pool = av_buffer_pool_init(static_cast<std::size_t>(f.pictureBytes) + 64, nullptr);
+    if (f.pictureBytes <= 0 || !f.pool)
+        return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
+    return {};
+}
+
+platform::Result<void, MovieFileWriter::Error> MovieFileWriter::openEncoder(const AVCodec* codec)
+{
+    using Kind = Error::Kind;
+    const auto& c = config_;
+    auto& f = *ff_;
+    const char* encoderName = codec->name;
+    const AVOutputFormat* mov = av_guess_format("mov", nullptr, nullptr);
+    f.encoder = avcodec_alloc_context3(codec);
+    if (!f.encoder)
+        return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
     AVCodecContext* e = f.encoder;
-    f.pixelFormat = c.codec != Codec::proRes ? AV_PIX_FMT_YUV420P
-        : c.proResProfile >= 4               ? AV_PIX_FMT_YUV444P10
-                                             : AV_PIX_FMT_YUV422P10;
     e->pix_fmt = f.pixelFormat;
     e->width = c.width;
     e->height = c.height;
@@ -271,61 +373,13 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::open()
         break;
     }
     case Codec::proRes:
-        e->profile = c.proResProfile;
         break;
     }
-    int rc = avcodec_open2(e, codec, &options);
+    const int rc = avcodec_open2(e, codec, &options);
     av_dict_free(&options);
     if (rc < 0)
         return platform::fail(makeError(Kind::encoderUnavailable, rc, std::string("cannot open ") + encoderName));
 
-    // The file last, so a refused codec leaves nothing behind.
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC;
-    flags |= c.replaceExisting ? O_TRUNC : O_EXCL;
-    fd_ = ::open(c.path.c_str(), flags, 0644);
-    if (fd_ < 0) {
-        const int err = errno;
-        return platform::fail(makeError(
-            err == EEXIST ? Kind::fileExists : Kind::cannotCreateFile, AVERROR(err), "cannot create " + c.path));
-    }
-    createdFile_ = true;
-    f.fd = fd_;
-
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    f.io = buffer ? avio_alloc_context(buffer, kIoBufferSize, 1, &f.fd, nullptr, fileWrite, fileSeek) : nullptr;
-    if (!f.io) {
-        av_free(buffer);
-        return platform::fail(makeError(Kind::cannotCreateFile, AVERROR(ENOMEM), "allocation"));
-    }
-    f.io->seekable = AVIO_SEEKABLE_NORMAL;
-
-    rc = avformat_alloc_output_context2(&f.format, mov, nullptr, nullptr);
-    if (rc < 0)
-        return platform::fail(makeError(Kind::encoderUnavailable, rc, "cannot make the QuickTime muxer"));
-    f.format->pb = f.io;
-    f.format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    f.stream = avformat_new_stream(f.format, nullptr);
-    if (!f.stream)
-        return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
-    rc = avcodec_parameters_from_context(f.stream->codecpar, e);
-    if (rc < 0)
-        return platform::fail(makeError(Kind::encoderUnavailable, rc, "codec parameters"));
-    if (c.codec == Codec::hevc)
-        f.stream->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');
-    f.stream->time_base = AVRational { 1, timeScale_ };
-    f.stream->avg_frame_rate = AVRational { c.fps, 1 };
-    f.stream->r_frame_rate = AVRational { c.fps, 1 };
-
-    const auto [kr, kb] = lumaWeights(c.colorTags.matrix);
-    f.converter.emplace(f.pixelFormat == AV_PIX_FMT_YUV420P ? MovieFrameConverter::Layout::yuv420p
-            : f.pixelFormat == AV_PIX_FMT_YUV422P10         ? MovieFrameConverter::Layout::yuv422p10
-                                                            : MovieFrameConverter::Layout::yuv444p10,
-        kr, kb);
-
-    f.pictureBytes = av_image_get_buffer_size(f.pixelFormat, c.width, c.height, 64);
-    f.pool = av_buffer_pool_init(static_cast<std::size_t>(f.pictureBytes) + 64, nullptr);
-    if (f.pictureBytes <= 0 || !f.pool)
-        return platform::fail(makeError(Kind::encoderUnavailable, AVERROR(ENOMEM), "allocation"));
     return {};
 }
 
@@ -359,14 +413,17 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
         return platform::fail(makeError(Kind::unsupportedImage, 0, "no image the writer can convert"));
 
     auto& f = *ff_;
-    const bool direct = srcFormat == AV_PIX_FMT_BGRA && source.width() == config_.width
-        && source.height() == config_.height && f.converter->supports(source.width(), source.height());
+    const bool sameSizeBgra
+        = srcFormat == AV_PIX_FMT_BGRA && source.width() == config_.width && source.height() == config_.height;
+    const bool direct = sameSizeBgra && (f.proRes || f.converter->supports(source.width(), source.height()));
+    // Our ProRes encoder reads BGRA; the library encoders take planar Y'CbCr.
+    const AVPixelFormat scaledFormat = f.proRes ? AV_PIX_FMT_BGRA : f.pixelFormat;
     if (!direct
         && (!f.scaler || f.scalerWidth != source.width() || f.scalerHeight != source.height()
             || f.scalerFormat != srcFormat)) {
         sws_freeContext(f.scaler);
         f.scaler = sws_getContext(source.width(), source.height(), srcFormat, config_.width, config_.height,
-            f.pixelFormat, SWS_BICUBIC, nullptr, nullptr, nullptr);
+            scaledFormat, SWS_BICUBIC, nullptr, nullptr, nullptr);
         f.scalerWidth = source.width();
         f.scalerHeight = source.height();
         f.scalerFormat = srcFormat;
@@ -375,8 +432,10 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
         // swscale would use BT.601 for every size; use and tag the file's matrix, limited range.
         const int* matrix = sws_getCoefficients(ffmpegtags::swsColorspace(config_.colorTags.matrix));
         const bool rgbSource = srcFormat == AV_PIX_FMT_BGRA;
-        sws_setColorspaceDetails(f.scaler, matrix, rgbSource ? 1 : 0, matrix, 0, 0, 1 << 16, 1 << 16);
+        sws_setColorspaceDetails(f.scaler, matrix, rgbSource ? 1 : 0, matrix, f.proRes ? 1 : 0, 0, 1 << 16, 1 << 16);
     }
+    if (f.proRes)
+        return appendProRes(source, direct);
 
     // Encoders may keep a reference to the picture: every frame takes its own pooled buffer.
     AVFrame* frame = f.frame;
@@ -417,9 +476,61 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
     return encode(false);
 }
 
+platform::Result<void, MovieFileWriter::Error> MovieFileWriter::appendProRes(const Frame& source, bool direct)
+{
+    auto& f = *ff_;
+    const std::uint8_t* pixels = source.data();
+    std::size_t rowBytes = source.rowBytes();
+    if (!direct) {
+        const std::uint8_t* srcPlanes[4] = { source.data(), nullptr, nullptr, nullptr };
+        const int srcStrides[4] = { static_cast<int>(source.rowBytes()), 0, 0, 0 };
+        std::uint8_t* dstPlanes[4] = { f.scaled.data(), nullptr, nullptr, nullptr };
+        const int dstStrides[4] = { f.scaledStride, 0, 0, 0 };
+        const int rows = sws_scale(f.scaler, srcPlanes, srcStrides, 0, source.height(), dstPlanes, dstStrides);
+        if (rows <= 0)
+            return platform::fail(makeError(Error::Kind::conversionFailed, rows, "conversion failed"));
+        pixels = f.scaled.data();
+        rowBytes = static_cast<std::size_t>(f.scaledStride);
+    }
+    const FieldInfo& info = source.fieldInfo();
+    const FieldDetail fields = !info.interlaced() ? FieldDetail::None
+        : info.detail == FieldDetail::None        ? FieldDetail::TemporalTopFirst
+                                                  : info.detail;
+    // The movie's field atom is written with the index at the end; the first frame decides it.
+    if (!f.fieldOrderKnown) {
+        f.fieldOrderKnown = true;
+        const bool bottomFirst
+            = fields == FieldDetail::TemporalBottomFirst || fields == FieldDetail::SpatialFirstLineLate;
+        f.stream->codecpar->field_order = fields == FieldDetail::None ? AV_FIELD_PROGRESSIVE
+            : bottomFirst                                             ? AV_FIELD_BB
+                                                                      : AV_FIELD_TT;
+    }
+    const std::span<const std::uint8_t> coded = f.proRes->encode(pixels, rowBytes, fields);
+
+    // The packet borrows the encoder's bytes; the muxer writes them before returning.
+    AVPacket* packet = f.packet;
+    packet->data = const_cast<std::uint8_t*>(coded.data());
+    packet->size = static_cast<int>(coded.size());
+    packet->pts = packet->dts = framesAppended_;
+    packet->duration = 1;
+    packet->flags = AV_PKT_FLAG_KEY;
+    packet->stream_index = f.stream->index;
+    av_packet_rescale_ts(packet, AVRational { 1, config_.fps }, f.stream->time_base);
+    int rc = av_write_frame(f.format, packet);
+    av_packet_unref(packet);
+    if (rc >= 0 && f.io->error < 0)
+        rc = f.io->error;
+    if (rc < 0)
+        return fail(makeError(Error::Kind::writeFailed, rc, "cannot write to " + config_.path));
+    ++framesAppended_;
+    return {};
+}
+
 platform::Result<void, MovieFileWriter::Error> MovieFileWriter::encode(bool flush)
 {
     auto& f = *ff_;
+    if (f.proRes)
+        return {}; // every frame was written as it was coded
     if (flush) {
         const int rc = avcodec_send_frame(f.encoder, nullptr);
         if (rc < 0 && rc != AVERROR_EOF)

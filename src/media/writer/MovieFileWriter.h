@@ -1,7 +1,7 @@
 #pragma once
 
 // Writes one QuickTime movie with a single video track from a stream of frames, through
-// libavformat's mov muxer and libavcodec's encoders (libx264, libx265, prores).
+// libavformat's mov muxer, libavcodec's encoders (libx264, libx265) and our own ProRes encoder.
 //
 // The file is created exclusively when the writer is made (an existing file is never touched
 // unless the configuration asks to replace it); the movie header is written by startWriting(),
@@ -17,7 +17,12 @@
 #include <optional>
 #include <string>
 
+struct AVCodec;
+
 namespace media {
+
+struct ProResKernels;
+class SliceThreadPool;
 
 class MovieFileWriter {
 public:
@@ -35,8 +40,12 @@ public:
         std::optional<std::int64_t> averageBitRate;
         // Unknown fields are not given; the matrix is then chosen by frame height.
         ColorTags colorTags;
-        // Encoder threads; the codec libraries default to one.
+        // Encoder threads of the library encoders (H.264, HEVC); they default to one.
         int threadCount = 1;
+        // ProRes slices are coded on this pool; none: the pool the process shares.
+        std::shared_ptr<SliceThreadPool> proResPool;
+        // ProRes inner loops for one instruction set; none: the fastest the processor runs.
+        const ProResKernels* proResKernels = nullptr;
         // x264 speed preset.
         std::string h264Preset = "superfast";
         // Seconds between H.264/HEVC keyframes.
@@ -99,6 +108,8 @@ private:
     explicit MovieFileWriter(Configuration configuration);
 
     platform::Result<void, Error> open();
+    platform::Result<void, Error> openEncoder(const AVCodec* codec);
+    platform::Result<void, Error> appendProRes(const Frame& source, bool direct);
     platform::Result<void, Error> encode(bool flush);
     platform::Result<void, Error> fail(Error error);
     void closeFile();

@@ -1,0 +1,78 @@
+#pragma once
+
+// Our encoder for the ProRes family (Proxy, LT, 422, HQ at 4:2:2 10-bit; 4444 and 4444 XQ at
+// 4:4:4 without alpha) from BGRA pictures, one frame at a time.
+//
+// Rate control aims every frame at the profile's published data rate for 1920x1080, scaled by
+// the number of macroblocks (per frame, so the frame rate does not enter): each macroblock row
+// shares its part of the frame's budget among its slices, and every slice takes the finest
+// quantiser that fits what is left. Busy pictures cost quality, simple ones stay below the
+// budget. Rows are coded in parallel on a SliceThreadPool shared with other encoders.
+//
+// Thread rules: one thread at a time calls encode(); it returns when the frame is complete. All
+// memory is set aside at construction; encoding allocates nothing.
+
+#include "media/frame/Frame.h"
+#include "media/writer/ProResKernels.h"
+#include "media/writer/SliceThreadPool.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace media {
+
+class ProResEncoder {
+public:
+    enum class Profile { proxy = 0, lt = 1, standard = 2, hq = 3, p4444 = 4, p4444xq = 5 };
+
+    struct Settings {
+        Profile profile = Profile::hq;
+        int width = 0; // even
+        int height = 0;
+        int fps = 0; // for the frame header's rate code; 0 when unknown
+        // Colour tags as written in the frame header (the ISO/IEC 23001-8 code points).
+        std::uint8_t colorPrimaries = 2;
+        std::uint8_t transfer = 2;
+        std::uint8_t matrix = 2;
+        // The matrix's red and blue luma weights.
+        double kr = 0.2126;
+        double kb = 0.0722;
+        // Share of the profile's data rate to aim at (1 = the published rate).
+        double rateScale = 1.0;
+        const ProResKernels* kernels = nullptr; // none: the best for this processor
+        std::shared_ptr<SliceThreadPool> pool; // none: code on the calling thread only
+    };
+
+    explicit ProResEncoder(Settings settings);
+    ~ProResEncoder();
+    ProResEncoder(const ProResEncoder&) = delete;
+    ProResEncoder& operator=(const ProResEncoder&) = delete;
+
+    const Settings& settings() const { return settings_; }
+
+    // Codes one width x height BGRA picture. `fields` says whether and in which order it holds
+    // two fields. The bytes stay valid until the next call.
+    std::span<const std::uint8_t> encode(const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fields);
+
+    // The four-character code of a profile ("apch" ...).
+    static const char* fourcc(Profile profile);
+    // Bits per frame the rate control aims at for a profile and picture size.
+    static std::int64_t targetFrameBits(Profile profile, int width, int height);
+    // The mean quantisation index of the last frame; for diagnostics and benchmarks.
+    double lastMeanQuantIndex() const { return lastMeanQuantIndex_; }
+
+private:
+    struct Layout;
+    void codeRow(int task);
+    void layOut(bool interlaced);
+
+    Settings settings_;
+    std::unique_ptr<Layout> layout_;
+    std::vector<std::uint8_t> output_;
+    double lastMeanQuantIndex_ = 0;
+};
+
+} // namespace media
