@@ -16,6 +16,8 @@ namespace {
 
 // Rounding of AC levels: a little below a half, which saves more bits than it costs quality.
 constexpr int kDeadZone256 = 96;
+// A slice this close to its target (a 1/kCloseEnough share) takes no finer quantiser.
+constexpr int kCloseEnough = 32;
 // Codes of values below this come from tables.
 constexpr std::uint32_t kTabled = 128;
 
@@ -27,19 +29,26 @@ struct Code {
 template <std::size_t N> struct CodeTables {
     std::array<ProResCodebook, N> books;
     Code entries[N][kTabled];
+    std::uint8_t lengths[N][kTabled]; // the same lengths, denser for counting
 
     explicit CodeTables(const std::array<ProResCodebook, N>& codebooks)
         : books(codebooks)
     {
         for (std::size_t b = 0; b < N; ++b)
-            for (std::uint32_t v = 0; v < kTabled; ++v)
+            for (std::uint32_t v = 0; v < kTabled; ++v) {
                 entries[b][v] = Code { books[b].code(v), static_cast<std::uint32_t>(books[b].length(v)) };
+                lengths[b][v] = static_cast<std::uint8_t>(books[b].length(v));
+            }
     }
     Code get(std::size_t book, std::uint32_t value) const
     {
         if (value < kTabled)
             return entries[book][value];
         return Code { books[book].code(value), static_cast<std::uint32_t>(books[book].length(value)) };
+    }
+    std::uint32_t length(std::size_t book, std::uint32_t value) const
+    {
+        return value < kTabled ? lengths[book][value] : static_cast<std::uint32_t>(books[book].length(value));
     }
 };
 
@@ -73,11 +82,13 @@ const ScanOrder& scanOrder(bool interlaced)
 
 // Counts bits instead of writing them.
 struct BitCounter {
+    static constexpr bool kCountsOnly = true;
     std::uint32_t bits = 0;
     void put(std::uint32_t, std::uint32_t length) { bits += length; }
 };
 
 struct BitSink {
+    static constexpr bool kCountsOnly = false;
     ProResBitWriter& writer;
     void put(std::uint32_t value, std::uint32_t length) { writer.put(value, static_cast<int>(length)); }
 };
@@ -138,6 +149,12 @@ void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks,
             const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
             const auto run = static_cast<std::uint32_t>(p - last - 1);
             last = p;
+            if constexpr (Sink::kCountsOnly) {
+                sink.put(0, runs.length(previousRun, run) + levs.length(previousLevel, magnitude - 1) + 1);
+                previousRun = std::min<std::uint32_t>(run, 15);
+                previousLevel = std::min<std::uint32_t>(magnitude, 9);
+                continue;
+            }
             const Code r = runs.get(previousRun, run);
             const Code l = levs.get(previousLevel, magnitude - 1);
             const std::uint32_t total = r.length + l.length + 1;
@@ -266,8 +283,10 @@ int ProResSliceCoder::encode(int startIndex, int targetBytes, std::uint8_t* out,
 
     const int start = std::clamp(startIndex, lowest, kProResMaxQuantIndex);
     if (tryIndex(start)) {
-        // Walk down in growing steps until a size does not fit, then halve the gap.
-        for (int stepDown = 1; fit->quantIndex > lowest; stepDown *= 2)
+        // Walk down in growing steps until a size does not fit, then halve the gap; a size
+        // within a few percent of the target is taken as it is (the next slice gets the rest).
+        for (int stepDown = 1; fit->quantIndex > lowest && fit->bytes < targetBytes - targetBytes / kCloseEnough;
+             stepDown *= 2)
             if (!tryIndex(std::max(lowest, fit->quantIndex - stepDown)))
                 break;
     } else {
