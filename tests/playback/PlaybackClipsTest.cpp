@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
 
 #include <cmath>
 #include <limits>
@@ -16,13 +18,6 @@ using playback::PlaybackViewModel;
 namespace playback_test {
 
 namespace {
-
-QByteArray fixture(const char* name)
-{
-    QFile file(QStringLiteral(CORVALE_PLAYBACK_TEST_DATA "/") + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
-    return file.readAll();
-}
 
 media::MediaInfo videoInfo(int width, int height, int rotation, double fps)
 {
@@ -297,10 +292,7 @@ TEST_F(EngineTest, GoodFlagsPerClipAndPerTake)
 TEST_F(EngineTest, GoodTakesReportMatchesTheGoldenFile)
 {
     const QString project = folder("project");
-    QFile playlist(project + "/playlist.json");
-    ASSERT_TRUE(playlist.open(QIODevice::WriteOnly));
-    playlist.write(fixture("good_takes_playlist.json"));
-    playlist.close();
+    writeFile(project + "/playlist.json", fixture("good_takes_playlist.json"));
     openProject(project);
     ASSERT_EQ(vm_->clips().size(), 5);
 
@@ -332,6 +324,30 @@ TEST_F(EngineTest, GoodTakesReportMatchesTheGoldenFile)
     vm_->exportGoodReportCSV();
     EXPECT_EQ(dialogs_.reportRequests.size(), 3u);
     EXPECT_EQ(dialogs_.beeps, 2);
+}
+
+TEST_F(EngineTest, RealMovieGetsItsThumbnailAndFormat)
+{
+    const QString project = folder("project");
+    const QString movie = project + "/R1-SC1-T1-Cam1-2026-12-07.mov";
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+        { "-v", "error", "-nostdin", "-f", "lavfi", "-i", "testsrc2=size=320x180:rate=25:duration=0.4", "-c:v",
+            "libx264", "-pix_fmt", "yuv420p", movie });
+    ASSERT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0) << ffmpeg.readAllStandardError().constData();
+
+    settings_->setRecordingFolderPath(project);
+    PlaybackViewModel real(*settings_, media::FakeMediaPlayer::factory(&players_), scheduler_, notifications_);
+    real.exitProjectSelectionMode();
+    real.addClipFromRecording(QUrl::fromLocalFile(movie));
+    QSignalSpy changes(&real, &PlaybackViewModel::clipsChanged);
+    // The loader works on pool threads; the wait is only an upper bound.
+    while (!real.clips().at(0).formatScan && changes.wait(20000)) { }
+    const playback::ClipItem clip = real.clips().at(0);
+    EXPECT_EQ(clip.formatLabel(), QStringLiteral("320x180 25P"));
+    EXPECT_FALSE(clip.thumbnail.isNull());
+    EXPECT_LE(clip.thumbnail.width(), 240);
+    EXPECT_EQ(clip.slateDisplayName(), QStringLiteral("R1-SC1-T1-Cam1-2026-12-07"));
 }
 
 } // namespace playback_test

@@ -15,13 +15,6 @@ namespace playback_test {
 
 namespace {
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 QByteArray playlistWith(const QUrl& url, const char* id, const char* selected = nullptr)
 {
     QByteArray text = QByteArray(R"({"clips":[{"id":")") + id + R"(","url":")" + url.toEncoded()

@@ -6,6 +6,20 @@
 
 namespace playback_test {
 
+QByteArray fixture(const char* name)
+{
+    QFile file(QStringLiteral(CORVALE_PLAYBACK_TEST_DATA "/") + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+    return file.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
 EngineTest::EngineTest()
     : defaults_(std::make_unique<platform::UserDefaults>(dir_.filePath("defaults.json")))
     , settings_(std::make_unique<settings::AppSettings>(*defaults_))

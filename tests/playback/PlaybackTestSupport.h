@@ -23,6 +23,10 @@
 
 namespace playback_test {
 
+// A file of tests/playback/data.
+QByteArray fixture(const char* name);
+void writeFile(const QString& path, const QByteArray& content);
+
 // Holds every request until the test answers it.
 class ManualMediaLoader final : public playback::ClipMediaLoader {
 public:
