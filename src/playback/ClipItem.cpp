@@ -56,22 +56,41 @@ QString missingError(Key key)
     return QStringLiteral("\"%1\" is missing").arg(keyName(key));
 }
 
-// Reads an optional member: absent or null gives none; `read` turns a present value into the field
-// or fails with nothing.
+// Reads one member into `field`: `read` turns a present value into the field or fails with
+// nothing. An absent member or null leaves an optional field empty and fails a required one.
 template <class T, class Read>
-bool readOptional(
-    const QJsonObject& object, Key key, std::optional<T>& field, Read read, const char* expected, QString& error)
+bool readField(const QJsonObject& object, Key key, std::optional<T>& field, Read read, const char* expected,
+    bool required, QString& error)
 {
     const QJsonValue value = object.value(keyName(key));
-    if (value.isUndefined() || value.isNull())
-        return true;
-    std::optional<T> parsed = read(value);
-    if (!parsed) {
-        error = typeError(key, expected);
+    if (value.isUndefined() && required) {
+        error = missingError(key);
         return false;
     }
-    field = std::move(parsed);
-    return true;
+    if (value.isUndefined() || (value.isNull() && !required))
+        return true;
+    field = read(value);
+    if (!field)
+        error = typeError(key, expected);
+    return field.has_value();
+}
+
+std::optional<QUuid> readUuid(const QJsonValue& value)
+{
+    return value.isString() ? parseUuid(value.toString()) : std::nullopt;
+}
+
+std::optional<QUrl> readUrl(const QJsonValue& value)
+{
+    if (!value.isString() || value.toString().isEmpty())
+        return std::nullopt;
+    const QUrl url(value.toString(), QUrl::StrictMode);
+    return url.isValid() ? std::optional<QUrl>(url) : std::nullopt;
+}
+
+std::optional<bool> readBool(const QJsonValue& value)
+{
+    return value.isBool() ? std::optional<bool>(value.toBool()) : std::nullopt;
 }
 
 std::optional<double> readNumber(const QJsonValue& value)
@@ -246,54 +265,30 @@ platform::Result<ClipItem, QString> ClipItem::fromJson(const QJsonValue& value)
     if (!value.isObject())
         return platform::fail(QStringLiteral("a clip is not an object"));
     const QJsonObject object = value.toObject();
+    std::optional<QUuid> id;
+    std::optional<QUrl> url;
+    std::optional<QString> title;
+    std::optional<double> duration;
+    std::optional<bool> isGood;
     ClipItem clip;
-
-    const QJsonValue id = object.value(keyName(Key::id));
-    if (id.isUndefined())
-        return platform::fail(missingError(Key::id));
-    const std::optional<QUuid> uuid = id.isString() ? parseUuid(id.toString()) : std::nullopt;
-    if (!uuid)
-        return platform::fail(typeError(Key::id, "a UUID"));
-    clip.id = *uuid;
-
-    const QJsonValue url = object.value(keyName(Key::url));
-    if (url.isUndefined())
-        return platform::fail(missingError(Key::url));
-    if (!url.isString() || url.toString().isEmpty())
-        return platform::fail(typeError(Key::url, "a URL"));
-    clip.url = QUrl(url.toString(), QUrl::StrictMode);
-    if (!clip.url.isValid())
-        return platform::fail(typeError(Key::url, "a URL"));
-
-    const QJsonValue title = object.value(keyName(Key::title));
-    if (title.isUndefined())
-        return platform::fail(missingError(Key::title));
-    if (!title.isString())
-        return platform::fail(typeError(Key::title, "a string"));
-    clip.title = title.toString();
-
-    const QJsonValue duration = object.value(keyName(Key::duration));
-    if (duration.isUndefined())
-        return platform::fail(missingError(Key::duration));
-    if (!duration.isDouble())
-        return platform::fail(typeError(Key::duration, "a number"));
-    clip.duration = duration.toDouble();
-
     QString error;
-    if (!readOptional(object, Key::markIn, clip.markIn, readNumber, "a number", error)
-        || !readOptional(object, Key::markOut, clip.markOut, readNumber, "a number", error)
-        || !readOptional(object, Key::reel, clip.reel, readString, "a string", error)
-        || !readOptional(object, Key::scene, clip.scene, readString, "a string", error)
-        || !readOptional(object, Key::take, clip.take, readInteger, "an integer", error)
-        || !readOptional(object, Key::inputNumber, clip.inputNumber, readInteger, "an integer", error))
+    if (!readField(object, Key::id, id, readUuid, "a UUID", true, error)
+        || !readField(object, Key::url, url, readUrl, "a URL", true, error)
+        || !readField(object, Key::title, title, readString, "a string", true, error)
+        || !readField(object, Key::duration, duration, readNumber, "a number", true, error)
+        || !readField(object, Key::markIn, clip.markIn, readNumber, "a number", false, error)
+        || !readField(object, Key::markOut, clip.markOut, readNumber, "a number", false, error)
+        || !readField(object, Key::reel, clip.reel, readString, "a string", false, error)
+        || !readField(object, Key::scene, clip.scene, readString, "a string", false, error)
+        || !readField(object, Key::take, clip.take, readInteger, "an integer", false, error)
+        || !readField(object, Key::inputNumber, clip.inputNumber, readInteger, "an integer", false, error)
+        || !readField(object, Key::isGood, isGood, readBool, "a Boolean", false, error))
         return platform::fail(error);
-
-    const QJsonValue isGood = object.value(keyName(Key::isGood));
-    if (!isGood.isUndefined() && !isGood.isNull()) {
-        if (!isGood.isBool())
-            return platform::fail(typeError(Key::isGood, "a Boolean"));
-        clip.isGood = isGood.toBool();
-    }
+    clip.id = *id;
+    clip.url = *url;
+    clip.title = *title;
+    clip.duration = *duration;
+    clip.isGood = isGood.value_or(false);
     return clip;
 }
 

@@ -20,32 +20,18 @@ void JsonTextWriter::separate()
     }
 }
 
-void JsonTextWriter::beginObject()
+void JsonTextWriter::open(char bracket)
 {
     separate();
-    out_ += '{';
+    out_ += bracket;
     hasMember_.push_back(false);
 }
 
-void JsonTextWriter::endObject()
+void JsonTextWriter::close(char bracket)
 {
     assert(!hasMember_.empty());
     hasMember_.pop_back();
-    out_ += '}';
-}
-
-void JsonTextWriter::beginArray()
-{
-    separate();
-    out_ += '[';
-    hasMember_.push_back(false);
-}
-
-void JsonTextWriter::endArray()
-{
-    assert(!hasMember_.empty());
-    hasMember_.pop_back();
-    out_ += ']';
+    out_ += bracket;
 }
 
 void JsonTextWriter::key(const char* asciiName)

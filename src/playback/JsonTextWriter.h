@@ -16,10 +16,10 @@ namespace playback {
 
 class JsonTextWriter {
 public:
-    void beginObject();
-    void endObject();
-    void beginArray();
-    void endArray();
+    void beginObject() { open('{'); }
+    void endObject() { close('}'); }
+    void beginArray() { open('['); }
+    void endArray() { close(']'); }
     // The key of the next value inside an object.
     void key(const char* asciiName); // plain ASCII that needs no escaping
 
@@ -32,6 +32,8 @@ public:
     QByteArray take() { return std::move(out_); }
 
 private:
+    void open(char bracket);
+    void close(char bracket);
     void separate();
     void appendString(QStringView text);
 
