@@ -162,52 +162,68 @@ void ControlServerSockets::readFrom(ConnectionId id)
 
 bool ControlServerSockets::drain(ConnectionId id)
 {
-    std::vector<QByteArray> lines;
-    bool overLimit = false;
-    {
-        std::lock_guard lock(state_.mutex);
-        const auto it = state_.connections.find(id);
-        if (it == state_.connections.end())
-            return false;
-        auto& connection = it->second;
-        const int room = limits_.maxPendingMessages - connection.pending;
-        if (room > 0)
-            LineFramer::takeLines(connection.buffer, room, lines);
-        overLimit = LineFramer::overLimit(connection.buffer, limits_.maxLineBytes);
-    }
-    std::vector<RemoteMessage> objects;
-    objects.reserve(lines.size());
-    for (const auto& line : lines) {
-        auto parsed = RemoteJson::parseLine(line);
-        if (parsed.error) {
-            dlog(QStringLiteral("⚠️ ControlServer: invalid JSON (%1 bytes) — %2")
-                     .arg(line.size())
-                     .arg(*parsed.error));
-            continue;
-        }
-        if (parsed.object)
-            objects.push_back(std::move(*parsed.object));
-    }
-    if (!objects.empty()) {
+    while (true) {
+        std::vector<QByteArray> lines;
+        bool overLimit = false;
+        int room = 0;
         {
             std::lock_guard lock(state_.mutex);
             const auto it = state_.connections.find(id);
-            if (it != state_.connections.end()) {
-                it->second.pending += static_cast<int>(objects.size());
-                if (it->second.pending >= limits_.maxPendingMessages)
-                    it->second.paused = true;
-            }
+            if (it == state_.connections.end())
+                return false;
+            auto& connection = it->second;
+            room = limits_.maxPendingMessages - connection.pending;
+            if (room > 0)
+                LineFramer::takeLines(connection.buffer, room, lines);
+            // Counted as they are taken, so the main thread's count and the pause agree with
+            // what is on its way.
+            connection.pending += static_cast<int>(lines.size());
+            if (connection.pending >= limits_.maxPendingMessages)
+                connection.paused = true;
+            overLimit = LineFramer::overLimit(connection.buffer, limits_.maxLineBytes);
         }
-        QMetaObject::invokeMethod(
-            &server_, [server = &server_, id, objects = std::move(objects)] { server->deliver(id, objects); },
-            Qt::QueuedConnection);
+        std::vector<RemoteMessage> objects;
+        objects.reserve(lines.size());
+        for (const auto& line : lines) {
+            auto parsed = RemoteJson::parseLine(line);
+            if (parsed.error) {
+                dlog(QStringLiteral("⚠️ ControlServer: invalid JSON (%1 bytes) — %2")
+                         .arg(line.size())
+                         .arg(*parsed.error));
+                continue;
+            }
+            if (parsed.object)
+                objects.push_back(std::move(*parsed.object));
+        }
+        bool paused = false;
+        if (const int dropped = static_cast<int>(lines.size() - objects.size()); dropped > 0) {
+            std::lock_guard lock(state_.mutex);
+            const auto it = state_.connections.find(id);
+            if (it != state_.connections.end()) {
+                it->second.pending -= dropped;
+                if (it->second.pending < limits_.maxPendingMessages)
+                    it->second.paused = false;
+                paused = it->second.paused;
+            }
+        } else {
+            std::lock_guard lock(state_.mutex);
+            const auto it = state_.connections.find(id);
+            paused = it != state_.connections.end() && it->second.paused;
+        }
+        if (!objects.empty()) {
+            QMetaObject::invokeMethod(
+                &server_, [server = &server_, id, objects = std::move(objects)] { server->deliver(id, objects); },
+                Qt::QueuedConnection);
+        }
+        if (overLimit) {
+            dlog("⚠️ ControlServer: line over limit, closing");
+            remove(id);
+            return false;
+        }
+        // Fewer lines than there was room for: the buffer holds no complete line any more.
+        if (paused || static_cast<int>(lines.size()) < room || room <= 0)
+            return true;
     }
-    if (overLimit) {
-        dlog("⚠️ ControlServer: line over limit, closing");
-        remove(id);
-        return false;
-    }
-    return true;
 }
 
 void ControlServerSockets::resume(ConnectionId id)
