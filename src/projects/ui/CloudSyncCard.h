@@ -1,0 +1,98 @@
+#pragma once
+
+// The Google Drive panel of the project library: connection and account, the sync phase, sign-in
+// and sign-out, "Sync Now", "Retry", the pending count, the automatic sync interval, transfer
+// progress and the latest status and failed files.
+//
+// It holds no state of its own: it redraws from the cloud sync state and the interval setting on
+// every change, and from the library screen's cloud-selection flag (a cloud project is selected),
+// which gates the pending badge, the interval picker and the progress section. Main thread only.
+
+#include "projects/ui/CloudSync.h"
+#include "ui/AppTheme.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QComboBox;
+class QProgressBar;
+
+namespace settings {
+class AppSettings;
+}
+namespace ui {
+class StyledButton;
+class SymbolImage;
+}
+
+namespace projects_ui {
+
+class ThemedLabel;
+
+class CloudSyncCard final : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int maxFailedItemsShown = 3;
+    static constexpr double cornerRadius = 12.0;
+
+    CloudSyncCard(CloudSync& cloud, settings::AppSettings& settings, QWidget* parent = nullptr);
+
+    void setCloudSelection(bool cloudSelected);
+    bool cloudSelection() const { return cloudSelection_; }
+
+    // The colour of a phase: secondary text while idle, the accent while working, green, orange or
+    // red when an operation has ended.
+    static ui::ThemeColor syncPhaseColor(CloudSyncPhase phase);
+    // A transfer's fraction as a whole percentage, truncated ("99%" for 0.999); a value that is not a
+    // finite number reads "0%".
+    static QString percentText(double progress);
+
+    // The parts tests read.
+    ThemedLabel* accountLabel() const { return account_; }
+    QWidget* phasePill() const { return pill_; }
+    ui::StyledButton* signButton() const { return sign_; }
+    ui::StyledButton* syncNowButton() const { return syncNow_; }
+    ui::StyledButton* retryButton() const { return retry_; }
+    QWidget* pendingBadge() const { return pending_; }
+    QComboBox* intervalPicker() const { return interval_; }
+    QWidget* progressSection() const { return progressSection_; }
+    ThemedLabel* transferLabel() const { return transfer_; }
+    ThemedLabel* percentLabel() const { return percent_; }
+    QProgressBar* progressBar() const { return progressBar_; }
+    QWidget* statusSection() const { return statusSection_; }
+    QStringList statusLines() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void refresh();
+    void refreshInterval();
+
+    CloudSync& cloud_;
+    settings::AppSettings& settings_;
+    bool cloudSelection_ = false;
+
+    ThemedLabel* account_;
+    QWidget* pill_;
+    ui::StyledButton* sign_;
+    ui::StyledButton* syncNow_;
+    ui::StyledButton* retry_;
+    QWidget* pending_;
+    ThemedLabel* pendingLabel_;
+    QComboBox* interval_;
+    QWidget* progressSection_;
+    ui::SymbolImage* transferIcon_;
+    ThemedLabel* transfer_;
+    ThemedLabel* percent_;
+    QProgressBar* progressBar_;
+    QWidget* statusSection_;
+    QWidget* statusRow_;
+    ThemedLabel* status_;
+    std::vector<QWidget*> failedRows_;
+    std::vector<ThemedLabel*> failedLabels_;
+    ThemedLabel* overflow_;
+};
+
+} // namespace projects_ui

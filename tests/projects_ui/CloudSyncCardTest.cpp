@@ -1,0 +1,212 @@
+// The Drive card: what it says for each published state, which parts it hides, which controls it
+// enables, and that only user choices write the interval setting.
+
+#include "projects/ui/CloudSyncCard.h"
+#include "FakeCloudSync.h"
+#include "TestSettings.h"
+#include "kit/ScreenKit.h"
+#include "projects/ui/ThemedLabel.h"
+#include "ui/StyledButton.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QProgressBar>
+
+#include <cmath>
+#include <limits>
+
+namespace projects_ui {
+
+namespace {
+
+struct CardTest : ::testing::Test {
+    void SetUp() override
+    {
+        ui::screenkit::prepare();
+        card = std::make_unique<CloudSyncCard>(cloud, *env.settings);
+        card->resize(640, 300);
+        card->show();
+    }
+
+    TestSettings env;
+    FakeCloudSync cloud;
+    std::unique_ptr<CloudSyncCard> card;
+};
+
+} // namespace
+
+TEST_F(CardTest, AccountLineFollowsTheSignInAndTheStoredAddress)
+{
+    struct Case {
+        bool signedIn;
+        std::optional<QString> email;
+        QString text;
+        ui::ColorRole colour;
+    };
+    const Case cases[] = {
+        { false, std::nullopt, "Not connected", ui::ColorRole::textSecondary },
+        { false, QStringLiteral("left@over.example"), "Not connected", ui::ColorRole::textSecondary },
+        { true, std::nullopt, "Cloud storage connected", ui::ColorRole::systemGreen },
+        { true, QStringLiteral("<b>ops</b>@set.example"), "<b>ops</b>@set.example", ui::ColorRole::systemGreen },
+    };
+    for (const Case& c : cases) {
+        cloud.change([&](CloudSyncState& s) {
+            s.isSignedIn = c.signedIn;
+            s.signedInEmail = c.email;
+        });
+        EXPECT_EQ(card->accountLabel()->text(), c.text);
+        EXPECT_EQ(card->accountLabel()->color().role(), c.colour);
+        EXPECT_EQ(card->accountLabel()->textFormat(), Qt::PlainText) << "addresses are data, not markup";
+        EXPECT_EQ(card->signButton()->label().text, c.signedIn ? "Sign Out" : "Sign In");
+    }
+}
+
+TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
+{
+    EXPECT_FALSE(card->syncNowButton()->isEnabled());
+    EXPECT_FALSE(card->retryButton()->isVisibleTo(card.get()));
+    EXPECT_FALSE(card->intervalPicker()->isEnabled());
+    ui::screenkit::click(card->signButton());
+    EXPECT_EQ(cloud.signIns, 1);
+
+    cloud.change([](CloudSyncState& s) {
+        s.isSignedIn = true;
+        s.canRetry = true;
+    });
+    EXPECT_TRUE(card->syncNowButton()->isEnabled());
+    EXPECT_TRUE(card->retryButton()->isVisibleTo(card.get()));
+    EXPECT_TRUE(card->retryButton()->isEnabled());
+    EXPECT_FALSE(card->intervalPicker()->isEnabled()) << "no cloud project is selected";
+    card->setCloudSelection(true);
+    EXPECT_TRUE(card->intervalPicker()->isEnabled());
+    ui::screenkit::click(card->syncNowButton());
+    ui::screenkit::click(card->retryButton());
+    ui::screenkit::click(card->signButton());
+    EXPECT_EQ(cloud.syncs, 1);
+    EXPECT_EQ(cloud.retries, 1);
+    EXPECT_EQ(cloud.signOuts, 1);
+    EXPECT_EQ(cloud.signIns, 1);
+
+    cloud.change([](CloudSyncState& s) { s.isSyncing = true; });
+    EXPECT_FALSE(card->syncNowButton()->isEnabled());
+    EXPECT_FALSE(card->retryButton()->isEnabled());
+    ui::screenkit::click(card->syncNowButton());
+    EXPECT_EQ(cloud.syncs, 1);
+}
+
+TEST_F(CardTest, IntervalPickerWritesOnlyWhenTheUserPicks)
+{
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    card->setCloudSelection(true);
+    QComboBox* picker = card->intervalPicker();
+    ASSERT_EQ(picker->count(), 4);
+    EXPECT_EQ(picker->itemText(2), "Every 30 min");
+    int writes = 0;
+    QObject::connect(env.settings.get(), &settings::AppSettings::cloudSyncIntervalChanged, [&] { ++writes; });
+    env.settings->setCloudSyncInterval(settings::CloudSyncInterval::hourly);
+    EXPECT_EQ(picker->currentText(), "Every 60 min");
+    EXPECT_EQ(writes, 1) << "the refresh of the picker writes nothing back";
+    emit picker->activated(1);
+    EXPECT_EQ(env.settings->cloudSyncInterval(), settings::CloudSyncInterval::minutes15);
+    EXPECT_EQ(writes, 2);
+}
+
+TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
+{
+    EXPECT_FALSE(card->statusSection()->isVisibleTo(card.get())) << "no status and no failures";
+    struct Case {
+        QString status;
+        QStringList failed;
+        QStringList lines;
+    };
+    const Case cases[] = {
+        { "Sync complete", {}, { "Sync complete" } },
+        { "", { "a.mov", "b.mov", "c.mov" }, { "a.mov", "b.mov", "c.mov" } },
+        { "Sync partial", { "a.mov", "b.mov", "c.mov", "d.mov" },
+            { "Sync partial", "a.mov", "b.mov", "c.mov", "+1 more failed" } },
+        { "", { "1", "2", "3", "4", "5" }, { "1", "2", "3", "+2 more failed" } },
+    };
+    for (const Case& c : cases) {
+        cloud.change([&](CloudSyncState& s) {
+            s.statusText = c.status;
+            s.failedItems = c.failed;
+        });
+        EXPECT_TRUE(card->statusSection()->isVisibleTo(card.get()));
+        EXPECT_EQ(card->statusLines(), c.lines);
+    }
+    cloud.change([](CloudSyncState& s) {
+        s.statusText.clear();
+        s.failedItems.clear();
+    });
+    EXPECT_FALSE(card->statusSection()->isVisibleTo(card.get()));
+}
+
+TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
+{
+    cloud.change([](CloudSyncState& s) {
+        s.isSignedIn = true;
+        s.phase = CloudSyncPhase::uploading;
+        s.pendingCount = 3;
+        s.currentUploadProgress = 0.999;
+    });
+    EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
+    EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
+    card->setCloudSelection(true);
+    EXPECT_TRUE(card->progressSection()->isVisibleTo(card.get()));
+    EXPECT_TRUE(card->pendingBadge()->isVisibleTo(card.get()));
+    EXPECT_EQ(card->transferLabel()->text(), "Uploading…");
+    EXPECT_EQ(card->percentLabel()->text(), "99%");
+    EXPECT_EQ(card->progressBar()->value(), 999);
+
+    cloud.change([](CloudSyncState& s) {
+        s.phase = CloudSyncPhase::downloading;
+        s.currentDownloadName = QStringLiteral("playlist.json");
+        s.currentDownloadProgress = 1.0;
+        s.pendingCount = 0;
+    });
+    EXPECT_EQ(card->transferLabel()->text(), "Downloading playlist.json");
+    EXPECT_EQ(card->percentLabel()->text(), "100%");
+    EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
+
+    for (CloudSyncPhase phase : { CloudSyncPhase::refreshing, CloudSyncPhase::complete }) {
+        cloud.change([&](CloudSyncState& s) { s.phase = phase; });
+        EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
+    }
+}
+
+TEST(CloudSyncCard, PercentTruncatesAndSurvivesValuesThatAreNoFraction)
+{
+    const std::pair<double, const char*> cases[] = {
+        { 0.0, "0%" },
+        { 0.999, "99%" },
+        { 0.5, "50%" },
+        { 1.0, "100%" },
+        { std::numeric_limits<double>::quiet_NaN(), "0%" },
+        { std::numeric_limits<double>::infinity(), "0%" },
+        { -0.2, "0%" },
+        { 7.0, "100%" },
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(CloudSyncCard::percentText(value), text) << value;
+}
+
+TEST(CloudSyncCard, PhaseColoursAndTitles)
+{
+    using P = CloudSyncPhase;
+    const std::tuple<P, const char*, ui::ColorRole> cases[] = {
+        { P::idle, "Idle", ui::ColorRole::textSecondary },
+        { P::refreshing, "Refreshing", ui::ColorRole::accent },
+        { P::downloading, "Downloading", ui::ColorRole::accent },
+        { P::uploading, "Uploading", ui::ColorRole::accent },
+        { P::complete, "Complete", ui::ColorRole::systemGreen },
+        { P::partial, "Partial", ui::ColorRole::systemOrange },
+        { P::failed, "Failed", ui::ColorRole::systemRed },
+    };
+    for (const auto& [phase, name, role] : cases) {
+        EXPECT_EQ(title(phase), name);
+        EXPECT_EQ(CloudSyncCard::syncPhaseColor(phase).role(), role) << name;
+    }
+}
+
+} // namespace projects_ui

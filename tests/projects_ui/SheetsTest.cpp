@@ -1,0 +1,120 @@
+// The two small sheets and the Drive mark: what the delete sheet shows in each state and that a
+// running deletion cannot be dismissed; Return and Escape in the rename sheet; the logo's geometry.
+
+#include "kit/ScreenKit.h"
+#include "projects/ui/CloudDeleteConfirmSheet.h"
+#include "projects/ui/DriveLogo.h"
+#include "projects/ui/RenameProjectView.h"
+#include "projects/ui/ThemedLabel.h"
+#include "ui/StyledButton.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace projects_ui {
+
+TEST(CloudDeleteConfirmSheet, ShowsTheNameBusyStateAndErrorLine)
+{
+    int confirms = 0;
+    int cancels = 0;
+    auto sheet = ui::screenkit::showWidget<CloudDeleteConfirmSheet>(
+        QSize(), QStringLiteral("<i>Spot</i>"), [&] { ++confirms; }, [&] { ++cancels; });
+    EXPECT_EQ(sheet->width(), CloudDeleteConfirmSheet::sheetWidth);
+    auto* name = ui::screenkit::find<ThemedLabel>(sheet.get(), "projectNameLabel");
+    EXPECT_EQ(name->text(), "\"<i>Spot</i>\"");
+    EXPECT_EQ(name->textFormat(), Qt::PlainText);
+    QWidget* errorRow = ui::screenkit::find(sheet.get(), "errorRow");
+    QWidget* deleting = ui::screenkit::find(sheet.get(), "deletingLabel");
+
+    // Idle: both buttons work, no error row.
+    EXPECT_FALSE(errorRow->isVisible());
+    EXPECT_FALSE(deleting->isVisible());
+    EXPECT_EQ(sheet->confirmButton()->label().text, "Confirm with Google");
+    ui::screenkit::click(sheet->confirmButton());
+    ui::screenkit::click(sheet->cancelButton());
+    EXPECT_EQ(confirms, 1);
+    EXPECT_EQ(cancels, 1);
+
+    // Busy: nothing closes it, not even Escape.
+    sheet->setDeletingFromDrive(true);
+    EXPECT_TRUE(deleting->isVisible());
+    EXPECT_FALSE(sheet->cancelButton()->isEnabled());
+    EXPECT_FALSE(sheet->confirmButton()->isEnabled());
+    ui::screenkit::click(sheet->confirmButton());
+    ui::screenkit::click(sheet->cancelButton());
+    ui::screenkit::key(sheet.get(), Qt::Key_Escape);
+    EXPECT_EQ(confirms, 1);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(sheet->isVisible());
+
+    // Failed: the line shows (even empty) and both buttons work again; Escape cancels.
+    sheet->setDeletingFromDrive(false);
+    sheet->setError(QString());
+    EXPECT_TRUE(errorRow->isVisible());
+    sheet->setError(QStringLiteral("Google authentication failed. Please try again."));
+    EXPECT_EQ(ui::screenkit::find<ThemedLabel>(sheet.get(), "errorLabel")->text(),
+        "Google authentication failed. Please try again.");
+    EXPECT_FALSE(deleting->isVisible());
+    ui::screenkit::key(sheet.get(), Qt::Key_Escape);
+    EXPECT_EQ(cancels, 2);
+    sheet->setError(std::nullopt);
+    EXPECT_FALSE(errorRow->isVisible());
+}
+
+TEST(RenameProjectView, ReturnSavesEscapeCancelsAndEditsAreReported)
+{
+    int saves = 0;
+    int cancels = 0;
+    auto sheet = ui::screenkit::showWidget<RenameProjectView>(
+        QSize(), QStringLiteral("Spot"), [&] { ++cancels; }, [&] { ++saves; });
+    EXPECT_GE(sheet->field()->width(), RenameProjectView::minimumColumnWidth - 24);
+    EXPECT_EQ(sheet->field()->placeholderText(), "Project Name");
+    EXPECT_EQ(sheet->name(), "Spot");
+    QSignalSpy edited(sheet.get(), &RenameProjectView::nameEdited);
+    sheet->field()->end(false);
+    ui::screenkit::key(sheet->field(), Qt::Key_Exclam, Qt::NoModifier, QStringLiteral("!"));
+    ASSERT_EQ(edited.count(), 1);
+    EXPECT_EQ(edited.at(0).at(0).toString(), "Spot!");
+    sheet->setName(QStringLiteral("From the model"));
+    EXPECT_EQ(edited.count(), 1) << "writes from the model are not edits";
+
+    ui::screenkit::key(sheet->field(), Qt::Key_Return);
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(cancels, 0);
+    EXPECT_TRUE(sheet->isVisible()) << "the library closes the sheet, not the sheet itself";
+    ui::screenkit::key(sheet->field(), Qt::Key_Escape);
+    EXPECT_EQ(cancels, 1);
+    ui::screenkit::click(sheet->cancelButton());
+    EXPECT_EQ(cancels, 2);
+    EXPECT_EQ(saves, 1);
+}
+
+TEST(DriveLogo, BarsScaleWithTheSizeAndArePaintedInTheirColours)
+{
+    auto logo = ui::screenkit::showWidget<DriveLogo>(QSize(), 22.0);
+    EXPECT_EQ(logo->size(), QSize(22, 22));
+    const auto bars = DriveLogo::bars(22);
+    EXPECT_NEAR(bars[0].size.width(), 14.96, 1e-9);
+    EXPECT_NEAR(bars[1].size.width(), 14.96, 1e-9);
+    EXPECT_NEAR(bars[2].size.width(), 17.16, 1e-9);
+    for (const auto& bar : bars) {
+        EXPECT_NEAR(bar.size.height(), 4.4, 1e-9);
+        EXPECT_NEAR(bar.cornerRadius, 2.64, 1e-9);
+    }
+    EXPECT_DOUBLE_EQ(bars[0].rotation, -bars[1].rotation);
+
+    // Probes at a large size: the top bar's middle is yellow, the two lower arms green and blue.
+    auto big = ui::screenkit::showWidget<DriveLogo>(QSize(), 200.0);
+    const QImage image = ui::screenkit::screenshot(big.get(), QString());
+    auto centreOf = [](const DriveLogo::Bar& bar) { return (QPointF(100, 100) + bar.offset).toPoint(); };
+    const auto large = DriveLogo::bars(200);
+    for (const auto& bar : large) {
+        const QColor seen = ui::screenkit::pixelAt(image, centreOf(bar));
+        EXPECT_TRUE(ui::screenkit::sameColor(seen, bar.color, 6)) << seen.name().toStdString();
+    }
+}
+
+} // namespace projects_ui
