@@ -37,6 +37,10 @@ struct OpenPanelRequest {
     QStringList nameFilters; // e.g. "Movies (*.mov *.mp4)"; empty for every file
     bool chooseDirectories = false;
     bool allowsMultipleSelection = false;
+    // With chooseDirectories: a folder or a file (of the name filters) in the same panel.
+    bool alsoChooseFiles = false;
+    QString message; // a line of explanation under the title; empty for none
+    QString prompt; // the confirm button's text; empty for the panel's own
 };
 
 struct SavePanelRequest {

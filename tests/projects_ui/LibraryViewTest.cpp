@@ -1,0 +1,177 @@
+// The library screen: which tab it opens on, its empty states, the cloud listing, which buttons it
+// enables, how it keeps the selection, when it asks Drive for its list, opening and Continue.
+
+#include "LibraryFixture.h"
+#include "projects/ui/CloudSyncCard.h"
+#include "projects/ui/ProjectCard.h"
+#include "projects/ui/ProjectGrid.h"
+#include "projects/ui/ThemedLabel.h"
+#include "ui/StyledButton.h"
+
+namespace projects_ui {
+
+using projects::ProjectStorageType;
+
+namespace {
+
+bool enabled(ProjectLibraryView& view, const char* title)
+{
+    return view.button(QString::fromLatin1(title))->isEnabled();
+}
+
+} // namespace
+
+TEST_F(LibraryFixture, OpensOnTheTabThatHasProjectsAndShowsEachEmptyState)
+{
+    {
+        SCOPED_TRACE("empty library");
+        auto& v = view();
+        EXPECT_EQ(v.storageFilter(), ProjectStorageType::local);
+        EXPECT_TRUE(v.emptyState()->isVisibleTo(&v));
+        EXPECT_EQ(v.emptyTitle()->text(), "No local projects yet");
+        EXPECT_TRUE(v.button("Import")->isVisibleTo(&v));
+        EXPECT_FALSE(v.cloudSyncCard()->isVisibleTo(&v));
+        EXPECT_FALSE(enabled(v, "Continue"));
+        EXPECT_TRUE(enabled(v, "Cancel"));
+        for (const char* title : { "Rename", "Duplicate", "Delete", "Open" })
+            EXPECT_FALSE(enabled(v, title)) << title;
+    }
+    screen.reset();
+    store.reset();
+    seed({ record("Drive A", ProjectStorageType::cloud, 0, "f1") });
+    {
+        SCOPED_TRACE("only cloud records, signed out");
+        auto& v = view();
+        EXPECT_EQ(v.storageFilter(), ProjectStorageType::cloud);
+        EXPECT_EQ(v.emptyTitle()->text(), "No cloud projects yet") << "signed out is not loading";
+        EXPECT_FALSE(v.button("Import")->isVisibleTo(&v));
+        EXPECT_TRUE(v.cloudSyncCard()->isVisibleTo(&v));
+        cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+        EXPECT_EQ(v.emptyTitle()->text(), "Loading cloud projects…");
+        EXPECT_EQ(cloud.refreshes, 1) << "signing in on the cloud tab asks for the list";
+    }
+}
+
+TEST_F(LibraryFixture, CloudTabListsOnlyWhatDriveReportedOnce)
+{
+    const auto found = record("Found", ProjectStorageType::cloud, 0, "f1");
+    const auto gone = record("Gone", ProjectStorageType::cloud, 10, "f2");
+    auto older = found;
+    older.name = QStringLiteral("Found (older copy)");
+    older.cloudFolderID = QStringLiteral("f3");
+    older.createdAt.secondsSinceReferenceDate -= 500;
+    const auto local = record("Here", ProjectStorageType::local, 20);
+    seed({ found, gone, local });
+    library();
+    // The store drops the older duplicate itself; the screen shows each identifier once either way.
+    signedInWith({ found.id, local.id });
+    auto& v = view();
+    v.setStorageFilter(ProjectStorageType::cloud);
+    EXPECT_EQ(listedNames(), QStringList { "Found" });
+    v.setStorageFilter(ProjectStorageType::local);
+    EXPECT_EQ(listedNames(), QStringList { "Here" });
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = false; });
+    v.setStorageFilter(ProjectStorageType::cloud);
+    EXPECT_TRUE(listedNames().isEmpty());
+    EXPECT_EQ(v.emptyTitle()->text(), "No cloud projects yet");
+}
+
+TEST_F(LibraryFixture, SelectionFollowsTheCurrentProjectAndSurvivesTabSwitchesWhenListed)
+{
+    const auto a = record("A", ProjectStorageType::local, 0);
+    const auto b = record("B", ProjectStorageType::local, 10);
+    const auto c = record("C", ProjectStorageType::cloud, 20, "fc");
+    seed({ a, b, c }, b.id);
+    signedInWith({ c.id });
+    auto& v = view();
+    EXPECT_EQ(v.selection(), b.id) << "the current project is selected on appearance";
+    EXPECT_TRUE(enabled(v, "Continue"));
+    EXPECT_TRUE(enabled(v, "Open"));
+    EXPECT_EQ(v.grid()->card(1)->isSelected(), true);
+
+    v.setStorageFilter(ProjectStorageType::cloud);
+    EXPECT_EQ(v.selection(), c.id) << "B is not listed here: the first listed record is";
+    EXPECT_TRUE(v.cloudSyncCard()->cloudSelection());
+    v.setStorageFilter(ProjectStorageType::local);
+    EXPECT_EQ(v.selection(), a.id);
+
+    // The store opening a listed project selects it; a change to an unlisted one leaves it.
+    library().openProject(c, nullptr);
+    EXPECT_EQ(v.selection(), a.id);
+    library().openProject(b, nullptr);
+    EXPECT_EQ(v.selection(), b.id);
+}
+
+TEST_F(LibraryFixture, AsksDriveForItsListOnlyOnRealChanges)
+{
+    seed({ record("A") });
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    auto& v = view();
+    EXPECT_EQ(cloud.refreshes, 0) << "initial values start nothing on the local tab";
+    cloud.change([](CloudSyncState& s) { s.statusText = QStringLiteral("Idle"); });
+    EXPECT_EQ(cloud.refreshes, 0) << "a publication without a sign-in change";
+    v.setStorageFilter(ProjectStorageType::cloud);
+    EXPECT_EQ(cloud.refreshes, 1);
+    v.setStorageFilter(ProjectStorageType::cloud);
+    EXPECT_EQ(cloud.refreshes, 1) << "the same tab again is no change";
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = false; });
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    EXPECT_EQ(cloud.refreshes, 2);
+    v.setStorageFilter(ProjectStorageType::local);
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = false; });
+    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    EXPECT_EQ(cloud.refreshes, 2) << "sign-ins on the local tab";
+}
+
+TEST_F(LibraryFixture, OpeningACloudRecordGoneFromDriveIsRefused)
+{
+    const auto gone = record("Gone", ProjectStorageType::cloud, 0, "fg");
+    seed({ gone });
+    auto& v = view();
+    // Before Drive's list has loaded nothing is checked.
+    v.openSelectedProject(gone);
+    EXPECT_EQ(library().currentProjectID(), gone.id);
+    EXPECT_EQ(exits, 1);
+    signedInWith({});
+    v.openSelectedProject(gone);
+    EXPECT_EQ(alertMessages(), QStringList { "This cloud project is no longer available." });
+    EXPECT_EQ(dialogs.alerts().back().request.title, "Project Error");
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(LibraryFixture, OpenAndContinue)
+{
+    const auto a = record("A", ProjectStorageType::local, 0);
+    const auto b = record("B", ProjectStorageType::local, 10);
+    seed({ a, b }, b.id);
+    library().setLibraryPresented(true);
+    selectionMode = true;
+    auto& v = view();
+
+    // Continue while the engine still waits for a project opens the current one properly.
+    ui::screenkit::click(v.button("Continue"));
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(library().isLibraryPresented());
+    ASSERT_TRUE(library().currentProject()->lastOpenedAt.has_value());
+    EXPECT_EQ(library().projects().front().id, b.id);
+
+    // Once a project is open, Continue and Cancel only close.
+    library().setLibraryPresented(true);
+    ui::screenkit::click(v.button("Continue"));
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(library().isLibraryPresented());
+    library().setLibraryPresented(true);
+    ui::screenkit::click(v.button("Cancel"));
+    EXPECT_FALSE(library().isLibraryPresented());
+    EXPECT_EQ(library().currentProjectID(), b.id);
+
+    // Return opens the selection.
+    ui::screenkit::click(v.grid()->card(1));
+    ASSERT_EQ(v.selection(), a.id);
+    ui::screenkit::key(&v, Qt::Key_Return);
+    EXPECT_EQ(library().currentProjectID(), a.id);
+    EXPECT_EQ(exits, 2);
+}
+
+} // namespace projects_ui

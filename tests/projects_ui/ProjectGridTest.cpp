@@ -1,0 +1,166 @@
+// The card grid and the card: columns at several widths, top-aligned cells, what a card shows for
+// odd records, the clock row, and what clicks, double clicks and the menu do.
+
+#include "projects/ui/ProjectGrid.h"
+#include "kit/ScreenKit.h"
+#include "projects/ui/ProjectCard.h"
+#include "projects/ui/ProjectDateFormatter.h"
+#include "ui/AppTheme.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace projects_ui {
+
+namespace {
+
+projects::ProjectInfo project(const QString& name, const QString& storage = QStringLiteral("local"),
+    const QString& format = QStringLiteral("uhd2160p2398"), std::optional<QDateTime> opened = std::nullopt)
+{
+    projects::ProjectInfo info;
+    info.id = QUuid::createUuid();
+    info.name = name;
+    info.folderPath = QStringLiteral("/srv/projects/") + name;
+    info.formatRaw = format;
+    info.storageRaw = storage;
+    if (opened)
+        info.lastOpenedAt = projects::ReferenceDate::fromDateTime(*opened);
+    return info;
+}
+
+struct GridTest : ::testing::Test {
+    void SetUp() override
+    {
+        ui::screenkit::prepare();
+        grid = std::make_unique<ProjectGrid>(formatter,
+            ProjectGrid::Actions {
+                [this](const projects::ProjectInfo& p) { calls << "open " + p.name; },
+                [this](const projects::ProjectInfo& p) { calls << "rename " + p.name; },
+                [this](const projects::ProjectInfo& p) { calls << "duplicate " + p.name; },
+                [this](const projects::ProjectInfo& p) { calls << "delete " + p.name; },
+            });
+        grid->show();
+    }
+
+    ProjectDateFormatter formatter { QLocale(QLocale::English, QLocale::UnitedStates) };
+    std::unique_ptr<ProjectGrid> grid;
+    QStringList calls;
+};
+
+} // namespace
+
+TEST(ProjectGridColumns, FitAtLeast240PointsEach)
+{
+    const std::pair<int, int> cases[]
+        = { { 0, 1 }, { 255, 1 }, { 507, 1 }, { 508, 2 }, { 759, 2 }, { 760, 3 }, { 1300, 5 } };
+    for (const auto& [width, columns] : cases)
+        EXPECT_EQ(ProjectGrid::columnsFor(width), columns) << width;
+}
+
+TEST_F(GridTest, CardsShareTheWidthAndSitAtTheTopOfTheirRow)
+{
+    const QDateTime opened(QDate(2026, 1, 5), QTime(14, 3));
+    grid->setProjects({ project("A", "local", "hd1080p25", opened), project("B"), project("C"), project("D") });
+    for (const int width : { 400, 620, 900 }) {
+        grid->resize(width, 2000);
+        QApplication::processEvents();
+        const int columns = grid->columnCount();
+        ASSERT_EQ(columns, ProjectGrid::columnsFor(grid->viewport()->width())) << width;
+        const int cardWidth = grid->card(0)->width();
+        EXPECT_GE(cardWidth, columns > 1 ? ProjectGrid::minimumColumnWidth : 1);
+        EXPECT_EQ(grid->card(0)->x(), ProjectGrid::padding);
+        for (int i = 0; i < grid->cardCount(); ++i) {
+            EXPECT_NEAR(grid->card(i)->width(), cardWidth, 1);
+            if (i % columns) {
+                EXPECT_EQ(grid->card(i)->y(), grid->card(i - i % columns)->y()) << "top-aligned in its row";
+            }
+        }
+        if (columns > 1) {
+            EXPECT_EQ(grid->card(1)->x() - grid->card(0)->geometry().right() - 1, ProjectGrid::spacing);
+        }
+        EXPECT_GT(grid->card(0)->height(), grid->card(1)->height()) << "only the opened project has a clock row";
+    }
+}
+
+TEST_F(GridTest, CardShowsFallbacksForRecordsItCannotRead)
+{
+    const QDateTime opened(QDate(2026, 1, 5), QTime(14, 3));
+    struct Case {
+        QString storage;
+        QString format;
+        const char* badge;
+        const char* formatText;
+    };
+    const Case cases[] = {
+        { "local", "hd1080p2997", "Local", "HD 1080p29.97" },
+        { "cloud", "uhd2160p2398", "Cloud Sync", "UHD 2160p23.98" },
+        { "Cloud", "no-such-format", "Local", "HD 1080p25" },
+        { "", "", "Local", "HD 1080p25" },
+    };
+    for (const Case& c : cases) {
+        ProjectCard card(project("X", c.storage, c.format, opened), formatter, false);
+        EXPECT_EQ(card.badgeText(), c.badge);
+        EXPECT_EQ(card.formatText(), c.formatText);
+        EXPECT_EQ(card.lastOpenedText(), "Jan 5, 2026, 14:03");
+    }
+    ProjectCard never(project("Never"), formatter, false);
+    EXPECT_FALSE(never.lastOpenedText().has_value());
+
+    ProjectCard longName(project(QString(60, QLatin1Char('W')) + " end"), formatter, false);
+    longName.resize(260, 100);
+    const QStringList lines = longName.nameLines();
+    ASSERT_EQ(lines.size(), 2) << "wraps to two lines, then cuts";
+    EXPECT_TRUE(lines.back().endsWith(QChar(0x2026)));
+}
+
+TEST_F(GridTest, ClickSelectsDoubleClickRenamesAndTheMenuCallsItsAction)
+{
+    const auto a = project("A");
+    const auto b = project("B", "cloud");
+    grid->resize(600, 400);
+    grid->setProjects({ a, b });
+    QSignalSpy edited(grid.get(), &ProjectGrid::selectionEdited);
+    grid->setSelection(a.id);
+    EXPECT_TRUE(grid->card(0)->isSelected());
+    EXPECT_EQ(edited.count(), 0) << "model writes are not edits";
+
+    ui::screenkit::click(grid->card(1));
+    ASSERT_EQ(edited.count(), 1);
+    EXPECT_EQ(edited.at(0).at(0).value<std::optional<QUuid>>(), b.id);
+    EXPECT_FALSE(grid->card(0)->isSelected());
+    EXPECT_TRUE(grid->card(1)->isSelected());
+    EXPECT_EQ(grid->card(1)->borderColor(), ui::AppTheme::accent.color());
+    EXPECT_DOUBLE_EQ(grid->card(1)->borderWidth(), 2.0);
+    EXPECT_EQ(grid->card(0)->borderColor(), ui::AppTheme::border.color());
+
+    QTest::mouseDClick(grid->card(0), Qt::LeftButton);
+    EXPECT_EQ(calls, QStringList { "rename A" });
+
+    calls.clear();
+    for (const char* entry : { "Open", "Rename", "Duplicate", "Delete" }) {
+        std::unique_ptr<QMenu> menu(grid->contextMenu(b));
+        QStringList titles;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                titles << action->text();
+        }
+        EXPECT_EQ(titles, (QStringList { "Open", "Rename", "Duplicate", "Delete" }));
+        EXPECT_TRUE(menu->actions().at(3)->isSeparator());
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QLatin1String(entry))
+                action->trigger();
+        }
+    }
+    EXPECT_EQ(calls, (QStringList { "open B", "rename B", "duplicate B", "delete B" }));
+    EXPECT_EQ(grid->selection(), b.id) << "menu choices do not select";
+
+    grid->setSelection(QUuid::createUuid());
+    EXPECT_FALSE(grid->card(0)->isSelected());
+    EXPECT_FALSE(grid->card(1)->isSelected());
+}
+
+} // namespace projects_ui
