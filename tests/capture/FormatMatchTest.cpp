@@ -1,0 +1,150 @@
+// What each slot receives against the project format: the card status poll, the reasons, the
+// marks and status texts, and the alert with its spacing.
+
+#include "CaptureTestSupport.h"
+
+#include "decklink/api/DeckLinkAPITypes.h"
+
+#include <QSignalSpy>
+
+using namespace capture;
+using namespace capturetest;
+
+namespace {
+
+class FormatMatchTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
+        createEngine();
+    }
+    void startCard(settings::CaptureFormat format)
+    {
+        engine->setCaptureSource(0, CaptureSourceKind::deckLink);
+        engine->setSelectedFormat(0, format);
+        engine->startCapture(0);
+    }
+    QString status() const { return engine->statusTexts()[0]; }
+};
+
+TEST_F(FormatMatchTest, CameraOfAnotherSizeIsMarkedAndAnnouncedOnce)
+{
+    QSignalSpy alerts(engine.get(), &RecordViewModel::showProjectFormatAlertChanged);
+    startCapturing(0);
+    deliverCameraFrames(60); // announced at the first check, before any rate was measured
+    EXPECT_TRUE(engine->projectFormatMismatchFlags()[0]);
+    EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QStringLiteral("Input 1: Resolution"));
+    EXPECT_EQ(status(), QStringLiteral("Format mismatch (Project)"));
+    EXPECT_EQ(alerts.count(), 1);
+    EXPECT_EQ(engine->projectFormatAlertMessage(),
+        QStringLiteral("Project Format ไม่ตรงกับสัญญาณที่รับเข้า\n\nExpected: 1920x1080 25.00p \u2022 Rec.709\n"
+                       "Detected: 320x180 - \u2022 Rec.709\nMismatch: Input 1: Resolution\n\n"
+                       "Recording will continue using Project Format settings."));
+    deliverCameraFrames(30);
+    EXPECT_EQ(alerts.count(), 1);
+
+    // The slot recording: the status says so, and recording is not touched.
+    engine->setIsRecording(0, true);
+    deliverCameraFrames(13);
+    EXPECT_EQ(status(), QStringLiteral("Recording (format mismatch)"));
+    EXPECT_TRUE(engine->isRecordingFlags()[0]);
+}
+
+TEST_F(FormatMatchTest, NewReasonsAlertAgainOnlyAfterAMinute)
+{
+    QSignalSpy alerts(engine.get(), &RecordViewModel::showProjectFormatAlertChanged);
+    startCapturing(0);
+    deliverCameraFrames(15);
+    ASSERT_EQ(alerts.count(), 1);
+    // An interlaced project adds "Scan" to every camera: new reasons, but within the minute.
+    settings->setProjectFormat(settings::CaptureFormat::hd1080i50);
+    deliverCameraFrames(13);
+    EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QStringLiteral("Input 1: Resolution, Scan"));
+    EXPECT_EQ(alerts.count(), 1);
+    clock.advance(60);
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
+    deliverCameraFrames(13);
+    EXPECT_EQ(alerts.count(), 2);
+    EXPECT_TRUE(engine->projectFormatAlertMessage().contains(QStringLiteral("Mismatch: Input 1: Resolution\n")));
+}
+
+TEST_F(FormatMatchTest, CardScanFromItsStatusAndAMatchClearsTheMark)
+{
+    settings->setProjectFormat(settings::CaptureFormat::hd1080i50);
+    corvale_sim_set_status_int(0, kDeckLinkStatusDetectedVideoInputFieldDominance, kDeckLinkProgressiveFrame);
+    corvale_sim_set_reference_locked(0, 1);
+    startCard(settings::CaptureFormat::hd1080p25);
+    deliverCardFrames(0, 3);
+    EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QStringLiteral("Input 1: Scan"));
+    EXPECT_TRUE(engine->projectFormatAlertMessage().contains(
+        QStringLiteral("Expected: 1920x1080 25.00i \u2022 Rec.709\nDetected: 1920x1080 25p \u2022 Rec.709\n")));
+    EXPECT_TRUE(engine->inputRefLocked()[0]);
+
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
+    deliverCardFrames(0, 13);
+    EXPECT_FALSE(engine->projectFormatMismatchFlags()[0]);
+    EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QString());
+    EXPECT_EQ(status(), QStringLiteral("Receiving video\u2026"));
+}
+
+TEST_F(FormatMatchTest, UnsteadyRateIsNeverAReasonAndNoProjectFormatChecksNothing)
+{
+    settings->setProjectFormat(settings::CaptureFormat::auto_);
+    startCapturing(0);
+    deliverCameraFrames(60);
+    EXPECT_FALSE(engine->projectFormatMismatchFlags()[0]);
+    EXPECT_EQ(status(), QStringLiteral("Receiving from Synthetic Camera 1"));
+
+    // A card slot at 1080p25 measuring a rate of 50 that has not settled: no "FPS".
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
+    engine->addSource();
+    engine->setCaptureSource(1, CaptureSourceKind::deckLink);
+    engine->setSelectedFormat(1, settings::CaptureFormat::auto_);
+    engine->startCapture(1);
+    waitForCardMode(0, 'Hp25');
+    engine->applyDetectedFPS(50, 1);
+    deliverCardFrames(0, 2);
+    EXPECT_FALSE(engine->projectFormatMismatchFlags()[1]);
+}
+
+TEST_F(FormatMatchTest, DescriptionsAndColourNames)
+{
+    const struct {
+        settings::CaptureFormat format;
+        settings::ProjectOutputColorMode color;
+        const char16_t* expected;
+    } cases[] = {
+        { settings::CaptureFormat::hd1080p25, settings::ProjectOutputColorMode::rec709,
+            u"1920x1080 25.00p \u2022 Rec.709" },
+        { settings::CaptureFormat::hd1080i5994, settings::ProjectOutputColorMode::rec2020HLG,
+            u"1920x1080 29.97i \u2022 Rec.2020" },
+        { settings::CaptureFormat::hd1080psf25, settings::ProjectOutputColorMode::p3D65PQ,
+            u"1920x1080 25.00psf \u2022 P3-D65" },
+        { settings::CaptureFormat::auto_, settings::ProjectOutputColorMode::rec2020, u"0x0 0.00p \u2022 Rec.2020" },
+    };
+    for (const auto& c : cases) {
+        settings->setProjectFormat(c.format);
+        settings->setProjectOutputColorMode(c.color);
+        EXPECT_EQ(engine->expectedProjectDescription(), QString::fromUtf16(c.expected));
+    }
+    using settings::ProjectColorSpace;
+    EXPECT_EQ(RecordViewModel::projectColorSpace(QStringLiteral("ITU_R_2020")), ProjectColorSpace::rec2020);
+    EXPECT_EQ(RecordViewModel::projectColorSpace(QStringLiteral("P3_D65")), ProjectColorSpace::p3d65);
+    EXPECT_EQ(RecordViewModel::projectColorSpace(QStringLiteral("ITU_R_709_2")), ProjectColorSpace::rec709);
+    EXPECT_EQ(RecordViewModel::projectColorSpace(QStringLiteral("ITU_R_601_4")), ProjectColorSpace::rec709);
+    EXPECT_EQ(RecordViewModel::projectColorSpace(QStringLiteral("unknown")), std::nullopt);
+}
+
+TEST_F(FormatMatchTest, CardColourSpaceOutsideTheTableIsUnknown)
+{
+    corvale_sim_set_status_int(0, kDeckLinkStatusDetectedVideoInputColorspace, kDeckLinkColorspaceRec601);
+    settings->setProjectFormat(settings::CaptureFormat::hd720p50);
+    startCard(settings::CaptureFormat::hd1080p25);
+    deliverCardFrames(0, 3);
+    EXPECT_EQ(engine->incomingColorSpaces()[0], std::nullopt);
+    EXPECT_TRUE(engine->projectFormatAlertMessage().contains(QStringLiteral("Detected: 1920x1080 25p \u2022 Unknown")));
+}
+
+} // namespace
