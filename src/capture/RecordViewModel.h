@@ -401,6 +401,7 @@ private:
 
     // RecordViewModel_Sources.cpp
     void setupSelectionObservers();
+    void setDiscoveredCameras(std::vector<media::CameraDevice> devices);
     void restartCapture(int slot);
     void onCaptureSourcesChanged();
     void onSelectedDeckLinkIndexesChanged();

@@ -48,23 +48,28 @@ QString cameraStartFailureText(media::CameraError error)
 
 void RecordViewModel::refreshAVDevices()
 {
-    media::CameraDiscovery::discover(
-        this,
-        [this](std::vector<media::CameraDevice> devices) {
-            QStringList names;
-            for (const auto& device : devices)
-                names << nameOf(device);
-            dlog("🎥 Found cameras:", names.join(QStringLiteral(", ")));
-            suppressObservers_ = true;
-            setAvDevices(std::move(devices));
-            for (int slot = 0; slot < kInputSlotCount; ++slot) {
-                // A chosen camera stays chosen, even when it is no longer connected.
-                if (!selectedAVDeviceIDs_[slot] && !avDevices_.empty())
-                    setSelectedAVDeviceID(slot, QString::fromStdString(avDevices_.front().uniqueID));
-            }
-            suppressObservers_ = false;
-        },
-        cameraOptions_);
+    // Opening every node takes a moment: discovery runs on the session queue, which also keeps it
+    // from probing a device while a start opens it, and hands the list to the main thread.
+    avSessionQueue_->async([this, options = cameraOptions_] {
+        auto devices = media::CameraDiscovery::devices(options);
+        postToMain([this, devices = std::move(devices)]() mutable { setDiscoveredCameras(std::move(devices)); });
+    });
+}
+
+void RecordViewModel::setDiscoveredCameras(std::vector<media::CameraDevice> devices)
+{
+    QStringList names;
+    for (const auto& device : devices)
+        names << nameOf(device);
+    dlog("🎥 Found cameras:", names.join(QStringLiteral(", ")));
+    suppressObservers_ = true;
+    setAvDevices(std::move(devices));
+    for (int slot = 0; slot < kInputSlotCount; ++slot) {
+        // A chosen camera stays chosen, even when it is no longer connected.
+        if (!selectedAVDeviceIDs_[slot] && !avDevices_.empty())
+            setSelectedAVDeviceID(slot, QString::fromStdString(avDevices_.front().uniqueID));
+    }
+    suppressObservers_ = false;
 }
 
 void RecordViewModel::startCapture(int slot)
