@@ -16,13 +16,13 @@ namespace {
 
 using Key = ClipItem::CodingKeys;
 
-QString keyName(Key key)
-{
-    return settings::toRaw(key);
-}
 const char* rawKey(Key key)
 {
     return settings::enumCase(key).rawValue;
+}
+QLatin1String keyName(Key key)
+{
+    return QLatin1String(rawKey(key));
 }
 
 QStringList tokensOf(const QString& stem)

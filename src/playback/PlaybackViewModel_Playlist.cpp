@@ -128,6 +128,10 @@ void PlaybackViewModel::loadStateIfAvailable()
         return;
     }
 
+    // Missing files are flagged before the list is published, so that a long playlist reaches its
+    // observers once rather than once more for every offline clip.
+    for (ClipItem& clip : state.value().clips)
+        clip.offline = !clipFileExists(clip.url);
     setClips(std::move(state.value().clips));
     setSelectedClipID(state.value().selectedClipID);
     refreshOfflineStatus();
