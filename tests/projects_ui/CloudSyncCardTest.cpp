@@ -51,7 +51,7 @@ TEST_F(CardTest, AccountLineFollowsTheSignInAndTheStoredAddress)
         { true, QStringLiteral("<b>ops</b>@set.example"), "<b>ops</b>@set.example", ui::ColorRole::systemGreen },
     };
     for (const Case& c : cases) {
-        cloud.change([&](CloudSyncState& s) {
+        cloud.change([&](FakeCloudSync::State& s) {
             s.isSignedIn = c.signedIn;
             s.signedInEmail = c.email;
         });
@@ -70,7 +70,7 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
     ui::screenkit::click(card->signButton());
     EXPECT_EQ(cloud.signIns, 1);
 
-    cloud.change([](CloudSyncState& s) {
+    cloud.change([](FakeCloudSync::State& s) {
         s.isSignedIn = true;
         s.canRetry = true;
     });
@@ -88,7 +88,7 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
     EXPECT_EQ(cloud.signOuts, 1);
     EXPECT_EQ(cloud.signIns, 1);
 
-    cloud.change([](CloudSyncState& s) { s.isSyncing = true; });
+    cloud.change([](FakeCloudSync::State& s) { s.isSyncing = true; });
     EXPECT_FALSE(card->syncNowButton()->isEnabled());
     EXPECT_FALSE(card->retryButton()->isEnabled());
     ui::screenkit::click(card->syncNowButton());
@@ -97,7 +97,7 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
 
 TEST_F(CardTest, IntervalPickerWritesOnlyWhenTheUserPicks)
 {
-    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
     card->setCloudSelection(true);
     QComboBox* picker = card->intervalPicker();
     ASSERT_EQ(picker->count(), 4);
@@ -128,14 +128,14 @@ TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
         { "", { "1", "2", "3", "4", "5" }, { "1", "2", "3", "+2 more failed" } },
     };
     for (const Case& c : cases) {
-        cloud.change([&](CloudSyncState& s) {
+        cloud.change([&](FakeCloudSync::State& s) {
             s.statusText = c.status;
             s.failedItems = c.failed;
         });
         EXPECT_TRUE(card->statusSection()->isVisibleTo(card.get()));
         EXPECT_EQ(card->statusLines(), c.lines);
     }
-    cloud.change([](CloudSyncState& s) {
+    cloud.change([](FakeCloudSync::State& s) {
         s.statusText.clear();
         s.failedItems.clear();
     });
@@ -144,9 +144,9 @@ TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
 
 TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
 {
-    cloud.change([](CloudSyncState& s) {
+    cloud.change([](FakeCloudSync::State& s) {
         s.isSignedIn = true;
-        s.phase = CloudSyncPhase::uploading;
+        s.phase = cloud::CloudSyncPhase::uploading;
         s.pendingCount = 3;
         s.currentUploadProgress = 0.999;
     });
@@ -159,8 +159,8 @@ TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
     EXPECT_EQ(card->percentLabel()->text(), "99%");
     EXPECT_EQ(card->progressBar()->value(), 999);
 
-    cloud.change([](CloudSyncState& s) {
-        s.phase = CloudSyncPhase::downloading;
+    cloud.change([](FakeCloudSync::State& s) {
+        s.phase = cloud::CloudSyncPhase::downloading;
         s.currentDownloadName = QStringLiteral("playlist.json");
         s.currentDownloadProgress = 1.0;
         s.pendingCount = 0;
@@ -169,8 +169,8 @@ TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
     EXPECT_EQ(card->percentLabel()->text(), "100%");
     EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
 
-    for (CloudSyncPhase phase : { CloudSyncPhase::refreshing, CloudSyncPhase::complete }) {
-        cloud.change([&](CloudSyncState& s) { s.phase = phase; });
+    for (cloud::CloudSyncPhase phase : { cloud::CloudSyncPhase::refreshing, cloud::CloudSyncPhase::complete }) {
+        cloud.change([&](FakeCloudSync::State& s) { s.phase = phase; });
         EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
     }
 }
@@ -193,7 +193,7 @@ TEST(CloudSyncCard, PercentTruncatesAndSurvivesValuesThatAreNoFraction)
 
 TEST(CloudSyncCard, PhaseColoursAndTitles)
 {
-    using P = CloudSyncPhase;
+    using P = cloud::CloudSyncPhase;
     const std::tuple<P, const char*, ui::ColorRole> cases[] = {
         { P::idle, "Idle", ui::ColorRole::textSecondary },
         { P::refreshing, "Refreshing", ui::ColorRole::accent },

@@ -140,14 +140,14 @@ TEST_F(CloudDeleteTest, EndsWithAnErrorWhenTheSignInFailsOrNeverEnds)
     // Succeeded, but the manager is not signed in afterwards.
     confirm();
     EXPECT_FALSE(sheet().error().has_value()) << "a new run clears the line";
-    cloud.change([](CloudSyncState& s) { s.isSignedIn = false; });
+    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = false; });
     auto done = std::move(cloud.reAuthentications.front());
     cloud.reAuthentications.clear();
     done(true);
     EXPECT_EQ(sheet().error(), authFailed);
 
     // No answer within two minutes; the late answer is then ignored.
-    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
     confirm();
     scheduler.advance(ProjectLibraryView::signInTimeout - 1);
     EXPECT_TRUE(sheet().isDeletingFromDrive());

@@ -4,13 +4,31 @@
 
 namespace projects_ui {
 
+void FakeCloudSync::publish()
+{
+    setIsSignedIn(state_.isSignedIn);
+    setSignedInEmail(state_.signedInEmail);
+    setPhase(state_.phase);
+    setStatusText(state_.statusText);
+    setPendingCount(state_.pendingCount);
+    setIsSyncing(state_.isSyncing);
+    setCanRetry(state_.canRetry);
+    setFailedItems(state_.failedItems);
+    setCurrentUploadName(state_.currentUploadName);
+    setCurrentUploadProgress(state_.currentUploadProgress);
+    setCurrentDownloadName(state_.currentDownloadName);
+    setCurrentDownloadProgress(state_.currentDownloadProgress);
+    setCloudListLoaded(state_.cloudListLoaded);
+    setCloudProjectIDs(state_.cloudProjectIDs);
+}
+
 void FakeCloudSync::finishReAuthentication(bool succeeded)
 {
     ASSERT_FALSE(reAuthentications.empty()) << "no re-authentication is waiting";
-    SignInDone done = std::move(reAuthentications.front());
+    auto done = std::move(reAuthentications.front());
     reAuthentications.erase(reAuthentications.begin());
     if (succeeded)
-        change([](CloudSyncState& s) { s.isSignedIn = true; });
+        change([](State& s) { s.isSignedIn = true; });
     if (done)
         done(succeeded);
 }
@@ -18,10 +36,14 @@ void FakeCloudSync::finishReAuthentication(bool succeeded)
 void FakeCloudSync::finishTrash(const std::optional<QString>& error)
 {
     ASSERT_FALSE(trashes.empty()) << "no trash request is waiting";
-    TrashDone done = std::move(trashes.front().done);
+    auto done = std::move(trashes.front().done);
     trashes.erase(trashes.begin());
-    if (done)
-        done(error);
+    if (!done)
+        return;
+    if (error)
+        done(platform::fail(cloud::SyncError::uploadFailed(*error)));
+    else
+        done(TrashResult::success());
 }
 
 } // namespace projects_ui

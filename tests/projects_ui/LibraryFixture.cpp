@@ -73,7 +73,7 @@ ProjectLibraryView& LibraryFixture::view()
 
 void LibraryFixture::signedInWith(const QList<QUuid>& ids)
 {
-    cloud.change([&](CloudSyncState& s) {
+    cloud.change([&](FakeCloudSync::State& s) {
         s.isSignedIn = true;
         s.cloudListLoaded = true;
         s.cloudProjectIDs = QSet<QUuid>(ids.begin(), ids.end());

@@ -117,7 +117,7 @@ TEST_F(NewProjectTest, CloudNeedsDriveAndStartsOneSyncOnceCurrent)
     emit f.storagePicker()->activated(static_cast<int>(projects::ProjectStorageType::local));
     EXPECT_TRUE(f.createButton()->isEnabled()) << "local needs no account";
     chooseCloud();
-    cloud.change([](CloudSyncState& s) { s.isSignedIn = true; });
+    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
     EXPECT_TRUE(f.createButton()->isEnabled());
     EXPECT_EQ(f.driveStatus()->text(), "Google Drive connected");
     EXPECT_EQ(f.signButton()->text(), "Sign Out");

@@ -1,5 +1,6 @@
 #include "projects/ui/CloudSyncCard.h"
 
+#include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/Divider.h"
 #include "projects/ui/DriveLogo.h"
 #include "projects/ui/TextStyle.h"
@@ -60,18 +61,18 @@ public:
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     }
 
-    void setPhase(CloudSyncPhase phase)
+    void setPhase(cloud::CloudSyncPhase phase)
     {
         phase_ = phase;
         updateGeometry();
         update();
     }
-    CloudSyncPhase phase() const { return phase_; }
+    cloud::CloudSyncPhase phase() const { return phase_; }
 
     QSize sizeHint() const override
     {
         const QFontMetricsF metrics(font());
-        return QSize(static_cast<int>(std::ceil(10 + 6 + 5 + metrics.horizontalAdvance(title(phase_)) + 10)),
+        return QSize(static_cast<int>(std::ceil(10 + 6 + 5 + metrics.horizontalAdvance(cloud::title(phase_)) + 10)),
             static_cast<int>(std::ceil(metrics.height() + 10)));
     }
 
@@ -91,11 +92,11 @@ protected:
         painter.drawEllipse(QRectF(10, height() / 2.0 - 3, 6, 6));
         painter.setPen(colour.color());
         painter.setFont(font());
-        painter.drawText(QRectF(21, 0, width() - 21, height()), Qt::AlignLeft | Qt::AlignVCenter, title(phase_));
+        painter.drawText(QRectF(21, 0, width() - 21, height()), Qt::AlignLeft | Qt::AlignVCenter, cloud::title(phase_));
     }
 
 private:
-    CloudSyncPhase phase_ = CloudSyncPhase::idle;
+    cloud::CloudSyncPhase phase_ = cloud::CloudSyncPhase::idle;
 };
 
 QWidget* iconRow(ui::SymbolImage* icon, QWidget* label, int spacing)
@@ -136,7 +137,7 @@ QWidget* dividedSection(const QString& name, QVBoxLayout*& inner, int spacing)
 
 } // namespace
 
-CloudSyncCard::CloudSyncCard(CloudSync& cloud, settings::AppSettings& settings, QWidget* parent)
+CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& settings, QWidget* parent)
     : QWidget(parent)
     , cloud_(cloud)
     , settings_(settings)
@@ -258,7 +259,7 @@ CloudSyncCard::CloudSyncCard(CloudSync& cloud, settings::AppSettings& settings, 
         settings_.setCloudSyncInterval(static_cast<settings::CloudSyncInterval>(interval_->itemData(index).toInt()));
     });
     connect(&settings_, &settings::AppSettings::cloudSyncIntervalChanged, this, &CloudSyncCard::refreshInterval);
-    connect(&cloud_, &CloudSync::stateChanged, this, &CloudSyncCard::refresh);
+    onAnyChange(cloud_, this, [this] { refresh(); });
     refreshInterval();
     refresh();
 }
@@ -269,20 +270,20 @@ void CloudSyncCard::setCloudSelection(bool cloudSelected)
     refresh();
 }
 
-ui::ThemeColor CloudSyncCard::syncPhaseColor(CloudSyncPhase phase)
+ui::ThemeColor CloudSyncCard::syncPhaseColor(cloud::CloudSyncPhase phase)
 {
     switch (phase) {
-    case CloudSyncPhase::idle:
+    case cloud::CloudSyncPhase::idle:
         return ui::AppTheme::textSecondary;
-    case CloudSyncPhase::refreshing:
-    case CloudSyncPhase::downloading:
-    case CloudSyncPhase::uploading:
+    case cloud::CloudSyncPhase::refreshing:
+    case cloud::CloudSyncPhase::downloading:
+    case cloud::CloudSyncPhase::uploading:
         return ui::AppTheme::accent;
-    case CloudSyncPhase::complete:
+    case cloud::CloudSyncPhase::complete:
         return green;
-    case CloudSyncPhase::partial:
+    case cloud::CloudSyncPhase::partial:
         return orange;
-    case CloudSyncPhase::failed:
+    case cloud::CloudSyncPhase::failed:
         return red;
     }
     return ui::AppTheme::textSecondary;
@@ -318,42 +319,42 @@ void CloudSyncCard::refreshInterval()
 
 void CloudSyncCard::refresh()
 {
-    const CloudSyncState& state = cloud_.state();
+    const cloud::CloudSync& sync = cloud_;
 
-    if (state.isSignedIn && state.signedInEmail) {
-        account_->setText(*state.signedInEmail);
+    if (sync.isSignedIn() && sync.signedInEmail()) {
+        account_->setText(*sync.signedInEmail());
         account_->setColor(green);
-    } else if (state.isSignedIn) {
+    } else if (sync.isSignedIn()) {
         account_->setText(QStringLiteral("Cloud storage connected"));
         account_->setColor(green);
     } else {
         account_->setText(QStringLiteral("Not connected"));
         account_->setColor(ui::AppTheme::textSecondary);
     }
-    static_cast<PhasePill*>(pill_)->setPhase(state.phase);
+    static_cast<PhasePill*>(pill_)->setPhase(sync.phase());
 
-    if (state.isSignedIn) {
+    if (sync.isSignedIn()) {
         sign_->setLabel(ui::ButtonLabel::symbolAndText(QStringLiteral("person.slash"), QStringLiteral("Sign Out")));
         sign_->setButtonStyle(ui::PillButtonStyle(ui::AppTheme::textSecondary, false, true));
     } else {
         sign_->setLabel(ui::ButtonLabel::symbolAndText(QStringLiteral("person.badge.key"), QStringLiteral("Sign In")));
         sign_->setButtonStyle(ui::PillButtonStyle(ui::AppTheme::accent, true, true));
     }
-    const bool canStartSync = state.isSignedIn && !state.isSyncing;
+    const bool canStartSync = sync.isSignedIn() && !sync.isSyncing();
     syncNow_->setEnabled(canStartSync);
-    retry_->setVisible(state.canRetry);
+    retry_->setVisible(sync.canRetry());
     retry_->setEnabled(canStartSync);
 
-    pending_->setVisible(state.pendingCount >= 1 && cloudSelection_);
-    pendingLabel_->setText(QStringLiteral("%1 pending").arg(state.pendingCount));
-    interval_->setEnabled(state.isSignedIn && cloudSelection_);
+    pending_->setVisible(sync.pendingCount() >= 1 && cloudSelection_);
+    pendingLabel_->setText(QStringLiteral("%1 pending").arg(sync.pendingCount()));
+    interval_->setEnabled(sync.isSignedIn() && cloudSelection_);
 
-    const bool downloading = state.phase == CloudSyncPhase::downloading;
-    const bool transferring = downloading || state.phase == CloudSyncPhase::uploading;
+    const bool downloading = sync.phase() == cloud::CloudSyncPhase::downloading;
+    const bool transferring = downloading || sync.phase() == cloud::CloudSyncPhase::uploading;
     progressSection_->setVisible(transferring && cloudSelection_);
     if (transferring) {
-        const auto& name = downloading ? state.currentDownloadName : state.currentUploadName;
-        const double value = downloading ? state.currentDownloadProgress : state.currentUploadProgress;
+        const auto& name = downloading ? sync.currentDownloadName() : sync.currentUploadName();
+        const double value = downloading ? sync.currentDownloadProgress() : sync.currentUploadProgress();
         const QString verb = downloading ? QStringLiteral("Downloading") : QStringLiteral("Uploading");
         transferIcon_->setName(
             downloading ? QStringLiteral("arrow.down.circle.fill") : QStringLiteral("arrow.up.circle.fill"));
@@ -362,13 +363,13 @@ void CloudSyncCard::refresh()
         progressBar_->setValue(std::isfinite(value) ? static_cast<int>(std::clamp(value, 0.0, 1.0) * 1000) : 0);
     }
 
-    const int failed = static_cast<int>(state.failedItems.size());
-    statusSection_->setVisible(!state.statusText.isEmpty() || failed > 0);
-    statusRow_->setVisible(!state.statusText.isEmpty());
-    status_->setText(state.statusText);
+    const int failed = static_cast<int>(sync.failedItems().size());
+    statusSection_->setVisible(!sync.statusText().isEmpty() || failed > 0);
+    statusRow_->setVisible(!sync.statusText().isEmpty());
+    status_->setText(sync.statusText());
     for (int i = 0; i < maxFailedItemsShown; ++i) {
         failedRows_[static_cast<std::size_t>(i)]->setVisible(i < failed);
-        failedLabels_[static_cast<std::size_t>(i)]->setText(i < failed ? state.failedItems.at(i) : QString());
+        failedLabels_[static_cast<std::size_t>(i)]->setText(i < failed ? sync.failedItems().at(i) : QString());
     }
     overflow_->setVisible(failed > maxFailedItemsShown);
     overflow_->setText(QStringLiteral("+%1 more failed").arg(failed - maxFailedItemsShown));

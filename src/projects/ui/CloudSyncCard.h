@@ -8,7 +8,7 @@
 // every change, and from the library screen's cloud-selection flag (a cloud project is selected),
 // which gates the pending badge, the interval picker and the progress section. Main thread only.
 
-#include "projects/ui/CloudSync.h"
+#include "cloud/CloudSync.h"
 #include "ui/AppTheme.h"
 
 #include <QWidget>
@@ -36,14 +36,14 @@ public:
     static constexpr int maxFailedItemsShown = 3;
     static constexpr double cornerRadius = 12.0;
 
-    CloudSyncCard(CloudSync& cloud, settings::AppSettings& settings, QWidget* parent = nullptr);
+    CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& settings, QWidget* parent = nullptr);
 
     void setCloudSelection(bool cloudSelected);
     bool cloudSelection() const { return cloudSelection_; }
 
     // The colour of a phase: secondary text while idle, the accent while working, green, orange or
     // red when an operation has ended.
-    static ui::ThemeColor syncPhaseColor(CloudSyncPhase phase);
+    static ui::ThemeColor syncPhaseColor(cloud::CloudSyncPhase phase);
     // A transfer's fraction as a whole percentage, truncated ("99%" for 0.999); a value that is not a
     // finite number reads "0%".
     static QString percentText(double progress);
@@ -70,7 +70,7 @@ private:
     void refresh();
     void refreshInterval();
 
-    CloudSync& cloud_;
+    cloud::CloudSync& cloud_;
     settings::AppSettings& settings_;
     bool cloudSelection_ = false;
 

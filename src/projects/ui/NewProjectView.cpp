@@ -1,7 +1,7 @@
 #include "projects/ui/NewProjectView.h"
 
 #include "projects/ProjectLibraryStore.h"
-#include "projects/ui/CloudSync.h"
+#include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/LibraryFailureText.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
@@ -155,7 +155,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(create_, &QPushButton::clicked, this, &NewProjectView::createProject);
-    connect(&env_.driveSync, &CloudSync::stateChanged, this, &NewProjectView::refresh);
+    onAnyChange(env_.driveSync, this, [this] { refresh(); });
     connect(&env_.settings, &settings::AppSettings::projectOutputColorModeChanged, this, &NewProjectView::refresh);
     refresh();
     name_->setFocus();

@@ -22,6 +22,9 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace cloud {
+class CloudSync;
+}
 namespace projects {
 class ProjectLibraryStore;
 class ProjectRecorder;
@@ -36,7 +39,6 @@ class SegmentedPillControl;
 
 namespace projects_ui {
 
-class CloudSync;
 class ThemedLabel;
 
 class NewProjectView final : public QDialog {
@@ -46,7 +48,7 @@ public:
         projects::ProjectLibraryStore& projectLibrary;
         projects::ProjectRecorder* recordVM; // may be none
         PlaybackHooks playbackVM;
-        CloudSync& driveSync;
+        cloud::CloudSync& driveSync;
         settings::AppSettings& settings;
         ui::DialogService& dialogs;
         // The user's Documents folder; empty: the home folder.

@@ -3,6 +3,7 @@
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/CloudDeleteConfirmSheet.h"
 #include "projects/ui/CloudSyncCard.h"
+#include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/NewProjectView.h"
 #include "projects/ui/ProjectGrid.h"
 #include "projects/ui/RenameProjectView.h"
@@ -182,7 +183,7 @@ ProjectLibraryView::ProjectLibraryView(Environment environment, QWidget* parent)
     connect(&env_.projectLibrary, &projects::ProjectLibraryStore::projectsChanged, this, &ProjectLibraryView::refresh);
     connect(&env_.projectLibrary, &projects::ProjectLibraryStore::currentProjectIDChanged, this,
         &ProjectLibraryView::onCurrentProjectChanged);
-    connect(&env_.driveSync, &CloudSync::stateChanged, this, &ProjectLibraryView::onCloudChanged);
+    onAnyChange(env_.driveSync, this, [this] { onCloudChanged(); });
     refresh();
 }
 
@@ -191,7 +192,7 @@ ProjectLibraryView::~ProjectLibraryView()
     cancelCloudDeleteTimers();
 }
 
-ui::ThemeColor ProjectLibraryView::syncPhaseColor(CloudSyncPhase phase)
+ui::ThemeColor ProjectLibraryView::syncPhaseColor(cloud::CloudSyncPhase phase)
 {
     return CloudSyncCard::syncPhaseColor(phase);
 }

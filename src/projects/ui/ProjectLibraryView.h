@@ -15,11 +15,11 @@
 //
 // Main thread only.
 
+#include "cloud/CloudSync.h"
 #include "platform/Scheduler.h"
 #include "projects/ProjectInfo.h"
 #include "projects/ProjectListFilter.h"
 #include "projects/ProjectStorageType.h"
-#include "projects/ui/CloudSync.h"
 #include "projects/ui/PlaybackHooks.h"
 #include "projects/ui/ProjectDateFormatter.h"
 #include "ui/AppTheme.h"
@@ -68,7 +68,7 @@ public:
         projects::ProjectLibraryStore& projectLibrary;
         projects::ProjectRecorder* recordVM; // may be none
         PlaybackHooks playbackVM;
-        CloudSync& driveSync;
+        cloud::CloudSync& driveSync;
         settings::AppSettings& settings;
         ui::DialogService& dialogs;
         platform::Scheduler& scheduler;
@@ -86,7 +86,7 @@ public:
     void setStorageFilter(projects::ProjectStorageType filter);
     QList<projects::ProjectInfo> filteredProjects() const;
     std::optional<projects::ProjectInfo> selectedProject() const;
-    static ui::ThemeColor syncPhaseColor(CloudSyncPhase phase);
+    static ui::ThemeColor syncPhaseColor(cloud::CloudSyncPhase phase);
 
     // --- Actions ---
     void openSelectedProject(const projects::ProjectInfo& project);

@@ -136,20 +136,22 @@ void ProjectLibraryView::trashThenRemove(unsigned run, const projects::ProjectIn
         return;
     }
     QPointer<ProjectLibraryView> self(this);
-    env_.driveSync.trashDriveFolder(*record.cloudFolderID, [self, run, record](const std::optional<QString>& error) {
-        if (!self || run != self->cloudDeleteRun_)
-            return;
-        if (error) {
-            self->finishCloudDelete(run, QStringLiteral("Failed to delete from Google Drive: ") + *error);
-            return;
-        }
-        self->trashWaitTimer_ = self->env_.scheduler.once(afterTrashWait, [self, run, record] {
+    env_.driveSync.trashDriveFolder(
+        *record.cloudFolderID, [self, run, record](const cloud::CloudSync::TrashResult& result) {
             if (!self || run != self->cloudDeleteRun_)
                 return;
-            self->trashWaitTimer_.reset();
-            self->removeCloudRecord(run, record);
+            if (!result) {
+                self->finishCloudDelete(
+                    run, QStringLiteral("Failed to delete from Google Drive: ") + result.error().description());
+                return;
+            }
+            self->trashWaitTimer_ = self->env_.scheduler.once(afterTrashWait, [self, run, record] {
+                if (!self || run != self->cloudDeleteRun_)
+                    return;
+                self->trashWaitTimer_.reset();
+                self->removeCloudRecord(run, record);
+            });
         });
-    });
 }
 
 void ProjectLibraryView::removeCloudRecord(unsigned run, const projects::ProjectInfo& record)

@@ -16,20 +16,17 @@ template <class Fn> void later(QObject* owner, Fn fn)
 
 void SignedOutCloudSync::signOut()
 {
-    CloudSyncState next;
-    next.statusText = QStringLiteral("Signed out");
-    publish(next);
+    setPhase(cloud::CloudSyncPhase::idle);
+    setStatusText(QStringLiteral("Signed out"));
 }
 
 void SignedOutCloudSync::syncNow()
 {
-    CloudSyncState next = state();
-    next.phase = CloudSyncPhase::failed;
-    next.statusText = QStringLiteral("Not connected");
-    publish(next);
+    setPhase(cloud::CloudSyncPhase::failed);
+    setStatusText(QStringLiteral("Not connected"));
 }
 
-void SignedOutCloudSync::reAuthenticate(SignInDone done)
+void SignedOutCloudSync::reAuthenticate(std::function<void(bool signedIn)> done)
 {
     later(this, [done = std::move(done)] {
         if (done)
@@ -37,11 +34,11 @@ void SignedOutCloudSync::reAuthenticate(SignInDone done)
     });
 }
 
-void SignedOutCloudSync::trashDriveFolder(const QString&, TrashDone done)
+void SignedOutCloudSync::trashDriveFolder(const QString&, std::function<void(TrashResult)> done)
 {
     later(this, [done = std::move(done)] {
         if (done)
-            done(QStringLiteral("Not signed in to Google Drive."));
+            done(platform::fail(cloud::SyncError::noToken()));
     });
 }
 

@@ -4,11 +4,11 @@
 // fails at once, so a cloud delete ends with the authentication error instead of waiting; a trash
 // request fails as a request without an access token does.
 
-#include "projects/ui/CloudSync.h"
+#include "cloud/CloudSync.h"
 
 namespace projects_ui {
 
-class SignedOutCloudSync final : public CloudSync {
+class SignedOutCloudSync final : public cloud::CloudSync {
     Q_OBJECT
 public:
     using CloudSync::CloudSync;
@@ -18,8 +18,8 @@ public:
     void syncNow() override;
     void retrySync() override { syncNow(); }
     void refreshCloudProjects() override { }
-    void reAuthenticate(SignInDone done) override;
-    void trashDriveFolder(const QString& folderID, TrashDone done) override;
+    void reAuthenticate(std::function<void(bool signedIn)> done) override;
+    void trashDriveFolder(const QString& folderID, std::function<void(TrashResult)> done) override;
 };
 
 } // namespace projects_ui
