@@ -3,6 +3,8 @@
 #include "platform/DebugLog.h"
 #include "platform/MainThread.h"
 
+#include <QTimer>
+
 #include <avahi-client/client.h>
 #include <avahi-client/publish.h>
 #include <avahi-common/alternative.h>
@@ -106,6 +108,11 @@ void AvahiServicePublisher::startClient()
         avahi_threaded_poll_free(poll_);
         poll_ = nullptr;
         reportFailure(QString::fromUtf8(avahi_strerror(error)));
+        // No system bus yet: a client cannot even wait for the daemon, so try again later.
+        QTimer::singleShot(retrySeconds * 1000, this, [this] {
+            if (wanted_ && !client_)
+                startClient();
+        });
         return;
     }
     if (avahi_threaded_poll_start(poll_) < 0) {
@@ -284,8 +291,14 @@ void AvahiServicePublisher::reportFailure(const QString& error)
     if (failureReported_)
         return;
     failureReported_ = true;
-    if (listener_.didNotPublish)
-        listener_.didNotPublish(error);
+    // Reported from the event loop, like every other outcome, never from inside publish().
+    QMetaObject::invokeMethod(
+        this,
+        [this, error] {
+            if (listener_.didNotPublish)
+                listener_.didNotPublish(error);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace remote

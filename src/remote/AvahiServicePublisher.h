@@ -24,6 +24,9 @@ class AvahiServicePublisher : public QObject, public ServicePublisher {
     Q_OBJECT
 
 public:
+    // How long to wait before trying again when not even the system bus answers.
+    static constexpr int retrySeconds = 10;
+
     explicit AvahiServicePublisher(QObject* parent = nullptr);
     ~AvahiServicePublisher() override;
 
