@@ -1,29 +1,19 @@
 #include "cloud/CloudSyncState.h"
 
+#include "projects/ReferenceDate.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <cmath>
 
 namespace cloud {
 
 namespace {
 
-// Seconds between 1970-01-01 and 2001-01-01, the reference date of the stored files.
-constexpr double kReferenceDateOffset = 978307200.0;
-
-double referenceSeconds(const QDateTime& date)
-{
-    return double(date.toMSecsSinceEpoch()) / 1000.0 - kReferenceDateOffset;
-}
-
 std::optional<QDateTime> dateFromReferenceSeconds(double seconds)
 {
-    const double msecs = std::round((seconds + kReferenceDateOffset) * 1000.0);
-    if (!std::isfinite(msecs) || std::fabs(msecs) > 8.0e15)
-        return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(qint64(msecs), Qt::UTC);
+    const QDateTime date = projects::ReferenceDate { seconds }.toDateTime();
+    return date.isValid() ? std::optional<QDateTime>(date) : std::nullopt;
 }
 
 } // namespace
@@ -39,7 +29,8 @@ QByteArray CloudSyncState::toJson() const
         files.insert(it.key(), it.value());
     object.insert(QStringLiteral("uploaded"), files);
     if (lastSyncAt)
-        object.insert(QStringLiteral("lastSyncAt"), referenceSeconds(*lastSyncAt));
+        object.insert(
+            QStringLiteral("lastSyncAt"), projects::ReferenceDate::fromDateTime(*lastSyncAt).secondsSinceReferenceDate);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
