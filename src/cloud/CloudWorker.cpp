@@ -7,6 +7,24 @@
 
 namespace cloud {
 
+namespace {
+
+// Lives on the worker. stop() calls it by name, so no data crosses threads inside Qt's event
+// (whose locks the thread sanitizer cannot see).
+class InFlightAborter : public QObject {
+    Q_OBJECT
+public:
+    QNetworkReply* reply = nullptr; // worker thread only
+
+    Q_INVOKABLE void abortInFlight()
+    {
+        if (reply)
+            reply->abort();
+    }
+};
+
+} // namespace
+
 QByteArray CloudWorker::Response::header(const QByteArray& name) const
 {
     for (const auto& [key, value] : headers) {
@@ -51,25 +69,21 @@ void CloudWorker::stop()
         std::lock_guard lock(mutex_);
         stopping_ = true;
         jobs_.clear();
-        if (context_) {
-            QMetaObject::invokeMethod(
-                context_,
-                [this] {
-                    if (inFlight_)
-                        inFlight_->abort();
-                },
-                Qt::QueuedConnection);
-        }
+        if (context_)
+            QMetaObject::invokeMethod(context_, "abortInFlight", Qt::QueuedConnection);
     }
     wake_.notify_all();
     wait();
+    // The worker's last step was under this lock: taking it makes everything the worker did
+    // visible here (QThread::wait() alone is invisible to the thread sanitizer).
+    std::lock_guard lock(mutex_);
 }
 
 void CloudWorker::run()
 {
     QNetworkAccessManager network;
     network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    QObject context;
+    InFlightAborter context;
     {
         std::lock_guard lock(mutex_);
         network_ = &network;
@@ -130,10 +144,11 @@ CloudWorker::Response CloudWorker::send(const Request& request)
     });
     if (request.onUploadProgress)
         QObject::connect(reply, &QNetworkReply::uploadProgress, &loop, request.onUploadProgress);
-    inFlight_ = reply;
+    auto* aborter = static_cast<InFlightAborter*>(context_);
+    aborter->reply = reply;
     if (!reply->isFinished())
         loop.exec();
-    inFlight_ = nullptr;
+    aborter->reply = nullptr;
     if (!tooLarge)
         response.body += reply->readAll();
 
@@ -159,3 +174,5 @@ CloudWorker::Response CloudWorker::send(const Request& request)
 }
 
 } // namespace cloud
+
+#include "CloudWorker.moc"

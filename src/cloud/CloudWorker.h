@@ -79,8 +79,7 @@ private:
 
     // Worker thread only.
     QNetworkAccessManager* network_ = nullptr;
-    QObject* context_ = nullptr;
-    QNetworkReply* inFlight_ = nullptr;
+    QObject* context_ = nullptr; // aborts the request in flight; set and cleared under mutex_
 };
 
 } // namespace cloud

@@ -112,6 +112,14 @@ DriveClient::Result<CloudWorker::Response> DriveClient::authorized(CloudWorker::
     }
 }
 
+DriveClient::Result<CloudWorker::Response> DriveClient::succeeded(const CloudWorker::Request& request)
+{
+    Result<CloudWorker::Response> response = authorized(request);
+    if (response && !response->isSuccess())
+        return platform::fail(httpError(*response));
+    return response;
+}
+
 DriveClient::Result<QString> DriveClient::ensureRootFolderID()
 {
     const QString account = QString::fromLatin1(KeychainStore::driveRootKey);
@@ -143,11 +151,9 @@ DriveClient::Result<QList<DriveFile>> DriveClient::listDriveFiles(const QString&
         CloudWorker::Request request;
         request.url = auth_.endpoints().driveFilesURL;
         request.url.setQuery(QString::fromLatin1(encoded), QUrl::StrictMode);
-        Result<CloudWorker::Response> response = authorized(request);
+        Result<CloudWorker::Response> response = succeeded(request);
         if (!response)
             return platform::fail(response.error());
-        if (!response->isSuccess())
-            return platform::fail(httpError(*response));
         std::optional<DriveListResponse> page = DriveListResponse::decode(response->body);
         if (!page)
             return platform::fail(SyncError::decoding(QStringLiteral("no file list")));
@@ -172,11 +178,9 @@ DriveClient::Result<QString> DriveClient::createDriveFolder(const QString& name,
     request.url = auth_.endpoints().driveFilesURL;
     request.headers = { { "Content-Type", kJsonUtf8 } };
     request.body = compactJson(body);
-    Result<CloudWorker::Response> response = authorized(request);
+    Result<CloudWorker::Response> response = succeeded(request);
     if (!response)
         return platform::fail(response.error());
-    if (!response->isSuccess())
-        return platform::fail(httpError(*response));
     return decodeID(*response);
 }
 
@@ -208,11 +212,9 @@ DriveClient::Result<QString> DriveClient::uploadFile(
     start.headers = { { "Content-Type", kJsonUtf8 }, { "X-Upload-Content-Type", contentType },
         { "X-Upload-Content-Length", size } };
     start.body = compactJson(body);
-    Result<CloudWorker::Response> started = authorized(start);
+    Result<CloudWorker::Response> started = succeeded(start);
     if (!started)
         return platform::fail(started.error());
-    if (!started->isSuccess())
-        return platform::fail(httpError(*started));
     const QUrl session(QString::fromUtf8(started->header("Location")), QUrl::StrictMode);
     if (!session.isValid() || (session.scheme() != QLatin1String("https") && session.scheme() != QLatin1String("http"))
         || session.host().isEmpty())
@@ -249,11 +251,9 @@ DriveClient::Result<QByteArray> DriveClient::downloadDriveFile(const QString& fi
     CloudWorker::Request request;
     request.url = fileURL(fileID);
     request.url.setQuery(QStringLiteral("alt=media"));
-    Result<CloudWorker::Response> response = authorized(request);
+    Result<CloudWorker::Response> response = succeeded(request);
     if (!response)
         return platform::fail(response.error());
-    if (!response->isSuccess())
-        return platform::fail(httpError(*response));
     return response->body;
 }
 

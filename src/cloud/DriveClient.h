@@ -62,6 +62,8 @@ public:
 
 private:
     Result<CloudWorker::Response> authorized(CloudWorker::Request request);
+    // As authorized(), with a non-2xx answer turned into SyncError::http.
+    Result<CloudWorker::Response> succeeded(const CloudWorker::Request& request);
     QUrl fileURL(const QString& id) const;
 
     CloudWorker& worker_;

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <deque>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -25,6 +26,13 @@ namespace platform {
 namespace {
 
 struct Waiter {
+    // What to do, set before the job is queued.
+    int kind = 0; // Keychain::JobKind
+    QString service;
+    QString account;
+    QByteArray input;
+
+    // The answer, under `mutex`.
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
@@ -58,16 +66,78 @@ bool writeFileAtomically(const QString& path, const QByteArray& bytes)
     return ok;
 }
 
+std::mutex& queueMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::deque<std::shared_ptr<Waiter>>& queuedJobs()
+{
+    static std::deque<std::shared_ptr<Waiter>> jobs;
+    return jobs;
+}
+
+// On the keychain thread: starts every job queued so far. Called by name, so no data crosses
+// threads inside Qt's event, whose locks the thread sanitizer cannot see; the jobs come through
+// our own locked queue.
+class KeychainThreadContext : public QObject {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void startQueuedJobs()
+    {
+        for (;;) {
+            std::shared_ptr<Waiter> waiter;
+            {
+                std::lock_guard lock(queueMutex());
+                if (queuedJobs().empty())
+                    return;
+                waiter = queuedJobs().front();
+                queuedJobs().pop_front();
+            }
+            QKeychain::Job* job = nullptr;
+            switch (waiter->kind) {
+            case 0:
+                job = new QKeychain::ReadPasswordJob(waiter->service);
+                break;
+            case 1: {
+                auto* write = new QKeychain::WritePasswordJob(waiter->service);
+                write->setBinaryData(waiter->input);
+                job = write;
+                break;
+            }
+            default:
+                job = new QKeychain::DeletePasswordJob(waiter->service);
+                break;
+            }
+            // Deleted by us once its result is read: QtKeychain's own auto-delete races its executor.
+            job->setAutoDelete(false);
+            job->setKey(waiter->account);
+            QObject::connect(job, &QKeychain::Job::finished, this, [waiter](QKeychain::Job* finished) {
+                std::lock_guard lock(waiter->mutex);
+                waiter->error = finished->error();
+                waiter->errorString = finished->errorString();
+                if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(finished))
+                    waiter->data = read->binaryData();
+                waiter->finished = true;
+                waiter->done.notify_all();
+                finished->deleteLater();
+            });
+            job->start();
+        }
+    }
+};
+
 // QtKeychain keeps process-wide state bound to the thread of its first job, so every job of the
 // process runs on one thread that lives as long as the process.
-QObject* keychainContext()
+KeychainThreadContext* keychainContext()
 {
-    static QObject* context = [] {
+    static KeychainThreadContext* context = [] {
         auto* thread = new QThread();
         thread->setObjectName(QStringLiteral("Corvale.Keychain"));
-        thread->start();
-        auto* object = new QObject();
+        auto* object = new KeychainThreadContext();
         object->moveToThread(thread);
+        thread->start(); // after the object is made, so the thread's start orders the two
         return object;
     }();
     return context;
@@ -101,38 +171,15 @@ Keychain::JobResult Keychain::runJob(JobKind kind, const QString& account, const
     if (!useSystemKeychain_)
         return { false, false, {}, QStringLiteral("the system keychain is not used") };
     auto waiter = std::make_shared<Waiter>();
-    QObject* context = keychainContext();
-    QMetaObject::invokeMethod(context, [=, service = service_] {
-        QKeychain::Job* job = nullptr;
-        switch (kind) {
-        case JobKind::read:
-            job = new QKeychain::ReadPasswordJob(service);
-            break;
-        case JobKind::write: {
-            auto* write = new QKeychain::WritePasswordJob(service);
-            write->setBinaryData(data);
-            job = write;
-            break;
-        }
-        case JobKind::remove:
-            job = new QKeychain::DeletePasswordJob(service);
-            break;
-        }
-        // Deleted by us once its result is read: QtKeychain's own auto-delete races its executor.
-        job->setAutoDelete(false);
-        job->setKey(account);
-        QObject::connect(job, &QKeychain::Job::finished, context, [waiter](QKeychain::Job* finished) {
-            std::lock_guard lock(waiter->mutex);
-            waiter->error = finished->error();
-            waiter->errorString = finished->errorString();
-            if (auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(finished))
-                waiter->data = read->binaryData();
-            waiter->finished = true;
-            waiter->done.notify_all();
-            finished->deleteLater();
-        });
-        job->start();
-    });
+    waiter->kind = int(kind);
+    waiter->service = service_;
+    waiter->account = account;
+    waiter->input = data;
+    {
+        std::lock_guard lock(queueMutex());
+        queuedJobs().push_back(waiter);
+    }
+    QMetaObject::invokeMethod(keychainContext(), "startQueuedJobs", Qt::QueuedConnection);
 
     std::unique_lock lock(waiter->mutex);
     JobResult result;
@@ -240,3 +287,5 @@ bool Keychain::updateFile(const QString& account, const std::optional<QByteArray
 }
 
 } // namespace platform
+
+#include "Keychain.moc"

@@ -47,7 +47,7 @@ public:
     bool usedFallback() const;
 
 private:
-    enum class JobKind { read, write, remove };
+    enum class JobKind { read, write, remove }; // 0, 1, 2 on the keychain thread
     struct JobResult {
         bool ok = false;
         bool notFound = false;

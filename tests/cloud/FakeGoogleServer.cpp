@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <condition_variable>
 #include <map>
 #include <mutex>
 
@@ -217,15 +218,15 @@ public:
 
     Engine()
     {
+        // Set up and torn down inside the server's thread, on its start and finish: the thread's
+        // start and join order these steps for the thread sanitizer, which Qt's events would not.
         moveToThread(&thread_);
         thread_.setObjectName(QStringLiteral("FakeGoogleServer"));
-        thread_.start();
-        QMetaObject::invokeMethod(
-            this,
+        connect(
+            &thread_, &QThread::started, this,
             [this] {
                 server_ = new QTcpServer(this);
                 server_->listen(QHostAddress::LocalHost, 0);
-                port_ = server_->serverPort();
                 connect(server_, &QTcpServer::newConnection, this, [this] {
                     while (QTcpSocket* socket = server_->nextPendingConnection()) {
                         socket->setParent(this);
@@ -237,22 +238,30 @@ public:
                         });
                     }
                 });
+                std::lock_guard lock(mutex);
+                port_ = server_->serverPort();
+                listening_.notify_all();
             },
-            Qt::BlockingQueuedConnection);
-    }
-
-    ~Engine() override
-    {
-        QMetaObject::invokeMethod(
-            this,
+            Qt::DirectConnection);
+        connect(
+            &thread_, &QThread::finished, this,
             [this] {
                 connections_.clear();
                 qDeleteAll(findChildren<QTcpSocket*>());
                 delete server_;
+                std::lock_guard lock(mutex); // handed to the destructor, which takes it after wait()
             },
-            Qt::BlockingQueuedConnection);
+            Qt::DirectConnection);
+        thread_.start();
+        std::unique_lock lock(mutex);
+        listening_.wait(lock, [this] { return port_ != 0; });
+    }
+
+    ~Engine() override
+    {
         thread_.quit();
         thread_.wait();
+        std::lock_guard lock(mutex);
     }
 
     void read(QTcpSocket* socket)
@@ -574,7 +583,7 @@ public:
         return token;
     }
 
-    QUrl baseURL() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port_)); }
+    QUrl baseURL() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port_)); } // lock held
 
     // Guarded by `mutex` (the server thread and the test's threads).
     mutable std::mutex mutex;
@@ -595,7 +604,8 @@ public:
     int pageSize = 1000;
     int nextID = 0;
 
-    quint16 port_ = 0;
+    quint16 port_ = 0; // set once, under `mutex`, before the constructor returns
+    std::condition_variable listening_;
 
 private:
     QThread thread_;

@@ -108,6 +108,9 @@ TEST(Keychain, RealKeyringOnAPrivateSessionBus)
     const QString session = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
     if (daemon.isEmpty() || session.isEmpty() || !QLibrary(QStringLiteral("secret-1"), 0).load())
         GTEST_SKIP() << "gnome-keyring, dbus-run-session or libsecret is not installed";
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the thread sanitizer does not follow a process that starts threads after a fork";
+#endif
     QTemporaryDir home;
     QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
