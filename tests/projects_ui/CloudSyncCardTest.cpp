@@ -5,6 +5,7 @@
 #include "FakeCloudSync.h"
 #include "TestSettings.h"
 #include "kit/ScreenKit.h"
+#include "projects/ui/SignedOutCloudSync.h"
 #include "projects/ui/ThemedLabel.h"
 #include "ui/StyledButton.h"
 
@@ -207,6 +208,30 @@ TEST(CloudSyncCard, PhaseColoursAndTitles)
         EXPECT_EQ(title(phase), name);
         EXPECT_EQ(CloudSyncCard::syncPhaseColor(phase).role(), role) << name;
     }
+}
+
+} // namespace projects_ui
+
+namespace projects_ui {
+
+TEST(SignedOutCloudSync, NeverSignsInAndRefusesDriveWork)
+{
+    TestSettings env;
+    SignedOutCloudSync cloud;
+    auto card = ui::screenkit::showWidget<CloudSyncCard>(QSize(640, 300), cloud, *env.settings);
+    EXPECT_EQ(card->accountLabel()->text(), "Not connected");
+    EXPECT_FALSE(card->syncNowButton()->isEnabled());
+    cloud.syncNow();
+    EXPECT_EQ(card->statusLines(), QStringList { "Not connected" });
+    std::optional<bool> signedIn;
+    std::optional<QString> trashError;
+    cloud.reAuthenticate([&](bool ok) { signedIn = ok; });
+    cloud.trashDriveFolder(QStringLiteral("f"),
+        [&](const cloud::CloudSync::TrashResult& r) { trashError = r ? QString() : r.error().description(); });
+    EXPECT_FALSE(signedIn.has_value()) << "answers come later, never inside the call";
+    QApplication::processEvents();
+    EXPECT_EQ(signedIn, false);
+    EXPECT_EQ(trashError, "No access token");
 }
 
 } // namespace projects_ui

@@ -60,7 +60,6 @@ PlaybackHooks LibraryFixture::hooks()
 ProjectLibraryView& LibraryFixture::view()
 {
     if (!screen) {
-        ui::screenkit::prepare();
         screen = std::make_unique<ProjectLibraryView>(
             ProjectLibraryView::Environment { library(), nullptr, hooks(), cloud, *env.settings, dialogs, scheduler,
                 env.path(QStringLiteral("Documents")), QLocale(QLocale::English, QLocale::UnitedStates) });

@@ -19,6 +19,8 @@ namespace projects_ui {
 
 class LibraryFixture : public ::testing::Test {
 protected:
+    LibraryFixture() { ui::screenkit::prepare(); }
+
     // A record of `storage` named `name` with a folder of that name made in the scratch folder,
     // created `age` seconds before the fixture's clock (older records sort later).
     projects::ProjectInfo record(const QString& name,

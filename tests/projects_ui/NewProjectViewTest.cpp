@@ -20,7 +20,6 @@ protected:
     NewProjectView& form()
     {
         if (!dialog) {
-            ui::screenkit::prepare();
             dialog = std::make_unique<NewProjectView>(NewProjectView::Environment {
                 library(), nullptr, hooks(), cloud, *env.settings, dialogs, env.path(QStringLiteral("Documents")) });
             dialog->show();

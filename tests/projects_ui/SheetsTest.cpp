@@ -108,7 +108,7 @@ TEST(DriveLogo, BarsScaleWithTheSizeAndArePaintedInTheirColours)
 
     // Probes at a large size: the top bar's middle is yellow, the two lower arms green and blue.
     auto big = ui::screenkit::showWidget<DriveLogo>(QSize(), 200.0);
-    const QImage image = ui::screenkit::screenshot(big.get(), QString());
+    const QImage image = big->grab().toImage();
     auto centreOf = [](const DriveLogo::Bar& bar) { return (QPointF(100, 100) + bar.offset).toPoint(); };
     const auto large = DriveLogo::bars(200);
     for (const auto& bar : large) {

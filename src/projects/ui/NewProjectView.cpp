@@ -246,7 +246,12 @@ void NewProjectView::refresh()
     storagePicker_->setSelection(static_cast<int>(storage_));
     const bool cloud = storage_ == projects::ProjectStorageType::cloud;
     const bool signedIn = env_.driveSync.isSignedIn();
-    driveRow_->setVisible(cloud);
+    if (driveRow_->isVisibleTo(this) != cloud) {
+        driveRow_->setVisible(cloud);
+        // The sheet grows and shrinks with the Drive row.
+        if (isVisible())
+            adjustSize();
+    }
     driveStatus_->setText(
         signedIn ? QStringLiteral("Google Drive connected") : QStringLiteral("Google Drive not connected"));
     sign_->setText(signedIn ? QStringLiteral("Sign Out") : QStringLiteral("Sign In"));

@@ -35,8 +35,13 @@ protected:
                 continue;
             QPainterPath shape;
             shape.addRoundedRect(QRectF(card->geometry()), ProjectCard::cornerRadius, ProjectCard::cornerRadius);
-            // One shadow image per card would be kept; the selected card is the only one drawn.
+            // The card's fill is nearly transparent: its shadow shows only around it, not through it.
+            QPainterPath outside;
+            outside.addRect(QRectF(rect()));
+            painter.save();
+            painter.setClipPath(outside.subtracted(shape));
             shadow_.paint(painter, shape, colour, ProjectCard::shadowRadius, QPointF(0, ProjectCard::shadowOffsetY));
+            painter.restore();
         }
     }
 
