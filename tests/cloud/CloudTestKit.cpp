@@ -25,7 +25,7 @@ CloudTestKit::~CloudTestKit()
 cloud::GoogleEndpoints CloudTestKit::endpoints() const
 {
     cloud::GoogleEndpoints endpoints = cloud::GoogleEndpoints {}.rebased(server.baseURL());
-    endpoints.clientID = server.clientID();
+    endpoints.clientID = server.settings().clientID;
     return endpoints;
 }
 

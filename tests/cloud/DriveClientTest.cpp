@@ -104,7 +104,7 @@ TEST_F(DriveClientTest, RootFolderIsCreatedOnceWithoutParentsAndKept)
 
 TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
 {
-    kit.server.setPageSize(2);
+    kit.server.configure([](auto& s) { s.pageSize = 2; });
     const QString parent = kit.server.addFolder(QStringLiteral("Corvale"));
     for (int i = 0; i < 250; ++i)
         kit.server.addFolder(QStringLiteral("Project %1").arg(i), parent);

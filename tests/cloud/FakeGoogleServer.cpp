@@ -381,8 +381,8 @@ public:
             return driveError(401, QStringLiteral("Invalid Credentials"));
         if (path == "/oauth2/v3/userinfo" && method == "GET") {
             QJsonObject info { { QStringLiteral("sub"), QStringLiteral("1") } };
-            if (email)
-                info.insert(QStringLiteral("email"), *email);
+            if (settings.email)
+                info.insert(QStringLiteral("email"), *settings.email);
             return json(200, info);
         }
         if (path == "/drive/v3/files" && method == "GET")
@@ -433,20 +433,21 @@ public:
         const auto item
             = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
         const QUrl redirect(item("redirect_uri"));
-        if (item("client_id") != clientID || item("response_type") != QLatin1String("code")
+        if (item("client_id") != settings.clientID || item("response_type") != QLatin1String("code")
             || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43
             || redirect.host() != QLatin1String("127.0.0.1") || redirect.path() != QLatin1String("/oauth2redirect"))
             return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Bad authorization request"));
         QUrlQuery back;
-        if (!authorizationError.isEmpty()) {
-            back.addQueryItem(QStringLiteral("error"), authorizationError);
-            authorizationError.clear(); // one redirect only
+        if (!settings.authorizationError.isEmpty()) {
+            back.addQueryItem(QStringLiteral("error"), settings.authorizationError);
+            settings.authorizationError.clear(); // one redirect only
         } else {
             const QString code = QStringLiteral("code-") + QString::number(++nextID);
             codes[code] = { item("code_challenge"), redirect.toString() };
             back.addQueryItem(QStringLiteral("code"), code);
         }
-        back.addQueryItem(QStringLiteral("state"), stateOverride.isEmpty() ? item("state") : stateOverride);
+        back.addQueryItem(
+            QStringLiteral("state"), settings.stateOverride.isEmpty() ? item("state") : settings.stateOverride);
         QUrl location = redirect;
         location.setQuery(back);
         return { 302, "text/html", {}, { { "Location", location.toEncoded() } } };
@@ -461,10 +462,10 @@ public:
             const auto it = form->find(QLatin1String(name));
             return it == form->end() ? QString() : it->second;
         };
-        if (field("client_id") != clientID || field("client_secret") != clientSecret)
+        if (field("client_id") != settings.clientID || field("client_secret") != settings.clientSecret)
             return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
         QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
-            { QStringLiteral("expires_in"), tokenLifetime } };
+            { QStringLiteral("expires_in"), settings.tokenLifetime } };
         if (field("grant_type") == QLatin1String("authorization_code")) {
             const auto code = codes.find(field("code"));
             if (code == codes.end() || code->second.second != field("redirect_uri"))
@@ -479,7 +480,7 @@ public:
         } else if (field("grant_type") == QLatin1String("refresh_token")) {
             if (!refreshTokens.contains(field("refresh_token")))
                 return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
-            if (rotateRefreshTokens)
+            if (settings.rotateRefreshTokens)
                 answer.insert(QStringLiteral("refresh_token"), newRefreshToken({}));
         } else {
             return oauthError(QStringLiteral("unsupported_grant_type"), QStringLiteral("Bad grant"));
@@ -495,7 +496,7 @@ public:
         const QString q = request.queryItem(QStringLiteral("q"));
         const QString fields = request.queryItem(QStringLiteral("fields"));
         const int requested = request.queryItem(QStringLiteral("pageSize")).toInt();
-        const int size = std::max(1, std::min(requested > 0 ? requested : 100, pageSize));
+        const int size = std::max(1, std::min(requested > 0 ? requested : 100, settings.pageSize));
         const int offset = request.queryItem(QStringLiteral("pageToken")).toInt();
         QList<const File*> matches;
         for (const auto& [id, file] : files) {
@@ -594,14 +595,7 @@ public:
     std::map<QString, std::pair<QString, QString>> codes; // code -> challenge, redirect URI
     QSet<QString> refreshTokens;
     QSet<QString> accessTokens;
-    QString clientID = QStringLiteral("corvale-test.apps.example");
-    QString clientSecret;
-    std::optional<QString> email = QStringLiteral("operator@example.com");
-    QString authorizationError;
-    QString stateOverride;
-    double tokenLifetime = 3599;
-    bool rotateRefreshTokens = false;
-    int pageSize = 1000;
+    Settings settings;
     int nextID = 0;
 
     quint16 port_ = 0; // set once, under `mutex`, before the constructor returns
@@ -624,52 +618,17 @@ QUrl FakeGoogleServer::baseURL() const
 {
     return engine_->baseURL();
 }
-quint16 FakeGoogleServer::port() const
-{
-    return engine_->port_;
-}
-
 #define FAKE_LOCKED std::lock_guard lock(engine_->mutex)
 
-QString FakeGoogleServer::clientID() const
+FakeGoogleServer::Settings FakeGoogleServer::settings() const
 {
     FAKE_LOCKED;
-    return engine_->clientID;
+    return engine_->settings;
 }
-void FakeGoogleServer::setClientSecret(const QString& secret)
+void FakeGoogleServer::configure(const std::function<void(Settings&)>& change)
 {
     FAKE_LOCKED;
-    engine_->clientSecret = secret;
-}
-void FakeGoogleServer::setTokenLifetime(double seconds)
-{
-    FAKE_LOCKED;
-    engine_->tokenLifetime = seconds;
-}
-void FakeGoogleServer::setRotateRefreshTokens(bool rotate)
-{
-    FAKE_LOCKED;
-    engine_->rotateRefreshTokens = rotate;
-}
-void FakeGoogleServer::setEmail(const std::optional<QString>& email)
-{
-    FAKE_LOCKED;
-    engine_->email = email;
-}
-void FakeGoogleServer::setPageSize(int size)
-{
-    FAKE_LOCKED;
-    engine_->pageSize = size;
-}
-void FakeGoogleServer::setAuthorizationError(const QString& error)
-{
-    FAKE_LOCKED;
-    engine_->authorizationError = error;
-}
-void FakeGoogleServer::setAuthorizationStateOverride(const QString& state)
-{
-    FAKE_LOCKED;
-    engine_->stateOverride = state;
+    change(engine_->settings);
 }
 void FakeGoogleServer::addFault(const Fault& fault)
 {
@@ -701,14 +660,6 @@ std::optional<FakeGoogleServer::File> FakeGoogleServer::file(const QString& id) 
     FAKE_LOCKED;
     const auto found = engine_->files.find(id);
     return found == engine_->files.end() ? std::nullopt : std::optional<File>(found->second);
-}
-QList<FakeGoogleServer::File> FakeGoogleServer::files() const
-{
-    FAKE_LOCKED;
-    QList<File> result;
-    for (const auto& [id, file] : engine_->files)
-        result.append(file);
-    return result;
 }
 QList<FakeGoogleServer::Request> FakeGoogleServer::requests() const
 {

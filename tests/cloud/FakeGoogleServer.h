@@ -14,6 +14,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,19 +64,21 @@ public:
     FakeGoogleServer();
     ~FakeGoogleServer();
 
-    QUrl baseURL() const;
-    quint16 port() const;
+    // What the server accepts and answers; change it with configure().
+    struct Settings {
+        QString clientID = QStringLiteral("corvale-test.apps.example");
+        QString clientSecret;
+        std::optional<QString> email = QStringLiteral("operator@example.com");
+        double tokenLifetime = 3599;
+        bool rotateRefreshTokens = false; // refresh answers carry a new refresh token
+        int pageSize = 1000; // the most a list page holds
+        QString authorizationError; // the next redirect carries this error instead of a code
+        QString stateOverride; // every redirect carries this state instead of the client's
+    };
 
-    QString clientID() const;
-    void setClientSecret(const QString& secret);
-    void setTokenLifetime(double seconds);
-    void setRotateRefreshTokens(bool rotate); // refresh answers carry a new refresh token
-    void setEmail(const std::optional<QString>& email);
-    void setPageSize(int size);
-    // The next authorization redirect carries this error instead of a code; every later one a
-    // wrong state when an override is set.
-    void setAuthorizationError(const QString& error);
-    void setAuthorizationStateOverride(const QString& state);
+    QUrl baseURL() const;
+    Settings settings() const;
+    void configure(const std::function<void(Settings&)>& change);
     void addFault(const Fault& fault);
 
     // A refresh token the server accepts, as if issued at an earlier sign-in.
@@ -87,7 +90,6 @@ public:
         const QString& mimeType = QStringLiteral("application/octet-stream"));
     QString addFolder(const QString& name, const QString& parentID = {});
     std::optional<File> file(const QString& id) const;
-    QList<File> files() const;
 
     QList<Request> requests() const;
     QList<Request> requests(const QByteArray& method, const QByteArray& pathPrefix) const;

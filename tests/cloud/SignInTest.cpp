@@ -42,7 +42,7 @@ int tokenRequests(const CloudTestKit& kit)
 TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
 {
     CloudTestKit kit;
-    kit.server.setClientSecret(QStringLiteral("s3cret+&="));
+    kit.server.configure([](auto& s) { s.clientSecret = QStringLiteral("s3cret+&="); });
     cloud::GoogleEndpoints endpoints = kit.endpoints();
     endpoints.clientSecret = QStringLiteral("s3cret+&=");
     auto& manager = kit.start(endpoints);
@@ -88,10 +88,13 @@ TEST(SignIn, FailuresGiveTheirStatusLines)
         int tokenRequests;
     };
     const QList<Case> cases {
-        { "stale state", [](CloudTestKit& kit) { kit.server.setAuthorizationStateOverride(QStringLiteral("OLD")); },
+        { "stale state",
+            [](CloudTestKit& kit) { kit.server.configure([](auto& s) { s.stateOverride = QStringLiteral("OLD"); }); },
             QStringLiteral("Login failed: state mismatch"), 0 },
         { "consent denied",
-            [](CloudTestKit& kit) { kit.server.setAuthorizationError(QStringLiteral("access_denied")); },
+            [](CloudTestKit& kit) {
+                kit.server.configure([](auto& s) { s.authorizationError = QStringLiteral("access_denied"); });
+            },
             QStringLiteral("Login failed: missing code"), 0 },
         { "invalid grant",
             [](CloudTestKit& kit) {
@@ -190,8 +193,10 @@ TEST(SignIn, RefreshFailuresSignOutButKeepTheRefreshToken)
 TEST(SignIn, AccessTokenIsReusedUntilAMinuteIsLeftAndARotatedRefreshTokenIsNotStored)
 {
     CloudTestKit kit;
-    kit.server.setTokenLifetime(121);
-    kit.server.setRotateRefreshTokens(true);
+    kit.server.configure([](auto& s) {
+        s.tokenLifetime = 121;
+        s.rotateRefreshTokens = true;
+    });
     auto& manager = kit.start();
     kit.signIn();
     const QString signedInWith = kit.storedRefreshToken();
@@ -211,7 +216,7 @@ TEST(SignIn, ReAuthenticationAsksForLoginAndRetriesOnceWithTheAccountChoice)
 {
     CloudTestKit kit;
     auto& manager = kit.start();
-    kit.server.setAuthorizationError(QStringLiteral("invalid_request"));
+    kit.server.configure([](auto& s) { s.authorizationError = QStringLiteral("invalid_request"); });
     std::optional<bool> ended;
     manager.reAuthenticate([&](bool signedIn) { ended = signedIn; });
     EXPECT_TRUE(CloudTestKit::waitFor([&] { return ended.has_value(); }));
