@@ -17,24 +17,6 @@
 
 namespace capture {
 
-namespace {
-
-bool validSlot(int slot)
-{
-    return slot >= 0 && slot < kInputSlotCount;
-}
-
-// Stores a per-slot value; false (nothing stored) for a slot outside 0...3.
-template <class T, class V> bool store(PerSlot<T>& field, int slot, V&& value)
-{
-    if (!validSlot(slot))
-        return false;
-    field[static_cast<std::size_t>(slot)] = std::forward<V>(value);
-    return true;
-}
-
-} // namespace
-
 RecordViewModel::CardSystem RecordViewModel::CardSystem::installed()
 {
     return {
@@ -153,30 +135,30 @@ std::shared_ptr<const RecordViewModel::RoadState> RecordViewModel::roadState() c
 
 void RecordViewModel::setCaptureSource(int slot, CaptureSourceKind kind)
 {
-    if (!store(captureSources_, slot, kind))
+    if (!validSlot(slot))
         return;
+    captureSources_[slot] = kind;
     applySelectionToTiming(slot);
     emit captureSourcesChanged(slot);
 }
 
 void RecordViewModel::setSelectedFormat(int slot, settings::CaptureFormat format)
 {
-    if (!store(selectedFormats_, slot, format))
+    if (!validSlot(slot))
         return;
+    selectedFormats_[slot] = format;
     applySelectionToTiming(slot);
     emit selectedFormatsChanged(slot);
 }
 
 void RecordViewModel::setSelectedDeckLinkIndex(int slot, int deviceIndex)
 {
-    if (store(selectedDeckLinkIndexes_, slot, deviceIndex))
-        emit selectedDeckLinkIndexesChanged(slot);
+    assignSlot(selectedDeckLinkIndexes_, slot, deviceIndex, &RecordViewModel::selectedDeckLinkIndexesChanged);
 }
 
 void RecordViewModel::setSelectedAVDeviceID(int slot, const std::optional<QString>& uniqueID)
 {
-    if (store(selectedAVDeviceIDs_, slot, uniqueID))
-        emit selectedAVDeviceIDsChanged(slot);
+    assignSlot(selectedAVDeviceIDs_, slot, uniqueID, &RecordViewModel::selectedAVDeviceIDsChanged);
 }
 
 void RecordViewModel::applySelectionToTiming(int slot)
@@ -195,89 +177,72 @@ void RecordViewModel::setAvDevices(std::vector<media::CameraDevice> devices)
 
 void RecordViewModel::setStatusText(int slot, const QString& text)
 {
-    if (store(statusTexts_, slot, text))
-        emit statusTextsChanged(slot);
+    assignSlot(statusTexts_, slot, text, &RecordViewModel::statusTextsChanged);
 }
 
 void RecordViewModel::setIsCapturing(int slot, bool value)
 {
-    if (store(isCapturingFlags_, slot, value))
-        emit isCapturingFlagsChanged(slot);
+    assignSlot(isCapturingFlags_, slot, value, &RecordViewModel::isCapturingFlagsChanged);
 }
 
 void RecordViewModel::setIsRecording(int slot, bool value)
 {
-    if (!store(isRecordingFlags_, slot, value))
-        return;
-    publishRoadState();
-    emit isRecordingFlagsChanged(slot);
+    assignSlot(isRecordingFlags_, slot, value, &RecordViewModel::isRecordingFlagsChanged, true);
 }
 
 void RecordViewModel::setPreviewImage(int slot, const media::Frame& image)
 {
-    if (store(previewImages_, slot, image))
-        emit previewImagesChanged(slot);
+    assignSlot(previewImages_, slot, image, &RecordViewModel::previewImagesChanged);
 }
 
 void RecordViewModel::setStableFPSLabel(int slot, const QString& label)
 {
-    if (store(stableFPSLabel_, slot, label))
-        emit stableFPSLabelChanged(slot);
+    assignSlot(stableFPSLabel_, slot, label, &RecordViewModel::stableFPSLabelChanged);
 }
 
 void RecordViewModel::setIncomingInfoText(int slot, const QString& text)
 {
-    if (store(incomingInfoText_, slot, text))
-        emit incomingInfoTextChanged(slot);
+    assignSlot(incomingInfoText_, slot, text, &RecordViewModel::incomingInfoTextChanged);
 }
 
 void RecordViewModel::setInputRefLocked(int slot, bool value)
 {
-    if (store(inputRefLocked_, slot, value))
-        emit inputRefLockedChanged(slot);
+    assignSlot(inputRefLocked_, slot, value, &RecordViewModel::inputRefLockedChanged);
 }
 
 void RecordViewModel::setCurrentTimecode(int slot, const QString& text)
 {
-    if (store(currentTimecodes_, slot, text))
-        emit currentTimecodesChanged(slot);
+    assignSlot(currentTimecodes_, slot, text, &RecordViewModel::currentTimecodesChanged);
 }
 
 void RecordViewModel::setActiveInputCount(int value)
 {
-    activeInputCount_ = value;
-    publishRoadState();
-    emit activeInputCountChanged(value);
+    assign(activeInputCount_, value, &RecordViewModel::activeInputCountChanged, true);
 }
 
 void RecordViewModel::setShowProjectFormatAlert(bool value)
 {
-    showProjectFormatAlert_ = value;
-    emit showProjectFormatAlertChanged(value);
+    assign(showProjectFormatAlert_, value, &RecordViewModel::showProjectFormatAlertChanged);
 }
 
 void RecordViewModel::setProjectFormatAlertMessage(const QString& message)
 {
-    projectFormatAlertMessage_ = message;
-    emit projectFormatAlertMessageChanged(message);
+    assign(projectFormatAlertMessage_, message, &RecordViewModel::projectFormatAlertMessageChanged);
 }
 
 void RecordViewModel::setReel(const QString& value)
 {
-    reel_ = value;
-    emit reelChanged(value);
+    assign(reel_, value, &RecordViewModel::reelChanged);
 }
 
 void RecordViewModel::setScene(const QString& value)
 {
-    scene_ = value;
-    emit sceneChanged(value);
+    assign(scene_, value, &RecordViewModel::sceneChanged);
 }
 
 void RecordViewModel::setTake(std::int64_t value)
 {
-    take_ = value;
-    emit takeChanged(value);
+    assign(take_, value, &RecordViewModel::takeChanged);
 }
 
 // ---- Input slots ---------------------------------------------------------------------------------

@@ -390,6 +390,28 @@ private:
         bool startOutput = false;
     };
 
+    static bool validSlot(int slot) { return slot >= 0 && slot < kInputSlotCount; }
+    // One published assignment: store, refresh the road snapshot when the frame road reads the
+    // value, then emit. Per-slot fields ignore slots outside 0...3 (false: nothing stored).
+    template <class T, class V, class Signal> void assign(T& field, V&& value, Signal changed, bool road = false)
+    {
+        field = std::forward<V>(value);
+        if (road)
+            publishRoadState();
+        emit(this->*changed)(field);
+    }
+    template <class T, class V>
+    bool assignSlot(PerSlot<T>& field, int slot, V&& value, void (RecordViewModel::*changed)(int), bool road = false)
+    {
+        if (!validSlot(slot))
+            return false;
+        field[static_cast<std::size_t>(slot)] = std::forward<V>(value);
+        if (road)
+            publishRoadState();
+        emit(this->*changed)(slot);
+        return true;
+    }
+
     // RecordViewModel.cpp
     void publishRoadState();
     std::shared_ptr<const RoadState> roadState() const;

@@ -24,11 +24,6 @@ constexpr double kStatusPollInterval = 0.8;
 constexpr double kCheckInterval = 0.5;
 constexpr double kAlertSpacing = 60.0;
 
-bool validSlot(int slot)
-{
-    return slot >= 0 && slot < kInputSlotCount;
-}
-
 QString scanLetter(settings::ProjectScanMode scan)
 {
     switch (scan) {

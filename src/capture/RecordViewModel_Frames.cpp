@@ -26,11 +26,6 @@ namespace capture {
 
 namespace {
 
-bool validSlot(int slot)
-{
-    return slot >= 0 && slot < kInputSlotCount;
-}
-
 // "1920x1080 • 25 fps • Rec.709 / HLG": the camera's size, rate and short colour tags.
 QString cameraSignalText(const decklink::IncomingVideoInfo& info, const QString& rateLabel)
 {

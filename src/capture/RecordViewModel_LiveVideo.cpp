@@ -19,8 +19,7 @@ void RecordViewModel::setWebRTC(std::weak_ptr<LiveVideoSession> session)
 
 void RecordViewModel::setRemotePreviewMode(RemotePreviewMode mode)
 {
-    remotePreviewMode_ = mode;
-    emit remotePreviewModeChanged(mode);
+    assign(remotePreviewMode_, mode, &RecordViewModel::remotePreviewModeChanged);
     applyWebRTCSourceRouting();
 }
 

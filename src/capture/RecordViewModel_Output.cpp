@@ -14,9 +14,7 @@ namespace capture {
 
 void RecordViewModel::setIsOutputOn(bool value)
 {
-    isOutputOn_ = value;
-    publishRoadState();
-    emit isOutputOnChanged(value);
+    assign(isOutputOn_, value, &RecordViewModel::isOutputOnChanged, true);
 }
 
 void RecordViewModel::setOutputActiveSize(QSize size)
@@ -27,36 +25,27 @@ void RecordViewModel::setOutputActiveSize(QSize size)
 
 void RecordViewModel::setOutputFromInputIndex(int value)
 {
-    outputFromInputIndex_ = value;
-    publishRoadState();
-    emit outputFromInputIndexChanged(value);
+    assign(outputFromInputIndex_, value, &RecordViewModel::outputFromInputIndexChanged, true);
 }
 
 void RecordViewModel::setOutputSourceMode(OutputSourceMode mode)
 {
-    outputSourceMode_ = mode;
-    publishRoadState();
-    emit outputSourceModeChanged(mode);
+    assign(outputSourceMode_, mode, &RecordViewModel::outputSourceModeChanged, true);
 }
 
 void RecordViewModel::setOutputCleanFeed(bool value)
 {
-    outputCleanFeed_ = value;
-    publishRoadState();
-    emit outputCleanFeedChanged(value);
+    assign(outputCleanFeed_, value, &RecordViewModel::outputCleanFeedChanged, true);
 }
 
 void RecordViewModel::setOutputFormat(settings::CaptureFormat value)
 {
-    outputFormat_ = value;
-    publishRoadState();
-    emit outputFormatChanged(value);
+    assign(outputFormat_, value, &RecordViewModel::outputFormatChanged, true);
 }
 
 void RecordViewModel::setOutputColorMode(OutputColorMode value)
 {
-    outputColorMode_ = value;
-    emit outputColorModeChanged(value);
+    assign(outputColorMode_, value, &RecordViewModel::outputColorModeChanged);
 }
 
 void RecordViewModel::applyProjectOutputSettings(bool) { }
@@ -105,7 +94,7 @@ std::size_t RecordViewModel::pendingOutputFrameCount()
 
 QString RecordViewModel::overlayInputName(int slot) const
 {
-    if (slot < 0 || slot >= kInputSlotCount)
+    if (!validSlot(slot))
         return {};
     if (captureSources_[slot] != CaptureSourceKind::avFoundation)
         return QStringLiteral("DeckLink Input %1").arg(slot + 1);
@@ -140,7 +129,7 @@ QString RecordViewModel::overlayColorLabel(int slot) const
     case OutputColorMode::auto_:
         break;
     }
-    if (slot < 0 || slot >= kInputSlotCount)
+    if (!validSlot(slot))
         return QStringLiteral("Unknown");
     const QString primaries = incomingInfos_[slot].primaries.toLower();
     const QString transfer = incomingInfos_[slot].transfer.toLower();

@@ -31,7 +31,7 @@ bool RecordViewModel::anyRecordingActive() const
 
 void RecordViewModel::stopRecording(int slot)
 {
-    if (slot < 0 || slot >= kInputSlotCount)
+    if (!validSlot(slot))
         return;
     if (!isRecordingFlags_[slot] && !recorders_[slot])
         return;

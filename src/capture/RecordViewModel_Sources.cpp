@@ -16,11 +16,6 @@ namespace capture {
 
 namespace {
 
-bool validSlot(int slot)
-{
-    return slot >= 0 && slot < kInputSlotCount;
-}
-
 QString nameOf(const media::CameraDevice& camera)
 {
     return QString::fromStdString(camera.localizedName);

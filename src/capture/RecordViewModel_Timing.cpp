@@ -13,15 +13,6 @@
 
 namespace capture {
 
-namespace {
-
-bool validSlot(int slot)
-{
-    return slot >= 0 && slot < kInputSlotCount;
-}
-
-} // namespace
-
 void RecordViewModel::resetFrameTiming(int slot)
 {
     SlotTiming& timing = timing_[slot];
