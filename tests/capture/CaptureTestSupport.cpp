@@ -21,7 +21,6 @@ const bool gLibraryConfigured = [] {
 
 void FakeLiveVideoSession::setActiveSource(ActiveSource source, int inputIndex)
 {
-    ++setCalls;
     if (inputIndex >= 0 && inputIndex < 4)
         activeSources[static_cast<std::size_t>(inputIndex)] = source;
 }
@@ -69,18 +68,8 @@ void EngineTest::SetUp()
     liveDriverObjects = corvale_sim_live_object_count();
     defaults = std::make_unique<platform::UserDefaults>(folder.filePath(QStringLiteral("defaults.json")));
     settings = std::make_unique<settings::AppSettings>(*defaults);
-}
+    settings->setProjectFormat(settings::CaptureFormat::auto_);
 
-void EngineTest::TearDown()
-{
-    engine.reset();
-    drainEvents();
-    EXPECT_EQ(corvale_sim_live_object_count(), liveDriverObjects) << "driver objects leaked";
-    corvale_sim_reset();
-}
-
-void EngineTest::createEngine()
-{
     media::CameraDiscovery::Options cameras;
     QDir(folder.path()).mkpath(QStringLiteral("dev")); // no camera nodes: only the synthetic ones
     cameras.deviceFolder = folder.filePath(QStringLiteral("dev")).toStdString();
@@ -89,6 +78,14 @@ void EngineTest::createEngine()
         *settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem::installed(), cameras });
     ASSERT_TRUE(processEventsUntil([&] { return engine->avDevices().size() == 2; }));
     drainEvents();
+}
+
+void EngineTest::TearDown()
+{
+    engine.reset();
+    drainEvents();
+    EXPECT_EQ(corvale_sim_live_object_count(), liveDriverObjects) << "driver objects leaked";
+    corvale_sim_reset();
 }
 
 void EngineTest::deliverCardFrames(int device, int frames, double fps)

@@ -44,7 +44,6 @@ public:
 
     std::array<ActiveSource, 4> activeSources { ActiveSource::playback, ActiveSource::playback, ActiveSource::playback,
         ActiveSource::playback };
-    int setCalls = 0;
     std::vector<Offer> offers;
     int acceptedFrom(int slot, ActiveSource source) const;
 };
@@ -64,12 +63,10 @@ public:
 
 class EngineTest : public ::testing::Test {
 protected:
-    // Two simulated card devices sending 1080p25, two synthetic cameras of 320x180 at 25 fps.
+    // Two simulated card devices sending 1080p25, two synthetic cameras of 320x180 at 25 fps, and
+    // the engine, once it has discovered them, with no project format to check against.
     void SetUp() override;
     void TearDown() override;
-
-    // Builds the engine and waits until it has discovered the cameras.
-    void createEngine();
     // One card frame period on `device`: the clock moves by one frame and the picture reaches the engine.
     void deliverCardFrames(int device, int frames, double fps = 25.0);
     // Moves the clock by `frames` periods of 1/fps, letting every running camera deliver each one.

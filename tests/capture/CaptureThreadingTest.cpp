@@ -18,7 +18,6 @@ protected:
     {
         EngineTest::SetUp();
         settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
-        createEngine();
         engine->setWebRTC(live);
         engine->setRemotePreviewMode(RemotePreviewMode::capture);
         engine->setOutputSourceMode(OutputSourceMode::capture);
