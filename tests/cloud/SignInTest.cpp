@@ -210,6 +210,13 @@ TEST(SignIn, AccessTokenIsReusedUntilAMinuteIsLeftAndARotatedRefreshTokenIsNotSt
     EXPECT_TRUE(usable);
     EXPECT_EQ(tokenRequests(kit), 2);
     EXPECT_EQ(kit.storedRefreshToken(), signedInWith);
+
+    // An empty access token is no token, however long it would live.
+    kit.server.addFault(tokenFault(200, R"({"access_token":"","expires_in":3599})"));
+    kit.onWorker([&] { usable = manager.auth().refreshAccessTokenIfNeeded(); });
+    kit.onWorker([&] { usable = manager.auth().ensureAccessToken(); });
+    EXPECT_FALSE(usable);
+    EXPECT_EQ(tokenRequests(kit), 3);
 }
 
 TEST(SignIn, ReAuthenticationAsksForLoginAndRetriesOnceWithTheAccountChoice)
