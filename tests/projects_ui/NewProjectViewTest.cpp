@@ -49,19 +49,6 @@ TEST_F(NewProjectTest, ProposesCorvaleInDocumentsAndEveryFormatButAuto)
     EXPECT_EQ(f.formatPicker()->findText("Auto (Format Detect)"), -1);
     EXPECT_EQ(f.formatPicker()->currentText(), "HD 1080p25");
     EXPECT_EQ(f.colorSpaceLine()->text(), "Output Color Space: Rec.2020 + HLG (HDR)");
-
-    // Choosing a folder: a cancel changes nothing, a choice replaces it.
-    dialogs.answerNextOpenPanelWith({});
-    ui::screenkit::click(f.chooseButton());
-    QApplication::processEvents();
-    EXPECT_EQ(f.baseFolder(), root);
-    EXPECT_EQ(dialogs.openPanels().back().request.title, "Choose Project Location");
-    EXPECT_TRUE(dialogs.openPanels().back().request.chooseDirectories);
-    dialogs.answerNextOpenPanelWith({ env.path(QStringLiteral("elsewhere")) });
-    ui::screenkit::click(f.chooseButton());
-    QApplication::processEvents();
-    EXPECT_EQ(f.baseFolder(), env.path(QStringLiteral("elsewhere")));
-    EXPECT_EQ(f.locationLabel()->text(), env.path(QStringLiteral("elsewhere")));
 }
 
 TEST_F(NewProjectTest, RefusalsAreAlertsAndTheFormStays)
@@ -116,7 +103,7 @@ TEST_F(NewProjectTest, CloudNeedsDriveAndStartsOneSyncOnceCurrent)
     emit f.storagePicker()->activated(static_cast<int>(projects::ProjectStorageType::local));
     EXPECT_TRUE(f.createButton()->isEnabled()) << "local needs no account";
     chooseCloud();
-    cloud.change([](FakeCloudSync::State& s) { s.isSignedIn = true; });
+    cloud.setIsSignedIn(true);
     EXPECT_TRUE(f.createButton()->isEnabled());
     EXPECT_EQ(f.driveStatus()->text(), "Google Drive connected");
     EXPECT_EQ(f.signButton()->text(), "Sign Out");

@@ -49,7 +49,8 @@ protected:
     {
         screen.reset();
         store.reset();
-        cloud.change([](FakeCloudSync::State& s) { s = FakeCloudSync::State(); });
+        cloud.setIsSignedIn(false);
+        cloud.setCloudListLoaded(false);
     }
 
     projects::ProjectInfo cloudA, cloudB;
@@ -64,21 +65,19 @@ TEST_F(Screenshots, LibraryTabsAndEmptyState)
         seedLibrary();
         shoot(&view(), QStringLiteral("library-local-selected"), appearance);
 
-        cloud.change([&](FakeCloudSync::State& s) {
-            s.isSignedIn = true;
-            s.signedInEmail = QStringLiteral("dit@harbour.example");
-            s.cloudListLoaded = true;
-            s.cloudProjectIDs = { cloudA.id, cloudB.id };
-            s.phase = cloud::CloudSyncPhase::uploading;
-            s.statusText = QStringLiteral("Syncing… 2/6");
-            s.pendingCount = 4;
-            s.isSyncing = true;
-            s.canRetry = true;
-            s.currentUploadName = QStringLiteral("R1-SC4-T2-Cam1-2026-01-05.mov");
-            s.currentUploadProgress = 0.62;
-            s.failedItems = { "R1-SC3-T1-Cam1-2026-01-05.mov", "R1-SC3-T1-Cam2-2026-01-05.mov", "playlist.json",
-                "R1-SC3-T2-Cam1-2026-01-05.mov" };
-        });
+        cloud.setIsSignedIn(true);
+        cloud.setSignedInEmail(QStringLiteral("dit@harbour.example"));
+        cloud.setCloudListLoaded(true);
+        cloud.setCloudProjectIDs({ cloudA.id, cloudB.id });
+        cloud.setPhase(cloud::CloudSyncPhase::uploading);
+        cloud.setStatusText(QStringLiteral("Syncing… 2/6"));
+        cloud.setPendingCount(4);
+        cloud.setIsSyncing(true);
+        cloud.setCanRetry(true);
+        cloud.setCurrentUploadName(QStringLiteral("R1-SC4-T2-Cam1-2026-01-05.mov"));
+        cloud.setCurrentUploadProgress(0.62);
+        cloud.setFailedItems({ "R1-SC3-T1-Cam1-2026-01-05.mov", "R1-SC3-T1-Cam2-2026-01-05.mov", "playlist.json",
+            "R1-SC3-T2-Cam1-2026-01-05.mov" });
         view().setStorageFilter(projects::ProjectStorageType::cloud);
         shoot(&view(), QStringLiteral("library-cloud-uploading"), appearance);
 

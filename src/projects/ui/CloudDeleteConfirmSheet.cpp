@@ -2,6 +2,7 @@
 
 #include "projects/ui/Divider.h"
 #include "projects/ui/ProgressSpinner.h"
+#include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
 #include "ui/AppPane.h"
@@ -50,13 +51,8 @@ protected:
 
 QWidget* notice(const QString& symbol, const QString& text, ui::ThemeColor color)
 {
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(new ui::SymbolImage(symbol, TextStyle::callout(), color));
-    layout->addWidget(new ThemedLabel(text, TextStyle::callout(), color), 1);
-    return row;
+    return iconRow(new ui::SymbolImage(symbol, TextStyle::callout(), color),
+        new ThemedLabel(text, TextStyle::callout(), color), 6);
 }
 
 } // namespace
@@ -163,9 +159,7 @@ CloudDeleteConfirmSheet::CloudDeleteConfirmSheet(
             onConfirm_();
     });
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(ui::appWindowChrome(ui::appPane(content)));
+    setPaneContent(this, content, 0);
     setFixedWidth(sheetWidth);
     refresh();
 }

@@ -3,6 +3,7 @@
 #include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/Divider.h"
 #include "projects/ui/DriveLogo.h"
+#include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
 #include "settings/AppSettings.h"
@@ -98,17 +99,6 @@ protected:
 private:
     cloud::CloudSyncPhase phase_ = cloud::CloudSyncPhase::idle;
 };
-
-QWidget* iconRow(ui::SymbolImage* icon, QWidget* label, int spacing)
-{
-    auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
-    layout->addWidget(icon, 0, Qt::AlignTop);
-    layout->addWidget(label, 1);
-    return row;
-}
 
 ui::StyledButton* compactPill(const QString& name, const QString& icon, const QString& text, ui::ThemeColor tint)
 {

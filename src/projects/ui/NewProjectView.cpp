@@ -3,6 +3,7 @@
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/LibraryFailureText.h"
+#include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
 #include "settings/AppSettings.h"
@@ -62,9 +63,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     location_->setWordWrap(true);
     location_->setMaximumHeight(2 * QFontMetrics(location_->font()).lineSpacing() + 2);
     location_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    choose_ = new QPushButton(QStringLiteral("Choose..."));
-    choose_->setObjectName(QStringLiteral("chooseButton"));
-    choose_->setAutoDefault(false);
+    choose_ = plainButton(QStringLiteral("Choose..."), QStringLiteral("chooseButton"));
     auto* chooseRow = new QWidget;
     auto* chooseLayout = new QHBoxLayout(chooseRow);
     chooseLayout->setContentsMargins(0, 0, 0, 0);
@@ -101,18 +100,13 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     driveLayout->setSpacing(8);
     driveStatus_ = new ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
     driveStatus_->setObjectName(QStringLiteral("driveStatus"));
-    sign_ = new QPushButton;
-    sign_->setObjectName(QStringLiteral("signButton"));
-    sign_->setAutoDefault(false);
+    sign_ = plainButton(QString(), QStringLiteral("signButton"));
     driveLayout->addWidget(driveStatus_);
     driveLayout->addStretch(1);
     driveLayout->addWidget(sign_);
 
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setAutoDefault(false);
-    create_ = new QPushButton(QStringLiteral("Create"));
-    create_->setObjectName(QStringLiteral("createButton"));
+    cancel_ = plainButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"));
+    create_ = plainButton(QStringLiteral("Create"), QStringLiteral("createButton"));
     create_->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cancel_);
@@ -132,13 +126,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     column->addStretch(1);
     column->addLayout(buttons);
 
-    auto* padded = new QWidget;
-    auto* paddedLayout = new QVBoxLayout(padded);
-    paddedLayout->setContentsMargins(12, 12, 12, 12);
-    paddedLayout->addWidget(ui::appPane(stack));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(ui::appWindowChrome(padded));
+    setPaneContent(this, stack, 12);
 
     connect(choose_, &QPushButton::clicked, this, &NewProjectView::chooseBaseFolder);
     connect(formatPicker_, &QComboBox::activated, this,

@@ -7,6 +7,7 @@
 #include "projects/ui/NewProjectView.h"
 #include "projects/ui/ProjectGrid.h"
 #include "projects/ui/RenameProjectView.h"
+#include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
 #include "ui/AppCard.h"
@@ -143,13 +144,7 @@ ProjectLibraryView::ProjectLibraryView(Environment environment, QWidget* parent)
     column->addWidget(emptyCard_);
     column->addStretch(0);
     column->addLayout(row);
-    auto* padded = new QWidget;
-    auto* paddedLayout = new QVBoxLayout(padded);
-    paddedLayout->setContentsMargins(12, 12, 12, 12);
-    paddedLayout->addWidget(ui::appPane(stack));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(ui::appWindowChrome(padded));
+    setPaneContent(this, stack, 12);
 
     connect(storagePicker_, &ui::SegmentedPillControl::activated, this,
         [this](const QVariant& value) { setStorageFilter(static_cast<ProjectStorageType>(value.toInt())); });

@@ -1,5 +1,6 @@
 #include "projects/ui/RenameProjectView.h"
 
+#include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
 #include "projects/ui/ThemedLabel.h"
 #include "ui/AppPane.h"
@@ -37,24 +38,15 @@ RenameProjectView::RenameProjectView(
     layout->addWidget(field_);
 
     auto* row = new QHBoxLayout;
-    cancel_ = new QPushButton(QStringLiteral("Cancel"));
-    cancel_->setObjectName(QStringLiteral("cancelButton"));
-    cancel_->setAutoDefault(false);
-    save_ = new QPushButton(QStringLiteral("Save"));
-    save_->setObjectName(QStringLiteral("saveButton"));
+    cancel_ = plainButton(QStringLiteral("Cancel"), QStringLiteral("cancelButton"));
+    save_ = plainButton(QStringLiteral("Save"), QStringLiteral("saveButton"));
     save_->setDefault(true);
     row->addWidget(cancel_);
     row->addStretch(1);
     row->addWidget(save_);
     layout->addLayout(row);
 
-    auto* padded = new QWidget;
-    auto* paddedLayout = new QVBoxLayout(padded);
-    paddedLayout->setContentsMargins(12, 12, 12, 12);
-    paddedLayout->addWidget(ui::appPane(column));
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(ui::appWindowChrome(padded));
+    setPaneContent(this, column, 12);
 
     connect(field_, &QLineEdit::textEdited, this, &RenameProjectView::nameEdited);
     connect(cancel_, &QPushButton::clicked, this, [this] {
