@@ -1,5 +1,6 @@
 #include "projects/ui/NewProjectView.h"
 
+#include "platform/StandardFolders.h"
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/CloudSyncChanges.h"
 #include "projects/ui/LibraryFailureText.h"
@@ -151,7 +152,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
 
 QString NewProjectView::defaultProjectsRoot(const QString& documentsFolder)
 {
-    const QString parent = documentsFolder.isEmpty() ? QDir::homePath() : documentsFolder;
+    const QString parent = documentsFolder.isEmpty() ? platform::documentsDirectory() : documentsFolder;
     const QString root = QDir(parent).filePath(QStringLiteral("Corvale"));
     if (!QFileInfo::exists(root))
         QDir().mkpath(root);

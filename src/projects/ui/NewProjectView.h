@@ -51,14 +51,15 @@ public:
         cloud::CloudSync& driveSync;
         settings::AppSettings& settings;
         ui::DialogService& dialogs;
-        // The user's Documents folder; empty: the home folder.
+        // Where "Corvale" is proposed; empty: the user's Documents folder (or home folder).
         QString documentsFolder;
     };
 
     explicit NewProjectView(Environment environment, QWidget* parent = nullptr);
 
-    // "Corvale" in `documentsFolder` (the home folder when empty), made when missing; a failure to
-    // make it is ignored and the path proposed all the same.
+    // "Corvale" in `documentsFolder` (the user's Documents folder when empty, which falls back to the
+    // home folder), made when missing; a failure to make it is ignored and the path proposed all the
+    // same.
     static QString defaultProjectsRoot(const QString& documentsFolder);
     // The settings' project format, or hd1080p25 instead of "auto".
     static settings::CaptureFormat defaultFormat(const settings::AppSettings& settings);

@@ -72,7 +72,7 @@ public:
         settings::AppSettings& settings;
         ui::DialogService& dialogs;
         platform::Scheduler& scheduler;
-        QString documentsFolder; // for the new-project form; empty: the home folder
+        QString documentsFolder; // for the new-project form; empty: the user's Documents folder
         QLocale locale = QLocale(); // of the card dates
     };
 
