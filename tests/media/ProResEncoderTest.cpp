@@ -302,6 +302,85 @@ TEST(ProResEncoder, RateControlKeepsEveryFrameWithinTheBudget)
     }
 }
 
+std::vector<const ProResKernels*> everyKernelTable()
+{
+    std::vector<const ProResKernels*> tables;
+    for (auto isa : { ProResKernels::Isa::scalar, ProResKernels::Isa::sse41, ProResKernels::Isa::avx2 })
+        if (const ProResKernels* k = ProResKernels::forIsa(isa))
+            tables.push_back(k);
+    return tables;
+}
+
+// Pure colours land on their limited-range values (centred on 512) in every table, within the
+// rounding of the fixed-point weights; pixel pairs share a colour, so 4:2:2 chroma is exact too.
+TEST(ProResKernels, ColoursConvertToTheirLimitedRangeValues)
+{
+    const std::uint8_t colours[8][3] = { { 0, 0, 0 }, { 255, 255, 255 }, { 255, 0, 0 }, { 0, 255, 0 }, { 0, 0, 255 },
+        { 128, 128, 128 }, { 16, 200, 90 }, { 250, 30, 170 } }; // R, G, B
+    std::uint8_t bgra[16 * 4];
+    for (int i = 0; i < 16; ++i) {
+        const auto* c = colours[i / 2];
+        const std::uint8_t pixel[4] = { c[2], c[1], c[0], 255 };
+        std::memcpy(bgra + 4 * i, pixel, 4);
+    }
+    const double kr = 0.2126, kb = 0.0722;
+    const auto weights = ProResColorWeights::forMatrix(kr, kb);
+    for (const ProResKernels* k : everyKernelTable()) {
+        for (bool chroma444 : { false, true }) {
+            std::int16_t y[16], cb[16], cr[16];
+            k->convertRow(bgra, 16, weights, chroma444, y, cb, cr);
+            for (int i = 0; i < 16; ++i) {
+                const double r = colours[i / 2][0], g = colours[i / 2][1], b = colours[i / 2][2];
+                const double luma = kr * r + (1 - kr - kb) * g + kb * b;
+                const int c = chroma444 ? i : i / 2;
+                EXPECT_NEAR(y[i], 64 + 876 * luma / 255 - 512, 0.6) << k->name << " pixel " << i;
+                EXPECT_NEAR(cb[c], 896 * (b - luma) / (2 * (1 - kb)) / 255, 0.6) << k->name << " pixel " << i;
+                EXPECT_NEAR(cr[c], 896 * (r - luma) / (2 * (1 - kr)) / 255, 0.6) << k->name << " pixel " << i;
+            }
+        }
+    }
+}
+
+// Three blocks side by side: the 256-bit table codes the first two together and the third alone.
+TEST(ProResKernels, TransformIsFourTimesTheOrthonormalDct)
+{
+    constexpr int kStride = 24;
+    std::int16_t samples[8 * kStride];
+    std::uint32_t random = 99;
+    for (int i = 0; i < 8 * kStride; ++i) {
+        random = random * 1664525u + 1013904223u;
+        samples[i] = static_cast<std::int16_t>(i % kStride < 8 ? 300 : int(random >> 22) % 897 - 448);
+    }
+    for (const ProResKernels* k : everyKernelTable()) {
+        std::int16_t out[3 * 64];
+        k->forwardDct(samples, kStride, 8, 3, out, 64);
+        for (int block = 0; block < 3; ++block)
+            for (int u = 0; u < 8; ++u)
+                for (int v = 0; v < 8; ++v) {
+                    double sum = 0;
+                    for (int y = 0; y < 8; ++y)
+                        for (int x = 0; x < 8; ++x)
+                            sum += samples[y * kStride + 8 * block + x] * std::cos((2 * x + 1) * u * M_PI / 16)
+                                * std::cos((2 * y + 1) * v * M_PI / 16);
+                    const double expected = 4 * sum * (u ? 0.5 : M_SQRT1_2 / 2) * (v ? 0.5 : M_SQRT1_2 / 2);
+                    EXPECT_NEAR(out[64 * block + 8 * u + v], expected, 1.5) << k->name << " block " << block;
+                }
+    }
+}
+
+TEST(ProResMovies, SizesBeyondTheBitstreamAreRefused)
+{
+    MovieFileWriter::Configuration c;
+    c.path = "/nonexistent/never.mov";
+    c.codec = MovieFileWriter::Codec::proRes;
+    c.width = 16384; // 1024 rows of 128 slices: more than the picture header can count
+    c.height = 16384;
+    const auto made = MovieFileWriter::create(c);
+    ASSERT_FALSE(made.ok());
+    EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::invalidSettings);
+    EXPECT_TRUE(ProResEncoder::supports(8192, 4320));
+}
+
 TEST(SliceThreadPool, BatchesOfSeveralCallersRunEveryTaskExactlyOnce)
 {
     SliceThreadPool pool(3);

@@ -192,6 +192,8 @@ platform::Result<std::unique_ptr<MovieFileWriter>, MovieFileWriter::Error> Movie
         return platform::fail(makeError(Kind::invalidSettings, 0, "frame rate out of range"));
     if (c.codec == Codec::proRes && (c.proResProfile < 0 || c.proResProfile > 5))
         return platform::fail(makeError(Kind::invalidSettings, 0, "ProRes profile out of range"));
+    if (c.codec == Codec::proRes && !ProResEncoder::supports(c.width, c.height))
+        return platform::fail(makeError(Kind::invalidSettings, 0, "frame size too large for ProRes"));
     if (c.path.empty())
         return platform::fail(makeError(Kind::cannotCreateFile, 0, "no file path"));
 

@@ -60,28 +60,6 @@ std::uint8_t frameRateCode(int fps)
     }
 }
 
-ProResColorWeights weightsFor(double kr, double kb)
-{
-    // 10-bit limited range: 876 luma steps, 896 chroma steps, from 8-bit full-range RGB.
-    constexpr double kScale = 8192.0;
-    const double luma = 876.0 / 255.0 * kScale;
-    const double cb = 896.0 / 255.0 / (2 * (1 - kb)) * kScale;
-    const double cr = 896.0 / 255.0 / (2 * (1 - kr)) * kScale;
-    auto fixed = [](double v) { return static_cast<std::int16_t>(std::lround(v)); };
-    ProResColorWeights w {};
-    w.yr = fixed(kr * luma);
-    w.yb = fixed(kb * luma);
-    // The weights of each row sum exactly to white's and grey's values.
-    w.yg = static_cast<std::int16_t>(std::lround(luma) - w.yr - w.yb);
-    w.ub = fixed((1 - kb) * cb);
-    w.ur = fixed(-kr * cb);
-    w.ug = static_cast<std::int16_t>(-w.ub - w.ur);
-    w.vr = fixed((1 - kr) * cr);
-    w.vb = fixed(-kb * cr);
-    w.vg = static_cast<std::int16_t>(-w.vr - w.vb);
-    return w;
-}
-
 void putBe16(std::uint8_t* p, unsigned v)
 {
     p[0] = static_cast<std::uint8_t>(v >> 8);
@@ -133,7 +111,7 @@ ProResEncoder::ProResEncoder(Settings settings)
         settings_.kernels = &ProResKernels::best();
     auto& coder = layout_->coderSettings;
     coder.kernels = settings_.kernels;
-    coder.weights = weightsFor(settings_.kr, settings_.kb);
+    coder.weights = ProResColorWeights::forMatrix(settings_.kr, settings_.kb);
     coder.chroma444 = facts(settings_.profile).chroma444;
     coder.minQuantIndex = kProResMinQuantIndex;
     layOut(false);
@@ -151,6 +129,16 @@ ProResEncoder::ProResEncoder(Settings settings)
 }
 
 ProResEncoder::~ProResEncoder() = default;
+
+bool ProResEncoder::supports(int width, int height)
+{
+    if (width < 1 || height < 1 || width > 65535 || height > 65535)
+        return false;
+    const int mbWidth = (width + 15) / 16;
+    const int mbRows = (height + 15) / 16;
+    const int slicesPerRow = (mbWidth >> kLog2SliceWidth) + __builtin_popcount(mbWidth & ((1 << kLog2SliceWidth) - 1));
+    return std::int64_t(slicesPerRow) * mbRows <= 65535;
+}
 
 const char* ProResEncoder::fourcc(Profile profile)
 {

@@ -57,6 +57,8 @@ public:
     // two fields. The bytes stay valid until the next call.
     std::span<const std::uint8_t> encode(const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fields);
 
+    // Whether a picture of this size fits the bitstream's fields (its slice count is 16-bit).
+    static bool supports(int width, int height);
     // The four-character code of a profile ("apch" ...).
     static const char* fourcc(Profile profile);
     // Bits per frame the rate control aims at for a profile and picture size.

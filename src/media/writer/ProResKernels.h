@@ -18,6 +18,9 @@ struct ProResColorWeights {
     std::int16_t yb, yg, yr;
     std::int16_t ub, ug, ur;
     std::int16_t vb, vg, vr;
+
+    // The weights of a matrix given its red and blue luma weights (BT.709: 0.2126, 0.0722).
+    static ProResColorWeights forMatrix(double kr, double kb);
 };
 
 struct ProResKernels {
