@@ -178,6 +178,8 @@ public:
     // Main thread readers of the timing state.
     double measuredFPS(int slot) const;
     int stableFPSInt(int slot) const;
+    // The rate a recording fixes for its timecode (none between recordings); read by currentFPS.
+    void setRecordingFPSInt(int slot, std::optional<int> fps);
 
     // ---- Per-frame road ----------------------------------------------------------------------
     // Main thread: one converted card picture of a slot.
@@ -395,6 +397,7 @@ private:
     // value, then emit. Per-slot fields ignore slots outside 0...3 (false: nothing stored).
     template <class T, class V, class Signal> void assign(T& field, V&& value, Signal changed, bool road = false)
     {
+        Q_ASSERT(platform::isMainThread());
         field = std::forward<V>(value);
         if (road)
             publishRoadState();
@@ -403,6 +406,7 @@ private:
     template <class T, class V>
     bool assignSlot(PerSlot<T>& field, int slot, V&& value, void (RecordViewModel::*changed)(int), bool road = false)
     {
+        Q_ASSERT(platform::isMainThread());
         if (!validSlot(slot))
             return false;
         field[static_cast<std::size_t>(slot)] = std::forward<V>(value);
@@ -425,6 +429,7 @@ private:
     void setupSelectionObservers();
     void setDiscoveredCameras(std::vector<media::CameraDevice> devices);
     void restartCapture(int slot);
+    void refuseWhileRecording(int slot, const std::function<void()>& restore, const QString& why);
     void onCaptureSourcesChanged();
     void onSelectedDeckLinkIndexesChanged();
     void onSelectedFormatsChanged();
@@ -435,6 +440,7 @@ private:
     void resetFrameTiming(int slot);
 
     // RecordViewModel_Timing.cpp
+    void pushFrameTime(double time, int slot);
     void applyFixedFormatTiming(int slot);
     void postStableLabel(int slot, const QString& label, std::uint64_t epoch);
 

@@ -282,6 +282,15 @@ void RecordViewModel::onSelectedAVDeviceIDsChanged()
         });
 }
 
+void RecordViewModel::refuseWhileRecording(int slot, const std::function<void()>& restore, const QString& why)
+{
+    // The previous selection goes back without a reaction of its own.
+    suppressObservers_ = true;
+    restore();
+    suppressObservers_ = false;
+    setStatusText(slot, why);
+}
+
 void RecordViewModel::restartCapture(int slot)
 {
     stopCaptureAllSources(slot);
@@ -294,10 +303,8 @@ void RecordViewModel::handleCaptureSourceChanged(int slot, CaptureSourceKind, Ca
     if (!validSlot(slot))
         return;
     if (isRecordingFlags_[slot]) {
-        suppressObservers_ = true;
-        setCaptureSource(slot, oldSource);
-        suppressObservers_ = false;
-        setStatusText(slot, QStringLiteral("Stop recording before changing Source"));
+        refuseWhileRecording(
+            slot, [&] { setCaptureSource(slot, oldSource); }, QStringLiteral("Stop recording before changing Source"));
     } else if (isCapturingFlags_[slot]) {
         restartCapture(slot);
     }
@@ -308,10 +315,9 @@ void RecordViewModel::handleDeckLinkDeviceChanged(int slot, int, int oldIndex)
     if (!validSlot(slot) || captureSources_[slot] != CaptureSourceKind::deckLink || !isCapturingFlags_[slot])
         return;
     if (isRecordingFlags_[slot]) {
-        suppressObservers_ = true;
-        setSelectedDeckLinkIndex(slot, oldIndex);
-        suppressObservers_ = false;
-        setStatusText(slot, QStringLiteral("Stop recording before changing DeckLink device"));
+        refuseWhileRecording(
+            slot, [&] { setSelectedDeckLinkIndex(slot, oldIndex); },
+            QStringLiteral("Stop recording before changing DeckLink device"));
     } else {
         restartCapture(slot);
     }
@@ -322,10 +328,9 @@ void RecordViewModel::handleDeckLinkFormatChanged(int slot, settings::CaptureFor
     if (!validSlot(slot) || captureSources_[slot] != CaptureSourceKind::deckLink || !isCapturingFlags_[slot])
         return;
     if (isRecordingFlags_[slot]) {
-        suppressObservers_ = true;
-        setSelectedFormat(slot, oldFormat);
-        suppressObservers_ = false;
-        setStatusText(slot, QStringLiteral("Stop recording before changing DeckLink format"));
+        refuseWhileRecording(
+            slot, [&] { setSelectedFormat(slot, oldFormat); },
+            QStringLiteral("Stop recording before changing DeckLink format"));
     } else {
         restartCapture(slot);
     }
@@ -337,10 +342,9 @@ void RecordViewModel::handleAVDeviceChanged(
     if (!validSlot(slot) || captureSources_[slot] != CaptureSourceKind::avFoundation || !isCapturingFlags_[slot])
         return;
     if (isRecordingFlags_[slot]) {
-        suppressObservers_ = true;
-        setSelectedAVDeviceID(slot, oldID);
-        suppressObservers_ = false;
-        setStatusText(slot, QStringLiteral("Stop recording before changing Camera device"));
+        refuseWhileRecording(
+            slot, [&] { setSelectedAVDeviceID(slot, oldID); },
+            QStringLiteral("Stop recording before changing Camera device"));
     } else {
         switchAVDeviceWhileRunning(slot, newID);
     }

@@ -30,20 +30,17 @@ void RecordViewModel::resetFrameTiming(int slot)
 
 void RecordViewModel::updateTimingFromSampleBuffer(const media::Frame& sample, int slot)
 {
-    if (!validSlot(slot) || sample.isNull())
-        return;
     // Camera frames carry their capture time but no duration: the rate comes from the times.
-    std::optional<double> estimate;
-    {
-        SlotTiming& timing = timing_[slot];
-        std::lock_guard lock(timing.mutex);
-        estimate = timing.estimator.push(sample.hostTime());
-    }
-    if (estimate)
-        applyDetectedFPS(*estimate, slot);
+    if (!sample.isNull())
+        pushFrameTime(sample.hostTime(), slot);
 }
 
 void RecordViewModel::updateTimingFromWallclock(int slot)
+{
+    pushFrameTime(clock_.now(), slot);
+}
+
+void RecordViewModel::pushFrameTime(double time, int slot)
 {
     if (!validSlot(slot))
         return;
@@ -51,10 +48,18 @@ void RecordViewModel::updateTimingFromWallclock(int slot)
     {
         SlotTiming& timing = timing_[slot];
         std::lock_guard lock(timing.mutex);
-        estimate = timing.estimator.push(clock_.now());
+        estimate = timing.estimator.push(time);
     }
     if (estimate)
         applyDetectedFPS(*estimate, slot);
+}
+
+void RecordViewModel::setRecordingFPSInt(int slot, std::optional<int> fps)
+{
+    if (!validSlot(slot))
+        return;
+    std::lock_guard lock(timing_[slot].mutex);
+    timing_[slot].recordingFPSInt = fps;
 }
 
 void RecordViewModel::applyDetectedFPS(double fps, int slot)
