@@ -1,6 +1,13 @@
 #include "app/DialogPermissionPrompter.h"
 #include "app/MainWindow.h"
 #include "app/WidgetDialogService.h"
+#include "cloud/GoogleDriveSyncManager.h"
+#include "cloud/KeychainStore.h"
+#include "cloud/ProjectLibraryStoreAdapter.h"
+#include "platform/MediaClock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/UserDefaults.h"
+#include "projects/ProjectLibraryStore.h"
 #include "remote/RemoteStack.h"
 #include "settings/AppSettings.h"
 #include "ui/AppTheme.h"
@@ -21,6 +28,14 @@ int main(int argc, char* argv[])
     app::DialogPermissionPrompter prompter(dialogs, &window);
     remote::RemoteStack remoteStack({ [] { return settings::AppSettings::shared().pairingCode(); }, prompter });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, [&remoteStack] { remoteStack.stop(); });
+
+    // Cloud sync lives from start-up: its first refresh confirms a sign-in kept in the keyring.
+    cloud::KeychainStore keychain;
+    cloud::ProjectLibraryStoreAdapter cloudLibrary(projects::ProjectLibraryStore::shared());
+    cloud::GoogleDriveSyncManager driveSync(
+        { settings::AppSettings::shared(), platform::UserDefaults::standard(), keychain, cloudLibrary,
+            platform::Scheduler::main(), platform::MediaClock::system(), platform::NotificationCenter::shared(),
+            cloud::GoogleEndpoints::fromEnvironment(platform::UserDefaults::standard()) });
 
     window.show();
     // Tablets are served from the first show on.
