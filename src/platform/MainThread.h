@@ -42,4 +42,8 @@ private:
 // time it runs. Safe from any thread.
 void runOnMain(LivenessFlag::Token guard, std::function<void()> block);
 
+// Runs a block on Qt's global thread pool. The block is handed over through a queue of our own,
+// so the thread sanitizer sees the hand-off that Qt's uninstrumented pool would hide.
+void runInBackground(std::function<void()> block);
+
 } // namespace platform

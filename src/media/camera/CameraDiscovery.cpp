@@ -5,7 +5,6 @@
 #include "platform/MainThread.h"
 
 #include <QRunnable>
-#include <QThreadPool>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -126,11 +125,12 @@ std::vector<CameraDevice> CameraDiscovery::devices(const Options& options)
 void CameraDiscovery::discover(QObject* guard, std::function<void(std::vector<CameraDevice>)> done, Options options)
 {
     // The guard is looked at only on the main thread, where it lives and dies.
-    QPointer<QObject> weakGuard(guard);
+    // The QPointer is made, read and dropped on the main thread; the worker only passes it on.
+    auto weakGuard = std::make_shared<const QPointer<QObject>>(guard);
     const bool guarded = guard != nullptr;
-    QThreadPool::globalInstance()->start([weakGuard, guarded, done = std::move(done), options = std::move(options)] {
+    platform::runInBackground([weakGuard, guarded, done = std::move(done), options = std::move(options)] {
         platform::runOnMain([weakGuard, guarded, done, list = devices(options)]() mutable {
-            if (guarded && !weakGuard)
+            if (guarded && !*weakGuard)
                 return;
             done(std::move(list));
         });

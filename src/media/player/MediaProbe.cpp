@@ -5,7 +5,6 @@
 #include "platform/MainThread.h"
 
 #include <QPointer>
-#include <QThreadPool>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -49,11 +48,12 @@ platform::Result<MediaInfo, QString> MediaProbe::probe(const QUrl& url)
 void MediaProbe::probeAsync(
     const QUrl& url, QObject* guard, std::function<void(platform::Result<MediaInfo, QString>)> done)
 {
-    QPointer<QObject> weak(guard);
-    QThreadPool::globalInstance()->start([url, weak, done = std::move(done)] {
+    // The QPointer is made, read and dropped on the main thread; the worker only passes it on.
+    auto weak = std::make_shared<const QPointer<QObject>>(guard);
+    platform::runInBackground([url, weak, done = std::move(done)] {
         auto result = std::make_shared<platform::Result<MediaInfo, QString>>(probe(url));
         platform::runOnMain([weak, done, result] {
-            if (weak)
+            if (*weak)
                 done(std::move(*result));
         });
     });

@@ -13,7 +13,6 @@ extern "C" {
 }
 
 #include <QPointer>
-#include <QThreadPool>
 #include <QTransform>
 
 #include <algorithm>
@@ -112,11 +111,12 @@ platform::Result<QImage, QString> ThumbnailGenerator::generate(const QUrl& url, 
 void ThumbnailGenerator::generateAsync(
     const QUrl& url, QObject* guard, std::function<void(platform::Result<QImage, QString>)> done, QSize maximumSize)
 {
-    QPointer<QObject> weak(guard);
-    QThreadPool::globalInstance()->start([url, weak, maximumSize, done = std::move(done)] {
+    // The QPointer is made, read and dropped on the main thread; the worker only passes it on.
+    auto weak = std::make_shared<const QPointer<QObject>>(guard);
+    platform::runInBackground([url, weak, maximumSize, done = std::move(done)] {
         auto result = std::make_shared<platform::Result<QImage, QString>>(generate(url, maximumSize));
         platform::runOnMain([weak, done, result] {
-            if (weak)
+            if (*weak)
                 done(std::move(*result));
         });
     });
