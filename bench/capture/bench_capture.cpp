@@ -18,7 +18,6 @@
 #include "settings/AppSettings.h"
 
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -69,7 +68,7 @@ int main(int argc, char** argv)
 {
     setenv("CORVALE_DECKLINK_LIBRARY", CORVALE_BENCH_SIM_LIBRARY, 0);
     setenv("CORVALE_SIM_DECKLINK_DEVICES", "4", 1);
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 20.0;
     constexpr double kSettle = 2.0;
 
