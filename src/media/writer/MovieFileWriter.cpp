@@ -135,11 +135,14 @@ struct MovieFileWriter::Ffmpeg {
     int fd = -1; // the IO callbacks' view of the file
     bool headerWritten = false;
     // ProRes is coded by our own encoder from BGRA; pictures of another size or layout are
-    // scaled into `scaled` first.
-    std::unique_ptr<ProResEncoder> proRes;
-    std::vector<std::uint8_t> scaled;
+    // scaled into `scaled` first. Two frames are in flight (frame n in slot n % 2), their
+    // pixels held here until coded; the encoder is declared last so it goes first, waiting for
+    // what it still codes.
+    std::vector<std::uint8_t> scaled[2];
+    Frame coding[2];
     int scaledStride = 0;
     bool fieldOrderKnown = false;
+    std::unique_ptr<ProResEncoder> proRes;
 
     ~Ffmpeg()
     {
@@ -311,7 +314,8 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::open()
     f.stream->r_frame_rate = AVRational { c.fps, 1 };
 
     if (proRes) {
-        f.scaled.resize(std::size_t(f.scaledStride) * std::size_t(c.height));
+        for (auto& buffer : f.scaled)
+            buffer.resize(std::size_t(f.scaledStride) * std::size_t(c.height));
         return {};
     }
     f.converter.emplace(f.pixelFormat == AV_PIX_FMT_YUV420P ? MovieFrameConverter::Layout::yuv420p
@@ -481,17 +485,18 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::append(const Fra
 platform::Result<void, MovieFileWriter::Error> MovieFileWriter::appendProRes(const Frame& source, bool direct)
 {
     auto& f = *ff_;
+    const auto slot = static_cast<std::size_t>(framesAppended_ % 2);
     const std::uint8_t* pixels = source.data();
     std::size_t rowBytes = source.rowBytes();
     if (!direct) {
         const std::uint8_t* srcPlanes[4] = { source.data(), nullptr, nullptr, nullptr };
         const int srcStrides[4] = { static_cast<int>(source.rowBytes()), 0, 0, 0 };
-        std::uint8_t* dstPlanes[4] = { f.scaled.data(), nullptr, nullptr, nullptr };
+        std::uint8_t* dstPlanes[4] = { f.scaled[slot].data(), nullptr, nullptr, nullptr };
         const int dstStrides[4] = { f.scaledStride, 0, 0, 0 };
         const int rows = sws_scale(f.scaler, srcPlanes, srcStrides, 0, source.height(), dstPlanes, dstStrides);
         if (rows <= 0)
             return platform::fail(makeError(Error::Kind::conversionFailed, rows, "conversion failed"));
-        pixels = f.scaled.data();
+        pixels = f.scaled[slot].data();
         rowBytes = static_cast<std::size_t>(f.scaledStride);
     }
     const FieldInfo& info = source.fieldInfo();
@@ -507,13 +512,25 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::appendProRes(con
             : bottomFirst                                             ? AV_FIELD_BB
                                                                       : AV_FIELD_TT;
     }
-    const std::span<const std::uint8_t> coded = f.proRes->encode(pixels, rowBytes, fields);
+    f.coding[slot] = source;
+    f.proRes->start(pixels, rowBytes, fields);
+    ++framesAppended_;
+    // The previous frame is written while this one is coded.
+    return f.proRes->inFlight() == 2 ? writeProResFrame() : platform::Result<void, Error> {};
+}
+
+platform::Result<void, MovieFileWriter::Error> MovieFileWriter::writeProResFrame()
+{
+    auto& f = *ff_;
+    const std::int64_t index = framesAppended_ - f.proRes->inFlight();
+    const std::span<const std::uint8_t> coded = f.proRes->finish();
+    f.coding[static_cast<std::size_t>(index % 2)] = Frame();
 
     // The packet borrows the encoder's bytes; the muxer writes them before returning.
     AVPacket* packet = f.packet;
     packet->data = const_cast<std::uint8_t*>(coded.data());
     packet->size = static_cast<int>(coded.size());
-    packet->pts = packet->dts = framesAppended_;
+    packet->pts = packet->dts = index;
     packet->duration = 1;
     packet->flags = AV_PKT_FLAG_KEY;
     packet->stream_index = f.stream->index;
@@ -524,15 +541,18 @@ platform::Result<void, MovieFileWriter::Error> MovieFileWriter::appendProRes(con
         rc = f.io->error;
     if (rc < 0)
         return fail(makeError(Error::Kind::writeFailed, rc, "cannot write to " + config_.path));
-    ++framesAppended_;
     return {};
 }
 
 platform::Result<void, MovieFileWriter::Error> MovieFileWriter::encode(bool flush)
 {
     auto& f = *ff_;
-    if (f.proRes)
-        return {}; // every frame was written as it was coded
+    if (f.proRes) {
+        while (flush && f.proRes->inFlight() > 0)
+            if (auto written = writeProResFrame(); !written)
+                return written;
+        return {};
+    }
     if (flush) {
         const int rc = avcodec_send_frame(f.encoder, nullptr);
         if (rc < 0 && rc != AVERROR_EOF)

@@ -110,6 +110,7 @@ private:
     platform::Result<void, Error> open();
     platform::Result<void, Error> openEncoder(const AVCodec* codec);
     platform::Result<void, Error> appendProRes(const Frame& source, bool direct);
+    platform::Result<void, Error> writeProResFrame();
     platform::Result<void, Error> encode(bool flush);
     platform::Result<void, Error> fail(Error error);
     void closeFile();

@@ -74,7 +74,7 @@ void putBe32(std::uint8_t* p, std::uint32_t v)
 } // namespace
 
 // Slices, rows and their share of the budget for one kind of frame (whole or two fields).
-struct PictureLayout {
+struct ProResEncoder::PictureLayout {
     int pictures = 1;
     int mbWidth = 0;
     int mbRows = 0; // per picture
@@ -90,11 +90,16 @@ struct PictureLayout {
     int rows() const { return pictures * mbRows; }
 };
 
-struct ProResEncoder::Layout {
+// Everything one frame in flight uses; an encoder has two, so a frame can be coded while the
+// previous one's last rows finish.
+struct ProResEncoder::Slot {
+    ProResEncoder* encoder = nullptr;
     PictureLayout progressive;
     PictureLayout fields;
     std::vector<std::uint8_t> arena; // each row's slices, at row * rowCapacity
+    std::vector<std::uint8_t> output;
     ProResSliceCoder::Settings coderSettings;
+    SliceThreadPool::Batch batch;
 
     // The frame being coded.
     PictureLayout* current = nullptr;
@@ -105,30 +110,37 @@ struct ProResEncoder::Layout {
 
 ProResEncoder::ProResEncoder(Settings settings)
     : settings_(std::move(settings))
-    , layout_(std::make_unique<Layout>())
 {
     if (!settings_.kernels)
         settings_.kernels = &ProResKernels::best();
-    auto& coder = layout_->coderSettings;
-    coder.kernels = settings_.kernels;
-    coder.weights = ProResColorWeights::forMatrix(settings_.kr, settings_.kb);
-    coder.chroma444 = facts(settings_.profile).chroma444;
-    coder.minQuantIndex = kProResMinQuantIndex;
-    layOut(false);
-    layOut(true);
-    const std::size_t arena = std::max(layout_->progressive.rows() * std::size_t(layout_->progressive.rowCapacity),
-        layout_->fields.rows() * std::size_t(layout_->fields.rowCapacity));
-    layout_->arena.resize(arena);
-    std::size_t largest = 0;
-    for (const PictureLayout* l : { &layout_->progressive, &layout_->fields })
-        largest = std::max(largest,
-            kFramePrefixBytes + kFrameHeaderBytes
-                + std::size_t(l->pictures) * (kPictureHeaderBytes + 2 * std::size_t(l->mbRows * l->slicesPerRow()))
-                + std::size_t(l->rows()) * std::size_t(l->rowCapacity));
-    output_.resize(largest);
+    for (auto& slot : slots_) {
+        slot = std::make_unique<Slot>();
+        Slot& s = *slot;
+        s.encoder = this;
+        s.coderSettings.kernels = settings_.kernels;
+        s.coderSettings.weights = ProResColorWeights::forMatrix(settings_.kr, settings_.kb);
+        s.coderSettings.chroma444 = facts(settings_.profile).chroma444;
+        s.coderSettings.minQuantIndex = kProResMinQuantIndex;
+        layOut(s.progressive, false);
+        layOut(s.fields, true);
+        s.arena.resize(std::max(s.progressive.rows() * std::size_t(s.progressive.rowCapacity),
+            s.fields.rows() * std::size_t(s.fields.rowCapacity)));
+        std::size_t largest = 0;
+        for (const PictureLayout* l : { &s.progressive, &s.fields })
+            largest = std::max(largest,
+                kFramePrefixBytes + kFrameHeaderBytes
+                    + std::size_t(l->pictures) * (kPictureHeaderBytes + 2 * std::size_t(l->mbRows * l->slicesPerRow()))
+                    + std::size_t(l->rows()) * std::size_t(l->rowCapacity));
+        s.output.resize(largest);
+    }
 }
 
-ProResEncoder::~ProResEncoder() = default;
+ProResEncoder::~ProResEncoder()
+{
+    // The pool's threads may still be coding our rows.
+    while (inFlight() > 0)
+        finish();
+}
 
 bool ProResEncoder::supports(int width, int height)
 {
@@ -153,9 +165,8 @@ std::int64_t ProResEncoder::targetFrameBits(Profile profile, int width, int heig
     return static_cast<std::int64_t>(perMacroblock * macroblocks);
 }
 
-void ProResEncoder::layOut(bool interlaced)
+void ProResEncoder::layOut(PictureLayout& l, bool interlaced) const
 {
-    PictureLayout& l = interlaced ? layout_->fields : layout_->progressive;
     l.pictures = interlaced ? 2 : 1;
     l.mbWidth = (settings_.width + 15) / 16;
     l.mbRows = interlaced ? (settings_.height + 31) / 32 : (settings_.height + 15) / 16;
@@ -181,14 +192,13 @@ void ProResEncoder::layOut(bool interlaced)
     l.rowBytes.assign(static_cast<std::size_t>(l.rows()), 0);
 }
 
-void ProResEncoder::codeRow(int task)
+void ProResEncoder::codeRow(Slot& f, int task)
 {
     // One coder per thread, made the first time the thread codes a row.
     thread_local std::unique_ptr<ProResSliceCoder> coder;
     if (!coder)
         coder = std::make_unique<ProResSliceCoder>();
 
-    Layout& f = *layout_;
     PictureLayout& l = *f.current;
     const int picture = task / l.mbRows;
     ProResSliceCoder::Source source;
@@ -231,27 +241,52 @@ void ProResEncoder::codeRow(int task)
     l.rowBytes[std::size_t(task)] = used;
 }
 
-std::span<const std::uint8_t> ProResEncoder::encode(
-    const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fieldDetail)
+void ProResEncoder::start(const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fieldDetail)
 {
+    if (inFlight() == 2)
+        finish(); // the caller did not want the oldest frame; keep to two
+    Slot& f = *slots_[started_ % 2];
+    ++started_;
     const bool interlaced = fieldDetail != FieldDetail::None;
-    Layout& f = *layout_;
     PictureLayout& l = interlaced ? f.fields : f.progressive;
     f.current = &l;
     f.bgra = bgra;
     f.rowBytes = rowBytes;
     f.bottomFirst = fieldDetail == FieldDetail::TemporalBottomFirst || fieldDetail == FieldDetail::SpatialFirstLineLate;
     f.coderSettings.interlaced = interlaced;
-
-    auto task = [this](int row) { codeRow(row); };
+    auto task = [](void* slot, int row) {
+        auto* s = static_cast<Slot*>(slot);
+        s->encoder->codeRow(*s, row);
+    };
     if (settings_.pool)
-        settings_.pool->run(l.rows(), task);
+        settings_.pool->start(f.batch, l.rows(), task, &f);
     else
         for (int row = 0; row < l.rows(); ++row)
-            codeRow(row);
+            codeRow(f, row);
+}
+
+std::span<const std::uint8_t> ProResEncoder::encode(
+    const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fieldDetail)
+{
+    while (inFlight() > 0)
+        finish();
+    start(bgra, rowBytes, fieldDetail);
+    return finish();
+}
+
+std::span<const std::uint8_t> ProResEncoder::finish()
+{
+    if (inFlight() == 0)
+        return {};
+    Slot& f = *slots_[finished_ % 2];
+    ++finished_;
+    if (settings_.pool)
+        settings_.pool->finish(f.batch);
+    PictureLayout& l = *f.current;
+    const bool interlaced = f.coderSettings.interlaced;
 
     // Frame header.
-    std::uint8_t* p = output_.data();
+    std::uint8_t* p = f.output.data();
     std::memcpy(p + 4, "icpf", 4);
     std::uint8_t* h = p + kFramePrefixBytes;
     std::memset(h, 0, kFrameHeaderBytes);
@@ -290,10 +325,10 @@ std::span<const std::uint8_t> ProResEncoder::encode(
         putBe16(start + 5, static_cast<unsigned>(slicesPerPicture));
         start[7] = kLog2SliceWidth << 4;
     }
-    const auto total = static_cast<std::size_t>(p - output_.data());
-    putBe32(output_.data(), static_cast<std::uint32_t>(total));
+    const auto total = static_cast<std::size_t>(p - f.output.data());
+    putBe32(f.output.data(), static_cast<std::uint32_t>(total));
     lastMeanQuantIndex_ = double(quantSum) / double(slicesPerPicture * l.pictures);
-    return { output_.data(), total };
+    return { f.output.data(), total };
 }
 
 } // namespace media

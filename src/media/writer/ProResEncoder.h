@@ -9,8 +9,13 @@
 // quantiser that fits what is left. Busy pictures cost quality, simple ones stay below the
 // budget. Rows are coded in parallel on a SliceThreadPool shared with other encoders.
 //
-// Thread rules: one thread at a time calls encode(); it returns when the frame is complete. All
-// memory is set aside at construction; encoding allocates nothing.
+// Two frames may be in flight: start() hands a frame to the pool and returns, finish() returns
+// the oldest frame once complete, so the caller can queue the next frame while the last rows
+// of the previous one are still being coded (on a busy machine a frame waits for its slowest
+// row). The pixels of a started frame must stay untouched until it is finished.
+//
+// Thread rules: one thread at a time calls start(), finish() and encode(). All memory is set
+// aside at construction; encoding allocates nothing. The destructor waits for frames in flight.
 
 #include "media/frame/Frame.h"
 #include "media/writer/ProResKernels.h"
@@ -53,8 +58,14 @@ public:
 
     const Settings& settings() const { return settings_; }
 
-    // Codes one width x height BGRA picture. `fields` says whether and in which order it holds
-    // two fields. The bytes stay valid until the next call.
+    // Starts coding one width x height BGRA picture. `fields` says whether and in which order it
+    // holds two fields. With two frames in flight, the oldest is finished (and dropped) first.
+    void start(const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fields);
+    // The oldest frame in flight, once complete (empty when none is); the bytes stay valid until
+    // the next start().
+    std::span<const std::uint8_t> finish();
+    int inFlight() const { return started_ - finished_; }
+    // start() and finish() for one picture.
     std::span<const std::uint8_t> encode(const std::uint8_t* bgra, std::size_t rowBytes, FieldDetail fields);
 
     // Whether a picture of this size fits the bitstream's fields (its slice count is 16-bit).
@@ -67,13 +78,15 @@ public:
     double lastMeanQuantIndex() const { return lastMeanQuantIndex_; }
 
 private:
-    struct Layout;
-    void codeRow(int task);
-    void layOut(bool interlaced);
+    struct PictureLayout;
+    struct Slot;
+    void codeRow(Slot& slot, int task);
+    void layOut(PictureLayout& layout, bool interlaced) const;
 
     Settings settings_;
-    std::unique_ptr<Layout> layout_;
-    std::vector<std::uint8_t> output_;
+    std::unique_ptr<Slot> slots_[2];
+    int started_ = 0;
+    int finished_ = 0;
     double lastMeanQuantIndex_ = 0;
 };
 

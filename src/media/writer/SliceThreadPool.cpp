@@ -53,11 +53,13 @@ bool SliceThreadPool::takeTask(Batch*& batch, int& index)
     return false;
 }
 
-void SliceThreadPool::finishTask(Batch& batch)
+void SliceThreadPool::unlink(Batch& batch)
 {
-    // Called with the mutex held.
-    if (++batch.done == batch.count)
-        batchDone_.notify_all();
+    Batch** link = &first_;
+    while (*link && *link != &batch)
+        link = &(*link)->after;
+    if (*link)
+        *link = batch.after;
 }
 
 void SliceThreadPool::workerLoop()
@@ -70,7 +72,8 @@ void SliceThreadPool::workerLoop()
             lock.unlock();
             batch->task(batch->context, index);
             lock.lock();
-            finishTask(*batch);
+            if (++batch->done == batch->count)
+                batchDone_.notify_all();
             continue;
         }
         if (stopping_)
@@ -79,39 +82,47 @@ void SliceThreadPool::workerLoop()
     }
 }
 
-void SliceThreadPool::run(int count, void (*task)(void*, int), void* context)
+void SliceThreadPool::start(Batch& batch, int count, void (*task)(void*, int), void* context)
 {
-    if (count <= 0)
-        return;
-    Batch batch;
     batch.task = task;
     batch.context = context;
-    batch.count = count;
-    std::unique_lock lock(mutex_);
-    Batch** tail = &first_;
-    while (*tail)
-        tail = &(*tail)->after;
-    *tail = &batch;
-    lock.unlock();
+    batch.count = count > 0 ? count : 0;
+    batch.next = 0;
+    batch.done = 0;
+    batch.after = nullptr;
+    if (batch.count == 0)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        Batch** tail = &first_;
+        while (*tail)
+            tail = &(*tail)->after;
+        *tail = &batch;
+    }
     workAvailable_.notify_all();
-    lock.lock();
-    // Work on our own batch; other batches are the workers' business.
+}
+
+void SliceThreadPool::finish(Batch& batch)
+{
+    std::unique_lock lock(mutex_);
+    // Our own batch's tasks first; other batches are the workers' business.
     while (batch.next < batch.count) {
         const int index = batch.next++;
-        if (batch.next == batch.count) {
-            // Unlink: fully handed out.
-            Batch** link = &first_;
-            while (*link && *link != &batch)
-                link = &(*link)->after;
-            if (*link)
-                *link = batch.after;
-        }
+        if (batch.next == batch.count)
+            unlink(batch);
         lock.unlock();
-        task(context, index);
+        batch.task(batch.context, index);
         lock.lock();
         ++batch.done;
     }
     batchDone_.wait(lock, [&] { return batch.done == batch.count; });
+}
+
+void SliceThreadPool::run(int count, void (*task)(void*, int), void* context)
+{
+    Batch batch;
+    start(batch, count, task, context);
+    finish(batch);
 }
 
 } // namespace media
