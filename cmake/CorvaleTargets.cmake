@@ -32,6 +32,21 @@ function(corvale_precompile target)
     list(APPEND headers <gtest/gtest.h> <QSignalSpy> <QTemporaryDir>)
   endif()
   target_precompile_headers(${target} PRIVATE ${headers})
+  # Files built with options of their own (instruction sets for one kernel) cannot use the
+  # target's precompiled header nor share a unity file; checked once the folder is read.
+  # (Deferred arguments are read when the call runs: the name is written into the call now.)
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL corvale_exclude_own_option_sources ${target})")
+endfunction()
+
+function(corvale_exclude_own_option_sources target)
+  get_target_property(sources ${target} SOURCES)
+  foreach(source IN LISTS sources)
+    get_source_file_property(options ${source} COMPILE_OPTIONS)
+    get_source_file_property(flags ${source} COMPILE_FLAGS)
+    if(options OR flags)
+      set_source_files_properties(${source} PROPERTIES SKIP_PRECOMPILE_HEADERS ON SKIP_UNITY_BUILD_INCLUSION ON)
+    endif()
+  endforeach()
 endfunction()
 
 # corvale_library(<name> SOURCES ... [DEPS ...] [PUBLIC_LIBS ...])
