@@ -133,6 +133,8 @@ ProResEncoder::ProResEncoder(Settings settings)
                     + std::size_t(l->rows()) * std::size_t(l->rowCapacity));
         s.output.resize(largest);
     }
+    lastQuantIndex_[0] = slots_[0]->progressive.quantIndex;
+    lastQuantIndex_[1] = slots_[0]->fields.quantIndex;
 }
 
 ProResEncoder::~ProResEncoder()
@@ -249,6 +251,8 @@ void ProResEncoder::start(const std::uint8_t* bgra, std::size_t rowBytes, FieldD
     ++started_;
     const bool interlaced = fieldDetail != FieldDetail::None;
     PictureLayout& l = interlaced ? f.fields : f.progressive;
+    // Slices start their search where they ended in the last finished frame.
+    l.quantIndex = lastQuantIndex_[interlaced ? 1 : 0];
     f.current = &l;
     f.bgra = bgra;
     f.rowBytes = rowBytes;
@@ -284,6 +288,7 @@ std::span<const std::uint8_t> ProResEncoder::finish()
         settings_.pool->finish(f.batch);
     PictureLayout& l = *f.current;
     const bool interlaced = f.coderSettings.interlaced;
+    lastQuantIndex_[interlaced ? 1 : 0] = l.quantIndex;
 
     // Frame header.
     std::uint8_t* p = f.output.data();

@@ -88,6 +88,7 @@ private:
     int started_ = 0;
     int finished_ = 0;
     double lastMeanQuantIndex_ = 0;
+    std::vector<std::uint8_t> lastQuantIndex_[2]; // per slice of the last finished frame (whole, fields)
 };
 
 } // namespace media

@@ -82,13 +82,11 @@ const ScanOrder& scanOrder(bool interlaced)
 
 // Counts bits instead of writing them.
 struct BitCounter {
-    static constexpr bool kCountsOnly = true;
     std::uint32_t bits = 0;
     void put(std::uint32_t, std::uint32_t length) { bits += length; }
 };
 
 struct BitSink {
-    static constexpr bool kCountsOnly = false;
     ProResBitWriter& writer;
     void put(std::uint32_t value, std::uint32_t length) { writer.put(value, static_cast<int>(length)); }
 };
@@ -149,12 +147,6 @@ void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks,
             const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
             const auto run = static_cast<std::uint32_t>(p - last - 1);
             last = p;
-            if constexpr (Sink::kCountsOnly) {
-                sink.put(0, runs.length(previousRun, run) + levs.length(previousLevel, magnitude - 1) + 1);
-                previousRun = std::min<std::uint32_t>(run, 15);
-                previousLevel = std::min<std::uint32_t>(magnitude, 9);
-                continue;
-            }
             const Code r = runs.get(previousRun, run);
             const Code l = levs.get(previousLevel, magnitude - 1);
             const std::uint32_t total = r.length + l.length + 1;
@@ -169,6 +161,45 @@ void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks,
             previousLevel = std::min<std::uint32_t>(magnitude, 9);
         }
     }
+}
+
+// What codeAcs() would write, counted: the search for a slice's index runs this a few times
+// for every slice, so it keeps to table lookups.
+std::uint32_t countAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks, int positions)
+{
+    const CodeTables<16>& runs = runTables();
+    const CodeTables<10>& levs = levelTables();
+    std::uint32_t bits = 0;
+    std::uint32_t previousRun = kProResFirstPreviousRun;
+    std::uint32_t previousLevel = kProResFirstPreviousLevel;
+    int last = blocks - 1;
+    const int end = positions * blocks;
+    const int words = (end + 63) / 64;
+    for (int w = 0; w < words; ++w) {
+        std::uint64_t mask = masks[w];
+        if (w == 0)
+            mask &= ~((std::uint64_t(1) << blocks) - 1);
+        if (end - 64 * w < 64)
+            mask &= (std::uint64_t(1) << (end - 64 * w)) - 1;
+        bits += static_cast<std::uint32_t>(__builtin_popcountll(mask)); // the signs
+        const std::int16_t* word = levels + 64 * w;
+        while (mask) {
+            const int bit = __builtin_ctzll(mask);
+            mask &= mask - 1;
+            const int p = 64 * w + bit;
+            const auto run = static_cast<std::uint32_t>(p - last - 1);
+            last = p;
+            const int value = word[bit];
+            const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
+            if (run < kTabled && magnitude <= kTabled) [[likely]]
+                bits += runs.lengths[previousRun][run] + levs.lengths[previousLevel][magnitude - 1];
+            else
+                bits += runs.length(previousRun, run) + levs.length(previousLevel, magnitude - 1);
+            previousRun = std::min<std::uint32_t>(run, 15);
+            previousLevel = std::min<std::uint32_t>(magnitude, 9);
+        }
+    }
+    return bits;
 }
 
 int bytesOf(int bits)
@@ -257,7 +288,7 @@ int ProResSliceCoder::count(const Levels& levels, int positions) const
     for (int c = 0; c < 3; ++c) {
         BitCounter counter;
         codeDcs(levels.dcLevels[c], components_[c].blocks, counter);
-        codeAcs(levels.values[c], levels.masks[c], components_[c].blocks, positions, counter);
+        counter.bits += countAcs(levels.values[c], levels.masks[c], components_[c].blocks, positions);
         bytes += bytesOf(static_cast<int>(counter.bits));
     }
     return bytes;
