@@ -59,8 +59,8 @@ void GoogleDriveSyncManager::startAuthorization(Authorization authorization)
 {
     Q_ASSERT(platform::isMainThread());
     // A new sign-in replaces the one under way; that one ends as cancelled.
-    if (authorization_ && authorization_->done && !authorization.retriedAccountChoice)
-        authorization_->done(false);
+    if (authorization_ && !authorization.retriedAccountChoice)
+        finishAuthorization(false);
     closeListener();
     authorization_ = std::move(authorization);
     if (!endpoints().isConfigured()) {
@@ -170,8 +170,9 @@ void GoogleDriveSyncManager::finishAuthorization(bool signedIn)
         return;
     std::function<void(bool)> done = std::move(authorization_->done);
     authorization_->done = nullptr;
+    // Always later, never inside the caller's own reAuthenticate() call.
     if (done)
-        done(signedIn);
+        postToMain([done, signedIn] { done(signedIn); });
 }
 
 void GoogleDriveSyncManager::closeListener()
