@@ -230,6 +230,8 @@ public:
                 connect(server_, &QTcpServer::newConnection, this, [this] {
                     while (QTcpSocket* socket = server_->nextPendingConnection()) {
                         socket->setParent(this);
+                        // Bounded, so a fast client is held back by TCP instead of filling memory.
+                        socket->setReadBufferSize(256 * 1024);
                         connections_[socket] = std::make_unique<Connection>();
                         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
                         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
