@@ -2,6 +2,7 @@
 
 #include "platform/DebugLog.h"
 #include "platform/MainThread.h"
+#include "remote/QueuedCalls.h"
 
 #include <QTimer>
 
@@ -147,18 +148,14 @@ void AvahiServicePublisher::clientCallback(AvahiClient*, int state, void* self)
     // Read on the poll thread, which the main thread only changes while holding the poll's lock
     // or after stopping the thread.
     const quint64 generation = publisher->generation_.load();
-    QMetaObject::invokeMethod(
-        publisher, [publisher, state, generation] { publisher->onClientState(state, generation); },
-        Qt::QueuedConnection);
+    publisher->calls_.post([publisher, state, generation] { publisher->onClientState(state, generation); });
 }
 
 void AvahiServicePublisher::groupCallback(AvahiEntryGroup*, int state, void* self)
 {
     auto* publisher = static_cast<AvahiServicePublisher*>(self);
     const quint64 generation = publisher->generation_.load();
-    QMetaObject::invokeMethod(
-        publisher, [publisher, state, generation] { publisher->onGroupState(state, generation); },
-        Qt::QueuedConnection);
+    publisher->calls_.post([publisher, state, generation] { publisher->onGroupState(state, generation); });
 }
 
 void AvahiServicePublisher::onClientState(int state, quint64 generation)
@@ -292,13 +289,10 @@ void AvahiServicePublisher::reportFailure(const QString& error)
         return;
     failureReported_ = true;
     // Reported from the event loop, like every other outcome, never from inside publish().
-    QMetaObject::invokeMethod(
-        this,
-        [this, error] {
-            if (listener_.didNotPublish)
-                listener_.didNotPublish(error);
-        },
-        Qt::QueuedConnection);
+    calls_.post([this, error] {
+        if (listener_.didNotPublish)
+            listener_.didNotPublish(error);
+    });
 }
 
 } // namespace remote

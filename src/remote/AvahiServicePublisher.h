@@ -8,6 +8,7 @@
 // calls back on its own poll thread; those callbacks only post to the main thread. The poll
 // thread is stopped before this object is destroyed.
 
+#include "remote/QueuedCalls.h"
 #include "remote/ServicePublisher.h"
 
 #include <QObject>
@@ -36,6 +37,8 @@ public:
     // The name in use (after collisions, Avahi's alternative); empty while nothing is published.
     QString currentName() const { return name_; }
 
+    Q_INVOKABLE void runQueuedCalls() { calls_.run(); }
+
 private:
     static void clientCallback(AvahiClient* client, int state, void* self);
     static void groupCallback(AvahiEntryGroup* group, int state, void* self);
@@ -57,6 +60,7 @@ private:
     ServiceDescription service_;
     QString name_;
     Listener listener_;
+    QueuedCalls calls_ { this };
 };
 
 } // namespace remote

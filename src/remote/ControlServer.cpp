@@ -3,6 +3,7 @@
 #include "platform/DebugLog.h"
 #include "platform/MainThread.h"
 #include "remote/ControlServerSockets.h"
+#include "remote/QueuedCalls.h"
 #include "remote/RemoteJson.h"
 
 #include <QFile>
@@ -74,10 +75,8 @@ void ControlServer::startOnce()
     hasStarted_ = true;
     accepting_ = true;
     networkThread_.start();
-    QMetaObject::invokeMethod(
-        sockets_,
-        [sockets = sockets_, address = options_.address, port = options_.port] { sockets->listen(address, port); },
-        Qt::QueuedConnection);
+    sockets_->queuedCalls().post(
+        [sockets = sockets_, address = options_.address, port = options_.port] { sockets->listen(address, port); });
 }
 
 void ControlServer::stop()
@@ -85,10 +84,10 @@ void ControlServer::stop()
     Q_ASSERT(platform::isMainThread());
     accepting_ = false;
     if (networkThread_.isRunning()) {
-        QMetaObject::invokeMethod(
-            sockets_, [sockets = sockets_] { sockets->closeAll(); }, Qt::BlockingQueuedConnection);
+        sockets_->queuedCalls().postAndWait([sockets = sockets_] { sockets->closeAll(); });
         networkThread_.quit();
         networkThread_.wait();
+        sockets_->queuedCalls().discard();
     }
     {
         std::lock_guard lock(state_.mutex);
@@ -147,8 +146,7 @@ void ControlServer::deliver(ConnectionId connection, const std::vector<RemoteMes
             }
         }
         if (resume) {
-            QMetaObject::invokeMethod(
-                sockets_, [sockets = sockets_, connection] { sockets->resume(connection); }, Qt::QueuedConnection);
+            sockets_->queuedCalls().post([sockets = sockets_, connection] { sockets->resume(connection); });
         }
         // Looked up per message: a handler may replace itself.
         if (const auto handler = commandHandler_)
@@ -156,7 +154,7 @@ void ControlServer::deliver(ConnectionId connection, const std::vector<RemoteMes
     }
 }
 
-void ControlServer::queueBytes(ConnectionId connection, const QByteArray& bytes)
+void ControlServer::queueBytes(ConnectionId connection, QByteArray bytes)
 {
     {
         std::lock_guard lock(state_.mutex);
@@ -165,8 +163,8 @@ void ControlServer::queueBytes(ConnectionId connection, const QByteArray& bytes)
             return;
         it->second.queuedBytes += bytes.size();
     }
-    QMetaObject::invokeMethod(
-        sockets_, [sockets = sockets_, connection, bytes] { sockets->write(connection, bytes); }, Qt::QueuedConnection);
+    sockets_->queuedCalls().post(
+        [sockets = sockets_, connection, bytes = std::move(bytes)] { sockets->write(connection, bytes); });
 }
 
 void ControlServer::send(ConnectionId connection, const RemoteMessage& message)
@@ -177,7 +175,7 @@ void ControlServer::send(ConnectionId connection, const RemoteMessage& message)
         return;
     }
     if (accepting_)
-        queueBytes(connection, *line);
+        queueBytes(connection, std::move(line).value());
 }
 
 void ControlServer::sendToClientKey(const QString& clientKey, const RemoteMessage& message)
@@ -208,8 +206,9 @@ void ControlServer::broadcastState(const RemoteMessage& message)
         ids = state_.order;
     }
     // One serialisation, one buffer shared by every connection's write.
-    for (const ConnectionId id : ids)
-        queueBytes(id, *line);
+    QByteArray bytes = std::move(line).value();
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        queueBytes(ids[i], i + 1 == ids.size() ? std::move(bytes) : bytes);
 }
 
 void ControlServer::bind(const QString& clientKey, ConnectionId connection)

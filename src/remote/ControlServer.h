@@ -20,6 +20,7 @@
 // thread to one connection go out in call order.
 
 #include "remote/ControlServerState.h"
+#include "remote/QueuedCalls.h"
 #include "remote/RemoteTransport.h"
 #include "remote/ServicePublisher.h"
 
@@ -106,6 +107,11 @@ signals:
     void isRunningChanged(bool value);
     void connectedClientsChanged(int value);
 
+public:
+    // Calls from the network thread; see QueuedCalls.
+    QueuedCalls& queuedCalls() { return calls_; }
+    Q_INVOKABLE void runQueuedCalls() { calls_.run(); }
+
 private:
     friend class ControlServerSockets;
 
@@ -118,7 +124,9 @@ private:
     void startBonjour();
     void stopBonjour();
 
-    void queueBytes(ConnectionId connection, const QByteArray& bytes);
+    // Takes the bytes over: the last reference is dropped on the network thread, after the
+    // socket is done with them.
+    void queueBytes(ConnectionId connection, QByteArray bytes);
 
     ServicePublisher& publisher_;
     const Options options_;
@@ -134,6 +142,7 @@ private:
     int connectedClients_ = 0;
     bool bonjourActive_ = false;
     CommandHandler commandHandler_;
+    QueuedCalls calls_ { this };
 };
 
 } // namespace remote

@@ -2,6 +2,7 @@
 
 #include "platform/DebugLog.h"
 #include "remote/LineFramer.h"
+#include "remote/QueuedCalls.h"
 #include "remote/RemoteJson.h"
 
 #include <QTcpServer>
@@ -52,13 +53,10 @@ void ControlServerSockets::listen(const QHostAddress& address, quint16 port)
         const QString error = listener_->errorString();
         delete listener_;
         listener_ = nullptr;
-        QMetaObject::invokeMethod(
-            &server_,
-            [server = &server_, error] {
-                server->publishRunning(false);
-                dlog("❌ ControlServer start error:", error);
-            },
-            Qt::QueuedConnection);
+        server_.queuedCalls().post([server = &server_, error] {
+            server->publishRunning(false);
+            dlog("❌ ControlServer start error:", error);
+        });
         return;
     }
     connect(listener_, &QTcpServer::newConnection, this, &ControlServerSockets::accept);
@@ -66,17 +64,13 @@ void ControlServerSockets::listen(const QHostAddress& address, quint16 port)
     // connections already open go on working.
     connect(listener_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError) {
         const QString error = listener_->errorString();
-        QMetaObject::invokeMethod(
-            &server_,
-            [server = &server_, error] {
-                dlog("❌ ControlServer failed:", error);
-                server->listenerFailed();
-            },
-            Qt::QueuedConnection);
+        server_.queuedCalls().post([server = &server_, error] {
+            dlog("❌ ControlServer failed:", error);
+            server->listenerFailed();
+        });
     });
     const quint16 bound = listener_->serverPort();
-    QMetaObject::invokeMethod(
-        &server_, [server = &server_, bound] { server->listenerReady(bound); }, Qt::QueuedConnection);
+    server_.queuedCalls().post([server = &server_, bound] { server->listenerReady(bound); });
 }
 
 void ControlServerSockets::accept()
@@ -109,8 +103,7 @@ void ControlServerSockets::accept()
         // connection is held back by TCP itself.
         socket->setReadBufferSize(readChunkBytes);
         enableKeepAlive(socket);
-        QMetaObject::invokeMethod(
-            &server_, [server = &server_, count] { server->publishConnectedClients(count); }, Qt::QueuedConnection);
+        server_.queuedCalls().post([server = &server_, count] { server->publishConnectedClients(count); });
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, id, socket] { updateSocketBytes(id, socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, id] {
@@ -211,9 +204,8 @@ bool ControlServerSockets::drain(ConnectionId id)
             paused = it != state_.connections.end() && it->second.paused;
         }
         if (!objects.empty()) {
-            QMetaObject::invokeMethod(
-                &server_, [server = &server_, id, objects = std::move(objects)] { server->deliver(id, objects); },
-                Qt::QueuedConnection);
+            server_.queuedCalls().post(
+                [server = &server_, id, objects = std::move(objects)] { server->deliver(id, objects); });
         }
         if (overLimit) {
             dlog("⚠️ ControlServer: line over limit, closing");
@@ -295,8 +287,7 @@ void ControlServerSockets::remove(ConnectionId id)
         std::lock_guard lock(state_.mutex);
         count = state_.removeLocked(id);
     }
-    QMetaObject::invokeMethod(
-        &server_, [server = &server_, count] { server->publishConnectedClients(count); }, Qt::QueuedConnection);
+    server_.queuedCalls().post([server = &server_, count] { server->publishConnectedClients(count); });
     socket->disconnect(this);
     socket->abort();
     socket->deleteLater();

@@ -9,6 +9,7 @@
 // queued calls. Shared collections are touched under the state's mutex.
 
 #include "remote/ControlServer.h"
+#include "remote/QueuedCalls.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -34,6 +35,10 @@ public:
     // Closes the listener and every connection (the server is stopping).
     void closeAll();
 
+    // Calls from the server's side; see QueuedCalls.
+    QueuedCalls& queuedCalls() { return calls_; }
+    Q_INVOKABLE void runQueuedCalls() { calls_.run(); }
+
 private:
     void accept();
     void readFrom(ConnectionId connection);
@@ -48,6 +53,7 @@ private:
     QTcpServer* listener_ = nullptr;
     std::unordered_map<ConnectionId, QTcpSocket*> sockets_;
     ConnectionId lastId_ = 0;
+    QueuedCalls calls_ { this };
 };
 
 } // namespace remote
