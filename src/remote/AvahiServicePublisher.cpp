@@ -180,12 +180,7 @@ void AvahiServicePublisher::onClientState(int state, quint64 generation)
         reportFailure(QStringLiteral("avahi-daemon is not running; waiting for it"));
         break;
     case AVAHI_CLIENT_FAILURE: {
-        QString error;
-        {
-            PollLock lock(poll_);
-            error = QString::fromUtf8(avahi_strerror(avahi_client_errno(client_)));
-        }
-        reportFailure(error);
+        reportFailure(clientError());
         // The daemon went away: a new client waits for it to come back.
         tearDown();
         if (wanted_)
@@ -221,15 +216,9 @@ void AvahiServicePublisher::onGroupState(int state, quint64 generation)
         registerService();
         break;
     }
-    case AVAHI_ENTRY_GROUP_FAILURE: {
-        QString error;
-        {
-            PollLock lock(poll_);
-            error = QString::fromUtf8(avahi_strerror(avahi_client_errno(client_)));
-        }
-        reportFailure(error);
+    case AVAHI_ENTRY_GROUP_FAILURE:
+        reportFailure(clientError());
         break;
-    }
     default:
         break;
     }
@@ -280,6 +269,12 @@ void AvahiServicePublisher::registerService()
     }
     if (!failure.isEmpty())
         reportFailure(failure);
+}
+
+QString AvahiServicePublisher::clientError()
+{
+    PollLock lock(poll_);
+    return QString::fromUtf8(avahi_strerror(avahi_client_errno(client_)));
 }
 
 void AvahiServicePublisher::reportFailure(const QString& error)

@@ -49,6 +49,8 @@ private:
     void onGroupState(int state, quint64 generation);
     void registerService();
     void reportFailure(const QString& error);
+    // The client's last error, as text.
+    QString clientError();
 
     AvahiThreadedPoll* poll_ = nullptr;
     AvahiClient* client_ = nullptr;

@@ -196,23 +196,23 @@ void RemoteCommandHandler::handleCommand(ConnectionId connection, const RemoteMe
         transport_.send(connection, RemoteReplies::ack(true, QStringLiteral("pong")));
         return;
     }
+    // A refusal is the ack first, then the request for the missing level.
+    const auto refuse = [&](const QString& scope, const QString& logLine, const QString& reason) {
+        dlog(logLine);
+        transport_.send(
+            connection, RemoteReplies::ackRequiring(QStringLiteral("need %1 permission").arg(scope), scope));
+        transport_.send(connection, RemoteReplies::authRequired(scope, clientKey, reason));
+    };
     if (viewCommands().contains(*action)) {
         if (!authGate_.hasView(clientKey)) {
-            dlog("⛔️ [AUTH] Block " + *action + " (need view) clientKey=" + clientKey);
-            transport_.send(connection,
-                RemoteReplies::ackRequiring(QStringLiteral("need view permission"), QStringLiteral("view")));
-            transport_.send(connection,
-                RemoteReplies::authRequired(
-                    QStringLiteral("view"), clientKey, QStringLiteral("View permission required")));
+            refuse(QStringLiteral("view"), "⛔️ [AUTH] Block " + *action + " (need view) clientKey=" + clientKey,
+                QStringLiteral("View permission required"));
             return;
         }
     } else if (!authGate_.hasControl(clientKey)) {
-        dlog("⛔️ [AUTH] Block action=" + *action + " (need control) clientKey=" + clientKey);
-        transport_.send(connection,
-            RemoteReplies::ackRequiring(QStringLiteral("need control permission"), QStringLiteral("control")));
-        transport_.send(connection,
-            RemoteReplies::authRequired(
-                QStringLiteral("control"), clientKey, QStringLiteral("Control permission required")));
+        refuse(QStringLiteral("control"),
+            "⛔️ [AUTH] Block action=" + *action + " (need control) clientKey=" + clientKey,
+            QStringLiteral("Control permission required"));
         return;
     }
     commandTable_->execute(RemoteCommand { message, *action, connection, clientKey });

@@ -19,6 +19,13 @@ QJsonObject parse(const char* json)
     return QJsonDocument::fromJson(json).object();
 }
 
+// The failure of decoding `object` as a T, if it fails.
+template <class T> std::optional<DecodeError> errorOf(const QJsonObject& object)
+{
+    auto decoded = T::fromJson(object);
+    return decoded ? std::nullopt : std::optional(decoded.error());
+}
+
 TEST(RemoteProtocol, RecordsRoundTripThroughJson)
 {
     const HelloMessage hello(QStringLiteral("012345"), QStringLiteral("Pad"), QStringLiteral("iPadOS"));
@@ -54,22 +61,10 @@ TEST(RemoteProtocol, DecodingFailsWithTheRecordsOwnWords)
         DecodeError::Kind kind;
         const char* description; // nullptr: any
     };
-    const auto hello = [](const QJsonObject& o) -> std::optional<DecodeError> {
-        auto r = HelloMessage::fromJson(o);
-        return r ? std::nullopt : std::optional(r.error());
-    };
-    const auto command = [](const QJsonObject& o) -> std::optional<DecodeError> {
-        auto r = CommandMessage::fromJson(o);
-        return r ? std::nullopt : std::optional(r.error());
-    };
-    const auto ack = [](const QJsonObject& o) -> std::optional<DecodeError> {
-        auto r = AckMessage::fromJson(o);
-        return r ? std::nullopt : std::optional(r.error());
-    };
-    const auto welcome = [](const QJsonObject& o) -> std::optional<DecodeError> {
-        auto r = WelcomeMessage::fromJson(o);
-        return r ? std::nullopt : std::optional(r.error());
-    };
+    const auto hello = errorOf<HelloMessage>;
+    const auto command = errorOf<CommandMessage>;
+    const auto ack = errorOf<AckMessage>;
+    const auto welcome = errorOf<WelcomeMessage>;
     const Row rows[] = {
         { R"({"type":"welcome","pairingCode":"1","clientName":"a","platform":"p"})", hello,
             DecodeError::Kind::dataCorrupted, "Expected type=.hello" },

@@ -22,9 +22,7 @@ Decoded<AckMessage> AckMessage::fromJson(const QJsonObject& object)
     AckMessage ack;
     ack.ok = reader.boolean("ok");
     ack.message = reader.optionalString("message");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return ack;
+    return reader.result(std::move(ack));
 }
 
 } // namespace remote

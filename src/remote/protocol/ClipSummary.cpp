@@ -30,9 +30,7 @@ Decoded<ClipSummary> ClipSummary::fromJson(const QJsonObject& object)
     clip.isOffline = reader.boolean("isOffline");
     clip.takeGroup = reader.optionalString("takeGroup");
     clip.inputNumber = reader.optionalInteger("inputNumber");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return clip;
+    return reader.result(std::move(clip));
 }
 
 } // namespace remote

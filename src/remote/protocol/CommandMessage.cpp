@@ -33,9 +33,7 @@ Decoded<CommandMessage> CommandMessage::fromJson(const QJsonObject& object)
     message.clipID = reader.optionalString("clipID");
     message.seconds = reader.optionalNumber("seconds");
     message.direction = reader.optionalInteger("direction");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return message;
+    return reader.result(std::move(message));
 }
 
 } // namespace remote

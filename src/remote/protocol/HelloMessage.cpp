@@ -29,9 +29,7 @@ Decoded<HelloMessage> HelloMessage::fromJson(const QJsonObject& object)
     message.pairingCode = reader.string("pairingCode");
     message.clientName = reader.string("clientName");
     message.platform = reader.string("platform");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return message;
+    return reader.result(std::move(message));
 }
 
 } // namespace remote

@@ -47,9 +47,7 @@ Decoded<PlaybackState> PlaybackState::fromJson(const QJsonObject& object)
         else
             state.clips.push_back(std::move(clip).value());
     }
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return state;
+    return reader.result(std::move(state));
 }
 
 } // namespace remote

@@ -47,46 +47,26 @@ void RecordReader::expectType(RemoteMessageType expected)
 
 QString RecordReader::string(const char* key)
 {
-    return optionalString(key, true).value_or(QString());
+    const auto found = typed(key, true, &QJsonValue::isString, "String");
+    return found ? found->toString() : QString();
 }
 
 std::optional<QString> RecordReader::optionalString(const char* key)
 {
-    return optionalString(key, false);
-}
-
-std::optional<QString> RecordReader::optionalString(const char* key, bool required)
-{
-    const auto found = value(key, required);
-    if (!found)
-        return std::nullopt;
-    if (!found->isString()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode String"));
-        return std::nullopt;
-    }
-    return found->toString();
+    const auto found = typed(key, false, &QJsonValue::isString, "String");
+    return found ? std::optional(found->toString()) : std::nullopt;
 }
 
 double RecordReader::number(const char* key)
 {
-    return optionalNumber(key, true).value_or(0.0);
+    const auto found = typed(key, true, &QJsonValue::isDouble, "Double");
+    return found ? found->toDouble() : 0.0;
 }
 
 std::optional<double> RecordReader::optionalNumber(const char* key)
 {
-    return optionalNumber(key, false);
-}
-
-std::optional<double> RecordReader::optionalNumber(const char* key, bool required)
-{
-    const auto found = value(key, required);
-    if (!found)
-        return std::nullopt;
-    if (!found->isDouble()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode Double"));
-        return std::nullopt;
-    }
-    return found->toDouble();
+    const auto found = typed(key, false, &QJsonValue::isDouble, "Double");
+    return found ? std::optional(found->toDouble()) : std::nullopt;
 }
 
 std::int64_t RecordReader::integer(const char* key)
@@ -101,13 +81,9 @@ std::optional<std::int64_t> RecordReader::optionalInteger(const char* key)
 
 std::optional<std::int64_t> RecordReader::optionalInteger(const char* key, bool required)
 {
-    const auto found = value(key, required);
+    const auto found = typed(key, required, &QJsonValue::isDouble, "Int");
     if (!found)
         return std::nullopt;
-    if (!found->isDouble()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode Int"));
-        return std::nullopt;
-    }
     const auto integer = MessageFields::exactInteger(
         *found, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max());
     if (!integer)
@@ -117,38 +93,20 @@ std::optional<std::int64_t> RecordReader::optionalInteger(const char* key, bool 
 
 bool RecordReader::boolean(const char* key)
 {
-    const auto found = value(key, true);
-    if (!found)
-        return false;
-    if (!found->isBool()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode Bool"));
-        return false;
-    }
-    return found->toBool();
+    const auto found = typed(key, true, &QJsonValue::isBool, "Bool");
+    return found && found->toBool();
 }
 
 QJsonObject RecordReader::object(const char* key)
 {
-    const auto found = value(key, true);
-    if (!found)
-        return {};
-    if (!found->isObject()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode Dictionary"));
-        return {};
-    }
-    return found->toObject();
+    const auto found = typed(key, true, &QJsonValue::isObject, "Dictionary");
+    return found ? found->toObject() : QJsonObject();
 }
 
 QJsonArray RecordReader::array(const char* key)
 {
-    const auto found = value(key, true);
-    if (!found)
-        return {};
-    if (!found->isArray()) {
-        fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode Array"));
-        return {};
-    }
-    return found->toArray();
+    const auto found = typed(key, true, &QJsonValue::isArray, "Array");
+    return found ? found->toArray() : QJsonArray();
 }
 
 } // namespace remote

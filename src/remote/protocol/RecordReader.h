@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace remote {
@@ -61,14 +62,31 @@ public:
 
     // Adds a failure found by the caller (a nested record's).
     void fail(const DecodeError& error);
+    // The record when every read succeeded, else the first failure.
+    template <class T> Decoded<T> result(T record) const
+    {
+        if (error_)
+            return platform::fail(*error_);
+        return record;
+    }
     bool failed() const { return error_.has_value(); }
     const DecodeError& error() const { return *error_; }
 
 private:
     // The value under `key`; records keyNotFound or valueNotFound when `required`.
     std::optional<QJsonValue> value(const char* key, bool required);
-    std::optional<QString> optionalString(const char* key, bool required);
-    std::optional<double> optionalNumber(const char* key, bool required);
+    // The value under `key` when it has the JSON type `isType` accepts; a typeMismatch naming
+    // `typeName` otherwise.
+    template <class Check>
+    std::optional<QJsonValue> typed(const char* key, bool required, Check isType, const char* typeName)
+    {
+        auto found = value(key, required);
+        if (found && !std::invoke(isType, *found)) {
+            fail(DecodeError::Kind::typeMismatch, key, QStringLiteral("Expected to decode ") + QLatin1String(typeName));
+            return std::nullopt;
+        }
+        return found;
+    }
     std::optional<std::int64_t> optionalInteger(const char* key, bool required);
     void fail(DecodeError::Kind kind, const char* key, const QString& description);
 

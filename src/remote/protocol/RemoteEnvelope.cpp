@@ -14,9 +14,7 @@ Decoded<RemoteEnvelope> RemoteEnvelope::fromJson(const QJsonObject& object)
     RecordReader reader(object);
     RemoteEnvelope envelope;
     envelope.type = reader.enumeration<RemoteMessageType>("type");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return envelope;
+    return reader.result(std::move(envelope));
 }
 
 } // namespace remote

@@ -29,9 +29,7 @@ Decoded<WelcomeMessage> WelcomeMessage::fromJson(const QJsonObject& object)
     message.role = reader.enumeration<RemoteRole>("role");
     message.serverName = reader.string("serverName");
     message.protocolVersion = reader.integer("protocolVersion");
-    if (reader.failed())
-        return platform::fail(reader.error());
-    return message;
+    return reader.result(std::move(message));
 }
 
 } // namespace remote
