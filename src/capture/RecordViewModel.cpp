@@ -53,6 +53,7 @@ RecordViewModel::RecordViewModel(Services services, QObject* parent)
         writerQueues_[i] = std::make_unique<platform::SerialQueue>("Corvale.WriterQueue." + std::to_string(i), clock_);
         probes_[i] = std::make_unique<decklink::VideoInfoProbe>();
     }
+    setupRecording();
     if (cards_.makeOutput)
         deckLinkOut_ = cards_.makeOutput();
     publishRoadState();

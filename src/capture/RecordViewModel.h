@@ -18,12 +18,15 @@
 //   RecordViewModel_Frames.cpp     the per-frame road: previews, writer and output hand-offs
 //   RecordViewModel_Format.cpp     card status polling and the project-format check
 //   RecordViewModel_LiveVideo.cpp  routing of the remote-video tracks and frame offers
-//   RecordViewModel_Recording.cpp  takes and recording control
+//   RecordViewModel_Takes.cpp      take sessions, the recording folder and file names
+//   RecordViewModel_Recording.cpp  recording control and the writers' reports
+//   RecordViewModel_Timecode.cpp   the timecode of recorded frames
 //   RecordViewModel_Output.cpp     program output control, composition and cadence
 
 #include "capture/CaptureSourceKind.h"
 #include "capture/FPSStabilizer.h"
 #include "capture/FPSWindowEstimator.h"
+#include "capture/InputWriter.h"
 #include "capture/LiveVideoSession.h"
 #include "capture/OutputChoices.h"
 #include "capture/TakeSession.h"
@@ -56,6 +59,7 @@
 #include <tuple>
 #include <vector>
 
+class QEventLoop;
 class QPainter;
 
 namespace platform {
@@ -240,7 +244,10 @@ public:
     void setRemotePreviewMode(RemotePreviewMode mode);
     void applyWebRTCSourceRouting();
 
-    // ---- Takes and recording (completed by the recording control) -----------------------------
+    // ---- Takes and recording ---------------------------------------------------------------------
+    // Each input's recording runs on its writer queue (InputWriter); the main thread keeps the
+    // published state and learns of the movie through the writer's reports, which carry the
+    // recording's generation so that an older movie's news never lands on a newer recording.
     QString reel() const { return reel_; }
     QString scene() const { return scene_; }
     std::int64_t take() const { return take_; }
@@ -254,6 +261,50 @@ public:
     QUrl defaultRecordingFolder() const;
     void stopRecording(int slot);
     bool anyRecordingActive() const;
+
+    // Take sessions, folder and names.
+    void setOutputFolderURL(const std::optional<QUrl>& folder);
+    void beginAccessingOutputFolderIfNeeded();
+    void endAccessingOutputFolderIfNeeded();
+    bool outputFolderAccessing() const { return outputFolderAccessing_; }
+    bool ensureWritableOutputFolder();
+    QString makeClipTag(int slot, int segment) const;
+    std::optional<QUrl> nextRecordingURL(int slot, int segment) const;
+    const PerSlot<int>& segmentsPerInput() const { return segmentsPerInput_; }
+    const PerSlot<std::optional<QString>>& slateReel() const { return slateReel_; }
+    const PerSlot<std::optional<QString>>& slateScene() const { return slateScene_; }
+    const PerSlot<std::optional<std::int64_t>>& slateTake() const { return slateTake_; }
+    const PerSlot<std::optional<QUrl>>& currentRecordingURLs() const { return currentRecordingURLs_; }
+    const PerSlot<std::optional<QString>>& recordingFPSLabel() const { return recordingFPSLabel_; }
+
+    // Recording control.
+    void startRecordingAll();
+    void stopRecordingAll();
+    void toggleRecording(int slot);
+    void requestStartRecording(int slot);
+    void confirmResumeSameTake();
+    void cancelResumeSameTake();
+    void startRecording(int slot);
+    struct RecordingRate {
+        int fpsInt = 30;
+        QString label;
+    };
+    RecordingRate resolvedFPSForRecording(int slot) const;
+    void handleStopAndMaybeAdvanceTakeIfAllStopped();
+    bool showResumeSameTakeAlert() const { return showResumeSameTakeAlert_; }
+    QString resumeSameTakeAlertMessage() const { return resumeSameTakeAlertMessage_; }
+    std::optional<int> pendingStartIndex() const { return pendingStartIndex_; }
+    int pendingFinishCount() const { return pendingFinishCount_; }
+    // At quit: stops every recording and waits, at most `timeoutSeconds`, running the main event
+    // loop, until the movies are finished. True when none is left unfinished.
+    bool shutdown(double timeoutSeconds = 5.0);
+    // Blocks until the frames handed to the writers so far are written (tests and benchmarks);
+    // the reports they send still wait on the main thread.
+    void waitForWriters();
+
+    // Timecode. Any thread.
+    static double secondsSinceMidnight(const QDateTime& date);
+    static QString timecodeString(std::int64_t frameIndex, const TakeSession& session, int fps);
 
     // ---- Program output (completed by the output control) -------------------------------------
     bool isOutputOn() const { return isOutputOn_; }
@@ -322,6 +373,8 @@ signals:
     void outputFormatChanged(settings::CaptureFormat value);
     void outputColorModeChanged(OutputColorMode value);
     void outputStatusTextChanged(const QString& value);
+    void showResumeSameTakeAlertChanged(bool value);
+    void resumeSameTakeAlertMessageChanged(const QString& value);
 
 protected:
     // Published per-slot writes: store, emit with the slot. Slots outside 0...3 are ignored.
@@ -336,6 +389,10 @@ protected:
     void setActiveInputCount(int value);
     void setProjectFormatAlertMessage(const QString& message);
     void setIsOutputOn(bool value);
+
+    // Security-scoped access to a folder. This platform has none: starting answers false.
+    virtual bool startAccessingFolder(const QUrl& folder);
+    virtual void stopAccessingFolder(const QUrl& folder);
 
 private:
     // What the camera queue reads of the engine's state, read whole by the frame road. Whoever
@@ -457,9 +514,19 @@ private:
     void queueWriterStep(int slot, const media::Frame& image, const TakeSession& session);
     void queueGridComposition(QSize targetSize);
 
+    // RecordViewModel_Takes.cpp
+    void openTakeSession();
+    void setOutputPathDisplay(const QString& path);
+    void clearRecordingOfSlot(int slot);
+
     // RecordViewModel_Recording.cpp
-    // Writer queue of the slot: one frame of a recording.
-    void writeFrame(int slot, const media::Frame& image, const TakeSession& session);
+    void setupRecording();
+    void failStart(int slot, const QString& status);
+    void setIsRecordingAll(bool value);
+    void setDroppedFrames(int value);
+    void setShowResumeSameTakeAlert(bool value);
+    void handleWriterReport(int slot, const InputWriter::Report& report);
+    void finishingStep(int slot, const InputWriter::Report& report);
 
     // RecordViewModel_LiveVideo.cpp
     void offerLiveFrame(
@@ -512,11 +579,20 @@ private:
     QString resumeSameTakeAlertMessage_;
     std::optional<int> pendingStartIndex_;
     int pendingFinishCount_ = 0;
-    PerSlot<std::shared_ptr<MovieRecorder>> recorders_;
     PerSlot<std::optional<QUrl>> currentRecordingURLs_;
     PerSlot<std::unique_ptr<platform::SerialQueue>> writerQueues_;
-    PerSlot<int> frameCounters_ {};
     PerSlot<std::optional<QString>> recordingFPSLabel_;
+    // The writer side of each slot (it holds the recorder, the file's frame count and the last
+    // timecode time), and which recording of the slot is the current one: reports of another
+    // generation only count toward finishing the take.
+    PerSlot<std::unique_ptr<InputWriter>> inputWriters_;
+    PerSlot<std::uint64_t> recordingGenerations_ {};
+    std::uint64_t lastRecordingGeneration_ = 0;
+    // The current recording's movie has not been finished yet (its reports still count).
+    PerSlot<bool> movieOpen_ {};
+    // Why the current recording's movie failed, for its status text.
+    PerSlot<QString> recordingErrors_;
+    QEventLoop* shutdownLoop_ = nullptr;
     std::optional<QUrl> outputFolderURL_;
     QString outputPathDisplay_;
     bool outputFolderAccessing_ = false;

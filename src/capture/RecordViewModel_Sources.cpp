@@ -168,8 +168,7 @@ void RecordViewModel::stopCaptureAllSources(int slot)
 {
     if (!validSlot(slot))
         return;
-    if (isRecordingFlags_[slot] || recorders_[slot])
-        stopRecording(slot);
+    stopRecording(slot);
     if (deckLinkInputs_[slot])
         deckLinkInputs_[slot]->stop();
     ++cameraGenerations_[slot];
