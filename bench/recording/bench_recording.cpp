@@ -7,10 +7,16 @@
 //    and ProRes 422 HQ; the frames each recorder dropped.
 // 3. With --presets: four unthrottled H.264 writers at once per x264 preset, the figure the
 //    recorder's preset was chosen by (it must leave room above 4 x 25 fps).
+// 4. With --engine: two and four simulated 1080p25 card inputs recorded through the capture engine
+//    (RecordViewModel) for --engine-seconds (30) per codec of --realtime-codecs: frames dropped
+//    per input (card to engine, and engine to file), peak memory, and the share of the process's
+//    CPU time spent on the writer and recorder threads (with the encoder threads they start).
+//    Alone (with --no-throughput --no-realtime), its last line is the lowest share of delivered
+//    frames that reached a file.
 //
 //   bench_recording [--out DIR] [--frames N] [--seconds S] [--codecs h264,proRes422HQ,...]
 //                   [--realtime-codecs h264,proRes422HQ] [--clean] [--no-throughput] [--no-realtime]
-//                   [--presets]
+//                   [--presets] [--engine] [--engine-seconds S]
 // --clean draws the pictures without grain: FFmpeg's ProRes encoder takes about half the time on
 // them, so the two runs bracket what a camera's picture costs. The real-time runs of ProRes
 // codecs always use heavy grain (+-20 steps), the pictures that cost a ProRes encoder most.
@@ -18,22 +24,33 @@
 // throughput ratio of the codecs run.
 
 #include "capture/MovieRecorder.h"
+#include "capture/RecordViewModel.h"
+#include "decklink/sim/DeckLinkSimControl.h"
 #include "media/writer/MovieFileWriter.h"
+#include "platform/MediaClock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/QtScheduler.h"
 #include "platform/SerialQueue.h"
+#include "platform/UserDefaults.h"
+#include "settings/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 extern "C" {
 #include <libavutil/log.h>
 }
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -48,6 +65,12 @@ extern "C" {
 
 using namespace settings;
 using capture::MovieRecorder;
+
+// The simulated card driver built with the benchmark, unless the environment names another.
+const bool gCardLibrary = [] {
+    setenv("CORVALE_DECKLINK_LIBRARY", CORVALE_BENCH_SIM_LIBRARY, 0);
+    return true;
+}();
 
 namespace {
 
@@ -68,6 +91,8 @@ struct Options {
     bool realtime = true;
     bool presets = false;
     bool grain = true;
+    bool engine = false;
+    int engineSeconds = 30;
 };
 
 // Moving, textured pictures rather than flat ones, so the encoders do realistic work: soft
@@ -283,6 +308,152 @@ RealTimeResult runRealTime(RecordingCodec codec, const std::vector<media::Frame>
     return result;
 }
 
+// ---- The engine mode -----------------------------------------------------------------------------
+
+// CPU seconds of this process's threads whose names begin with one of `prefixes` (threads a
+// thread starts inherit its name, so an encoder's workers count with the queue that opened it).
+double threadCpuSeconds(const QStringList& prefixes)
+{
+    const double tick = double(sysconf(_SC_CLK_TCK));
+    double total = 0;
+    for (const QString& task : QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(task));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype open = line.indexOf('('), close = line.lastIndexOf(')');
+        if (open < 0 || close < open)
+            continue;
+        const QString name = QString::fromUtf8(line.mid(open + 1, close - open - 1));
+        if (std::none_of(prefixes.begin(), prefixes.end(), [&](const QString& p) { return name.startsWith(p); }))
+            continue;
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 12) // utime and stime are fields 14 and 15 of the line
+            total += (fields[11].toDouble() + fields[12].toDouble()) / tick;
+    }
+    return total;
+}
+
+// Peak resident memory since the last reset, in MiB.
+double peakMemoryMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+void resetPeakMemory()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+int framesInMovie(const QString& path)
+{
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+        { "-v", "error", "-count_packets", "-select_streams", "v:0", "-show_entries", "stream=nb_read_packets", "-of",
+            "csv=p=0", path });
+    probe.waitForFinished(120'000);
+    return probe.exitCode() == 0 ? probe.readAllStandardOutput().trimmed().toInt() : -1;
+}
+
+void runEvents(double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct EngineResult {
+    std::vector<int> delivered; // by the card while recording
+    std::vector<int> missedByEngine; // delivered but never reaching the engine (busy main thread)
+    std::vector<int> dropped; // reached the engine, not the file (hand-off and encoder drops)
+    double peakMiB = 0;
+    double encodeShare = 0;
+    double cores = 0;
+    bool ok = true;
+};
+
+// `inputs` simulated card inputs at 1080p25 recorded through the engine for `seconds`.
+EngineResult runEngine(int inputs, RecordingCodec codec, int seconds, const QString& folder)
+{
+    EngineResult result;
+    corvale_sim_reset();
+    corvale_sim_set_device_count(inputs);
+    QTemporaryDir home;
+    platform::UserDefaults defaults(home.filePath(QStringLiteral("defaults.json")));
+    settings::AppSettings settings(defaults);
+    settings.setProjectFormat(CaptureFormat::hd1080p25);
+    settings.setRecordingCodec(codec);
+    platform::QtScheduler scheduler;
+    platform::NotificationCenter notifications;
+    QStringList saved;
+    notifications.addObserver(QStringLiteral("corvaleRecordingFinished"), nullptr,
+        [&](const QVariantMap& info) { saved << info.value(QStringLiteral("url")).toUrl().toLocalFile(); });
+    media::CameraDiscovery::Options cameras;
+    cameras.deviceFolder = home.path().toStdString(); // no cameras
+    capture::RecordViewModel engine({ settings, scheduler, platform::MediaClock::system(), notifications,
+        capture::RecordViewModel::CardSystem::installed(), cameras });
+    engine.setOutputFolderURL(QUrl::fromLocalFile(folder));
+    for (int slot = 0; slot < inputs; ++slot) {
+        if (slot > 0)
+            engine.addSource();
+        engine.setCaptureSource(slot, capture::CaptureSourceKind::deckLink);
+        engine.setSelectedDeckLinkIndex(slot, slot);
+        engine.setSelectedFormat(slot, CaptureFormat::hd1080p25);
+        engine.startCapture(slot);
+    }
+    runEvents(2); // signal locked, rates measured
+
+    resetPeakMemory();
+    std::vector<CorvaleSimInputState> before(inputs), after(inputs);
+    std::vector<std::uint64_t> receivedBefore(inputs);
+    for (int slot = 0; slot < inputs; ++slot) {
+        corvale_sim_input_state(slot, &before[slot]);
+        receivedBefore[slot] = engine.receivedFrameCount(slot);
+    }
+    const QStringList writers { QStringLiteral("Corvale.WriterQ"), QStringLiteral("Corvale.MovieRe") };
+    engine.startRecordingAll();
+    runEvents(1); // recorders and their encoders are made from the first frames
+    const double cpuStart = cpuSeconds();
+    const double encodeStart = threadCpuSeconds(writers);
+    const auto wallStart = std::chrono::steady_clock::now();
+    runEvents(seconds - 1);
+    const double encodeCpu = threadCpuSeconds(writers) - encodeStart;
+    const double cpu = cpuSeconds() - cpuStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    engine.stopRecordingAll();
+    for (int slot = 0; slot < inputs; ++slot)
+        corvale_sim_input_state(slot, &after[slot]);
+    std::vector<std::uint64_t> received(inputs);
+    for (int slot = 0; slot < inputs; ++slot)
+        received[slot] = engine.receivedFrameCount(slot) - receivedBefore[slot];
+    waitFor([&] { return !engine.activeTakeSession(); });
+    result.peakMiB = peakMemoryMiB();
+    result.encodeShare = cpu > 0 ? encodeCpu / cpu : 0;
+    result.cores = cpu / wall;
+    for (int slot = 0; slot < inputs; ++slot) {
+        const int delivered = int(after[slot].framesDelivered - before[slot].framesDelivered);
+        const QString path = saved.value(slot);
+        const int written = path.isEmpty() ? -1 : framesInMovie(path);
+        result.ok = result.ok && written > 0;
+        result.delivered.push_back(delivered);
+        result.missedByEngine.push_back(std::max(0, delivered - int(received[slot])));
+        result.dropped.push_back(std::max(0, int(received[slot]) - written));
+    }
+    engine.shutdown();
+    for (const QString& path : saved)
+        QFile::remove(path);
+    return result;
+}
+
 // Four H.264 writers encoding as fast as they can at once: the aggregate frames per second.
 struct PresetResult {
     double fps = 0;
@@ -359,11 +530,15 @@ bool parse(int argc, char** argv, Options& options)
             options.grain = false;
         } else if (arg == "--presets") {
             options.presets = true;
+        } else if (arg == "--engine") {
+            options.engine = true;
+        } else if (arg == "--engine-seconds" && hasValue) {
+            options.engineSeconds = std::max(3, std::atoi(argv[++i]));
         } else {
             std::fprintf(stderr,
                 "usage: bench_recording [--out DIR] [--frames N] [--seconds S] [--codecs a,b] [--realtime-codecs a,b] "
                 "[--clean] [--no-throughput] "
-                "[--no-realtime] [--presets]\n");
+                "[--no-realtime] [--presets] [--engine] [--engine-seconds S]\n");
             return false;
         }
     }
@@ -378,6 +553,7 @@ bool parse(int argc, char** argv, Options& options)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    (void)gCardLibrary;
     Options options;
     if (!parse(argc, argv, options))
         return 2;
@@ -429,6 +605,31 @@ int main(int argc, char** argv)
         }
     }
 
+    double lowestRecorded = -1;
+    if (options.engine) {
+        std::printf("\nSimulated 1080p%d card inputs recorded through the capture engine for %d s\n", kFps,
+            options.engineSeconds);
+        for (auto codec : options.realtimeCodecs) {
+            for (int inputs : { 2, 4 }) {
+                QTemporaryDir takes;
+                const auto r = runEngine(inputs, codec, options.engineSeconds, takes.path());
+                QStringList perInput;
+                for (int i = 0; i < inputs; ++i) {
+                    perInput << QStringLiteral("%1/%2").arg(r.missedByEngine[i]).arg(r.dropped[i]);
+                    const double recorded
+                        = r.delivered[i] > 0 ? 1.0 - double(r.missedByEngine[i] + r.dropped[i]) / r.delivered[i] : 0;
+                    lowestRecorded = lowestRecorded < 0 ? recorded : std::min(lowestRecorded, recorded);
+                }
+                std::printf("  %-16s %d inputs: dropped per input (card to engine / engine to file) %s of about %d;"
+                            " peak %.0f MiB; %.1f cores busy, %.0f%% of it writing and encoding%s\n",
+                    qPrintable(displayName(codec)), inputs, qPrintable(perInput.join(", ")),
+                    r.delivered.empty() ? 0 : r.delivered[0], r.peakMiB, r.cores, 100 * r.encodeShare,
+                    r.ok ? "" : "  FAILED");
+                std::fflush(stdout);
+            }
+        }
+    }
+
     double lowest = -1;
     if (options.throughput) {
         std::printf("\nThroughput, %d frames per codec (frames per second)\n", options.frames);
@@ -449,7 +650,9 @@ int main(int argc, char** argv)
             for (auto codec : options.codecs)
                 QFile::remove(QDir(folder).filePath("ffmpeg_" + rawName(codec) + ".mov"));
     }
-    if (lowest < 0)
+    if (lowest < 0 && lowestRecorded >= 0)
+        std::printf("ratio recorded/delivered = %.4f (lowest input, engine)\n", lowestRecorded);
+    else if (lowest < 0)
         std::printf("ratio ours/ffmpeg = n/a (throughput not run)\n");
     else
         std::printf("ratio ours/ffmpeg = %.3f (lowest of the codecs, throughput)\n", lowest);
