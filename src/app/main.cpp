@@ -1,6 +1,7 @@
 #include "app/DialogPermissionPrompter.h"
 #include "app/MainWindow.h"
 #include "app/WidgetDialogService.h"
+#include "capture/RecordViewModel.h"
 #include "cloud/GoogleDriveSyncManager.h"
 #include "cloud/KeychainStore.h"
 #include "cloud/ProjectLibraryStoreAdapter.h"
@@ -36,6 +37,12 @@ int main(int argc, char* argv[])
         { settings::AppSettings::shared(), platform::UserDefaults::standard(), keychain, cloudLibrary,
             platform::Scheduler::main(), platform::MediaClock::system(), platform::NotificationCenter::shared(),
             cloud::GoogleEndpoints::fromEnvironment(platform::UserDefaults::standard()) });
+
+    // The capture engine lives for the whole run; at quit every movie being recorded is finished
+    // (waiting a few seconds at most) so no take is lost. Nothing else is saved at quit.
+    capture::RecordViewModel recorder({ settings::AppSettings::shared(), platform::Scheduler::main(),
+        platform::MediaClock::system(), platform::NotificationCenter::shared() });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &recorder, [&recorder] { recorder.shutdown(); });
 
     window.show();
     // Tablets are served from the first show on.
