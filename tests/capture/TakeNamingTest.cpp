@@ -1,15 +1,11 @@
-// Movie names and timecodes: the name pattern the playlist parses back, hostile slate texts, free
-// names, and the timecode of recorded frames counted in whole numbers.
+// Movie names and timecodes: the name pattern the playlist parses back, hostile slate texts, and
+// the timecode of recorded frames counted in whole numbers.
 
 #include "capture/ClipNaming.h"
 #include "capture/RecordViewModel.h"
 #include "capture/SMPTETimecode.h"
 
 #include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 using namespace capture;
 
@@ -53,25 +49,6 @@ TEST(ClipNamingTest, LongSlateTextsAreShortenedWithinCharactersAndKeepThePattern
         EXPECT_TRUE(tag.endsWith(QStringLiteral("-T12-Cam3-S9-2026-01-05")));
         EXPECT_TRUE(tag.contains(QStringLiteral("-SC") + unit));
     }
-}
-
-TEST(ClipNamingTest, FreeNameCountsUpAndMakesTheFolder)
-{
-    QTemporaryDir dir;
-    const QUrl folder = QUrl::fromLocalFile(dir.filePath(QStringLiteral("a/b")));
-    const QString tag = QStringLiteral("RA-SC12-T3-Cam1-2026-01-05");
-    for (const char* expected :
-        { "RA-SC12-T3-Cam1-2026-01-05.mov", "RA-SC12-T3-Cam1-2026-01-05-2.mov", "RA-SC12-T3-Cam1-2026-01-05-3.mov" }) {
-        const auto url = ClipNaming::nextFreeURL(folder, tag);
-        ASSERT_TRUE(url);
-        EXPECT_EQ(url->fileName(), QLatin1String(expected));
-        QFile file(url->toLocalFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)); // taken from now on
-    }
-    // A folder that cannot be made (a file is in the way): no name.
-    QFile blocker(dir.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    EXPECT_FALSE(ClipNaming::nextFreeURL(QUrl::fromLocalFile(dir.filePath(QStringLiteral("file/sub"))), tag));
 }
 
 TakeSession sessionAt(settings::TimecodeMode mode, int hours, int minutes, int seconds)
