@@ -10,4 +10,6 @@ void PlaybackDialogs::chooseReportFile(const ReportFileRequest&, std::function<v
 
 void PlaybackDialogs::beep() { }
 
+void PlaybackDialogs::revealInFileManager(const QUrl&) { }
+
 } // namespace playback

@@ -1,10 +1,10 @@
 #pragma once
 
 // What the playback engine asks of the user outside the playback screen: movie files to add, where
-// to write the good-takes report, and the beep that answers an action with nothing to do. The
-// application hands the engine an implementation over its dialog service; this base class is the
-// stand-in for a station without one (and for tests that never answer): nothing is shown, nothing
-// is chosen, and the beep is silent.
+// to write the good-takes report, showing a file in the file manager, and the beep that answers an action with nothing
+// to do. The application hands the engine an implementation over its dialog service; this base class is the stand-in
+// for a station without one (and for tests that never answer): nothing is shown, nothing is chosen, and the beep is
+// silent.
 //
 // Threads: main thread only; answers arrive later on the main thread, never inside the request.
 
@@ -38,6 +38,9 @@ public:
     virtual void chooseReportFile(
         const ReportFileRequest& request, std::function<void(const std::optional<QUrl>&)> done);
     virtual void beep();
+    // Opens the file manager on the file's folder with the file selected (also for a file that is
+    // missing: what the file manager shows then is its affair).
+    virtual void revealInFileManager(const QUrl& file);
 };
 
 } // namespace playback

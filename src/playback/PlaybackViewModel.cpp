@@ -52,6 +52,7 @@ PlaybackViewModel::PlaybackViewModel(settings::AppSettings& settings, media::Med
 
 PlaybackViewModel::~PlaybackViewModel()
 {
+    stopTransportInternal(); // the reverse timer belongs to a scheduler that outlives the engine
     // Saves already queued still reach the disk; their results are no longer wanted.
     writer_.reset();
 }
@@ -83,12 +84,18 @@ void PlaybackViewModel::handleRecordingFinished(const QVariantMap& userInfo)
 
 void PlaybackViewModel::cleanup()
 {
+    Q_ASSERT(platform::isMainThread());
     endAccessingPlaybackURL();
     if (timeObserverToken_ != 0) {
         player_->removeTimeObserver(timeObserverToken_);
         timeObserverToken_ = 0;
     }
     clearBoundaryAndEndObservers();
+    // Marks and learnt durations wait for the next save; quitting must not lose them.
+    if (hasUnsavedChanges_ && !isProjectSelectionMode_) {
+        saveState();
+        flushPendingSaves();
+    }
 }
 
 void PlaybackViewModel::stopTransportInternal()
@@ -183,12 +190,12 @@ void PlaybackViewModel::setCurrentTime(double value)
     publish(currentTime_, value, &PlaybackViewModel::currentTimeChanged);
 }
 
-void PlaybackViewModel::setMarkIn(const std::optional<double>& value)
+void PlaybackViewModel::publishMarkIn(const std::optional<double>& value)
 {
     publish(markIn_, value, &PlaybackViewModel::markInChanged);
 }
 
-void PlaybackViewModel::setMarkOut(const std::optional<double>& value)
+void PlaybackViewModel::publishMarkOut(const std::optional<double>& value)
 {
     publish(markOut_, value, &PlaybackViewModel::markOutChanged);
 }

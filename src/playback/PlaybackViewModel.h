@@ -13,7 +13,9 @@
 //   PlaybackViewModel_Clips.cpp        adding clips, slates read from file names, thumbnails, formats
 //   PlaybackViewModel_GoodTakes.cpp    good-take flags and the good-takes report
 //   PlaybackViewModel_Selection.cpp    the selected clip and the players
-//   PlaybackViewModel_Transport.cpp    play, pause, stop and the playhead
+//   PlaybackViewModel_Transport.cpp    play, pause, stop, seeks, jog, shuttle, reverse play, the
+//                                      half-speed hold, and the playhead
+//   PlaybackViewModel_Marks.cpp        Mark In, Mark Out and the in-to-out loop
 //   PlaybackViewModel_TakePreview.cpp  the multi-camera take preview
 //   PlaybackViewModel_Removal.cpp      removing clips and following files that went missing
 //
@@ -43,6 +45,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace platform {
@@ -127,7 +130,8 @@ public:
     QList<ClipItem> previewTakeClips() const;
 
     // --- Lifecycle ---
-    // At termination: gives up file access and removes the player observers. Saves nothing.
+    // At termination: gives up file access, removes the player observers and saves a playlist
+    // with unsaved marks or durations (nothing in project-selection mode).
     void cleanup();
 
     // --- Playlist file and project folder ---
@@ -158,10 +162,59 @@ public:
     int goodClipsCount() const;
     void exportGoodReportCSV();
 
-    // --- Selection, transport, take preview, removal ---
+    // --- Selection and players ---
+    // Loads the clip into the main player (and into the program player while no output clip is
+    // set); an id of no clip empties them.
     void selectClip(const std::optional<QUuid>& id);
+    // A selection from the playlist: ends the take preview and the output clip first.
+    void selectClipSingle(const std::optional<QUuid>& id);
+    // Sets (or clears) the output clip, loaded into the program player at the playhead.
+    void setSecondaryClip(const std::optional<QUuid>& id);
+    // The program player, which feeds the program output.
+    media::MediaPlayer* programPlayer() const { return programPlayer_.get(); }
+
+    // --- Transport ---
+    void togglePlayPause();
     void stopPlayback();
+    // Clamped to the clip; `stopTransport` ends reverse play first.
+    void seek(double seconds, bool stopTransport);
+    // Pauses and steps `direction` frames (negative: back).
+    void jogFrame(int direction);
+    void shuttleForwardTap();
+    void shuttleReverseTap();
+    // One tap of the shuttle: the same direction doubles the speed up to 64x, the other starts
+    // again at 1x that way.
+    void shuttleTap(int direction);
+    void startHalfSpeedHold(TransportDirection direction);
+    void stopHalfSpeedHold();
+    void nudge(double seconds);
+    void seekToMarkIn();
+    void seekToMarkOut();
+
+    // --- Marks and the in-to-out loop ---
+    void setMarkIn();
+    void setMarkOut();
+    void clearMarks();
+    void playInToOut();
+    // The screen's Loop control and the remote's toggle write it directly.
+    void setLoopInOut(bool value);
+
+    // --- Take preview ---
+    // Previews every online clip with that take number (none: the clips without one), lowest
+    // camera first as the selected master.
+    void previewTake(std::optional<qint64> take);
+    // The player of a tile: the main player for the master, else the clip's take player.
+    media::MediaPlayer* playerForTakeTile(const QUuid& id);
+    void setTakePreviewMaster(const QUuid& id);
+
+    // --- Removal and offline status ---
+    // Positions in `clips`; positions outside the list are skipped.
+    void deleteClips(const std::set<qsizetype>& positions);
+    void deleteSelectedClip();
+    void deleteAllClips();
     void refreshOfflineStatus();
+    // Shows the clip's file in the file manager.
+    void revealInFinder(const std::optional<QUuid>& id);
 
 signals:
     void isPlayingChanged(bool value);
@@ -205,9 +258,8 @@ private:
     void setSecondaryClipID(const std::optional<QUuid>& value);
     void setDuration(double value);
     void setCurrentTime(double value);
-    void setMarkIn(const std::optional<double>& value);
-    void setMarkOut(const std::optional<double>& value);
-    void setLoopInOut(bool value);
+    void publishMarkIn(const std::optional<double>& value);
+    void publishMarkOut(const std::optional<double>& value);
     // Setting it true also counts an edit, so a save that started before the edit does not clear
     // the flag when it finishes.
     void setHasUnsavedChanges(bool value);
@@ -245,12 +297,39 @@ private:
     // Good takes
     void writeGoodReport(const QUrl& destination);
 
-    // Selection, transport, take preview
-    void clearTakePreview();
+    // Selection and players
+    void clearBoundaryAndEndObservers();
+    void beginAccessingPlaybackURL(const QUrl& url);
+    void endAccessingPlaybackURL();
+    // Learns the frame duration once the main player's new item has opened; also reports an
+    // item that cannot be opened.
+    void updateCachedFrameDuration(const std::shared_ptr<media::PlayerItem>& item);
+    void handleItemEnd();
+    void handleItemFailed(const QString& error);
+    // Empties the main player, and the program player while it follows the selection.
+    void unloadSelection();
+
+    // Transport
+    // The players a transport step moves, in order: main, program (when driven), and the take
+    // players other than the master's while a preview is active.
+    std::vector<media::MediaPlayer*> drivenPlayers() const;
+    void shuttleForward(float rate);
+    void shuttleReverse(float rate);
+    void startReverseTimer(double rate);
+    void reverseTick(double interval);
+    void resetShuttleState();
+    double frameDurationSeconds() const { return cachedFrameDuration_; }
     void addTimeObserver();
     void handlePeriodicTime(double seconds);
-    void clearBoundaryAndEndObservers();
-    void endAccessingPlaybackURL();
+    void updateCurrentClipDuration(double seconds);
+
+    // Marks
+    void updateCurrentClipMarks();
+    void handleInOutStop(double startTime);
+
+    // Take preview
+    void clearTakePreview();
+    void rebuildTakePlayers(bool keepCurrentTime);
 
     settings::AppSettings& settings_;
     platform::Scheduler& scheduler_;
@@ -280,6 +359,7 @@ private:
     media::MediaPlayer::ObserverToken boundaryObserverToken_ = 0;
     std::optional<QMetaObject::Connection> endObserverToken_;
     std::optional<QMetaObject::Connection> failObserverToken_;
+    QMetaObject::Connection frameRateProbe_;
     // No security-scoped access exists here; the engine remembers what it would hold.
     std::optional<QUrl> playbackAccessingClipURL_;
     std::optional<QUrl> playbackAccessingFolderURL_;

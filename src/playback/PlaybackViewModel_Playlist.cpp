@@ -167,8 +167,8 @@ void PlaybackViewModel::resetPlaybackStateForProjectChange()
     programPlayer_->replaceCurrentItem(nullptr);
     setDuration(0.0);
     setCurrentTime(0.0);
-    setMarkIn(std::nullopt);
-    setMarkOut(std::nullopt);
+    publishMarkIn(std::nullopt);
+    publishMarkOut(std::nullopt);
     setLoopInOut(false);
 }
 

@@ -1,0 +1,312 @@
+// Selection, the transport, marks and the in-to-out loop on fake players: the engine's steps are
+// read back from what it asked of each player, and time moves only through the fake player and
+// the manual scheduler.
+
+#include "PlaybackTestSupport.h"
+
+#include "media/player/PlayerItem.h"
+#include "platform/DebugLog.h"
+
+#include <QSignalSpy>
+
+#include <algorithm>
+
+using playback::PlaybackViewModel;
+
+namespace playback_test {
+
+class TransportTest : public EngineTest {
+protected:
+    // Clips in a project folder; the last one added is selected and, unless told otherwise, its
+    // item is ready (`seconds` < 0: length unknown) and its length published.
+    QUuid add(const QString& name, double seconds = 10.0, double fps = 25.0, bool ready = true)
+    {
+        if (project_.isEmpty()) {
+            project_ = folder("project");
+            openProject(project_);
+        }
+        vm_->addClipFromRecording(touch(project_, name));
+        if (ready) {
+            main()->makeReady(seconds, fps);
+            report();
+        }
+        return vm_->clips().last().id;
+    }
+    media::FakeMediaPlayer* main() const { return players_.at(0); }
+    media::FakeMediaPlayer* program() const { return players_.at(1); }
+    // Publishes the fake's time as the periodic observer does.
+    void report()
+    {
+        main()->firePeriodicObservers();
+        drainEvents();
+    }
+
+    QString project_;
+};
+
+TEST_F(TransportTest, ShuttleStepsThroughPowersOfTwoAndRestartsAfterStop)
+{
+    add("a.mov");
+    main()->setCurrentTime(5.0);
+    report();
+    const auto tap = [&](int direction) {
+        vm_->shuttleTap(direction);
+        return direction > 0 ? static_cast<double>(main()->rate()) : 0.0;
+    };
+    EXPECT_EQ(tap(1), 1.0);
+    EXPECT_EQ(tap(1), 2.0);
+    EXPECT_EQ(tap(1), 4.0);
+    // Reverse: the players stand paused and a timer moves the playhead.
+    tap(-1);
+    EXPECT_EQ(main()->rate(), 0.0f);
+    EXPECT_TRUE(vm_->isPlaying());
+    scheduler_.advance(0.04);
+    EXPECT_NEAR(vm_->currentTime(), 4.96, 1e-9);
+    for (int i = 0; i < 7; ++i)
+        tap(-1);
+    const double before = vm_->currentTime();
+    scheduler_.advance(0.04);
+    EXPECT_NEAR(before - vm_->currentTime(), 0.04 * 64, 1e-9); // held at 64x
+    // A jog does not reset the sequence; play/pause does.
+    vm_->jogFrame(1);
+    EXPECT_FALSE(vm_->isPlaying());
+    vm_->seek(5.0, true);
+    vm_->shuttleForwardTap();
+    EXPECT_EQ(main()->rate(), 1.0f); // the direction changed
+    EXPECT_EQ(tap(1), 2.0);
+    vm_->togglePlayPause();
+    EXPECT_EQ(tap(1), 1.0);
+    vm_->stopPlayback();
+    EXPECT_EQ(tap(1), 1.0);
+}
+
+TEST_F(TransportTest, ReverseTicksStepByFrameWithAFloorAndStopAtTheStart)
+{
+    const struct {
+        double fps, rate, interval, step;
+    } cases[] = { { 25, 1, 0.04, 0.04 }, { 25, 64, 0.04, 2.56 }, { 60, 1, 0.02, 0.02 }, { 25, 0.5, 0.04, 0.02 } };
+    for (const auto& c : cases) {
+        add(QString("r%1-%2.mov").arg(c.fps).arg(c.rate), 100.0, c.fps);
+        vm_->seek(50.0, true);
+        if (c.rate == 0.5) {
+            vm_->startHalfSpeedHold(PlaybackViewModel::TransportDirection::reverse);
+        } else {
+            for (double r = 1; r <= c.rate; r *= 2)
+                vm_->shuttleReverseTap();
+        }
+        scheduler_.advance(c.interval * 0.99);
+        EXPECT_EQ(vm_->currentTime(), 50.0) << c.fps << " " << c.rate;
+        scheduler_.advance(c.interval * 0.02);
+        EXPECT_NEAR(vm_->currentTime(), 50.0 - c.step, 1e-9) << c.fps << " " << c.rate;
+        vm_->stopHalfSpeedHold();
+    }
+    // Reaching the start stops there, shuttle reset.
+    vm_->seek(0.1, true);
+    vm_->shuttleReverseTap();
+    scheduler_.advance(0.2);
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_EQ(scheduler_.pendingCount(), 0u);
+    vm_->seek(1.0, true);
+    vm_->shuttleReverseTap();
+    scheduler_.advance(0.04);
+    EXPECT_NEAR(vm_->currentTime(), 0.96, 1e-9); // 1x again, not a second step
+    // A seek that ends reverse play leaves the transport stopped.
+    vm_->seek(3.0, true);
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_EQ(scheduler_.pendingCount(), 0u);
+}
+
+TEST_F(TransportTest, JogSeekAndPlayRespectTheClipBounds)
+{
+    add("a.mov", 10.0, 50.0);
+    // One step is a frame of the item's rate.
+    vm_->jogFrame(-1);
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+    vm_->jogFrame(1);
+    EXPECT_NEAR(vm_->currentTime(), 0.02, 1e-12);
+    EXPECT_EQ(main()->seekTargets().back(), 0.02);
+    vm_->seek(99.0, true);
+    EXPECT_EQ(vm_->currentTime(), 10.0);
+    vm_->seek(-1.0, true);
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+
+    // Play within 0.05 s of the end starts again from 0; earlier it goes on from the playhead.
+    vm_->seek(9.96, true);
+    vm_->togglePlayPause();
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+    EXPECT_EQ(main()->seekTargets().back(), 0.0);
+    vm_->togglePlayPause();
+    vm_->seek(9.9, true);
+    vm_->togglePlayPause();
+    EXPECT_EQ(main()->seekTargets().back(), 9.9);
+    EXPECT_TRUE(vm_->isPlaying());
+
+    // Shuttle within 0.02 s of the end jumps to 0 first.
+    vm_->stopPlayback();
+    vm_->seek(9.99, true);
+    vm_->shuttleForwardTap();
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+
+    // With nothing selected a large target is passed through.
+    vm_->selectClip(std::nullopt);
+    vm_->seek(1e6, true);
+    EXPECT_EQ(vm_->currentTime(), 1e6);
+    vm_->shuttleForwardTap();
+    EXPECT_FALSE(vm_->isPlaying()); // no item: the shuttle does nothing
+}
+
+TEST_F(TransportTest, TheProgramPlayerMovesOnlyWhenDriven)
+{
+    const QUuid a = add("a.mov");
+    const QUuid b = add("b.mov");
+    // Following the preview with no output clip: the program player is left alone.
+    settings_->setHdmiOutFollowsPreview(true);
+    program()->clearCalls();
+    vm_->togglePlayPause();
+    vm_->seek(2.0, false);
+    vm_->stopPlayback();
+    EXPECT_TRUE(program()->calls().empty());
+
+    // An output clip is loaded at the playhead and then moves with every step.
+    vm_->setSecondaryClip(a);
+    EXPECT_EQ(program()->currentItem()->url(), vm_->clips().at(0).url);
+    EXPECT_EQ(program()->seekTargets().back(), 2.0);
+    vm_->shuttleForwardTap();
+    vm_->shuttleForwardTap();
+    EXPECT_EQ(program()->rate(), 2.0f);
+    vm_->jogFrame(-1);
+    EXPECT_EQ(program()->rate(), 0.0f);
+    // A new selection leaves the output clip where it is.
+    const auto outputItem = program()->currentItem();
+    vm_->selectClip(a);
+    EXPECT_EQ(program()->currentItem(), outputItem);
+    // A list selection clears it and the program player follows the selection again.
+    vm_->selectClipSingle(b);
+    EXPECT_FALSE(vm_->secondaryClipID());
+    EXPECT_EQ(program()->currentItem()->url(), vm_->clips().at(1).url);
+    EXPECT_NE(program()->currentItem(), main()->currentItem());
+    // Clearing the output clip alone leaves the program player empty.
+    vm_->setSecondaryClip(a);
+    vm_->setSecondaryClip(std::nullopt);
+    EXPECT_FALSE(program()->currentItem());
+}
+
+TEST_F(TransportTest, EndFailureAndLearntDuration)
+{
+    const QUuid a = add("a.mov", -1.0);
+    QSignalSpy clipChanges(vm_.get(), &PlaybackViewModel::clipsChanged);
+    vm_->togglePlayPause();
+    main()->advance(0.3);
+    drainEvents();
+    EXPECT_EQ(clipChanges.count(), 0); // duration not known yet
+    // The item learns its length: stored and published once, not on every report.
+    vm_->selectClip(a);
+    main()->makeReady(4.0);
+    vm_->togglePlayPause();
+    vm_->flushPendingSaves();
+    clipChanges.clear();
+    for (int i = 0; i < 5; ++i)
+        main()->advance(0.05);
+    drainEvents();
+    EXPECT_EQ(clipChanges.count(), 1);
+    EXPECT_EQ(vm_->clips().at(0).duration, 4.0);
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    // The end pauses and leaves the playhead at the end.
+    main()->advance(10.0);
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_EQ(vm_->currentTime(), 4.0);
+
+    std::vector<std::string> lines;
+    debuglog::setSink([&](const std::string& line) { lines.push_back(line); });
+    vm_->togglePlayPause();
+    main()->failPlayback("broken");
+    EXPECT_FALSE(vm_->isPlaying());
+    // A clip that cannot be opened takes the same road.
+    add("b.mov", 0.0, 25.0, false);
+    vm_->togglePlayPause();
+    EXPECT_TRUE(vm_->isPlaying());
+    main()->makeFailed("unreadable");
+    EXPECT_FALSE(vm_->isPlaying());
+    debuglog::setSink(nullptr);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "❌ AVPlayerItem failed: broken"), lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "❌ AVPlayerItem failed: unreadable"), lines.end());
+}
+
+TEST_F(TransportTest, MarkSettersKeepInBeforeOut)
+{
+    const QUuid a = add("a.mov");
+    const auto markAt = [&](double t, bool in) {
+        vm_->seek(t, true);
+        in ? vm_->setMarkIn() : vm_->setMarkOut();
+    };
+    markAt(3.0, false);
+    markAt(5.0, true); // after Mark Out: Mark Out goes
+    EXPECT_EQ(vm_->markIn(), 5.0);
+    EXPECT_FALSE(vm_->markOut());
+    markAt(2.0, false); // before Mark In: nothing
+    markAt(5.0, false); // at Mark In: nothing
+    EXPECT_FALSE(vm_->markOut());
+    markAt(7.5, false);
+    EXPECT_EQ(vm_->clips().at(0).markIn, 5.0);
+    EXPECT_EQ(vm_->clips().at(0).markOut, 7.5);
+    EXPECT_EQ(vm_->clips().at(0).duration, 10.0);
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    // Quitting with a project open keeps them.
+    vm_->cleanup();
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    EXPECT_TRUE(playlistText(project_).contains("\"markOut\":7.5"));
+    // Nothing loaded: the setters refuse; clearing still clears the published marks.
+    vm_->selectClip(std::nullopt);
+    markAt(1.0, true);
+    EXPECT_FALSE(vm_->markIn());
+    vm_->selectClip(a);
+    vm_->clearMarks();
+    EXPECT_FALSE(vm_->clips().at(0).markIn);
+}
+
+TEST_F(TransportTest, InToOutLoopsAcrossPauseAndStopsWhenLoopIsOff)
+{
+    add("a.mov");
+    vm_->setSecondaryClip(vm_->clips().at(0).id); // the program player is driven too
+    vm_->seek(2.0, true);
+    vm_->setMarkIn();
+    vm_->seek(3.0, true);
+    vm_->setMarkOut();
+    vm_->setLoopInOut(true);
+    vm_->playInToOut();
+    EXPECT_EQ(main()->seekTargets().back(), 2.0);
+    EXPECT_EQ(program()->seekTargets().back(), 2.0);
+    EXPECT_TRUE(vm_->isPlaying());
+    main()->advance(1.01); // crosses Mark Out: back to Mark In, still playing
+    EXPECT_EQ(main()->currentTime().seconds(), 2.0);
+    EXPECT_EQ(program()->seekTargets().back(), 2.0);
+    EXPECT_EQ(main()->rate(), 1.0f);
+    // Paused mid-run and resumed, the armed observer still loops; moved marks wait for the next run.
+    main()->advance(0.5);
+    vm_->togglePlayPause();
+    vm_->seek(2.5, false);
+    vm_->setMarkOut();
+    vm_->togglePlayPause();
+    main()->advance(0.51);
+    EXPECT_EQ(main()->currentTime().seconds(), 2.0);
+    // Loop off: the next crossing pauses and disarms.
+    vm_->setLoopInOut(false);
+    main()->advance(1.01);
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_EQ(main()->rate(), 0.0f);
+    EXPECT_EQ(program()->rate(), 0.0f);
+    EXPECT_EQ(main()->boundaryObserverCount(), 0u);
+    // Reversed marks: the run stops before it starts and arms nothing.
+    vm_->togglePlayPause();
+    vm_->playInToOut(); // Mark Out 2.5 > Mark In 2.0: runs
+    vm_->seek(2.8, true);
+    vm_->setMarkIn(); // drops Mark Out
+    vm_->playInToOut();
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_EQ(main()->boundaryObserverCount(), 1u); // the earlier run's observer stays
+    vm_->selectClip(vm_->clips().at(0).id);
+    EXPECT_EQ(main()->boundaryObserverCount(), 0u);
+}
+
+} // namespace playback_test
