@@ -163,6 +163,8 @@ void PlaybackViewModel::resetPlaybackStateForProjectChange()
     setSecondaryClipID(std::nullopt);
     clearTakePreview();
     stopPlayback();
+    clearBoundaryAndEndObservers();
+    endAccessingPlaybackURL();
     player_->replaceCurrentItem(nullptr);
     programPlayer_->replaceCurrentItem(nullptr);
     setDuration(0.0);

@@ -78,20 +78,8 @@ void PlaybackViewModel::deleteSelectedClip()
 void PlaybackViewModel::deleteAllClips()
 {
     Q_ASSERT(platform::isMainThread());
-    setClips({});
-    setSelectedClipID(std::nullopt);
-    setSecondaryClipID(std::nullopt);
-    clearTakePreview();
-    stopPlayback();
-    clearBoundaryAndEndObservers();
-    endAccessingPlaybackURL();
-    player_->replaceCurrentItem(nullptr);
-    programPlayer_->replaceCurrentItem(nullptr);
-    setDuration(0.0);
-    setCurrentTime(0.0);
-    publishMarkIn(std::nullopt);
-    publishMarkOut(std::nullopt);
-    setLoopInOut(false);
+    // Emptying the list resets the playback state exactly as a project change does.
+    resetPlaybackStateForProjectChange();
     setHasUnsavedChanges(true);
     saveState();
 }

@@ -90,15 +90,8 @@ void PlaybackViewModel::unloadSelection()
 
 void PlaybackViewModel::handleItemEnd()
 {
-    player_->pause();
-    if (shouldControlProgramPlayer())
-        programPlayer_->pause();
-    if (isTakePreviewActive()) {
-        for (auto& [id, takePlayer] : takePlayers_) {
-            if (id != selectedClipID_)
-                takePlayer->pause();
-        }
-    }
+    for (media::MediaPlayer* p : drivenPlayers())
+        p->pause();
     setIsPlaying(false);
     setCurrentTime(duration_);
 }

@@ -123,15 +123,8 @@ void PlaybackViewModel::setTakePreviewMaster(const QUuid& id)
     rebuildTakePlayers(true);
     if (!wasPlaying)
         return;
-    player_->play();
-    if (shouldControlProgramPlayer())
-        programPlayer_->play();
-    if (isTakePreviewActive()) {
-        for (auto& [takeID, takePlayer] : takePlayers_) {
-            if (takeID != selectedClipID_)
-                takePlayer->play();
-        }
-    }
+    for (media::MediaPlayer* p : drivenPlayers())
+        p->play();
     setIsPlaying(true);
 }
 

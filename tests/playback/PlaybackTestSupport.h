@@ -79,12 +79,14 @@ public:
         reportDone = std::move(done);
     }
     void beep() override { ++beeps; }
+    void revealInFileManager(const QUrl& file) override { reveals.push_back(file); }
 
     std::vector<MovieFilesRequest> movieRequests;
     std::function<void(const QList<QUrl>&)> moviesDone;
     std::vector<ReportFileRequest> reportRequests;
     std::function<void(const std::optional<QUrl>&)> reportDone;
     int beeps = 0;
+    std::vector<QUrl> reveals;
 };
 
 class EngineTest : public ::testing::Test {

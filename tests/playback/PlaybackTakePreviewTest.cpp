@@ -1,0 +1,228 @@
+// The take preview (tile order, master changes, the players it builds) and clip removal with
+// offline detection, on fake players.
+
+#include "PlaybackTestSupport.h"
+
+#include "media/player/PlayerItem.h"
+
+#include <QFile>
+#include <QSignalSpy>
+
+using playback::PlaybackViewModel;
+
+namespace playback_test {
+
+class TakePreviewTest : public EngineTest {
+protected:
+    TakePreviewTest()
+    {
+        project_ = folder("project");
+        openProject(project_);
+    }
+    QUuid add(const QString& name)
+    {
+        const QUrl url = touch(project_, name);
+        vm_->addClipFromRecording(url);
+        return vm_->clips().last().id;
+    }
+    media::FakeMediaPlayer* main() const { return players_.at(0); }
+    media::FakeMediaPlayer* program() const { return players_.at(1); }
+    // The take player of a tile when it holds the clip's file, else null.
+    media::FakeMediaPlayer* takePlayerOf(const QUuid& id) const
+    {
+        auto* p = static_cast<media::FakeMediaPlayer*>(vm_->playerForTakeTile(id));
+        const auto item = p->currentItem();
+        return p != main() && item && item->url() == clip(id).url ? p : nullptr;
+    }
+    playback::ClipItem clip(const QUuid& id) const
+    {
+        for (const auto& c : vm_->clips())
+            if (c.id == id)
+                return c;
+        return {};
+    }
+    void removeFile(const QUuid& id) { ASSERT_TRUE(QFile::remove(clip(id).url.toLocalFile())); }
+
+    QString project_;
+};
+
+TEST_F(TakePreviewTest, OrdersByCameraWithTheLowestAsMaster)
+{
+    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
+    const QUuid cam1 = add("R1-SC1-T4-Cam1.mov");
+    const QUuid other = add("R1-SC2-T4-Cam3.mov"); // another scene, same take number
+    const QUuid none = add("R1-SC1-T4-x.mov"); // no camera: sorts as 0
+    add("R1-SC1-T5-Cam1.mov");
+    vm_->setSecondaryClip(cam2);
+    vm_->seek(3.0, true);
+    vm_->previewTake(4);
+    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { none, cam1, cam2, other }));
+    EXPECT_TRUE(vm_->isTakePreviewActive());
+    EXPECT_EQ(vm_->selectedClipID(), none);
+    EXPECT_FALSE(vm_->secondaryClipID());
+    EXPECT_EQ(vm_->currentTime(), 0.0);
+    EXPECT_EQ(vm_->playerForTakeTile(none), main());
+    for (const QUuid& id : { cam1, cam2, other }) {
+        ASSERT_TRUE(takePlayerOf(id));
+        EXPECT_EQ(takePlayerOf(id)->seekTargets().back(), 0.0);
+    }
+    // The take players move with the transport.
+    vm_->shuttleForwardTap();
+    vm_->shuttleForwardTap();
+    EXPECT_EQ(takePlayerOf(cam1)->rate(), 2.0f);
+}
+
+TEST_F(TakePreviewTest, MasterChangeKeepsPlayheadAndResumesPlainPlay)
+{
+    const QUuid cam1 = add("R1-SC1-T4-Cam1.mov");
+    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
+    const QUuid cam3 = add("R1-SC1-T4-Cam3.mov");
+    vm_->previewTake(4);
+    main()->makeReady(20.0);
+    main()->firePeriodicObservers();
+    drainEvents();
+    vm_->seek(12.5, true);
+    vm_->shuttleReverseTap(); // shuttling: the change resumes plain forward play
+    vm_->setTakePreviewMaster(cam3);
+    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { cam3, cam1, cam2 }));
+    EXPECT_EQ(vm_->selectedClipID(), cam3);
+    EXPECT_EQ(vm_->currentTime(), 12.5); // the new master's length is not known yet
+    EXPECT_EQ(main()->seekTargets().back(), 12.5);
+    EXPECT_EQ(main()->rate(), 1.0f);
+    EXPECT_EQ(scheduler_.pendingCount(), 0u); // no reverse timer left
+    EXPECT_TRUE(vm_->isPlaying());
+    for (const QUuid& id : { cam1, cam2 }) {
+        ASSERT_TRUE(takePlayerOf(id)) << id.toString().toStdString();
+        EXPECT_EQ(takePlayerOf(id)->seekTargets().back(), 12.5);
+        EXPECT_EQ(takePlayerOf(id)->rate(), 1.0f);
+    }
+    // Paused, it stays paused; an id outside the preview is a plain list selection.
+    vm_->togglePlayPause();
+    vm_->setTakePreviewMaster(cam1);
+    EXPECT_FALSE(vm_->isPlaying());
+    const QUuid loose = add("loose.mov");
+    vm_->setTakePreviewMaster(loose);
+    EXPECT_FALSE(vm_->isTakePreviewActive());
+    EXPECT_EQ(vm_->selectedClipID(), loose);
+}
+
+TEST_F(TakePreviewTest, OfflineMembersAndTheNoTakeGroup)
+{
+    const QUuid a = add("R1-SC1-T6-Cam1.mov");
+    const QUuid b = add("R1-SC1-T6-Cam2.mov");
+    removeFile(b);
+    vm_->previewTake(6); // one online clip: selected, no preview
+    EXPECT_FALSE(vm_->previewTake());
+    EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
+    EXPECT_EQ(vm_->selectedClipID(), a);
+
+    // Clips without a take number: listed, but nothing shows them, so no players are built.
+    const std::size_t before = players_.size();
+    const QUuid x = add("x.mov");
+    const QUuid y = add("y.mov");
+    vm_->previewTake(std::nullopt);
+    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { x, y }));
+    EXPECT_FALSE(vm_->isTakePreviewActive());
+    EXPECT_EQ(players_.size(), before);
+    // A take with no online clip ends any preview but keeps the selection.
+    vm_->previewTake(99);
+    EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
+    EXPECT_EQ(vm_->selectedClipID(), x);
+    EXPECT_FALSE(program()->currentItem());
+}
+
+TEST_F(TakePreviewTest, RemovalRepairsPreviewSelectionAndOutput)
+{
+    add("R1-SC1-T4-Cam1.mov");
+    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
+    const QUuid cam3 = add("R1-SC1-T4-Cam3.mov");
+    const QUuid loose = add("loose.mov");
+    vm_->previewTake(4);
+    // The master goes: the first remaining previewed clip is selected, players rebuilt.
+    vm_->deleteClips({ 0, 17, -1 }); // positions outside the list are skipped
+    EXPECT_EQ(vm_->clips().size(), 3);
+    EXPECT_EQ(vm_->selectedClipID(), cam2);
+    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { cam2, cam3 }));
+    ASSERT_TRUE(takePlayerOf(cam3));
+    vm_->deleteClips({ 1 }); // cam3: one left, the preview ends
+    EXPECT_FALSE(vm_->isTakePreviewActive());
+    EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
+
+    // The selected, playing clip that is also the output clip: stopped, both players emptied.
+    vm_->setSecondaryClip(cam2);
+    vm_->togglePlayPause();
+    vm_->deleteSelectedClip();
+    EXPECT_FALSE(vm_->selectedClipID());
+    EXPECT_FALSE(vm_->secondaryClipID());
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_FALSE(main()->currentItem());
+    EXPECT_FALSE(program()->currentItem());
+    EXPECT_EQ(vm_->duration(), 0.0);
+    EXPECT_TRUE(QFile::exists(project_ + "/R1-SC1-T4-Cam1.mov")); // media files stay
+    EXPECT_FALSE(playlistText(project_).contains(cam2.toString(QUuid::WithoutBraces).toUpper().toUtf8()));
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+
+    // An empty position list still counts as an edit and saves.
+    vm_->deleteClips({});
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    vm_->flushPendingSaves();
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+    EXPECT_EQ(vm_->clips().size(), 1);
+    EXPECT_EQ(vm_->clips().at(0).id, loose);
+
+    // Emptying the list in project-selection mode writes nothing.
+    vm_->enterProjectSelectionMode();
+    vm_->setLoopInOut(true);
+    vm_->addClipFromRecording(touch(project_, "late.mov"));
+    vm_->deleteAllClips();
+    EXPECT_TRUE(vm_->clips().isEmpty());
+    EXPECT_FALSE(vm_->loopInOut());
+    EXPECT_TRUE(vm_->hasUnsavedChanges());
+    EXPECT_TRUE(playlistText(project_).contains("loose.mov"));
+}
+
+TEST_F(TakePreviewTest, OfflineDetectionPublishesOnceAndWithdrawsClips)
+{
+    const QUuid cam1 = add("R1-SC1-T4-Cam1.mov");
+    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
+    const QUuid cam3 = add("R1-SC1-T4-Cam3.mov");
+    const QUuid output = add("output.mov");
+    vm_->previewTake(4);
+    vm_->setSecondaryClip(output);
+    ASSERT_TRUE(vm_->isTakePreviewActive());
+    vm_->flushPendingSaves();
+
+    QSignalSpy clipChanges(vm_.get(), &PlaybackViewModel::clipsChanged);
+    QSignalSpy flagChanges(vm_.get(), &PlaybackViewModel::hasUnsavedChangesChanged);
+    vm_->refreshOfflineStatus(); // all agree: nothing published
+    EXPECT_EQ(clipChanges.count(), 0);
+    EXPECT_EQ(flagChanges.count(), 0);
+
+    // Three files vanish at once: one list change, the master stays selected but unloaded, the
+    // output clip is cleared, the preview shrinks to one and ends.
+    vm_->togglePlayPause();
+    removeFile(cam1);
+    removeFile(cam3);
+    removeFile(output);
+    vm_->refreshOfflineStatus();
+    EXPECT_EQ(clipChanges.count(), 1);
+    EXPECT_EQ(flagChanges.count(), 1);
+    EXPECT_TRUE(clip(cam1).offline && clip(cam3).offline && clip(output).offline && !clip(cam2).offline);
+    EXPECT_FALSE(vm_->isTakePreviewActive());
+    EXPECT_EQ(vm_->selectedClipID(), cam1);
+    EXPECT_FALSE(vm_->isPlaying());
+    EXPECT_FALSE(main()->currentItem());
+    EXPECT_FALSE(vm_->secondaryClipID());
+    EXPECT_FALSE(program()->currentItem());
+    EXPECT_FALSE(vm_->hasUnsavedChanges());
+
+    // Playing an offline selection stops and empties; an offline clip can still be revealed.
+    vm_->togglePlayPause();
+    EXPECT_FALSE(vm_->isPlaying());
+    vm_->revealInFinder(QUuid::createUuid());
+    vm_->revealInFinder(std::nullopt);
+    vm_->revealInFinder(output);
+    EXPECT_EQ(dialogs_.reveals, std::vector<QUrl> { clip(output).url });
+}
+
+} // namespace playback_test
