@@ -7,22 +7,39 @@
 // 3. Forward decode throughput: the player decoding a clip from start to end into BGRA frames,
 //    its clock moved one frame at a time as each picture arrives, against
 //    `ffmpeg -i clip -f null -` on the same clip.
+// 4. The engine's view, in real time on the main thread's timers: J/K/L shuttle at 2x, 4x and 8x
+//    forward and reverse on ProRes 422 HQ and one-second-GOP H.264, counting the distinct frames
+//    a 60 Hz display tick finds on show against the rate asked (forward: the clip's frames at
+//    that speed, or its keyframes where the player decodes keyframes only, at most one per
+//    tick; reverse: one frame per reverse tick, 25 a second), and the exact-seek latency of a
+//    jog step.
+// 5. Starting play on ProRes 4444 after a pause: display ticks in the first 0.2 s that find an
+//    older frame on show than the one due.
 //
 //   bench_player [--seconds S] [--seeks N] [--steps N]
-// The last line prints the decode ratio (player frames per second / ffmpeg's, higher is better).
+// The last line prints the lowest shown/asked shuttle ratio (higher is better, 1 is every frame).
 
 #include "media/player/FFmpegMediaPlayer.h"
 #include "media/player/PlayerItem.h"
 #include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
 #include "platform/ManualScheduler.h"
+#include "platform/MediaClock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+#include "platform/UserDefaults.h"
+#include "playback/ClipMediaLoader.h"
+#include "playback/PlaybackViewModel.h"
+#include "settings/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -179,6 +196,132 @@ double forwardDecodeFps(const Clip& clip, int frames)
     return (frames - 1) / (timer.nsecsElapsed() / 1e9);
 }
 
+// The playback engine on real players, the system clock and the main thread's timers.
+struct EngineRig {
+    QTemporaryDir dir;
+    platform::UserDefaults defaults { dir.filePath("defaults.json") };
+    settings::AppSettings settings { defaults };
+    platform::NotificationCenter notifications;
+    playback::PlaybackViewModel engine { settings, media::FFmpegMediaPlayer::factory(), platform::Scheduler::main(),
+        notifications };
+    std::shared_ptr<media::PlayerVideoOutput> output = media::PlayerVideoOutput::create();
+
+    bool open(const QString& path)
+    {
+        // Thumbnails and formats are not what is measured.
+        class Idle final : public playback::ClipMediaLoader {
+            void loadThumbnail(const QUrl&, QObject*, std::function<void(platform::Result<QImage, QString>)>) override
+            {
+            }
+            void loadInfo(
+                const QUrl&, QObject*, std::function<void(platform::Result<media::MediaInfo, QString>)>) override
+            {
+            }
+        };
+        engine.setMediaLoader(std::make_unique<Idle>());
+        engine.addClipFromRecording(QUrl::fromLocalFile(path));
+        auto item = engine.player()->currentItem();
+        if (!item)
+            return false;
+        item->addOutput(output);
+        QDeadlineTimer deadline(30000);
+        while (item->status() == media::PlayerItem::Status::Unknown && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        run(0.3, nullptr); // the length and frame rate reach the engine
+        return item->status() == media::PlayerItem::Status::ReadyToPlay;
+    }
+
+    // The frame on show now, as a display would take it.
+    media::Frame shown()
+    {
+        const double now = platform::MediaClock::system().now();
+        return output->copyFrameForItemTime(output->itemTimeForHostTime(now));
+    }
+
+    // Runs the event loop for `seconds`, calling `tick` at 60 Hz.
+    static void run(double seconds, const std::function<void()>& tick)
+    {
+        QTimer display;
+        display.setTimerType(Qt::PreciseTimer);
+        display.setInterval(1000 / 60);
+        if (tick)
+            QObject::connect(&display, &QTimer::timeout, tick);
+        display.start();
+        QEventLoop loop;
+        QTimer::singleShot(static_cast<int>(seconds * 1000), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+};
+
+struct ShuttleFigure {
+    double shown = 0.0; // distinct frames per second
+    double asked = 0.0;
+};
+
+ShuttleFigure shuttle(EngineRig& rig, int direction, int speed, bool keyframesOnly)
+{
+    const double length = rig.engine.duration();
+    rig.engine.stopPlayback();
+    rig.engine.seek(direction > 0 ? 0.0 : length - 0.05, true);
+    EngineRig::run(0.3, nullptr);
+    for (int step = 1; step <= speed; step *= 2)
+        direction > 0 ? rig.engine.shuttleForwardTap() : rig.engine.shuttleReverseTap();
+    const double window = std::min(1.0, 0.8 * length / speed);
+    double last = NAN;
+    int distinct = 0;
+    int ticks = 0;
+    EngineRig::run(window, [&] {
+        ++ticks;
+        const media::Frame f = rig.shown();
+        if (f && f.presentationTime() != last) {
+            last = f.presentationTime();
+            ++distinct;
+        }
+    });
+    rig.engine.stopPlayback();
+    ShuttleFigure figure;
+    figure.shown = distinct / window;
+    const double perSecond = keyframesOnly ? 1.0 : kFps; // one keyframe a second
+    // A display can show no more frames than it ticks.
+    figure.asked = std::min(direction > 0 ? perSecond * speed : kFps, ticks / window);
+    return figure;
+}
+
+double jogLatencyMs(EngineRig& rig, int steps)
+{
+    Waiter waiter(rig.output);
+    rig.engine.seek(rig.engine.duration() / 2, true);
+    EngineRig::run(0.3, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < steps; ++i) {
+        rig.engine.jogFrame(i % 4 == 3 ? 1 : -1);
+        const double t = rig.engine.currentTime();
+        if (!waiter.waitFor(t, std::floor(t * kFps + 1e-6) / kFps))
+            return NAN;
+    }
+    return timer.nsecsElapsed() / 1e6 / steps;
+}
+
+// Display ticks in the first 0.2 s after play that show an older frame than the one due.
+void playStart(EngineRig& rig, int trials, int* late, int* ticks)
+{
+    for (int trial = 0; trial < trials; ++trial) {
+        rig.engine.seek(1.0 + trial, true);
+        EngineRig::run(0.5, nullptr); // paused a moment, as an operator would be
+        rig.engine.togglePlayPause();
+        EngineRig::run(0.2, [&] {
+            const double now = platform::MediaClock::system().now();
+            const double due = std::floor(rig.output->itemTimeForHostTime(now).seconds() * kFps + 1e-6);
+            const media::Frame f = rig.output->copyFrameForItemTime(rig.output->itemTimeForHostTime(now));
+            ++*ticks;
+            if (!f || std::lround(f.presentationTime() * kFps) < due)
+                ++*late;
+        });
+        rig.engine.togglePlayPause();
+    }
+}
+
 double ffmpegDecodeFps(const Clip& clip, int frames)
 {
     double best = 0.0;
@@ -240,5 +383,41 @@ int main(int argc, char** argv)
         lowest = std::min(lowest, ours / theirs);
     }
     std::printf("decode ratio player/ffmpeg = %.3f\n", lowest);
+
+    const QString hq = dir.filePath("prores_hq.mov");
+    const QString p4444 = dir.filePath("prores_4444.mov");
+    if (!runFfmpeg({ "-v", "error", "-nostdin", "-f", "lavfi", "-i", source, "-c:v", "prores", "-profile:v", "3",
+            "-pix_fmt", "yuv422p10le", hq })
+        || !runFfmpeg({ "-v", "error", "-nostdin", "-f", "lavfi", "-i", source, "-c:v", "prores", "-profile:v", "4",
+            "-pix_fmt", "yuv444p10le", p4444 }))
+        return 1;
+    double lowestShuttle = INFINITY;
+    for (const Clip& clip : { Clip { "prores_hq", hq }, clips[1] }) {
+        EngineRig rig;
+        if (!rig.open(clip.path))
+            return 1;
+        const bool longGop = clip.path == clips[1].path;
+        for (int direction : { 1, -1 }) {
+            for (int speed : { 2, 4, 8 }) {
+                const bool keyframesOnly = longGop && direction > 0 && speed >= 4;
+                const ShuttleFigure f = shuttle(rig, direction, speed, keyframesOnly);
+                std::printf("shuttle %-9s %s%dx %6.1f frames shown per second, %5.1f asked, ratio %.3f%s\n", clip.name,
+                    direction > 0 ? "+" : "-", speed, f.shown, f.asked, f.shown / f.asked,
+                    keyframesOnly ? " (keyframes only)" : "");
+                lowestShuttle = std::min(lowestShuttle, f.shown / f.asked);
+            }
+        }
+        std::printf("jog step  %-9s %7.1f ms per exact seek\n", clip.name, jogLatencyMs(rig, 20));
+    }
+    {
+        EngineRig rig;
+        if (!rig.open(p4444))
+            return 1;
+        int late = 0;
+        int ticks = 0;
+        playStart(rig, 5, &late, &ticks);
+        std::printf("play start prores_4444: %d of %d display ticks late in the first 0.2 s\n", late, ticks);
+    }
+    std::printf("lowest shuttle ratio shown/asked = %.3f\n", lowestShuttle);
     return 0;
 }

@@ -573,6 +573,8 @@ void ItemDecoder::run()
     if (callbacks_.opened)
         callbacks_.opened(info);
 
+    int preroll = 0; // pictures still to decode ahead while paused
+    bool settled = false; // no seek came for the settle time since the last one
     while (!stop_.load()) {
         std::optional<SeekRequest> seek;
         double rate = 0.0;
@@ -585,12 +587,29 @@ void ItemDecoder::run()
         }
         if (seek) {
             worker.serveSeek(seek->seconds, seek->epoch);
+            preroll = kPrerollPictures;
+            settled = false;
             continue;
         }
-        if (rate <= 0.0 || !worker.hasVideo() || worker.atEnd()) {
+        if (!worker.hasVideo() || worker.atEnd()) {
             queue_->waitForWake(false);
             continue;
         }
+        if (rate <= 0.0) {
+            if (preroll > 0 && !settled) {
+                settled = !queue_->waitForWakeFor(kPrerollSettle);
+                continue;
+            }
+            if (preroll > 0 && queue_->hasRoom()) {
+                --preroll;
+                if (!worker.decodeAhead(1.0, epoch))
+                    preroll = 0;
+                continue;
+            }
+            queue_->waitForWake(false);
+            continue;
+        }
+        preroll = 0;
         if (!queue_->hasRoom()) {
             queue_->waitForWake(true);
             continue;

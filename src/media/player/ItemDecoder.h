@@ -4,7 +4,9 @@
 // video into the item's frame queue. It serves exact seeks (latest request wins; a request made
 // before the file opened is served once it has), decodes ahead while the item plays, and keeps
 // up with fast rates by decoding keyframes only and by jumping ahead instead of building a
-// backlog. Nothing here runs on the main thread; callbacks come from the decoder thread.
+// backlog. While the item is paused it keeps the next few pictures decoded (with the decoder
+// that plays), so that the first pictures after play() are on time even for heavy intra
+// material. Nothing here runs on the main thread; callbacks come from the decoder thread.
 
 #include "media/player/MediaTime.h"
 
@@ -60,6 +62,10 @@ public:
 
     // Bytes of decoded pictures kept for stepping backwards.
     static constexpr std::size_t kCacheBytes = 320u * 1024u * 1024u;
+    // Pictures decoded ahead while paused, once no seek has come for kPrerollSettle seconds
+    // (jogging and reverse play, which seek again at once, never pay for it).
+    static constexpr int kPrerollPictures = 3;
+    static constexpr double kPrerollSettle = 0.12;
 
 private:
     class Worker;

@@ -1,5 +1,6 @@
 #include "media/player/PlayerFrameQueue.h"
 
+#include <chrono>
 #include <limits>
 
 namespace media {
@@ -41,6 +42,14 @@ void PlayerFrameQueue::waitForWake(bool untilRoom)
     std::unique_lock lock(mutex_);
     room_.wait(lock, [this, untilRoom] { return wakeRequested_ || (untilRoom && queue_.size() < capacity_); });
     wakeRequested_ = false;
+}
+
+bool PlayerFrameQueue::waitForWakeFor(double seconds)
+{
+    std::unique_lock lock(mutex_);
+    const bool woken = room_.wait_for(lock, std::chrono::duration<double>(seconds), [this] { return wakeRequested_; });
+    wakeRequested_ = false;
+    return woken;
 }
 
 void PlayerFrameQueue::wake()

@@ -35,6 +35,8 @@ public:
     // Blocks until wake() is called (a wake that came first counts) or, with `untilRoom`, until
     // the queue has room.
     void waitForWake(bool untilRoom);
+    // Like waitForWake(false), giving up after `seconds`; true when woken.
+    bool waitForWakeFor(double seconds);
     void wake();
 
     // Either side: a new epoch; queued frames are dropped, the frame on show stays.
