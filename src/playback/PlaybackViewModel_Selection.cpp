@@ -154,8 +154,8 @@ void PlaybackViewModel::beginAccessingPlaybackURL(const QUrl& url)
     const std::optional<QUrl> folder = settings_.resolveRecordingFolderURL();
     if (!folder)
         return;
-    const QString folderPath = QDir::cleanPath(folder->toLocalFile());
-    if (!folderPath.isEmpty() && url.toLocalFile().startsWith(folderPath))
+    const QString root = QDir::cleanPath(folder->toLocalFile());
+    if (!root.isEmpty() && url.toLocalFile().startsWith(root))
         playbackAccessingFolderURL_ = folder;
 }
 

@@ -19,7 +19,7 @@ namespace {
 // Reverse play seeks at most this often, however short the frame.
 constexpr double kReverseIntervalFloor = 0.02;
 
-media::MediaTime at(double seconds)
+media::MediaTime timeAt(double seconds)
 {
     return media::MediaTime::fromSeconds(seconds, 600);
 }
@@ -68,7 +68,7 @@ void PlaybackViewModel::togglePlayPause()
         setCurrentTime(0.0);
     }
     for (media::MediaPlayer* p : drivenPlayers()) {
-        p->seek(at(t));
+        p->seek(timeAt(t));
         p->play();
     }
     setIsPlaying(true);
@@ -100,7 +100,7 @@ void PlaybackViewModel::seek(double seconds, bool stopTransport)
         t = 0.0;
     setCurrentTime(t);
     for (media::MediaPlayer* p : drivenPlayers())
-        p->seek(at(t));
+        p->seek(timeAt(t));
     if (stopTransport && wasReversing)
         setIsPlaying(false);
 }
@@ -233,7 +233,7 @@ void PlaybackViewModel::seekToMarkOut()
 
 void PlaybackViewModel::addTimeObserver()
 {
-    timeObserverToken_ = player_->addPeriodicTimeObserver(at(0.05), [this](const media::MediaTime& time) {
+    timeObserverToken_ = player_->addPeriodicTimeObserver(timeAt(0.05), [this](const media::MediaTime& time) {
         const double seconds = time.seconds();
         platform::runOnMain(this, [this, seconds] { handlePeriodicTime(seconds); });
     });

@@ -1,5 +1,7 @@
 #include "PlayerTestSupport.h"
 #include "media/player/FFmpegMediaPlayer.h"
+#include "media/player/ItemDecoder.h"
+#include "media/player/PlayerFrameQueue.h"
 #include "media/player/PlayerItem.h"
 #include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
@@ -11,7 +13,10 @@
 #include <QFile>
 #include <QSignalSpy>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 using namespace media;
 using testclips::ClipLibrary;
@@ -140,6 +145,45 @@ TEST_F(PlayerTest, LatestSeekOfABurstWins)
     const double target = 7.0 - 39 * 0.13;
     EXPECT_NEAR(player->currentTime().seconds(), target, 1.0 / 600);
     expectExactSeek(MediaTime::fromSeconds(target).seconds(), kH264Long);
+}
+
+TEST_F(PlayerTest, SteppingBackOverLongGopsReadsBackEveryStep)
+{
+    // Between steps the decoder prepares the pictures the next steps land on; each must still be
+    // the right one, across group boundaries.
+    open(clip("p_h264long", kH264Long));
+    for (int index = 150; index >= 60; index -= 8)
+        expectExactSeek((index + 0.5) / 25, kH264Long);
+    for (int index = 59; index >= 45; --index)
+        expectExactSeek((index + 0.5) / 25, kH264Long);
+}
+
+TEST_F(PlayerTest, PausedItemKeepsItsNextPicturesDecoded)
+{
+    auto item = open(clip("p_prores25", kProRes25));
+    expectExactSeek(0.3, kProRes25); // frame 7
+    const auto queue = item->frameQueue();
+    std::mutex mutex;
+    std::condition_variable pushed;
+    const int token = queue->addListener([&] {
+        std::lock_guard lock(mutex);
+        pushed.notify_all();
+    });
+    {
+        // An upper bound only: the pictures come once seeking has settled.
+        std::unique_lock lock(mutex);
+        pushed.wait_for(lock, std::chrono::seconds(10),
+            [&] { return queue->queuedCount() >= static_cast<std::size_t>(ItemDecoder::kPrerollPictures); });
+    }
+    queue->removeListener(token);
+    EXPECT_EQ(queue->queuedCount(), 3u);
+    EXPECT_NEAR(queue->newestTime(), 0.40, 1e-6); // frames 8, 9 and 10
+    // Still paused on frame 7; playing on shows them in turn.
+    EXPECT_EQ(testclips::readFrameNumber(output->copyFrameForItemTime(player->currentTime())), 7);
+    player->play();
+    scheduler.advance(0.04);
+    FrameWaiter waiter(output);
+    EXPECT_EQ(testclips::readFrameNumber(waiter.waitForFrameStarting(0.34, 0.32)), 8);
 }
 
 TEST_F(PlayerTest, SeekBeforeOpeningIsAppliedWhenOpen)

@@ -5,7 +5,7 @@
 
 #include "PlaybackTestSupport.h"
 
-#include "media/PlayerTestSupport.h"
+#include "PlayerTestSupport.h"
 #include "media/player/FFmpegMediaPlayer.h"
 #include "media/player/PlayerItem.h"
 #include "media/player/PlayerVideoOutput.h"

@@ -12,21 +12,8 @@ using playback::PlaybackViewModel;
 
 namespace playback_test {
 
-class TakePreviewTest : public EngineTest {
+class TakePreviewTest : public ProjectEngineTest {
 protected:
-    TakePreviewTest()
-    {
-        project_ = folder("project");
-        openProject(project_);
-    }
-    QUuid add(const QString& name)
-    {
-        const QUrl url = touch(project_, name);
-        vm_->addClipFromRecording(url);
-        return vm_->clips().last().id;
-    }
-    media::FakeMediaPlayer* main() const { return players_.at(0); }
-    media::FakeMediaPlayer* program() const { return players_.at(1); }
     // The take player of a tile when it holds the clip's file, else null.
     media::FakeMediaPlayer* takePlayerOf(const QUuid& id) const
     {
@@ -34,16 +21,7 @@ protected:
         const auto item = p->currentItem();
         return p != main() && item && item->url() == clip(id).url ? p : nullptr;
     }
-    playback::ClipItem clip(const QUuid& id) const
-    {
-        for (const auto& c : vm_->clips())
-            if (c.id == id)
-                return c;
-        return {};
-    }
     void removeFile(const QUuid& id) { ASSERT_TRUE(QFile::remove(clip(id).url.toLocalFile())); }
-
-    QString project_;
 };
 
 TEST_F(TakePreviewTest, OrdersByCameraWithTheLowestAsMaster)

@@ -68,4 +68,34 @@ QByteArray EngineTest::playlistText(const QString& folder)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+ProjectEngineTest::ProjectEngineTest()
+    : project_(folder("project"))
+{
+    openProject(project_);
+}
+
+QUuid ProjectEngineTest::add(const QString& name, std::optional<double> seconds, double fps)
+{
+    vm_->addClipFromRecording(touch(project_, name));
+    if (seconds) {
+        main()->makeReady(*seconds, fps);
+        report();
+    }
+    return vm_->clips().last().id;
+}
+
+void ProjectEngineTest::report()
+{
+    main()->firePeriodicObservers();
+    drainEvents();
+}
+
+playback::ClipItem ProjectEngineTest::clip(const QUuid& id) const
+{
+    for (const auto& c : vm_->clips())
+        if (c.id == id)
+            return c;
+    return {};
+}
+
 } // namespace playback_test

@@ -115,4 +115,21 @@ protected:
     std::unique_ptr<playback::PlaybackViewModel> vm_;
 };
 
+// An engine with a project open, for the player-facing operations.
+class ProjectEngineTest : public EngineTest {
+protected:
+    ProjectEngineTest();
+
+    // Adds a clip file as a finished recording (which selects it). With `seconds` the main
+    // player's item is made ready with that length (negative: unknown) and the time published.
+    QUuid add(const QString& name, std::optional<double> seconds = std::nullopt, double fps = 25.0);
+    media::FakeMediaPlayer* main() const { return players_.at(0); }
+    media::FakeMediaPlayer* program() const { return players_.at(1); }
+    // Publishes the main player's time as its periodic observer does.
+    void report();
+    playback::ClipItem clip(const QUuid& id) const;
+
+    QString project_;
+};
+
 } // namespace playback_test

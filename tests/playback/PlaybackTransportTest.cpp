@@ -15,33 +15,13 @@ using playback::PlaybackViewModel;
 
 namespace playback_test {
 
-class TransportTest : public EngineTest {
+class TransportTest : public ProjectEngineTest {
 protected:
-    // Clips in a project folder; the last one added is selected and, unless told otherwise, its
-    // item is ready (`seconds` < 0: length unknown) and its length published.
-    QUuid add(const QString& name, double seconds = 10.0, double fps = 25.0, bool ready = true)
+    // A selected clip whose item is ready.
+    QUuid add(const QString& name, double seconds = 10.0, double fps = 25.0)
     {
-        if (project_.isEmpty()) {
-            project_ = folder("project");
-            openProject(project_);
-        }
-        vm_->addClipFromRecording(touch(project_, name));
-        if (ready) {
-            main()->makeReady(seconds, fps);
-            report();
-        }
-        return vm_->clips().last().id;
+        return ProjectEngineTest::add(name, seconds, fps);
     }
-    media::FakeMediaPlayer* main() const { return players_.at(0); }
-    media::FakeMediaPlayer* program() const { return players_.at(1); }
-    // Publishes the fake's time as the periodic observer does.
-    void report()
-    {
-        main()->firePeriodicObservers();
-        drainEvents();
-    }
-
-    QString project_;
 };
 
 TEST_F(TransportTest, ShuttleStepsThroughPowersOfTwoAndRestartsAfterStop)
@@ -223,7 +203,7 @@ TEST_F(TransportTest, EndFailureAndLearntDuration)
     main()->failPlayback("broken");
     EXPECT_FALSE(vm_->isPlaying());
     // A clip that cannot be opened takes the same road.
-    add("b.mov", 0.0, 25.0, false);
+    ProjectEngineTest::add("b.mov"); // not opened yet
     vm_->togglePlayPause();
     EXPECT_TRUE(vm_->isPlaying());
     main()->makeFailed("unreadable");

@@ -13,16 +13,22 @@ DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes)
 {
 }
 
+std::map<double, DecodedFrameCache::Entry>::const_iterator DecodedFrameCache::lookup(double itemSeconds) const
+{
+    auto it = frames_.upper_bound(itemSeconds + kSlack);
+    if (it == frames_.begin())
+        return frames_.end();
+    --it;
+    return itemSeconds < it->first + it->second.duration - kSlack ? it : frames_.end();
+}
+
 std::optional<DecodedFrameCache::Entry> DecodedFrameCache::find(double itemSeconds)
 {
     lastRequest_ = itemSeconds;
-    auto it = frames_.upper_bound(itemSeconds + kSlack);
-    if (it == frames_.begin())
+    const auto it = lookup(itemSeconds);
+    if (it == frames_.end())
         return std::nullopt;
-    --it;
-    if (itemSeconds < it->first + it->second.duration - kSlack)
-        return it->second;
-    return std::nullopt;
+    return it->second;
 }
 
 void DecodedFrameCache::insert(const Frame& frame, double duration)

@@ -23,6 +23,8 @@ public:
 
     // The frame whose interval [time, time + duration) holds `itemSeconds`.
     std::optional<Entry> find(double itemSeconds);
+    // Whether find() would answer, without counting as a request.
+    bool contains(double itemSeconds) const { return lookup(itemSeconds) != frames_.end(); }
     void insert(const Frame& frame, double duration);
     void clear();
 
@@ -30,6 +32,7 @@ public:
     std::size_t bytes() const { return bytes_; }
 
 private:
+    std::map<double, Entry>::const_iterator lookup(double itemSeconds) const;
     void evictAround(double centre);
 
     const std::size_t maxBytes_;

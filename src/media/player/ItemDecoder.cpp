@@ -34,6 +34,18 @@ constexpr int kMaximumFailures = 256;
 constexpr double kReverseStepLimit = 0.75;
 // At this rate and above, long-GOP material is decoded keyframes only.
 constexpr double kKeyframeOnlyRate = 4.0;
+// Stepping backwards decodes ahead, while idle, the pictures of this many further steps.
+constexpr int kPrefetchSteps = 12;
+
+// Whether a picture [t, t + d) holds one of the points target - k * step (k = 1, 2, ...) that
+// stepping back from `target` by `step` will land on.
+bool landsOnStep(double t, double d, double target, double step)
+{
+    if (step <= d)
+        return true;
+    const double k = std::ceil((target - (t + d)) / step + kSlack);
+    return target - k * step >= t - kSlack;
+}
 
 using FramePtr = AVFramePtr;
 using PacketPtr = AVPacketPtr;
@@ -53,6 +65,9 @@ public:
     void serveSeek(double target, std::uint64_t epoch);
     // One step of decoding ahead; false when there is nothing more to decode.
     bool decodeAhead(double rate, std::uint64_t epoch);
+    // One picture of the steps that reverse play will ask for next, decoded while the thread
+    // would idle; false when there is nothing to decode ahead.
+    bool prefetchBackward();
     bool atEnd() const { return eof_; }
     bool hasVideo() const { return codec_ != nullptr; }
 
@@ -96,10 +111,13 @@ private:
     bool eof_ = false; // every picture has come out
     bool positionValid_ = false;
     double lastDecoded_ = -std::numeric_limits<double>::infinity();
+    double lastDecodedEnd_ = -std::numeric_limits<double>::infinity(); // its time plus its duration
     double resumeFrom_ = 0.0; // decoding ahead shows pictures from this time on
     double lastTarget_ = 0.0;
     double catchUpFloor_ = -std::numeric_limits<double>::infinity();
     bool errorReported_ = false;
+    double reverseStep_ = 0.0; // the last step back, while stepping backwards; 0 otherwise
+    std::optional<double> prefetchGoal_; // the step being decoded ahead, while the demuxer is ours
 };
 
 bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
@@ -234,9 +252,11 @@ bool ItemDecoder::Worker::seekDemuxer(double seconds, AVCodecContext* codec)
         rc = av_seek_frame(file_->format(), stream_->index, ts, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY);
     active_ = codec ? codec : codec_.get();
     avcodec_flush_buffers(active_);
+    prefetchGoal_.reset();
     draining_ = false;
     eof_ = false;
     lastDecoded_ = -std::numeric_limits<double>::infinity();
+    lastDecodedEnd_ = lastDecoded_;
     av_frame_unref(previous_.get());
     positionValid_ = rc >= 0;
     if (rc < 0)
@@ -253,6 +273,7 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
         int rc = avcodec_receive_frame(active_, out);
         if (rc == 0) {
             lastDecoded_ = frameTime(out);
+            lastDecodedEnd_ = lastDecoded_ + frameDuration(out);
             return 0;
         }
         if (rc == AVERROR_EOF) {
@@ -333,6 +354,10 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
     // Small steps back are reverse play or jogging: the pictures before the target will be asked
     // for next. A long jump back is not worth converting pictures for.
     const bool backward = target < lastTarget_ && lastTarget_ - target <= kReverseStepLimit;
+    // Reverse play steps back by the same distance each time: only the pictures that the next
+    // steps will land on are worth converting.
+    const double step = lastTarget_ - target;
+    reverseStep_ = backward ? step : 0.0;
     lastTarget_ = target;
     codec_->skip_frame = AVDISCARD_DEFAULT;
 
@@ -344,9 +369,12 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
         return;
     }
 
+    prefetchGoal_.reset(); // the decoder is about to move
     // Decoding on from where the decoder stands is cheaper than seeking when no keyframe lies
     // between there and the target.
-    const bool canContinue = positionValid_ && !eof_ && active_ == codec_.get() && lastDecoded_ < target - kSlack
+    // The picture the decoder last gave must lie wholly before the target: when it holds the
+    // target, decoding on would only give the pictures after it.
+    const bool canContinue = positionValid_ && !eof_ && active_ == codec_.get() && lastDecodedEnd_ <= target + kSlack
         && keyframeAtOrBefore(target) <= lastDecoded_ + kSlack;
     catchUpFloor_ = -std::numeric_limits<double>::infinity();
     double seekPoint = target;
@@ -415,7 +443,7 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
             resultDuration = d;
             break;
         }
-        if (backward && t >= target - kBackwardCacheSpan)
+        if (backward && t >= target - kBackwardCacheSpan && landsOnStep(t, d, target, step))
             cache_.insert(convert(picture_.get()), d);
         av_frame_unref(previous_.get());
         av_frame_move_ref(previous_.get(), picture_.get());
@@ -434,10 +462,49 @@ void ItemDecoder::Worker::serveSeek(double target, std::uint64_t epoch)
     av_frame_unref(previous_.get());
 }
 
+bool ItemDecoder::Worker::prefetchBackward()
+{
+    if (reverseStep_ <= 0.0 || !codec_)
+        return false;
+    if (!prefetchGoal_) {
+        std::optional<double> goal;
+        for (int k = 1; k <= kPrefetchSteps && !goal; ++k) {
+            const double point = lastTarget_ - k * reverseStep_;
+            if (point < 0.0 || point < lastTarget_ - kBackwardCacheSpan)
+                break;
+            if (!cache_.contains(point))
+                goal = point;
+        }
+        if (!goal || !seekDemuxer(*goal)) {
+            reverseStep_ = 0.0; // all there, or not reachable: until the next step back
+            return false;
+        }
+        // Playing on must not start from here.
+        positionValid_ = false;
+        prefetchGoal_ = goal;
+    }
+    const double goal = *prefetchGoal_;
+    const int rc = decodeNext(picture_.get());
+    const double t = rc == 0 ? frameTime(picture_.get()) : 0.0;
+    const double d = rc == 0 ? frameDuration(picture_.get()) : 0.0;
+    if (rc == 0 && t < lastTarget_ - kSlack && t >= lastTarget_ - kBackwardCacheSpan
+        && landsOnStep(t, d, lastTarget_, reverseStep_))
+        cache_.insert(convert(picture_.get()), d);
+    av_frame_unref(picture_.get());
+    if (rc == 0 && t + d <= goal + kSlack)
+        return true; // the goal is further on
+    // The goal's picture is in (or the stream would not give it: stop trying until the next step).
+    prefetchGoal_.reset();
+    if (rc != 0 || !cache_.contains(goal))
+        reverseStep_ = 0.0;
+    return true;
+}
+
 bool ItemDecoder::Worker::decodeAhead(double rate, std::uint64_t epoch)
 {
     if (!codec_)
         return false;
+    reverseStep_ = 0.0;
     AVCodecContext* playing = playCodec_ ? playCodec_.get() : codec_.get();
     if (!positionValid_ || active_ != playing) {
         if (!seekDemuxer(resumeFrom_, playing))
@@ -596,6 +663,8 @@ void ItemDecoder::run()
             continue;
         }
         if (rate <= 0.0) {
+            if (worker.prefetchBackward())
+                continue;
             if (preroll > 0 && !settled) {
                 settled = !queue_->waitForWakeFor(kPrerollSettle);
                 continue;
