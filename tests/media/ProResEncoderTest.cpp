@@ -241,11 +241,10 @@ TEST(ProResEncoder, EveryInstructionSetAndThreadCountWritesTheSameBits)
         FieldDetail fields;
     };
     const Case cases[] = {
-        { Profile::hq, 16, 16, FieldDetail::None },
-        { Profile::proxy, 1278, 718, FieldDetail::None },
-        { Profile::p4444, 200, 90, FieldDetail::TemporalBottomFirst },
-        { Profile::p4444xq, 232, 64, FieldDetail::None },
+        { Profile::hq, 16, 16, FieldDetail::None }, { Profile::proxy, 1278, 718, FieldDetail::None },
+        { Profile::p4444, 200, 90, FieldDetail::TemporalBottomFirst }, { Profile::p4444xq, 232, 64, FieldDetail::None },
         { Profile::lt, 344, 97, FieldDetail::TemporalTopFirst },
+        { Profile::standard, 32, 1, FieldDetail::TemporalTopFirst }, // no room for a second field
     };
     for (const Case& k : cases) {
         const Frame source = picture(k.width, k.height, 3);

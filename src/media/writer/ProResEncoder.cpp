@@ -249,7 +249,8 @@ void ProResEncoder::start(const std::uint8_t* bgra, std::size_t rowBytes, FieldD
         finish(); // the caller did not want the oldest frame; keep to two
     Slot& f = *slots_[started_ % 2];
     ++started_;
-    const bool interlaced = fieldDetail != FieldDetail::None;
+    // A picture of one row has no second field.
+    const bool interlaced = fieldDetail != FieldDetail::None && settings_.height > 1;
     PictureLayout& l = interlaced ? f.fields : f.progressive;
     // Slices start their search where they ended in the last finished frame.
     l.quantIndex = lastQuantIndex_[interlaced ? 1 : 0];
