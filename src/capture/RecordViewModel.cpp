@@ -47,6 +47,17 @@ RecordViewModel::RecordViewModel(Services services, QObject* parent)
 
     outputQueue_ = std::make_unique<platform::SerialQueue>("Corvale.DeckLinkOutQueue", clock_);
     outputFrameStateQueue_ = std::make_unique<platform::SerialQueue>("Corvale.OutputFrameState", clock_);
+    composeQueue_ = std::make_unique<platform::SerialQueue>("Corvale.OutputComposeQueue", clock_);
+    pump_ = std::make_unique<OutputCadencePump>(*outputQueue_, *outputFrameStateQueue_,
+        OutputCadencePump::Hooks {
+            [this] { return outputState()->isOutputOn; },
+            [this] { syncOutputColorModeIfNeeded(); },
+            [this](const media::Frame& frame) { return prepareOutputPixelBufferForDeckLink(frame); },
+            [this](const media::Frame& frame) {
+                if (deckLinkOut_)
+                    deckLinkOut_->displayPixelBuffer(frame);
+            },
+        });
     avSessionQueue_ = std::make_unique<platform::SerialQueue>("Corvale.AVCaptureSessionQueue", clock_);
     avVideoQueue_ = std::make_unique<platform::SerialQueue>("Corvale.AVCaptureVideoQueue", clock_);
     for (int i = 0; i < kInputSlotCount; ++i) {
@@ -57,6 +68,7 @@ RecordViewModel::RecordViewModel(Services services, QObject* parent)
     if (cards_.makeOutput)
         deckLinkOut_ = cards_.makeOutput();
     publishRoadState();
+    publishOutputState();
 
     applyProjectOutputSettings(false);
 
@@ -82,6 +94,7 @@ RecordViewModel::RecordViewModel(Services services, QObject* parent)
 
     refreshAVDevices();
     setupSelectionObservers();
+    setupOutputObservers();
 }
 
 RecordViewModel::~RecordViewModel()
@@ -95,6 +108,7 @@ RecordViewModel::~RecordViewModel()
     avVideoQueue_->shutdown();
     for (auto& queue : writerQueues_)
         queue->shutdown();
+    composeQueue_->shutdown();
     outputQueue_->shutdown();
     outputFrameStateQueue_->shutdown();
     for (auto& input : deckLinkInputs_) {

@@ -21,13 +21,19 @@
 //   RecordViewModel_Takes.cpp      take sessions, the recording folder and file names
 //   RecordViewModel_Recording.cpp  recording control and the writers' reports
 //   RecordViewModel_Timecode.cpp   the timecode of recorded frames
-//   RecordViewModel_Output.cpp     program output control, composition and cadence
+//   RecordViewModel_Output.cpp     program output control: start, retry, stop, colour, diagnostics
+//   RecordViewModel_Composition.cpp  the output's capture compositions and frame preparation
+//   RecordViewModel_PlaybackFeed.cpp playback frames and take-preview grids for the output
+// Output frames wait in an OutputCadencePump, which sends one per output frame period. Card calls
+// run on "Corvale.DeckLinkOutQueue"; compositions on "Corvale.OutputComposeQueue", so a slow grid
+// never delays a tick.
 
 #include "capture/CaptureSourceKind.h"
 #include "capture/FPSStabilizer.h"
 #include "capture/FPSWindowEstimator.h"
 #include "capture/InputWriter.h"
 #include "capture/LiveVideoSession.h"
+#include "capture/OutputCadencePump.h"
 #include "capture/OutputChoices.h"
 #include "capture/TakeSession.h"
 #include "decklink/IncomingVideoInfo.h"
@@ -38,14 +44,18 @@
 #include "platform/MainThread.h"
 #include "settings/CaptureFormat.h"
 #include "settings/ProjectColorSpace.h"
+#include "settings/ProjectOutputColorMode.h"
 #include "settings/ProjectScanMode.h"
 
+#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QUuid>
 #include <QVariantMap>
 
 #include <array>
@@ -340,6 +350,71 @@ public:
     QString overlayFormatLabel(int slot) const;
     QString overlayColorLabel(int slot) const;
 
+    // ---- Program output control, composition, cadence pump and playback feed -----------------
+    // Main thread unless said otherwise.
+    const QStringList& outputDeviceNames() const { return outputDeviceNames_; }
+    int selectedOutputDeviceIndex() const { return selectedOutputDeviceIndex_; }
+    void setSelectedOutputDeviceIndex(int value);
+    void setOutputHDRMasteringNits(HDRMasteringNits value);
+    PlaybackOutputSource outputPlaybackSource() const { return outputPlaybackSource_; }
+    void setOutputPlaybackSource(PlaybackOutputSource value);
+    bool playbackMultiViewActive() const { return playbackMultiViewActive_; }
+    void setPlaybackMultiViewActive(bool value);
+    QString outputHDMIStatusText() const { return outputHDMIStatusText_; }
+    QString outputSourceColorText() const { return outputSourceColorText_; }
+    QString outputCadenceWarningText() const { return outputCadenceWarningText_; }
+    bool showOutputWarningAlert() const { return showOutputWarningAlert_; }
+    void setShowOutputWarningAlert(bool value);
+    QString outputWarningAlertMessage() const { return outputWarningAlertMessage_; }
+    bool outputPendingStart() const { return outputPendingStart_; }
+    std::optional<std::int32_t> outputActiveModeCode() const { return outputActiveModeCode_; }
+    static OutputColorMode outputColorMode(settings::ProjectOutputColorMode mode);
+    static bool isHDR(OutputColorMode mode);
+
+    void toggleOutput();
+    void startOutput(std::int32_t deviceIndex, std::int32_t modeCode);
+    void scheduleOutputRetry(std::optional<double> after = std::nullopt);
+    void restartOutputAfterSettingChange();
+    void updateHDRMetadataIfNeeded();
+    void refreshOutputDevices();
+    void primePlaybackOutputInfoIfNeeded(const QUrl& file);
+    QString outputSourceColorSummary() const;
+    QString outputInterlaceHint() const;
+    std::optional<double> sourceFPSForDiagnostics() const;
+    std::optional<double> outputFPSForDiagnostics() const;
+    double cadenceFPSForModeCode(std::int32_t modeCode) const;
+    void clearPendingOutputBuffer();
+
+    // Output queue.
+    void refreshHDMIStatusTextIfNeeded(bool force);
+    void startOutputCadencePump(std::int32_t modeCode);
+    void stopOutputCadencePump();
+    void pumpOutputCadenceFrame();
+    media::Frame prepareOutputPixelBufferForDeckLink(const media::Frame& frame);
+    bool shouldDeinterlaceOutputFrame(const media::Frame& frame) const;
+    // Any thread.
+    static media::Frame resizePixelBuffer(const media::Frame& frame, QSize size);
+
+    // Playback feed (the playback taps call these on the main thread).
+    struct OutputVideoInfo {
+        int width = 0;
+        int height = 0;
+        double fps = 0;
+    };
+    const OutputVideoInfo& playbackOutputInfo() const { return playbackOutputInfo_; }
+    bool playbackSourceInterlaced() const { return playbackSourceInterlaced_; }
+    double playbackDeckLinkTapFPSHint() const;
+    void handlePlaybackOutput(
+        const media::Frame& pixelBuffer, PlaybackOutputSource source, std::optional<double> time = std::nullopt);
+    void handlePlaybackMultiView(const QHash<QUuid, media::Frame>& frames, const QList<QUuid>& order);
+    // Composition queue: the take-preview grid, row 0 at the top; null for an empty size.
+    static media::Frame composePlaybackGrid(
+        const QHash<QUuid, media::Frame>& frames, const QList<QUuid>& order, QSize targetSize);
+
+    // Tests and benchmarks: waits until the compositions, card calls and hand-offs queued before
+    // the call have run.
+    void waitForOutputQueues();
+
 signals:
     void activeInputCountChanged(int value);
     void captureSourcesChanged(int slot);
@@ -375,6 +450,16 @@ signals:
     void outputStatusTextChanged(const QString& value);
     void showResumeSameTakeAlertChanged(bool value);
     void resumeSameTakeAlertMessageChanged(const QString& value);
+    void outputDeviceNamesChanged();
+    void selectedOutputDeviceIndexChanged(int value);
+    void outputHDRMasteringNitsChanged(HDRMasteringNits value);
+    void outputPlaybackSourceChanged(PlaybackOutputSource value);
+    void playbackMultiViewActiveChanged(bool value);
+    void outputHDMIStatusTextChanged(const QString& value);
+    void outputSourceColorTextChanged(const QString& value);
+    void outputCadenceWarningTextChanged(const QString& value);
+    void showOutputWarningAlertChanged(bool value);
+    void outputWarningAlertMessageChanged(const QString& value);
 
 protected:
     // Published per-slot writes: store, emit with the slot. Slots outside 0...3 are ignored.
@@ -656,9 +741,6 @@ private:
     std::optional<std::int32_t> outputActiveModeCode_;
     std::unique_ptr<platform::SerialQueue> outputQueue_;
     std::unique_ptr<platform::SerialQueue> outputFrameStateQueue_;
-    // Output frame state queue only.
-    std::deque<media::Frame> pendingOutputPixelBuffers_;
-    static constexpr std::size_t pendingOutputFrameLimit = 6;
     // Shared by every slot's frame road: when a grid was last composed.
     std::mutex composeMutex_;
     double lastOutputComposeTime_ = 0;
@@ -666,6 +748,74 @@ private:
     // The road snapshot; replaced whole on the main thread.
     mutable std::mutex roadMutex_;
     std::shared_ptr<const RoadState> road_;
+
+    // ---- Program output control, composition, cadence pump and playback feed -----------------
+    // What the composition and output queues read of the main thread's state, replaced whole on
+    // the main thread whenever one of its values changes (publishOutputState()).
+    struct OutputState {
+        bool isOutputOn = false;
+        OutputSourceMode sourceMode = OutputSourceMode::playback;
+        OutputColorMode colorMode = OutputColorMode::rec709;
+        HDRMasteringNits nits = HDRMasteringNits::n1000;
+        bool interlacedOutput = false; // the resolved mode is one of the interlaced ones
+        bool sourceInterlaced = false; // the playback source, or the capture input feeding the output
+        bool cleanFeed = true;
+        int activeInputCount = 1;
+        PerSlot<media::Frame> previews;
+        PerSlot<OverlayLabels> labels;
+    };
+    // RecordViewModel_Output.cpp
+    void setupOutputObservers();
+    void publishOutputState();
+    std::shared_ptr<const OutputState> outputState() const;
+    void setOutputStatusText(const QString& text);
+    void setIsOutputRequestedOn(bool value);
+    void setOutputPendingStart(bool value);
+    void setOutputHDMIStatusText(const QString& text);
+    void setOutputDeviceNames(const QStringList& names);
+    void showOutputWarning(const QString& message);
+    void finishOutputStart(bool ok, std::int32_t modeCode, bool forceHDR);
+    void resetPlaybackFeedState();
+    void stopCardOnOutputQueue();
+    void sendHDRMetadata(HDRMasteringNits nits);
+    // RecordViewModel_Composition.cpp
+    static media::Frame composeCaptureGrid(const OutputState& state, QSize targetSize);
+    static media::Frame composeSingleCapture(const OutputState& state, int slot, QSize targetSize);
+    // Runs a composition off the output queue; its frame is dropped when the output stopped meanwhile.
+    void postOutputComposition(std::function<media::Frame(const OutputState&)> compose);
+    // RecordViewModel_PlaybackFeed.cpp
+    void updatePlaybackOutputInfo(const media::Frame& pixelBuffer, std::optional<double> time);
+    void updatePlaybackColorFromPixelBuffer(const media::Frame& pixelBuffer);
+
+    std::unique_ptr<platform::SerialQueue> composeQueue_;
+    std::unique_ptr<OutputCadencePump> pump_;
+    mutable std::mutex outputStateMutex_;
+    std::shared_ptr<const OutputState> outputState_;
+    bool outputStartAttemptInFlight_ = false;
+    std::uint64_t outputRetryTimer_ = 0;
+    double nextOutputStartAttemptTime_ = 0;
+    std::optional<double> lastOutputWarningTime_;
+    static constexpr double outputStartRetryInterval = 1.2;
+    static constexpr double outputWarningCooldown = 4.0;
+    QMetaObject::Connection projectFormatObserver_;
+    QMetaObject::Connection projectColorObserver_;
+    // Output queue only.
+    std::optional<bool> lastSentForceHDR_;
+    std::optional<OutputColorMode> lastSentOutputColorMode_;
+    std::optional<HDRMasteringNits> lastSentHDRMasteringNits_;
+    double lastHDMIStatusUpdate_ = 0;
+    QSize pumpOutputSize_;
+    // Playback feed (main thread).
+    OutputVideoInfo playbackOutputInfo_;
+    bool playbackSourceInterlaced_ = false;
+    QString playbackSourcePrimaries_ = QStringLiteral("-");
+    QString playbackSourceTransfer_ = QStringLiteral("-");
+    QString playbackSourceMatrix_ = QStringLiteral("-");
+    std::optional<double> lastPlaybackFrameTime_;
+    std::optional<double> lastPlaybackItemTime_;
+    double playbackFPSema_ = 0;
+    std::optional<double> lastPlaybackWebRTCComposeTime_;
+    bool playbackComposeWorkInFlight_ = false;
 };
 
 } // namespace capture

@@ -13,7 +13,7 @@
 #include "capture/MovieRecorder.h"
 #include "decklink/VideoInfoProbe.h"
 #include "media/camera/CameraSession.h"
-#include "media/frame/FramePool.h"
+#include "media/frame/FrameCompositor.h"
 #include "platform/MainThread.h"
 #include "platform/MediaClock.h"
 #include "platform/SerialQueue.h"
@@ -252,11 +252,7 @@ void RecordViewModel::handleCaptureOutput(const media::Frame& image, int slot)
         return;
     if (activeInputCount_ < 2) {
         // Fitting the picture to the output is done off the main thread.
-        outputQueue_->async([this, image, size] {
-            const media::Frame frame = makePixelBuffer(image, size);
-            if (!frame.isNull())
-                enqueueOutputFrameForDeckLink(frame);
-        });
+        postOutputComposition([image, size](const OutputState&) { return makePixelBuffer(image, size); });
     } else if (claimComposeSlot(outputComposeMinIntervalHint())) {
         queueGridComposition(size);
     }
@@ -285,12 +281,8 @@ void RecordViewModel::handleCaptureOutput(
         if (road.outputCleanFeed) {
             enqueueOutputFrameForDeckLink(pixelBuffer);
         } else if (hasSize) {
-            outputQueue_->async([this, slot, size] {
-                syncOutputColorModeIfNeeded();
-                const media::Frame frame = composeSingleCapturePixelBuffer(slot, size);
-                if (!frame.isNull())
-                    enqueueOutputFrameForDeckLink(frame);
-            });
+            postOutputComposition(
+                [slot, size](const OutputState& state) { return composeSingleCapture(state, slot, size); });
         }
         return;
     }
@@ -310,12 +302,7 @@ bool RecordViewModel::claimComposeSlot(double interval)
 
 void RecordViewModel::queueGridComposition(QSize targetSize)
 {
-    outputQueue_->async([this, targetSize] {
-        syncOutputColorModeIfNeeded();
-        const media::Frame frame = composeCapturePreviewPixelBuffer(targetSize);
-        if (!frame.isNull())
-            enqueueOutputFrameForDeckLink(frame);
-    });
+    postOutputComposition([targetSize](const OutputState& state) { return composeCaptureGrid(state, targetSize); });
 }
 
 double RecordViewModel::outputComposeMinIntervalHint() const
@@ -331,26 +318,15 @@ double RecordViewModel::outputComposeMinIntervalHint() const
 
 media::Frame RecordViewModel::makePixelBuffer(const media::Frame& image, QSize targetSize)
 {
-    if (targetSize.width() < 1 || targetSize.height() < 1 || image.isNull())
-        return {};
     // Frames are immutable: a picture that already fits is the output frame itself.
     if (image.width() == targetSize.width() && image.height() == targetSize.height()
         && image.format() == media::PixelFormat::BGRA)
         return image;
-    const QImage source = image.imageView();
-    if (source.isNull())
+    media::MutableFrame canvas = media::FrameCompositor::blackCanvas(targetSize);
+    if (canvas.isNull() || image.format() != media::PixelFormat::BGRA)
         return {};
-    media::MutableFrame canvas
-        = media::FramePool::shared().acquire(media::PixelFormat::BGRA, targetSize.width(), targetSize.height());
-    if (canvas.isNull())
-        return {};
-    QImage target = canvas.imageForPainting();
-    {
-        QPainter painter(&target);
-        painter.fillRect(target.rect(), Qt::black);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(aspectFitRect(QSizeF(source.size()), QRectF(target.rect())), source);
-    }
+    media::FrameCompositor::draw(canvas, image,
+        media::FrameCompositor::aspectFit(QSize(image.width(), image.height()), QRect(QPoint(0, 0), targetSize)));
     canvas.setColorTags(image.colorTags());
     return std::move(canvas).share();
 }

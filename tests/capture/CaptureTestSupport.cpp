@@ -25,8 +25,10 @@ void FakeLiveVideoSession::setActiveSource(ActiveSource source, int inputIndex)
         activeSources[static_cast<std::size_t>(inputIndex)] = source;
 }
 
-void FakeLiveVideoSession::push(const media::Frame&, int inputIndex, ActiveSource source, std::optional<double> time)
+void FakeLiveVideoSession::push(
+    const media::Frame& frame, int inputIndex, ActiveSource source, std::optional<double> time)
 {
+    lastFrame = frame;
     const bool accepted
         = inputIndex >= 0 && inputIndex < 4 && activeSources[static_cast<std::size_t>(inputIndex)] == source;
     offers.push_back({ inputIndex, source, time, accepted });

@@ -45,6 +45,7 @@ public:
     std::array<ActiveSource, 4> activeSources { ActiveSource::playback, ActiveSource::playback, ActiveSource::playback,
         ActiveSource::playback };
     std::vector<Offer> offers;
+    media::Frame lastFrame;
     int acceptedFrom(int slot, ActiveSource source) const;
 };
 
@@ -57,8 +58,10 @@ void drainEvents();
 class Engine : public capture::RecordViewModel {
 public:
     using RecordViewModel::RecordViewModel;
+    using RecordViewModel::setActiveInputCount;
     using RecordViewModel::setIsOutputOn;
     using RecordViewModel::setIsRecording;
+    using RecordViewModel::setPreviewImage;
 };
 
 class EngineTest : public ::testing::Test {

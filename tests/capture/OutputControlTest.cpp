@@ -1,0 +1,336 @@
+// Program output control on the simulated card: the request, status texts and warning alerts of
+// every path, the retry spacing, the mode the output resolves, the colour and HDR calls with their
+// order, the follow-up of the project's settings, and frames from playback and from a live input
+// reaching the card at the output's own rate.
+
+#include "CaptureTestSupport.h"
+
+#include "decklink/api/DeckLinkAPITypes.h"
+#include "media/frame/FrameCompositor.h"
+#include "platform/DebugLog.h"
+#include "platform/SystemLog.h"
+
+#include <QSignalSpy>
+
+#include <mutex>
+
+using namespace capture;
+using namespace capturetest;
+
+namespace {
+
+class OutputControlTest : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        auto keep = [this](const std::string& line) {
+            std::lock_guard lock(logMutex);
+            log.push_back(line);
+        };
+        platform::setSystemLogSink(keep);
+        debuglog::setSink(keep);
+    }
+    void TearDown() override
+    {
+        EngineTest::TearDown();
+        platform::setSystemLogSink({});
+        debuglog::setSink({});
+    }
+    // The start runs on the output queue and reports back on the main thread.
+    void settle()
+    {
+        for (int i = 0; i < 2; ++i) {
+            engine->waitForOutputQueues();
+            drainEvents();
+        }
+    }
+    void turnOn()
+    {
+        engine->refreshOutputDevices();
+        engine->toggleOutput();
+        settle();
+    }
+    // Index of the first log line containing `text` at or after `from`; -1 when none.
+    int logIndex(const std::string& text, int from = 0)
+    {
+        std::lock_guard lock(logMutex);
+        for (int i = from; i < int(log.size()); ++i) {
+            if (log[i].find(text) != std::string::npos)
+                return i;
+        }
+        return -1;
+    }
+    int logCount(const std::string& text)
+    {
+        int count = 0;
+        for (int i = logIndex(text); i >= 0; i = logIndex(text, i + 1))
+            ++count;
+        return count;
+    }
+    // Runs `count` output frame periods at `fps`.
+    void tick(int count, double fps = 25.0)
+    {
+        for (int i = 0; i < count; ++i) {
+            clock.advance(1.0 / fps + 1e-7);
+            engine->waitForOutputQueues();
+        }
+    }
+    // Frame counters of the frames the card showed, oldest first.
+    static std::vector<std::int64_t> shownCounters()
+    {
+        std::vector<CorvaleSimOutputFrame> frames(64);
+        const int count = corvale_sim_output_frames(0, frames.data(), int(frames.size()));
+        std::vector<std::int64_t> counters;
+        for (int i = 0; i < count; ++i)
+            counters.push_back(frames[i].frameCounter);
+        return counters;
+    }
+    static media::Frame counterFrame(std::uint32_t counter, QSize size = { 1920, 1080 })
+    {
+        media::MutableFrame canvas = media::FrameCompositor::blackCanvas(size);
+        corvale_sim_draw_frame_counter(
+            canvas.data(), size.width(), size.height(), int(canvas.rowBytes()), 'BGRA', counter);
+        return std::move(canvas).share();
+    }
+
+    std::mutex logMutex;
+    std::vector<std::string> log;
+};
+
+TEST_F(OutputControlTest, WithoutDevicesTheRequestIsWithdrawnWithOneAlertPerCooldown)
+{
+    QSignalSpy alerts(engine.get(), &RecordViewModel::showOutputWarningAlertChanged);
+    engine->toggleOutput();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("No DeckLink device"));
+    EXPECT_EQ(engine->outputWarningAlertMessage(), QStringLiteral("No DeckLink output device found."));
+    EXPECT_TRUE(engine->showOutputWarningAlert());
+    EXPECT_FALSE(engine->isOutputRequestedOn());
+    EXPECT_FALSE(engine->outputPendingStart());
+    clock.advance(3.9);
+    engine->toggleOutput();
+    EXPECT_EQ(alerts.count(), 1);
+    clock.advance(0.2);
+    engine->toggleOutput();
+    EXPECT_EQ(alerts.count(), 2);
+}
+
+TEST_F(OutputControlTest, StartsInTheResolvedModeAndStops)
+{
+    engine->refreshOutputDevices();
+    EXPECT_EQ(engine->outputDeviceNames().size(), 2);
+    engine->toggleOutput();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("Starting..."));
+    settle();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
+    EXPECT_TRUE(engine->isOutputOn());
+    EXPECT_EQ(engine->outputActiveModeCode(), 7);
+    EXPECT_EQ(engine->outputActiveSize(), QSize(1920, 1080));
+    EXPECT_TRUE(engine->outputHDMIStatusText().startsWith(QStringLiteral("HDMI: ")));
+    EXPECT_NE(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
+    EXPECT_GE(logIndex("🎛️ StartOutput mode=7 color=Rec.709 (SDR) nits=1000"), 0);
+    EXPECT_GE(logIndex("⏱️ Output cadence pump started: 25.000 fps"), 0);
+    CorvaleSimOutputState state {};
+    corvale_sim_output_state(0, &state);
+    EXPECT_EQ(state.enabled, 1);
+    EXPECT_EQ(state.displayMode, std::uint32_t('Hp25'));
+
+    engine->toggleOutput();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("Off"));
+    EXPECT_EQ(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
+    EXPECT_FALSE(engine->isOutputRequestedOn());
+    settle();
+    corvale_sim_output_state(0, &state);
+    EXPECT_EQ(state.enabled, 0);
+}
+
+TEST_F(OutputControlTest, ResolvesTheModeFromProjectOutputInputOrPlayback)
+{
+    EXPECT_EQ(engine->resolveOutputModeCode(), 7); // the output format
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p50);
+    EXPECT_EQ(engine->resolveOutputModeCode(), 12); // the project's format wins
+    settings->setProjectFormat(settings::CaptureFormat::auto_);
+    drainEvents();
+    engine->setOutputFormat(settings::CaptureFormat::auto_);
+    EXPECT_EQ(engine->resolveOutputModeCode(), std::nullopt); // playback with nothing measured
+
+    engine->setOutputSourceMode(OutputSourceMode::capture);
+    engine->setCaptureSource(0, CaptureSourceKind::deckLink);
+    engine->setSelectedFormat(0, settings::CaptureFormat::hd1080i50);
+    EXPECT_EQ(engine->resolveOutputModeCode(), 18);
+    engine->setOutputFromInputIndex(1); // only one input is active
+    EXPECT_EQ(engine->resolveOutputModeCode(), std::nullopt);
+
+    engine->setOutputSourceMode(OutputSourceMode::playback);
+    engine->handlePlaybackOutput(counterFrame(1, { 1280, 720 }), PlaybackOutputSource::main, 0.0);
+    EXPECT_EQ(engine->resolveOutputModeCode(), 3); // 720p of unknown rate
+}
+
+TEST_F(OutputControlTest, WaitsForAModeAndRetriesEvery1_2Seconds)
+{
+    engine->setOutputFormat(settings::CaptureFormat::auto_);
+    engine->setOutputSourceMode(OutputSourceMode::capture);
+    engine->setOutputFromInputIndex(2);
+    turnOn();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("No Signal (waiting, auto retry)"));
+    EXPECT_TRUE(engine->outputPendingStart());
+    EXPECT_EQ(scheduler.pendingCount(), 1u);
+    engine->setOutputFormat(settings::CaptureFormat::hd1080p50); // no action of its own
+    scheduler.advance(1.19);
+    settle();
+    EXPECT_FALSE(engine->isOutputOn());
+    scheduler.advance(0.02);
+    settle();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
+    EXPECT_EQ(engine->outputActiveModeCode(), 12);
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST_F(OutputControlTest, FailedStartsReportRetryAndRecover)
+{
+    struct Case {
+        OutputColorMode color;
+        const char* status;
+        const char* alert;
+    };
+    const Case cases[] = {
+        { OutputColorMode::rec709, "Start failed, retrying...", "Output start failed. App will retry automatically." },
+        { OutputColorMode::rec2020PQ, "HDR start failed, retrying...",
+            "HDR output failed. App will retry automatically.\nCheck HDMI sink/TV HDR support, output format "
+            "timing, and try UHD timing for PQ." },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.status);
+        clock.advance(5); // past the alert cooldown
+        engine->setOutputColorMode(c.color);
+        corvale_sim_set_failures(CORVALE_SIM_FAIL_ENABLE_OUTPUT);
+        turnOn();
+        EXPECT_EQ(engine->outputStatusText(), QString::fromUtf8(c.status));
+        EXPECT_EQ(engine->outputWarningAlertMessage(), QString::fromUtf8(c.alert));
+        EXPECT_EQ(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
+        EXPECT_EQ(engine->outputActiveModeCode(), std::nullopt);
+        EXPECT_EQ(engine->outputActiveSize(), QSize(0, 0));
+        const int attempts = logCount("🎛️ StartOutput");
+        scheduler.advance(1.1);
+        settle();
+        EXPECT_EQ(logCount("🎛️ StartOutput"), attempts); // nothing before 1.2 s
+        corvale_sim_set_failures(0);
+        scheduler.advance(0.15);
+        settle();
+        EXPECT_EQ(logCount("🎛️ StartOutput"), attempts + 1);
+        EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
+        engine->toggleOutput();
+        settle();
+    }
+}
+
+TEST_F(OutputControlTest, ColourAndHDRGoToTheCardInOrderAndFollowChanges)
+{
+    engine->setOutputColorMode(OutputColorMode::rec2020PQ);
+    engine->setOutputHDRMasteringNits(HDRMasteringNits::n4000);
+    turnOn();
+    ASSERT_TRUE(engine->isOutputOn());
+    const int force = logIndex("forceHDR=1 [DBG-HDR2]");
+    const int color = logIndex("colorMode=3 [DBG-HDR2]");
+    const int meta = logIndex("HDR metadata: maxNits=4000.0 minNits=0.0050 maxCLL=4000.0 maxFALL=4000.0");
+    const int start = logIndex("start restore colorMode=3 forceHDR=1");
+    EXPECT_TRUE(force >= 0 && force < color && color < meta && meta < start) << force << color << meta << start;
+
+    // A new level reaches a running HDR card at once.
+    engine->setOutputHDRMasteringNits(HDRMasteringNits::n500);
+    engine->waitForOutputQueues();
+    EXPECT_GE(logIndex("HDR metadata: maxNits=500.0 minNits=0.0050 maxCLL=500.0 maxFALL=500.0"), 0);
+
+    // A colour change reaches the card before its next frame; then the level is sent again.
+    engine->setOutputColorMode(OutputColorMode::rec2020HLG);
+    engine->enqueueOutputFrameForDeckLink(counterFrame(1));
+    tick(1);
+    EXPECT_GE(logIndex("colorMode=4 [DBG-HDR2]"), 0);
+
+    // In SDR a level change sends nothing.
+    engine->setOutputColorMode(OutputColorMode::rec709);
+    tick(1);
+    const int lines = logCount("HDR metadata:");
+    engine->setOutputHDRMasteringNits(HDRMasteringNits::n2000);
+    engine->waitForOutputQueues();
+    EXPECT_EQ(logCount("HDR metadata:"), lines);
+}
+
+TEST_F(OutputControlTest, ProjectSettingsAndDeviceChangesRestartARequestedOutput)
+{
+    turnOn();
+    ASSERT_EQ(engine->outputActiveModeCode(), 7);
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p50);
+    settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020);
+    drainEvents();
+    EXPECT_EQ(engine->outputFormat(), settings::CaptureFormat::hd1080p50);
+    EXPECT_EQ(engine->outputColorMode(), OutputColorMode::rec2020);
+    settle();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
+    EXPECT_EQ(engine->outputActiveModeCode(), 12);
+
+    // A selection past the list moves to the last device, through its change action.
+    engine->setSelectedOutputDeviceIndex(3);
+    settle();
+    EXPECT_FALSE(engine->isOutputOn()); // device 3 does not exist
+    engine->refreshOutputDevices();
+    EXPECT_EQ(engine->selectedOutputDeviceIndex(), 1);
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("Switching..."));
+    scheduler.advance(1.5); // the restart waits for the rest of the failed start's retry spacing
+    settle();
+    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
+    CorvaleSimOutputState state {};
+    corvale_sim_output_state(1, &state);
+    EXPECT_EQ(state.enabled, 1);
+}
+
+TEST_F(OutputControlTest, PlaybackFramesReachTheCardOnePerTick)
+{
+    turnOn();
+    ASSERT_TRUE(engine->isOutputOn());
+    // Frames queued before a stop are not shown by the next start.
+    engine->enqueueOutputFrameForDeckLink(counterFrame(99));
+    engine->restartOutputAfterSettingChange();
+    settle();
+    ASSERT_TRUE(engine->isOutputOn());
+    // The card plays as the pump feeds it, so at most two frames wait on it.
+    auto tickAndPlay = [&] {
+        tick(1);
+        corvale_sim_run_output(0, 1);
+    };
+    for (std::uint32_t counter = 1; counter <= 3; ++counter) {
+        engine->handlePlaybackOutput(counterFrame(counter), PlaybackOutputSource::main, counter / 25.0);
+        tickAndPlay();
+    }
+    tickAndPlay(); // starved: the last frame again
+    tickAndPlay();
+    ASSERT_GT(corvale_sim_run_output(0, 8), 0); // plays out every scheduled frame
+    EXPECT_EQ(shownCounters(), (std::vector<std::int64_t> { 1, 2, 3, 3, 3 }));
+}
+
+TEST_F(OutputControlTest, ALiveCardInputReachesTheCard)
+{
+    corvale_sim_set_source_mode(1, 'Hp25');
+    engine->setCaptureSource(0, CaptureSourceKind::deckLink);
+    engine->setSelectedDeckLinkIndex(0, 1);
+    engine->setSelectedFormat(0, settings::CaptureFormat::hd1080p25);
+    engine->startCapture(0);
+    engine->setOutputSourceMode(OutputSourceMode::capture);
+    turnOn();
+    ASSERT_TRUE(engine->isOutputOn());
+    // Each picture is waiting before the tick that shows it.
+    for (int i = 0; i < 4; ++i) {
+        corvale_sim_deliver_frames(1, 1);
+        drainEvents();
+        engine->waitForOutputQueues();
+        tick(1);
+        corvale_sim_run_output(0, 1);
+    }
+    corvale_sim_run_output(0, 4);
+    const auto counters = shownCounters();
+    ASSERT_EQ(counters.size(), 4u);
+    for (std::size_t i = 1; i < counters.size(); ++i)
+        EXPECT_EQ(counters[i], counters[i - 1] + 1);
+}
+
+} // namespace
