@@ -122,19 +122,17 @@ template <class Sink> void codeDcs(const std::int16_t* dc, int blocks, Sink& sin
     }
 }
 
-// The AC coefficients in scan order, blocks interleaved, as (run of zeros, level, sign).
-// Only the first `positions` scan positions of each block are coded (64: all).
-template <class Sink>
-void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks, int positions, Sink& sink)
+// Visits the non-zero AC coefficients in scan order, blocks interleaved, with the run of zeros
+// before each and the previous run and level that choose its codebooks. Only the first
+// `positions` scan positions of each block are visited (64: all).
+template <class Visit>
+inline void walkAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks, int positions, Visit&& visit)
 {
-    const CodeTables<16>& runs = runTables();
-    const CodeTables<10>& levs = levelTables();
     std::uint32_t previousRun = kProResFirstPreviousRun;
     std::uint32_t previousLevel = kProResFirstPreviousLevel;
     int last = blocks - 1;
     const int end = positions * blocks;
-    const int words = (end + 63) / 64;
-    for (int w = 0; w < words; ++w) {
+    for (int w = 0; w < (end + 63) / 64; ++w) {
         std::uint64_t mask = masks[w];
         if (w == 0)
             mask &= ~((std::uint64_t(1) << blocks) - 1); // the DC positions
@@ -147,20 +145,33 @@ void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks,
             const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
             const auto run = static_cast<std::uint32_t>(p - last - 1);
             last = p;
-            const Code r = runs.get(previousRun, run);
-            const Code l = levs.get(previousLevel, magnitude - 1);
-            const std::uint32_t total = r.length + l.length + 1;
-            if (total <= 32) {
-                sink.put((r.bits << (l.length + 1)) | (l.bits << 1) | (value < 0 ? 1u : 0u), total);
-            } else {
-                sink.put(r.bits, r.length);
-                sink.put(l.bits, l.length);
-                sink.put(value < 0 ? 1u : 0u, 1);
-            }
+            visit(run, magnitude, value < 0, previousRun, previousLevel);
             previousRun = std::min<std::uint32_t>(run, 15);
             previousLevel = std::min<std::uint32_t>(magnitude, 9);
         }
     }
+}
+
+// The AC coefficients as (run of zeros, level, sign).
+template <class Sink>
+void codeAcs(const std::int16_t* levels, const std::uint64_t* masks, int blocks, int positions, Sink& sink)
+{
+    const CodeTables<16>& runs = runTables();
+    const CodeTables<10>& levs = levelTables();
+    walkAcs(levels, masks, blocks, positions,
+        [&](std::uint32_t run, std::uint32_t magnitude, bool negative, std::uint32_t previousRun,
+            std::uint32_t previousLevel) {
+            const Code r = runs.get(previousRun, run);
+            const Code l = levs.get(previousLevel, magnitude - 1);
+            const std::uint32_t total = r.length + l.length + 1;
+            if (total <= 32) {
+                sink.put((r.bits << (l.length + 1)) | (l.bits << 1) | (negative ? 1u : 0u), total);
+            } else {
+                sink.put(r.bits, r.length);
+                sink.put(l.bits, l.length);
+                sink.put(negative ? 1u : 0u, 1);
+            }
+        });
 }
 
 // What codeAcs() would write, counted: the search for a slice's index runs this a few times
@@ -170,35 +181,13 @@ std::uint32_t countAcs(const std::int16_t* levels, const std::uint64_t* masks, i
     const CodeTables<16>& runs = runTables();
     const CodeTables<10>& levs = levelTables();
     std::uint32_t bits = 0;
-    std::uint32_t previousRun = kProResFirstPreviousRun;
-    std::uint32_t previousLevel = kProResFirstPreviousLevel;
-    int last = blocks - 1;
-    const int end = positions * blocks;
-    const int words = (end + 63) / 64;
-    for (int w = 0; w < words; ++w) {
-        std::uint64_t mask = masks[w];
-        if (w == 0)
-            mask &= ~((std::uint64_t(1) << blocks) - 1);
-        if (end - 64 * w < 64)
-            mask &= (std::uint64_t(1) << (end - 64 * w)) - 1;
-        bits += static_cast<std::uint32_t>(__builtin_popcountll(mask)); // the signs
-        const std::int16_t* word = levels + 64 * w;
-        while (mask) {
-            const int bit = __builtin_ctzll(mask);
-            mask &= mask - 1;
-            const int p = 64 * w + bit;
-            const auto run = static_cast<std::uint32_t>(p - last - 1);
-            last = p;
-            const int value = word[bit];
-            const auto magnitude = static_cast<std::uint32_t>(value < 0 ? -value : value);
+    walkAcs(levels, masks, blocks, positions,
+        [&](std::uint32_t run, std::uint32_t magnitude, bool, std::uint32_t previousRun, std::uint32_t previousLevel) {
             if (run < kTabled && magnitude <= kTabled) [[likely]]
-                bits += runs.lengths[previousRun][run] + levs.lengths[previousLevel][magnitude - 1];
+                bits += runs.lengths[previousRun][run] + levs.lengths[previousLevel][magnitude - 1] + 1;
             else
-                bits += runs.length(previousRun, run) + levs.length(previousLevel, magnitude - 1);
-            previousRun = std::min<std::uint32_t>(run, 15);
-            previousLevel = std::min<std::uint32_t>(magnitude, 9);
-        }
-    }
+                bits += runs.length(previousRun, run) + levs.length(previousLevel, magnitude - 1) + 1;
+        });
     return bits;
 }
 
