@@ -58,6 +58,8 @@ void OutputCadencePump::stop()
 void OutputCadencePump::tick()
 {
     Q_ASSERT(outputQueue_.isCurrent());
+    if (tickObserver_)
+        tickObserver_();
     if (!hooks_.isOutputOn())
         return;
     media::Frame frame;

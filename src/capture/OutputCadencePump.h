@@ -55,6 +55,9 @@ public:
     // Empties the list and the last frame taken, then (on the output queue) the prepared frame.
     void clear();
 
+    // Output queue: called at the start of every tick (benchmarks measure the pump's regularity).
+    void setTickObserver(std::function<void()> observer) { tickObserver_ = std::move(observer); }
+
 private:
     platform::SerialQueue& outputQueue_;
     platform::SerialQueue& frameStateQueue_;
@@ -69,6 +72,7 @@ private:
     platform::SerialQueue::TimerId timer_ = 0;
     double fps_ = 0;
     media::Frame lastPrepared_;
+    std::function<void()> tickObserver_;
 };
 
 } // namespace capture

@@ -414,6 +414,8 @@ public:
     // Tests and benchmarks: waits until the compositions, card calls and hand-offs queued before
     // the call have run.
     void waitForOutputQueues();
+    // Benchmarks: `observer` runs on the output queue at the start of every cadence pump tick.
+    void setOutputTickObserver(std::function<void()> observer);
 
 signals:
     void activeInputCountChanged(int value);

@@ -38,13 +38,13 @@ media::Frame RecordViewModel::composeSingleCapturePixelBuffer(int slot, QSize ta
 // Two columns; inputs 1 and 2 fill the bottom row, inputs 3 and 4 the row above it.
 media::Frame RecordViewModel::composeCaptureGrid(const OutputState& state, QSize targetSize)
 {
-    media::MutableFrame canvas = media::FrameCompositor::blackCanvas(targetSize);
-    if (canvas.isNull())
+    if (targetSize.width() < 1 || targetSize.height() < 1)
         return {};
     const int count = std::clamp(state.activeInputCount, 0, kInputSlotCount);
     const int rows = (count + 1) / 2;
     const double cellWidth = targetSize.width() * 0.5;
     const double cellHeight = targetSize.height() / double(std::max(rows, 1));
+    std::vector<QRect> covered;
     std::vector<std::pair<int, QRectF>> overlays;
     for (int slot = 0; slot < count; ++slot) {
         const media::Frame& preview = state.previews[slot];
@@ -52,11 +52,17 @@ media::Frame RecordViewModel::composeCaptureGrid(const OutputState& state, QSize
             continue; // no picture: a black cell without overlay
         const int row = slot / 2;
         const QRectF cell(cellWidth * (slot % 2), targetSize.height() - cellHeight * (row + 1), cellWidth, cellHeight);
-        const QRect box = media::FrameCompositor::pixelRect(cell);
-        media::FrameCompositor::draw(
-            canvas, preview, media::FrameCompositor::aspectFit(QSize(preview.width(), preview.height()), box));
+        covered.push_back(media::FrameCompositor::aspectFit(
+            QSize(preview.width(), preview.height()), media::FrameCompositor::pixelRect(cell)));
         if (!state.cleanFeed)
             overlays.emplace_back(slot, cell);
+    }
+    media::MutableFrame canvas = media::FrameCompositor::blackCanvas(targetSize, covered);
+    if (canvas.isNull())
+        return {};
+    for (int slot = 0, drawn = 0; slot < count; ++slot) {
+        if (drawable(state.previews[slot]))
+            media::FrameCompositor::draw(canvas, state.previews[slot], covered[std::size_t(drawn++)]);
     }
     if (!overlays.empty()) {
         QImage image = canvas.imageForPainting();

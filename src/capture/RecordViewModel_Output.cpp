@@ -688,6 +688,11 @@ std::size_t RecordViewModel::pendingOutputFrameCount()
     return pump_->pendingCount();
 }
 
+void RecordViewModel::setOutputTickObserver(std::function<void()> observer)
+{
+    outputQueue_->sync([&] { pump_->setTickObserver(std::move(observer)); });
+}
+
 void RecordViewModel::waitForOutputQueues()
 {
     composeQueue_->sync([] {});

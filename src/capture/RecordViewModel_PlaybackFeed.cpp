@@ -142,24 +142,29 @@ void RecordViewModel::handlePlaybackMultiView(const QHash<QUuid, media::Frame>& 
 media::Frame RecordViewModel::composePlaybackGrid(
     const QHash<QUuid, media::Frame>& frames, const QList<QUuid>& order, QSize targetSize)
 {
-    media::MutableFrame canvas = media::FrameCompositor::blackCanvas(targetSize);
-    if (canvas.isNull())
+    if (targetSize.width() < 1 || targetSize.height() < 1)
         return {};
     const int count = std::max(static_cast<int>(order.size()), 1);
     const int columns = std::clamp(static_cast<int>(std::ceil(std::sqrt(double(count)))), 1, 4);
     const int rows = std::max((count + columns - 1) / columns, 1);
     const double cellWidth = targetSize.width() / double(columns);
     const double cellHeight = targetSize.height() / double(rows);
+    std::vector<std::pair<media::Frame, QRect>> cells;
+    std::vector<QRect> covered;
     for (int i = 0; i < static_cast<int>(order.size()); ++i) {
-        const auto found = frames.constFind(order[i]);
-        if (found == frames.constEnd())
+        const media::Frame frame = frames.value(order[i]);
+        if (frame.format() != media::PixelFormat::BGRA || frame.width() < 1 || frame.height() < 1)
             continue;
-        const media::Frame& frame = found.value();
         const QRectF cell(cellWidth * (i % columns), cellHeight * (i / columns), cellWidth, cellHeight);
         const QRect box = media::FrameCompositor::pixelRect(cell);
-        media::FrameCompositor::draw(
-            canvas, frame, media::FrameCompositor::aspectFit(QSize(frame.width(), frame.height()), box));
+        cells.emplace_back(frame, media::FrameCompositor::aspectFit(QSize(frame.width(), frame.height()), box));
+        covered.push_back(cells.back().second);
     }
+    media::MutableFrame canvas = media::FrameCompositor::blackCanvas(targetSize, covered);
+    if (canvas.isNull())
+        return {};
+    for (const auto& [frame, rect] : cells)
+        media::FrameCompositor::draw(canvas, frame, rect);
     return std::move(canvas).share();
 }
 

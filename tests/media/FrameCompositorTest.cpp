@@ -40,6 +40,22 @@ TEST(FrameCompositorTest, CanvasIsOpaqueBlackAndFillsClip)
     EXPECT_EQ(pixel(frame, 5, 3), 0xFF000000u);
     EXPECT_EQ(pixel(frame, 7, 3), 0xFF112233u);
     EXPECT_EQ(frame.row(2)[4 * 6], 0x33); // B, G, R, A in memory
+
+    // Covered rectangles are left to the caller; everything around them is black.
+    const QRect covered[] = { QRect(1, 1, 2, 2), QRect(2, 2, 3, 1) };
+    MutableFrame grid = FrameCompositor::blackCanvas({ 6, 4 }, covered);
+    FrameCompositor::fill(grid, covered[0], 0xFFFFFFFFu);
+    FrameCompositor::fill(grid, covered[1], 0xFFFFFFFFu);
+    const Frame filled = std::move(grid).share();
+    int white = 0, black = 0;
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            white += pixel(filled, x, y) == 0xFFFFFFFFu;
+            black += pixel(filled, x, y) == 0xFF000000u;
+        }
+    }
+    EXPECT_EQ(white, 6);
+    EXPECT_EQ(black, 24 - 6);
 }
 
 TEST(FrameCompositorTest, OneToOneCopiesAndTwoToOneAveragesExactly)

@@ -103,12 +103,34 @@ void drawBilinear(MutableFrame& canvas, const Frame& picture, const QRect& targe
 
 } // namespace
 
-MutableFrame FrameCompositor::blackCanvas(QSize size, FramePool* pool)
+MutableFrame FrameCompositor::blackCanvas(QSize size, std::span<const QRect> covered, FramePool* pool)
 {
     if (size.width() < 1 || size.height() < 1)
         return {};
     MutableFrame canvas = poolOr(pool).acquire(PixelFormat::BGRA, size.width(), size.height());
-    fill(canvas, QRect(QPoint(0, 0), size), 0xFF000000u);
+    if (covered.empty()) {
+        fill(canvas, QRect(QPoint(0, 0), size), 0xFF000000u);
+        return canvas;
+    }
+    // Row by row, black only between the covered spans (a grid of full cells fills nothing).
+    thread_local std::vector<std::pair<int, int>> spans;
+    for (int y = 0; y < size.height(); ++y) {
+        spans.clear();
+        for (const QRect& rect : covered) {
+            if (y >= rect.top() && y <= rect.bottom())
+                spans.emplace_back(std::max(rect.left(), 0), std::min(rect.right() + 1, size.width()));
+        }
+        std::sort(spans.begin(), spans.end());
+        auto* row = reinterpret_cast<std::uint32_t*>(canvas.row(y));
+        int x = 0;
+        for (const auto& [from, to] : spans) {
+            if (from > x)
+                std::fill(row + x, row + from, 0xFF000000u);
+            x = std::max(x, to);
+        }
+        if (x < size.width())
+            std::fill(row + x, row + size.width(), 0xFF000000u);
+    }
     return canvas;
 }
 

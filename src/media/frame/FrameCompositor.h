@@ -14,6 +14,7 @@
 #include <QSize>
 
 #include <cstdint>
+#include <span>
 
 namespace media {
 
@@ -22,7 +23,8 @@ class FramePool;
 class FrameCompositor {
 public:
     // A pooled BGRA canvas of the size filled with opaque black; null for a size below 1 x 1.
-    static MutableFrame blackCanvas(QSize size, FramePool* pool = nullptr);
+    // Rectangles in `covered` are left unfilled: the caller draws over every pixel of them.
+    static MutableFrame blackCanvas(QSize size, std::span<const QRect> covered = {}, FramePool* pool = nullptr);
 
     // Fills `rect` (clipped to the canvas) with a premultiplied 0xAARRGGBB colour.
     static void fill(MutableFrame& canvas, const QRect& rect, std::uint32_t argb);
