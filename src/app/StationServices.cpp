@@ -1,0 +1,161 @@
+#include "app/StationServices.h"
+
+#include "capture/CaptureHub.h"
+#include "capture/RecordViewModel.h"
+#include "cloud/GoogleDriveSyncManager.h"
+#include "cloud/KeychainStore.h"
+#include "cloud/ProjectLibraryStoreAdapter.h"
+#include "media/player/FFmpegMediaPlayer.h"
+#include "platform/DebugLog.h"
+#include "platform/MediaClock.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Scheduler.h"
+#include "platform/UserDefaults.h"
+#include "playback/PlaybackViewModel.h"
+#include "projects/ProjectLibraryStore.h"
+#include "projects/ui/ProjectLibraryView.h"
+#include "remote/RemoteStack.h"
+#include "remote/WebRTCSignalingAdapter.h"
+#include "settings/AppSettings.h"
+#include "settings/RecordSidebarState.h"
+
+#include <QCoreApplication>
+
+namespace app {
+
+StationServices::StationServices()
+    : StationServices(Options())
+{
+}
+
+StationServices::StationServices(Options options)
+    : prompter_(dialogs_, nullptr)
+    , playbackDialogs_(dialogs_)
+    , liveVideo_(std::make_shared<IdleLiveVideoSession>())
+{
+    auto& settings = settings::AppSettings::shared();
+    auto& defaults = platform::UserDefaults::standard();
+    auto& scheduler = platform::Scheduler::main();
+    auto& clock = platform::MediaClock::system();
+    auto& notifications = platform::NotificationCenter::shared();
+
+    remoteStack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
+        [] { return settings::AppSettings::shared().pairingCode(); }, prompter_, options.publisher, options.server });
+
+    // Cloud sync lives from start-up: its first refresh confirms a sign-in kept in the keyring.
+    keychain_ = std::make_unique<cloud::KeychainStore>();
+    cloudLibrary_ = std::make_unique<cloud::ProjectLibraryStoreAdapter>(projects::ProjectLibraryStore::shared());
+    driveSync_ = std::make_unique<cloud::GoogleDriveSyncManager>(
+        cloud::GoogleDriveSyncManager::Dependencies { settings, defaults, *keychain_, *cloudLibrary_, scheduler, clock,
+            notifications, cloud::GoogleEndpoints::fromEnvironment(defaults) });
+
+    captureHub_ = std::make_unique<capture::CaptureHub>();
+    recordVM_ = std::make_unique<capture::RecordViewModel>(
+        capture::RecordViewModel::Services { settings, scheduler, clock, notifications });
+    playbackVM_ = std::make_unique<playback::PlaybackViewModel>(
+        settings, media::FFmpegMediaPlayer::factory(), scheduler, notifications);
+    playbackVM_->setDialogs(&playbackDialogs_);
+}
+
+StationServices::~StationServices() = default;
+
+void StationServices::applyAppearance()
+{
+    settings::AppSettings::shared().applyAppearance();
+}
+
+void StationServices::startKeyboardListeningOnce() { }
+
+void StationServices::attachWebRTC()
+{
+    recordVM_->setWebRTC(liveVideo_);
+    recordVM_->applyWebRTCSourceRouting();
+}
+
+void StationServices::updateActiveTrackCount()
+{
+    liveVideo_->updateActiveTrackCount(recordVM_->activeInputCount());
+}
+
+void StationServices::startPlaybackTaps() { }
+
+void StationServices::setupControlServer()
+{
+    remoteStack_->setupControlServer();
+}
+
+void StationServices::setupRealtimeSyncPipelines() { }
+
+void StationServices::routeSignals(SignalRoute route)
+{
+    remoteStack_->webrtcSignalingAdapter().setOnSignal(std::move(route));
+}
+
+void StationServices::handleSignal(const remote::WebRTCSignalMessage& message)
+{
+    liveVideo_->handleSignal(message);
+}
+
+void StationServices::shutdownCapture()
+{
+    if (!recordVM_->shutdown())
+        dlog("⚠️ quitting with movies still being finished: they may be incomplete");
+}
+
+void StationServices::stopCaptureAndOutput()
+{
+    for (int slot = 0; slot < capture::kInputSlotCount; ++slot)
+        recordVM_->stopCaptureAllSources(slot);
+    recordVM_->stopOutput();
+}
+
+void StationServices::saveUnsavedMarks()
+{
+    if (playbackVM_->isProjectSelectionMode() || !playbackVM_->hasUnsavedChanges())
+        return;
+    playbackVM_->saveState();
+    playbackVM_->flushPendingSaves();
+}
+
+void StationServices::stopPlaybackTaps() { }
+
+void StationServices::cleanupPlayback()
+{
+    playbackVM_->cleanup();
+}
+
+void StationServices::stopControlServer()
+{
+    remoteStack_->stop();
+}
+
+void StationServices::endRealtimeSync() { }
+
+void StationServices::exitEventLoop()
+{
+    QCoreApplication::quit();
+}
+
+MainWindow::Environment StationServices::mainWindowEnvironment()
+{
+    auto* playback = playbackVM_.get();
+    return MainWindow::Environment {
+        projects::ProjectLibraryStore::shared(),
+        [playback] { playback->enterProjectSelectionMode(); },
+        [this, playback](QWidget* parent) -> QWidget* {
+            projects_ui::PlaybackHooks hooks { [playback] { playback->enterProjectSelectionMode(); },
+                [playback] { playback->exitProjectSelectionMode(); },
+                [playback] { return playback->isProjectSelectionMode(); } };
+            return new projects_ui::ProjectLibraryView(
+                projects_ui::ProjectLibraryView::Environment { projects::ProjectLibraryStore::shared(), nullptr,
+                    std::move(hooks), *driveSync_, settings::AppSettings::shared(), dialogs_,
+                    platform::Scheduler::main(), QString(), QLocale() },
+                parent);
+        },
+        settings::RecordSidebarState::shared(),
+        platform::UserDefaults::standard(),
+        platform::Scheduler::main(),
+    };
+}
+
+} // namespace app

@@ -1,0 +1,90 @@
+#pragma once
+
+// The station's shared objects, made once at start-up from the process-wide settings, scheduler,
+// clock and notification centre, and the shell's operations performed on them: the capture and
+// playback engines, the project library, cloud sync, the remote-control stack and the dialog
+// service. Pieces the station does not have yet (keyboard shortcuts, playback output taps, remote
+// state broadcasts, the live-video session) are quiet stand-ins.
+//
+// Main thread only, except the signal route (see AppServices).
+
+#include "app/AppServices.h"
+#include "app/DialogPermissionPrompter.h"
+#include "app/DialogPlaybackDialogs.h"
+#include "app/IdleLiveVideoSession.h"
+#include "app/WidgetDialogService.h"
+#include "remote/ControlServer.h"
+
+#include <memory>
+
+namespace capture {
+class CaptureHub;
+class RecordViewModel;
+} // namespace capture
+namespace cloud {
+class GoogleDriveSyncManager;
+class KeychainStore;
+class ProjectLibraryStoreAdapter;
+} // namespace cloud
+namespace playback {
+class PlaybackViewModel;
+}
+namespace remote {
+class RemoteStack;
+class ServicePublisher;
+} // namespace remote
+
+namespace app {
+
+class StationServices final : public AppServices {
+public:
+    struct Options {
+        // Where tablets connect (the station listens on every interface, port 8765).
+        remote::ControlServer::Options server = {};
+        // None: the station's own announcement on the local network.
+        remote::ServicePublisher* publisher = nullptr;
+    };
+
+    StationServices();
+    explicit StationServices(Options options);
+    ~StationServices() override;
+
+    capture::RecordViewModel& recordVM() { return *recordVM_; }
+    playback::PlaybackViewModel& playbackVM() { return *playbackVM_; }
+    remote::RemoteStack& remoteStack() { return *remoteStack_; }
+
+    void applyAppearance() override;
+    void startKeyboardListeningOnce() override;
+    void attachWebRTC() override;
+    void updateActiveTrackCount() override;
+    void startPlaybackTaps() override;
+    void setupControlServer() override;
+    void setupRealtimeSyncPipelines() override;
+    void routeSignals(SignalRoute route) override;
+    void handleSignal(const remote::WebRTCSignalMessage& message) override;
+    void shutdownCapture() override;
+    void stopCaptureAndOutput() override;
+    void saveUnsavedMarks() override;
+    void stopPlaybackTaps() override;
+    void cleanupPlayback() override;
+    void stopControlServer() override;
+    void endRealtimeSync() override;
+    void exitEventLoop() override;
+    MainWindow::Environment mainWindowEnvironment() override;
+    ui::DialogService& dialogs() override { return dialogs_; }
+
+private:
+    WidgetDialogService dialogs_;
+    DialogPermissionPrompter prompter_;
+    DialogPlaybackDialogs playbackDialogs_;
+    std::shared_ptr<IdleLiveVideoSession> liveVideo_;
+    std::unique_ptr<remote::RemoteStack> remoteStack_;
+    std::unique_ptr<cloud::KeychainStore> keychain_;
+    std::unique_ptr<cloud::ProjectLibraryStoreAdapter> cloudLibrary_;
+    std::unique_ptr<cloud::GoogleDriveSyncManager> driveSync_;
+    std::unique_ptr<capture::CaptureHub> captureHub_;
+    std::unique_ptr<capture::RecordViewModel> recordVM_;
+    std::unique_ptr<playback::PlaybackViewModel> playbackVM_;
+};
+
+} // namespace app

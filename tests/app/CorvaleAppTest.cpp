@@ -1,0 +1,146 @@
+#include "ShellFixture.h"
+
+#include "app/MainWindow.h"
+#include "app/StationServices.h"
+#include "playback/PlaybackViewModel.h"
+#include "projects/ProjectLibraryStore.h"
+#include "remote/RemoteStack.h"
+#include "remote/ServicePublisher.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDialog>
+
+#include <csignal>
+
+namespace app {
+namespace {
+
+const QStringList startUpSteps { "applyAppearance", "startKeyboardListeningOnce", "attachWebRTC",
+    "updateActiveTrackCount", "startPlaybackTaps", "setupControlServer", "setupRealtimeSyncPipelines",
+    "enterProjectSelectionMode" };
+const QStringList quitSteps { "shutdownCapture", "stopCaptureAndOutput", "saveUnsavedMarks", "stopPlaybackTaps",
+    "cleanupPlayback", "stopControlServer", "endRealtimeSync", "exitEventLoop" };
+
+// Turns the event loop until `done` holds; the deadline only bounds a failure.
+template <class Condition> bool processUntil(Condition done)
+{
+    QDeadlineTimer deadline(10'000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
+
+using CorvaleAppTest = ShellFixture;
+
+TEST_F(CorvaleAppTest, StartUpRunsInOrderOnceAtTheFirstShowAndOpensTheLibrary)
+{
+    EXPECT_TRUE(services.log.isEmpty()) << "nothing starts before the window shows";
+    app().show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.log, startUpSteps);
+    EXPECT_TRUE(library.isLibraryPresented());
+    ASSERT_NE(app().mainWindow().librarySheet(), nullptr);
+    EXPECT_TRUE(app().mainWindow().librarySheet()->isVisible());
+    EXPECT_EQ(app().mainWindow().librarySheet()->windowModality(), Qt::WindowModal);
+
+    app().mainWindow().hide();
+    app().mainWindow().show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.log, startUpSteps) << "a second show adds nothing";
+}
+
+TEST_F(CorvaleAppTest, ClosingTheSheetWritesTheFlagAndTheStoreClosesIt)
+{
+    app().show();
+    QCoreApplication::processEvents();
+    app().mainWindow().librarySheet()->reject();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(library.isLibraryPresented());
+    EXPECT_EQ(app().mainWindow().librarySheet(), nullptr);
+
+    library.setLibraryPresented(true);
+    ASSERT_NE(app().mainWindow().librarySheet(), nullptr);
+    library.setLibraryPresented(false);
+    EXPECT_EQ(app().mainWindow().librarySheet(), nullptr);
+    EXPECT_FALSE(library.isLibraryPresented());
+}
+
+TEST_F(CorvaleAppTest, SignalsFromAWorkerAreHandledLaterOnTheMainThread)
+{
+    app();
+    remote::WebRTCSignalMessage message;
+    message.sessionID = QStringLiteral("s1");
+    std::thread worker([&] { services.deliver(message); });
+    worker.join();
+    EXPECT_FALSE(services.log.contains(QStringLiteral("handleSignal s1"))) << "never inside the caller";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.log, QStringList { QStringLiteral("handleSignal s1") });
+    EXPECT_EQ(services.signalThread, std::this_thread::get_id());
+
+    // A signal still queued when the application goes is dropped.
+    services.deliver(message);
+    application.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.log.size(), 1);
+}
+
+TEST_F(CorvaleAppTest, QuitRunsOnceInOrderWhateverAsksForIt)
+{
+    app().show();
+    QCoreApplication::processEvents();
+    services.log.clear();
+    app().mainWindow().close();
+    app().quit();
+    QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+    EXPECT_EQ(services.log, quitSteps);
+    EXPECT_TRUE(app().hasQuit());
+    EXPECT_TRUE(defaults.contains(QString::fromLatin1(MainWindow::frameKey))) << "the frame is stored at close";
+}
+
+TEST_F(CorvaleAppTest, TerminationSignalsTakeTheQuitPath)
+{
+    for (const int signalNumber : { SIGTERM, SIGINT }) {
+        SCOPED_TRACE(signalNumber);
+        application.reset();
+        services.log.clear();
+        app();
+        ASSERT_EQ(std::raise(signalNumber), 0);
+        ASSERT_TRUE(processUntil([&] { return app().hasQuit(); }));
+        EXPECT_EQ(services.log, quitSteps);
+    }
+}
+
+// Announces nothing: the station's own publisher would reach the local network.
+class QuietPublisher final : public remote::ServicePublisher {
+public:
+    void publish(const remote::ServiceDescription&, Listener) override { }
+    void stop() override { }
+};
+
+TEST(StationTest, TheStationAsMainBuildsItOpensWithTheLibrarySheet)
+{
+    ui::screenkit::prepare();
+    qputenv("CORVALE_GOOGLE_BASE_URL", "http://127.0.0.1:9");
+    QuietPublisher publisher;
+    StationServices::Options options;
+    options.server.address = QHostAddress::LocalHost;
+    options.server.port = 0;
+    options.publisher = &publisher;
+    StationServices services(options);
+    {
+        CorvaleApp corvale(services);
+        corvale.show();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(services.playbackVM().isProjectSelectionMode());
+        EXPECT_TRUE(projects::ProjectLibraryStore::shared().isLibraryPresented());
+        ASSERT_NE(corvale.mainWindow().librarySheet(), nullptr);
+        EXPECT_TRUE(corvale.mainWindow().librarySheet()->isVisible());
+        EXPECT_TRUE(services.remoteStack().didSetupControlServer());
+        corvale.quit();
+    }
+    QCoreApplication::processEvents();
+}
+
+} // namespace
+} // namespace app

@@ -1,0 +1,90 @@
+#include "ShellFixture.h"
+
+#include "app/MainWindow.h"
+#include "ui/AppPane.h"
+
+#include <QCoreApplication>
+#include <QScreen>
+#include <QSplitter>
+
+namespace app {
+namespace {
+
+using MainWindowTest = ShellFixture;
+
+TEST(MainWindowFrameTest, FirstLaunchFrameFitsAndCentresOnTheScreen)
+{
+    struct Case {
+        std::optional<QRect> available;
+        QRectF frame;
+    };
+    const Case cases[] = {
+        { QRect(0, 0, 2560, 1415), QRectF(520, 247.5, 1520, 920) },
+        { QRect(0, 25, 1440, 875), QRectF(72, 25 + 61.25, 1296, 752.5) },
+        { QRect(-1920, 0, 1920, 1080), QRectF(-1920 + 200, 80, 1520, 920) },
+        { std::nullopt, QRectF(0, 0, 1520, 920) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.available ? c.available->width() : 0);
+        EXPECT_EQ(MainWindow::firstLaunchFrame(c.available), c.frame);
+    }
+}
+
+TEST_F(MainWindowTest, FirstLaunchGetsTheFittedFrameAndAStoredFrameWins)
+{
+    app().show();
+    QCoreApplication::processEvents();
+    MainWindow& window = app().mainWindow();
+    EXPECT_EQ(window.minimumSize(), QSize(1220, 760));
+    const QRect available = window.screen()->availableGeometry();
+    const QRectF expected = MainWindow::firstLaunchFrame(available);
+    EXPECT_EQ(window.geometry().size(),
+        QSize(qRound(expected.width()), qRound(expected.height())).expandedTo(QSize(1220, 760)));
+
+    // Move and resize: the frame is saved once the scheduler's debounce runs.
+    window.setGeometry(QRect(40, 50, 1300, 800));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(defaults.contains(QString::fromLatin1(MainWindow::frameKey)));
+    scheduler.advance(1);
+    ASSERT_TRUE(defaults.contains(QString::fromLatin1(MainWindow::frameKey)));
+
+    MainWindow second(services.mainWindowEnvironment());
+    second.applyWindowDefaults();
+    EXPECT_EQ(second.geometry().size(), QSize(1300, 800));
+}
+
+TEST_F(MainWindowTest, SidebarWidthFollowsTheStoredFlagAndPlaybackKeepsItsMinimum)
+{
+    sidebar.setCollapsed(true);
+    app().show();
+    QCoreApplication::processEvents();
+    MainWindow& window = app().mainWindow();
+    auto widths = [&] { return window.splitter()->sizes(); };
+    EXPECT_EQ(widths().at(0), MainWindow::collapsedSidebarWidth);
+    EXPECT_GE(widths().at(1), MainWindow::minimumPlaybackWidth);
+
+    sidebar.setCollapsed(false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widths().at(0), MainWindow::expandedSidebarWidth);
+    EXPECT_TRUE(defaults.contains(QString::fromLatin1(settings::RecordSidebarState::key)));
+
+    // The narrowest window still leaves the playback pane its 700.
+    window.resize(window.minimumSize());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widths().at(0), MainWindow::expandedSidebarWidth);
+    EXPECT_GE(widths().at(1), MainWindow::minimumPlaybackWidth);
+    // Widening gives the extra width to playback.
+    window.resize(1800, 900);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(widths().at(0), MainWindow::expandedSidebarWidth);
+}
+
+TEST_F(MainWindowTest, ACollapsedFlagStoredEarlierIsReadAtStart)
+{
+    settings::RecordSidebarState(defaults).setCollapsed(true);
+    settings::RecordSidebarState reread(defaults);
+    EXPECT_TRUE(reread.isCollapsed());
+}
+
+} // namespace
+} // namespace app
