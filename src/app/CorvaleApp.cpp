@@ -1,5 +1,6 @@
 #include "app/CorvaleApp.h"
 
+#include "app/AppInstallHelper.h"
 #include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "app/QuitSignalRelay.h"
@@ -85,6 +86,11 @@ void CorvaleApp::runStartUp()
         didSetupRealtimeSyncPipelines_ = true;
         services_.setupRealtimeSyncPipelines();
     }
+    // Asked once the window (and the library over it) is up, never inside the show itself.
+    platform::runOnMain(this, [this] {
+        AppInstallHelper::promptToMoveToApplicationsIfNeeded(
+            AppInstallHelper::fromProcess(), services_.dialogs(), window_.get());
+    });
 }
 
 void CorvaleApp::followDesktopAppearance()

@@ -2,7 +2,8 @@
 
 // The dialog service of the running station: alerts as window-modal message boxes and file panels
 // as window-modal file dialogs, all opened with open(), so no nested event loop runs; the answer
-// arrives through the callback. Escape picks the alert's cancel-role button. Main thread only.
+// arrives through the callback. Escape picks the alert's cancel-role button; a panel for a folder
+// or a file also takes a folder. Main thread only.
 
 #include "ui/DialogService.h"
 

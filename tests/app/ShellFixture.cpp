@@ -24,11 +24,13 @@ MainWindow::Environment LoggingServices::mainWindowEnvironment()
     return MainWindow::Environment {
         library_,
         [this] { note("enterProjectSelectionMode"); },
-        [](QWidget* parent) {
+        [this](QWidget* parent) {
+            if (makeLibraryView)
+                return makeLibraryView(parent);
             auto* view = new QWidget(parent);
             view->setObjectName(QStringLiteral("libraryView"));
             view->setMinimumSize(400, 300);
-            return view;
+            return static_cast<QWidget*>(view);
         },
         sidebar_,
         defaults_,

@@ -54,6 +54,8 @@ public:
 
     QStringList log;
     std::thread::id signalThread;
+    // The library sheet's content; none: a plain widget.
+    std::function<QWidget*(QWidget*)> makeLibraryView;
     ui::FakeDialogService dialogs_;
 
 private:
