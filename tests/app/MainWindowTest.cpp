@@ -79,12 +79,5 @@ TEST_F(MainWindowTest, SidebarWidthFollowsTheStoredFlagAndPlaybackKeepsItsMinimu
     EXPECT_EQ(widths().at(0), MainWindow::expandedSidebarWidth);
 }
 
-TEST_F(MainWindowTest, ACollapsedFlagStoredEarlierIsReadAtStart)
-{
-    settings::RecordSidebarState(defaults).setCollapsed(true);
-    settings::RecordSidebarState reread(defaults);
-    EXPECT_TRUE(reread.isCollapsed());
-}
-
 } // namespace
 } // namespace app
