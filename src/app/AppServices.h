@@ -50,6 +50,8 @@ public:
     virtual void exitEventLoop() = 0;
 
     // ---- The main window -----------------------------------------------------------------------
+    // The window that alerts and panels are shown over from now on.
+    virtual void setMainWindow(QWidget* window) = 0;
     virtual MainWindow::Environment mainWindowEnvironment() = 0;
     virtual ui::DialogService& dialogs() = 0;
 };

@@ -24,6 +24,7 @@ CorvaleApp::CorvaleApp(AppServices& services, QObject* parent)
         // Only the token is touched here: this may run on the control server's thread.
         platform::runOnMain(token, [this, message] { services_.handleSignal(message); });
     });
+    services_.setMainWindow(window_.get());
     window_->installEventFilter(this);
     qApp->installEventFilter(this);
     connect(window_.get(), &MainWindow::settingsRequested, this, &CorvaleApp::showSettings);
@@ -39,6 +40,7 @@ CorvaleApp::~CorvaleApp()
 {
     qApp->removeEventFilter(this);
     services_.routeSignals({});
+    services_.setMainWindow(nullptr);
 }
 
 void CorvaleApp::onSignal(const remote::WebRTCSignalMessage& message)

@@ -21,6 +21,7 @@ public:
     DialogPermissionPrompter(ui::DialogService& dialogs, QWidget* parent);
 
     void ask(const remote::PermissionRequest& request, std::function<void(bool allowed)> answer) override;
+    void setParent(QWidget* parent) { parent_ = parent; }
 
 private:
     ui::DialogService& dialogs_;

@@ -136,6 +136,12 @@ void StationServices::exitEventLoop()
     QCoreApplication::quit();
 }
 
+void StationServices::setMainWindow(QWidget* window)
+{
+    prompter_.setParent(window);
+    playbackDialogs_.setParent(window);
+}
+
 MainWindow::Environment StationServices::mainWindowEnvironment()
 {
     auto* playback = playbackVM_.get();

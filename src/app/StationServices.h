@@ -70,6 +70,7 @@ public:
     void stopControlServer() override;
     void endRealtimeSync() override;
     void exitEventLoop() override;
+    void setMainWindow(QWidget* window) override;
     MainWindow::Environment mainWindowEnvironment() override;
     ui::DialogService& dialogs() override { return dialogs_; }
 

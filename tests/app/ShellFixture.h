@@ -46,6 +46,7 @@ public:
     void stopControlServer() override { note("stopControlServer"); }
     void endRealtimeSync() override { note("endRealtimeSync"); }
     void exitEventLoop() override { note("exitEventLoop"); }
+    void setMainWindow(QWidget*) override { }
     MainWindow::Environment mainWindowEnvironment() override;
     ui::DialogService& dialogs() override { return dialogs_; }
 
