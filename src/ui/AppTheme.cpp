@@ -31,7 +31,7 @@ constexpr QRgb rgba(int r, int g, int b, double a)
 constexpr double separatorAlphaLight = 0.22;
 constexpr double separatorAlphaDark = 0.24;
 
-constexpr std::array<RoleColors, 15> roleTable { {
+constexpr std::array<RoleColors, 17> roleTable { {
     /* bg            */ { rgba(236, 236, 236, 1), rgba(44, 44, 46, 1) },
     /* surface       */ { rgba(255, 255, 255, 1), rgba(30, 30, 32, 1) },
     /* surface2      */ { rgba(244, 244, 246, 1), rgba(38, 38, 41, 1) },
@@ -47,8 +47,10 @@ constexpr std::array<RoleColors, 15> roleTable { {
     /* systemYellow  */ { rgba(255, 204, 0, 1), rgba(255, 214, 10, 1) },
     /* systemGreen   */ { rgba(40, 205, 65, 1), rgba(50, 215, 75, 1) },
     /* systemBlue    */ { rgba(0, 122, 255, 1), rgba(10, 132, 255, 1) },
+    /* systemCyan    */ { rgba(50, 173, 230, 1), rgba(100, 210, 255, 1) },
+    /* systemMint    */ { rgba(0, 199, 190, 1), rgba(102, 212, 207, 1) },
 } };
-static_assert(static_cast<std::size_t>(ColorRole::systemBlue) == roleTable.size());
+static_assert(static_cast<std::size_t>(ColorRole::systemMint) == roleTable.size());
 
 std::atomic<AppTheme::Appearance> currentAppearanceValue { AppTheme::Appearance::light };
 std::atomic<bool> animationsOn { true };

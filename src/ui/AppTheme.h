@@ -38,6 +38,8 @@ enum class ColorRole : std::uint8_t {
     systemYellow,
     systemGreen,
     systemBlue,
+    systemCyan,
+    systemMint,
 };
 
 // A colour that follows the appearance (a role), or a fixed colour, with an opacity on top.
@@ -97,6 +99,9 @@ public:
     static constexpr ThemeColor accent { ColorRole::accent };
     // The primary label colour; the standard controls and the hover tooltip write in it.
     static constexpr ThemeColor textPrimary { ColorRole::textPrimary };
+    // Tints of the performance figures that have no threshold.
+    static constexpr ThemeColor systemCyan { ColorRole::systemCyan };
+    static constexpr ThemeColor systemMint { ColorRole::systemMint };
 
     // 11 px semibold, upper case shown as small capitals.
     static const QFont& fontSectionHeader();

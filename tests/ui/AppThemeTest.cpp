@@ -31,9 +31,10 @@ TEST(AppThemeColors, EveryColourOfBothAppearancesDoesItsJob)
         { ColorRole::textPrimary, 7.0, 0 }, { ColorRole::textSecondary, 4.5, 0 }, { ColorRole::textTertiary, 1.8, 0 },
         { ColorRole::accent, 3.0, 3.0 }, { ColorRole::systemRed, 2.5, 3.0 }, { ColorRole::systemBlue, 3.0, 3.0 },
         { ColorRole::systemOrange, 1.25, 0 }, { ColorRole::systemYellow, 1.25, 0 }, { ColorRole::systemGreen, 1.25, 0 },
+        { ColorRole::systemCyan, 1.25, 0 }, { ColorRole::systemMint, 1.25, 0 },
     };
     // clang-format on
-    static_assert(std::size(duties) == static_cast<std::size_t>(ColorRole::systemBlue), "every role but fixed");
+    static_assert(std::size(duties) == static_cast<std::size_t>(ColorRole::systemMint), "every role but fixed");
 
     for (Appearance a : { Appearance::light, Appearance::dark }) {
         const bool light = a == Appearance::light;
