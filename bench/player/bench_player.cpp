@@ -16,10 +16,15 @@
 // 5. Starting play on ProRes 4444 after a pause: display ticks in the first 0.2 s that find an
 //    older frame on show than the one due.
 //
-//   bench_player [--seconds S] [--seeks N] [--steps N]
+// 6. Six players open at once (main, program, four takes) on the H.264 clip, each stepped
+//    backwards so its decoded-frame cache fills: resident memory and threads of the process.
+//
+//   bench_player [--seconds S] [--seeks N] [--steps N] [--six-only]
 // The last line prints the lowest shown/asked shuttle ratio (higher is better, 1 is every frame).
 
+#include "media/player/DecodedFrameBudget.h"
 #include "media/player/FFmpegMediaPlayer.h"
+#include "media/player/ItemDecoder.h"
 #include "media/player/PlayerItem.h"
 #include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
@@ -36,6 +41,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -49,6 +55,8 @@ extern "C" {
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <vector>
@@ -322,6 +330,47 @@ void playStart(EngineRig& rig, int trials, int* late, int* ticks)
     }
 }
 
+// VmRSS or Threads from /proc/self/status (kB for sizes).
+long procStatus(const char* key)
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : file.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(static_cast<qsizetype>(std::strlen(key))).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+void sixPlayersFigures(const Clip& clip, int frames, int steps)
+{
+    const long rssBefore = procStatus("VmRSS:");
+    const long threadsBefore = procStatus("Threads:");
+    std::vector<std::unique_ptr<Rig>> rigs;
+    for (int i = 0; i < 6; ++i) {
+        rigs.push_back(std::make_unique<Rig>());
+        if (!rigs.back()->open(clip.path))
+            return;
+    }
+    steps = std::min(steps, frames - 1);
+    for (auto& rig : rigs) {
+        Waiter waiter(rig->output);
+        for (int i = 0; i < steps; ++i) {
+            const int index = frames - 1 - i;
+            const double target = (index + 0.25) / kFps;
+            rig->player.seek(media::MediaTime::fromSeconds(target, 240000));
+            if (!waiter.waitFor(target, static_cast<double>(index) / kFps))
+                return;
+        }
+    }
+    const long rss = procStatus("VmRSS:");
+    const double budgetMiB = media::DecodedFrameBudget::shared().totalBytes() / 1048576.0;
+    std::printf("six players        %s: resident %+.0f MiB (budget for all caches %.0f MiB, %.0f MiB before "
+                "it), threads %+ld\n",
+        clip.name, (rss - rssBefore) / 1024.0, budgetMiB, 6 * media::ItemDecoder::kCacheBytes / 1048576.0,
+        procStatus("Threads:") - threadsBefore);
+}
+
 double ffmpegDecodeFps(const Clip& clip, int frames)
 {
     double best = 0.0;
@@ -344,6 +393,7 @@ int main(int argc, char** argv)
     int seeks = 40;
     int steps = 75;
     const QStringList args = app.arguments();
+    const bool sixOnly = args.contains(QStringLiteral("--six-only"));
     for (int i = 1; i + 1 < args.size(); ++i) {
         if (args[i] == "--seconds")
             seconds = std::max(2, args[i + 1].toInt());
@@ -367,6 +417,9 @@ int main(int argc, char** argv)
             "veryfast", "-g", QString::number(kFps), "-pix_fmt", "yuv420p", clips[1].path }))
         return 1;
 
+    sixPlayersFigures(clips[1], frames, steps);
+    if (sixOnly)
+        return 0;
     for (const Clip& clip : clips)
         std::printf("exact seek latency %-7s %7.1f ms per seek (%d random seeks)\n", clip.name,
             seekLatencyMs(clip, seeks, frames), seeks);

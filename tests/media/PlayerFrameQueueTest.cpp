@@ -1,5 +1,6 @@
 #include "media/player/PlayerFrameQueue.h"
 #include "media/player/DecodeThreadBudget.h"
+#include "media/player/DecodedFrameBudget.h"
 #include "media/player/DecodedFrameCache.h"
 
 #include <gtest/gtest.h>
@@ -110,4 +111,31 @@ TEST(DecodeThreadBudget, SharesTheCoresAmongDecoders)
     EXPECT_EQ(budget.activeLeases(), 2);
     DecodeThreadBudget single(1);
     EXPECT_EQ(single.take().threads(), 1);
+}
+
+TEST(DecodedFrameBudget, CachesOpenTogetherShareOneByteBudget)
+{
+    const std::size_t oneFrame = alignedRowBytes(PixelFormat::BGRA, 8) * 8;
+    DecodedFrameBudget budget(oneFrame * 6);
+    DecodedFrameCache first(oneFrame * 100, &budget);
+    EXPECT_EQ(first.limitBytes(), oneFrame * 6); // alone: the whole budget
+    for (int i = 0; i < 6; ++i)
+        first.insert(picture(i * 0.04), 0.04);
+    EXPECT_EQ(first.count(), 6u);
+    {
+        DecodedFrameCache second(oneFrame * 100, &budget);
+        DecodedFrameCache third(oneFrame, &budget); // its own cap is lower than its share
+        EXPECT_EQ(second.limitBytes(), oneFrame * 2);
+        EXPECT_EQ(third.limitBytes(), oneFrame);
+        first.insert(picture(0.24), 0.04); // the next insert gives back what is over the share
+        EXPECT_EQ(first.bytes(), oneFrame * 2);
+        for (int i = 0; i < 4; ++i)
+            second.insert(picture(i * 0.04), 0.04);
+        EXPECT_EQ(second.count(), 2u);
+        EXPECT_EQ(budget.activeLeases(), 3);
+    }
+    EXPECT_EQ(budget.activeLeases(), 1);
+    EXPECT_EQ(first.limitBytes(), oneFrame * 6);
+    DecodedFrameCache unbudgeted(oneFrame * 3);
+    EXPECT_EQ(unbudgeted.limitBytes(), oneFrame * 3);
 }

@@ -76,3 +76,29 @@ TEST(MainThread, BlocksPostedByAWorkerAreSkippedOnceTheirFlagIsGone)
     QCoreApplication::processEvents();
     EXPECT_EQ(ranAfterDestruction, 0);
 }
+
+TEST(MainThread, BlocksPostedToAnObjectRunOnItsThreadInOrderUnlessItIsGone)
+{
+    auto* receiver = new QObject;
+    auto* gone = new QObject;
+    std::vector<int> order;
+    bool onMain = true;
+    {
+        platform::SerialQueue queue("Corvale.Test");
+        queue.sync([&] {
+            for (int i = 0; i < 5; ++i) {
+                std::vector<int> payload(64, i); // written here, read on the main thread
+                EXPECT_TRUE(platform::postTo(receiver, [&, payload] {
+                    onMain = onMain && platform::isMainThread();
+                    order.push_back(payload.back());
+                }));
+            }
+            platform::postTo(gone, [&] { order.push_back(-1); });
+        });
+    }
+    delete gone;
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<int> { 0, 1, 2, 3, 4 }));
+    EXPECT_TRUE(onMain);
+    delete receiver;
+}

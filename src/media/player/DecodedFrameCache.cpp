@@ -1,5 +1,6 @@
 #include "media/player/DecodedFrameCache.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace media {
@@ -8,8 +9,9 @@ namespace {
 constexpr double kSlack = 1e-6;
 }
 
-DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes)
+DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes, DecodedFrameBudget* budget)
     : maxBytes_(maxBytes)
+    , lease_(budget ? budget->take() : DecodedFrameBudget::Lease())
 {
 }
 
@@ -20,6 +22,11 @@ std::map<double, DecodedFrameCache::Entry>::const_iterator DecodedFrameCache::lo
         return frames_.end();
     --it;
     return itemSeconds < it->first + it->second.duration - kSlack ? it : frames_.end();
+}
+
+std::size_t DecodedFrameCache::limitBytes() const
+{
+    return std::min(maxBytes_, lease_.shareBytes());
 }
 
 std::optional<DecodedFrameCache::Entry> DecodedFrameCache::find(double itemSeconds)
@@ -52,7 +59,8 @@ void DecodedFrameCache::clear()
 
 void DecodedFrameCache::evictAround(double centre)
 {
-    while (bytes_ > maxBytes_ && frames_.size() > 1) {
+    const std::size_t limit = limitBytes();
+    while (bytes_ > limit && frames_.size() > 1) {
         auto first = frames_.begin();
         auto last = std::prev(frames_.end());
         auto victim = std::fabs(first->first - centre) >= std::fabs(last->first - centre) ? first : last;

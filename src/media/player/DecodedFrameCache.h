@@ -1,10 +1,12 @@
 #pragma once
 
 // Recently decoded pictures of one item, so stepping backwards over long-GOP material does not
-// decode a whole group of pictures for every step. Bounded by bytes; when full it drops the
-// frames farthest from the latest request. Used by the decoder thread only.
+// decode a whole group of pictures for every step. Bounded by bytes (its own cap and its share of
+// the process's budget, whichever is less); when full it drops the frames farthest from the latest
+// request. Used by the decoder thread only.
 
 #include "media/frame/Frame.h"
+#include "media/player/DecodedFrameBudget.h"
 
 #include <cstddef>
 #include <map>
@@ -19,7 +21,7 @@ public:
         double duration = 0.0;
     };
 
-    explicit DecodedFrameCache(std::size_t maxBytes);
+    explicit DecodedFrameCache(std::size_t maxBytes, DecodedFrameBudget* budget = nullptr);
 
     // The frame whose interval [time, time + duration) holds `itemSeconds`.
     std::optional<Entry> find(double itemSeconds);
@@ -30,12 +32,15 @@ public:
 
     std::size_t count() const { return frames_.size(); }
     std::size_t bytes() const { return bytes_; }
+    // What the cache may keep now.
+    std::size_t limitBytes() const;
 
 private:
     std::map<double, Entry>::const_iterator lookup(double itemSeconds) const;
     void evictAround(double centre);
 
     const std::size_t maxBytes_;
+    DecodedFrameBudget::Lease lease_;
     std::size_t bytes_ = 0;
     double lastRequest_ = 0.0;
     std::map<double, Entry> frames_; // by presentation time

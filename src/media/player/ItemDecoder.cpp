@@ -57,7 +57,7 @@ class ItemDecoder::Worker {
 public:
     Worker(ItemDecoder& owner)
         : owner_(owner)
-        , cache_(kCacheBytes)
+        , cache_(kCacheBytes, &DecodedFrameBudget::shared())
     {
     }
 
@@ -96,8 +96,8 @@ private:
     FramePtr picture_;
     FramePtr previous_; // the last picture before the seek target, while serving a seek
     DecodeThreadBudget::Lease lease_;
+    // One converter (one scaler and its threads) per decoder, used on convertQueue_ only.
     std::unique_ptr<FrameConverter> converter_;
-    std::unique_ptr<FrameConverter> aheadConverter_; // used on convertQueue_ only
     DecodedFrameCache cache_;
     std::mutex inFlightMutex_;
     std::condition_variable inFlightChanged_;
@@ -191,7 +191,6 @@ bool ItemDecoder::Worker::open(OpenInfo& info, QString& error)
         }
     }
     converter_ = std::make_unique<FrameConverter>(lease_.threads());
-    aheadConverter_ = std::make_unique<FrameConverter>(lease_.threads());
     convertQueue_ = std::make_unique<platform::SerialQueue>("Corvale.PlayerConvert");
 
     if (stream_->start_time != AV_NOPTS_VALUE)
@@ -311,7 +310,11 @@ int ItemDecoder::Worker::decodeNext(AVFrame* out)
 
 Frame ItemDecoder::Worker::convert(const AVFrame* f)
 {
-    return withStreamTags(converter_->convert(f, frameTime(f)));
+    // On the conversion thread, after the pictures already queued there.
+    Frame converted;
+    const double time = frameTime(f);
+    convertQueue_->sync([&] { converted = converter_->convert(f, time); });
+    return withStreamTags(std::move(converted));
 }
 
 Frame ItemDecoder::Worker::withStreamTags(Frame frame) const
@@ -564,7 +567,7 @@ void ItemDecoder::Worker::convertAhead(AVFrame* picture, double duration, std::u
         AVFrame* owned = picture;
         // A picture of an epoch a seek has ended is not worth converting.
         if (owner_.queue_->epoch() == epoch) {
-            Frame shown = aheadConverter_->convert(owned, time);
+            Frame shown = converter_->convert(owned, time);
             if (!shown.isNull())
                 owner_.queue_->push(withStreamTags(std::move(shown)), duration, epoch);
         }

@@ -60,7 +60,8 @@ public:
     // Decodes ahead while positive.
     void setRate(double rate);
 
-    // Bytes of decoded pictures kept for stepping backwards.
+    // Bytes of decoded pictures kept for stepping backwards, at most: the process's budget for
+    // every player's cache (DecodedFrameBudget) may allow less.
     static constexpr std::size_t kCacheBytes = 320u * 1024u * 1024u;
     // Pictures decoded ahead while paused, once no seek has come for kPrerollSettle seconds
     // (jogging and reverse play, which seek again at once, never pay for it).
