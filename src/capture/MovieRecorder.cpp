@@ -65,12 +65,11 @@ media::ColorTags colorTags(const std::optional<QVariantMap>& properties)
     if (!properties)
         return tags;
     // Values that are not names the writer knows are left out, as if not given.
-    tags.primaries = media::colorPrimariesFromName(
-        properties->value(QLatin1String(AVVideoColorPrimariesKey)).toString().toStdString());
+    tags.primaries
+        = media::colorPrimariesFromName(properties->value(QLatin1String(colorPrimariesKey)).toString().toStdString());
     tags.transfer = media::transferFunctionFromName(
-        properties->value(QLatin1String(AVVideoTransferFunctionKey)).toString().toStdString());
-    tags.matrix
-        = media::yCbCrMatrixFromName(properties->value(QLatin1String(AVVideoYCbCrMatrixKey)).toString().toStdString());
+        properties->value(QLatin1String(transferFunctionKey)).toString().toStdString());
+    tags.matrix = media::yCbCrMatrixFromName(properties->value(QLatin1String(yCbCrMatrixKey)).toString().toStdString());
     return tags;
 }
 

@@ -36,9 +36,9 @@ namespace capture {
 
 // Keys of the colour-properties dictionary handed to the recorder; the values are the colour
 // names frames carry ("ITU_R_709_2", "SMPTE_ST_2084_PQ", ...).
-inline constexpr char AVVideoColorPrimariesKey[] = "ColorPrimaries";
-inline constexpr char AVVideoTransferFunctionKey[] = "TransferFunction";
-inline constexpr char AVVideoYCbCrMatrixKey[] = "YCbCrMatrix";
+inline constexpr char colorPrimariesKey[] = "ColorPrimaries";
+inline constexpr char transferFunctionKey[] = "TransferFunction";
+inline constexpr char yCbCrMatrixKey[] = "YCbCrMatrix";
 
 class MovieRecorder : public std::enable_shared_from_this<MovieRecorder> {
 public:

@@ -222,9 +222,9 @@ void RecordViewModel::updateColorFromPixelBuffer(const media::Frame& pixelBuffer
             properties.insert(QLatin1String(key), QString::fromUtf8(name.data(), qsizetype(name.size())));
         }
     };
-    put(AVVideoColorPrimariesKey, tags.primaries);
-    put(AVVideoTransferFunctionKey, tags.transfer);
-    put(AVVideoYCbCrMatrixKey, tags.matrix);
+    put(colorPrimariesKey, tags.primaries);
+    put(transferFunctionKey, tags.transfer);
+    put(yCbCrMatrixKey, tags.matrix);
     timing.lastColorProperties = properties.isEmpty() ? std::nullopt : std::optional<QVariantMap>(properties);
 }
 

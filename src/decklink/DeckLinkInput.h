@@ -57,7 +57,7 @@ public:
     void handleVideoFrame(IDeckLinkVideoInputFrame* frame);
     // Card thread: the frame as a BGRA picture (stamped with the media clock, tagged with the
     // frame's colour); null when it cannot be converted.
-    media::Frame convertFrameToNSImage(IDeckLinkVideoInputFrame* frame);
+    media::Frame convertFrameToImage(IDeckLinkVideoInputFrame* frame);
 
     bool autoDetectEnabled() const { return autoDetectEnabled_.load(); }
     bool isReconfiguring() const { return isReconfiguring_.load(); }

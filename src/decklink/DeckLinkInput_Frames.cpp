@@ -81,7 +81,7 @@ void DeckLinkInput::handleVideoFrame(IDeckLinkVideoInputFrame* frame)
         droppedFrames_.fetch_add(1, std::memory_order_relaxed);
         return;
     }
-    media::Frame image = convertFrameToNSImage(frame);
+    media::Frame image = convertFrameToImage(frame);
     if (image.isNull()) {
         dispatchPending_.store(0);
         return;
@@ -96,7 +96,7 @@ void DeckLinkInput::handleVideoFrame(IDeckLinkVideoInputFrame* frame)
     });
 }
 
-media::Frame DeckLinkInput::convertFrameToNSImage(IDeckLinkVideoInputFrame* frame)
+media::Frame DeckLinkInput::convertFrameToImage(IDeckLinkVideoInputFrame* frame)
 {
     if (!frame)
         return {};

@@ -346,7 +346,6 @@ void DeckLinkOutput::stop()
     _loggedHDRConvertFail = _loggedHDRConvertOK = _loggedHDRConverterMissing = false;
     _loggedHDRV210Unsupported = _loggedHDRMetadataUnsupported = _loggedHDRSupport = false;
     _loggedHDRMetadataSetFail = false;
-    _loggedHDRPixelFormat = false;
     _loggedScheduleFail = _loggedScheduleDrop = false;
     _loggedMacWrapOK = _loggedMacWrapFail = _loggedCopyFail = false;
     _loggedHDRInvalidFrameDetail = false;

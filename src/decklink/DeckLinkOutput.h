@@ -136,7 +136,6 @@ private:
     bool _hdrR10bSupported = false;
     bool _hdrR210Supported = false;
     DeckLinkPixelFormat _hdrPixelFormat = kDeckLinkFormat8BitBGRA;
-    bool _loggedHDRPixelFormat = false;
     std::int32_t _hdrExpectedRowBytes = 0;
     std::int32_t _hdrFallbackAttempts = 0;
     bool _useScheduledPlayback = false;

@@ -20,7 +20,7 @@ template <> struct EnumTable<AppearanceMode> {
 // The named appearance a mode forces ("NSAppearanceNameAqua" for light, "NSAppearanceNameDarkAqua"
 // for dark); none means the application follows the desktop. The theme turns the name into a
 // palette.
-inline std::optional<QString> nsAppearance(AppearanceMode mode)
+inline std::optional<QString> forcedAppearanceName(AppearanceMode mode)
 {
     switch (mode) {
     case AppearanceMode::system:

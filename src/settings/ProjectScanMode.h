@@ -11,9 +11,10 @@ enum class ProjectScanMode { progressive, interlaced, psf };
 
 template <> struct EnumTable<ProjectScanMode> {
     static constexpr std::array<EnumCase<ProjectScanMode>, 3> cases { {
-        { ProjectScanMode::progressive, "progressive", "Progressive" },
-        { ProjectScanMode::interlaced, "interlaced", "Interlaced" },
-        { ProjectScanMode::psf, "psf", "PsF" },
+        // No screen shows a scan by name: no display names.
+        { ProjectScanMode::progressive, "progressive", nullptr },
+        { ProjectScanMode::interlaced, "interlaced", nullptr },
+        { ProjectScanMode::psf, "psf", nullptr },
     } };
     static_assert(enumTableIsDense(cases));
 };

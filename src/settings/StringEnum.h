@@ -22,7 +22,7 @@ namespace settings {
 template <class E> struct EnumCase {
     E value;
     const char* rawValue; // ASCII
-    const char* displayName; // UTF-8
+    const char* displayName; // UTF-8; null where no screen names the case (a null QString)
 };
 
 template <class E> struct EnumTable; // specialised per enumeration

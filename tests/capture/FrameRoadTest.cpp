@@ -96,7 +96,7 @@ TEST_F(FrameRoadTest, CameraColourTagsGoToTheWriterAndTheSignalChecks)
     startCapturing(0);
     deliverCameraFrames(2);
     const auto properties = engine->lastColorProperties(0).value_or(QVariantMap {});
-    for (const char* key : { AVVideoColorPrimariesKey, AVVideoTransferFunctionKey, AVVideoYCbCrMatrixKey })
+    for (const char* key : { colorPrimariesKey, transferFunctionKey, yCbCrMatrixKey })
         EXPECT_EQ(properties.value(QLatin1String(key)).toString(), QStringLiteral("ITU_R_709_2")) << key;
     EXPECT_EQ(engine->incomingColorSpaces()[0], settings::ProjectColorSpace::rec709);
     EXPECT_EQ(engine->incomingScanModes()[0], settings::ProjectScanMode::progressive);

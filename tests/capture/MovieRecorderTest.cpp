@@ -193,8 +193,8 @@ TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
 {
     QTemporaryDir dir;
     const QUrl url = fileURL(dir, QStringLiteral("hdr.mov"));
-    const QVariantMap colour { { AVVideoColorPrimariesKey, "ITU_R_2020" },
-        { AVVideoTransferFunctionKey, "ITU_R_2100_HLG" }, { AVVideoYCbCrMatrixKey, "ITU_R_2020" } };
+    const QVariantMap colour { { colorPrimariesKey, "ITU_R_2020" }, { transferFunctionKey, "ITU_R_2100_HLG" },
+        { yCbCrMatrixKey, "ITU_R_2020" } };
     auto movie = recordOne(url, RecordingCodec::proRes422HQ, RecordingBitrate::auto_, colour);
     EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
     EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
@@ -204,7 +204,7 @@ TEST(MovieRecorder, ColourPropertiesBecomeTheFilesColourTags)
     // Names the writer does not know count as not given; the matrix is then the one used.
     const QUrl other = fileURL(dir, QStringLiteral("odd.mov"));
     movie = recordOne(other, RecordingCodec::h264, RecordingBitrate::auto_,
-        QVariantMap { { AVVideoColorPrimariesKey, "P3_D65" }, { AVVideoYCbCrMatrixKey, "Nonsense" } });
+        QVariantMap { { colorPrimariesKey, "P3_D65" }, { yCbCrMatrixKey, "Nonsense" } });
     EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
     EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M);
 }
