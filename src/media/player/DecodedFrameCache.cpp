@@ -6,7 +6,7 @@
 namespace media {
 
 namespace {
-constexpr double kSlack = 1e-6;
+constexpr double kCacheSlack = 1e-6;
 }
 
 DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes, DecodedFrameBudget* budget)
@@ -17,11 +17,11 @@ DecodedFrameCache::DecodedFrameCache(std::size_t maxBytes, DecodedFrameBudget* b
 
 std::map<double, DecodedFrameCache::Entry>::const_iterator DecodedFrameCache::lookup(double itemSeconds) const
 {
-    auto it = frames_.upper_bound(itemSeconds + kSlack);
+    auto it = frames_.upper_bound(itemSeconds + kCacheSlack);
     if (it == frames_.begin())
         return frames_.end();
     --it;
-    return itemSeconds < it->first + it->second.duration - kSlack ? it : frames_.end();
+    return itemSeconds < it->first + it->second.duration - kCacheSlack ? it : frames_.end();
 }
 
 std::size_t DecodedFrameCache::limitBytes() const
