@@ -1,0 +1,98 @@
+#pragma once
+
+// The recording screen, the left pane of the main window: the sidebar that adds and removes
+// inputs, edits the slate, picks the timecode mode, records all inputs at once and lists one card
+// per input. It asks the engine's two questions ("Resume Same Take?", "Project Format Mismatch")
+// through the dialog service. It keeps no state of the engine's: every control reads the engine
+// or the settings and calls them back.
+//
+// Main thread only.
+
+#include "platform/Scheduler.h"
+#include "record_screen/RecordBlink.h"
+
+#include <QStackedWidget>
+
+#include <optional>
+#include <vector>
+
+class QComboBox;
+class QLineEdit;
+class QVBoxLayout;
+
+namespace capture {
+class RecordViewModel;
+}
+namespace settings {
+class AppSettings;
+class RecordSidebarState;
+} // namespace settings
+namespace ui {
+class DialogService;
+class StyledButton;
+} // namespace ui
+
+namespace record_screen {
+
+class RecordInputCard;
+class ThemedLabel;
+
+class RecordView final : public QStackedWidget {
+    Q_OBJECT
+public:
+    static constexpr int maxInputCount = 4;
+
+    struct Environment {
+        capture::RecordViewModel& vm;
+        settings::AppSettings& settings;
+        settings::RecordSidebarState& sidebar;
+        ui::DialogService& dialogs;
+        platform::Scheduler& scheduler = platform::Scheduler::main();
+        RecordBlink::WallClock wallClock = {};
+    };
+
+    explicit RecordView(Environment environment, QWidget* parent = nullptr);
+    ~RecordView() override;
+
+    // "Record: <codec> | <bitrate> | FPS: <fps>", without the bitrate for ProRes codecs.
+    static QString recordingSummaryText(const settings::AppSettings& settings);
+    // Whether any active input records (or Record All runs).
+    bool isAnyRecording() const;
+    // The input whose settings sheet is open.
+    std::optional<int> settingsInputIndex() const { return settingsInputIndex_; }
+    // What the Record All label shows now (its blink while recording all).
+    double recordAllOpacity() const;
+    int cardCount() const { return static_cast<int>(cards_.size()); }
+
+private:
+    QWidget* buildExpanded();
+    void refreshInputs();
+    void refreshSlate();
+    void refreshRecordAll();
+    void refreshTimecodeMode();
+    void commitTake();
+    void toggleRecordAll();
+    void askResumeSameTake();
+    void tellProjectFormatMismatch();
+
+    Environment env_;
+    RecordBlink blink_;
+    std::optional<int> settingsInputIndex_;
+    bool resumeAlertShown_ = false;
+    bool formatAlertShown_ = false;
+
+    ui::StyledButton* collapseButton_ = nullptr;
+    ui::StyledButton* addButton_ = nullptr;
+    ui::StyledButton* removeButton_ = nullptr;
+    QLineEdit* reel_ = nullptr;
+    QLineEdit* scene_ = nullptr;
+    QLineEdit* take_ = nullptr;
+    ThemedLabel* counter_ = nullptr;
+    QComboBox* timecodeMode_ = nullptr;
+    ui::StyledButton* recordAll_ = nullptr;
+    ThemedLabel* summary_ = nullptr;
+    QVBoxLayout* cardList_ = nullptr;
+    std::vector<RecordInputCard*> cards_;
+};
+
+} // namespace record_screen

@@ -1,0 +1,114 @@
+#include "record_screen/RecordView.h"
+#include "CaptureTestSupport.h"
+#include "kit/FakeDialogService.h"
+#include "kit/ScreenKit.h"
+#include "settings/RecordSidebarState.h"
+#include "ui/HoverTooltipModifier.h"
+#include "ui/StyledButton.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace record_screen;
+using ui::screenkit::find;
+
+namespace {
+
+class RecordViewTest : public capturetest::EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        ui::screenkit::prepare();
+        sidebar = std::make_unique<settings::RecordSidebarState>(*defaults);
+        view = std::make_unique<RecordView>(
+            RecordView::Environment { *engine, *settings, *sidebar, dialogs, scheduler, [] { return 100.5; } });
+        view->resize(340, 900);
+        view->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        EngineTest::TearDown();
+    }
+    ui::StyledButton* button(const char* name) { return find<ui::StyledButton>(view.get(), name); }
+    QString counter() { return find<QLabel>(view.get(), "inputCounter")->text(); }
+
+    ui::FakeDialogService dialogs;
+    std::unique_ptr<settings::RecordSidebarState> sidebar;
+    std::unique_ptr<RecordView> view;
+};
+
+} // namespace
+
+TEST_F(RecordViewTest, AddAndRemoveFollowTheInputCount)
+{
+    EXPECT_EQ(counter(), "1/4");
+    EXPECT_FALSE(button("removeButton")->isEnabled());
+    for (const char* expected : { "2/4", "3/4", "4/4" }) {
+        ui::screenkit::click(button("addButton"));
+        EXPECT_EQ(counter(), expected);
+    }
+    EXPECT_EQ(view->cardCount(), 4);
+    EXPECT_FALSE(button("addButton")->isEnabled());
+    EXPECT_EQ(ui::HoverTooltipModifier::of(button("addButton"))->label(), "Add Input (max 4)");
+    ui::screenkit::click(button("removeButton"));
+    EXPECT_EQ(counter(), "3/4");
+    EXPECT_EQ(view->cardCount(), 3);
+    EXPECT_TRUE(button("addButton")->isEnabled());
+
+    // A card's settings button names the input whose sheet opens.
+    ui::screenkit::click(find<QWidget>(find<QWidget>(view.get(), "inputCard2"), "settingsButton"));
+    EXPECT_EQ(view->settingsInputIndex(), 2);
+}
+
+TEST_F(RecordViewTest, SlateTakeAndTimecodeMode)
+{
+    auto* take = find<QLineEdit>(view.get(), "takeField");
+    const auto before = engine->take();
+    for (const char* bad : { "-3", "2.5", "x", "" }) {
+        take->setText(bad);
+        emit take->editingFinished();
+        EXPECT_EQ(engine->take(), before) << bad;
+        EXPECT_EQ(take->text(), QString::number(before)) << bad;
+    }
+    take->setText("12");
+    emit take->editingFinished();
+    EXPECT_EQ(engine->take(), 12);
+    auto* reel = find<QLineEdit>(view.get(), "reelField");
+    reel->setText("A007");
+    emit reel->editingFinished();
+    EXPECT_EQ(engine->reel(), "A007");
+
+    auto* mode = find<QComboBox>(view.get(), "timecodeMode");
+    settings->setTimecodeMode(settings::TimecodeMode::externalExt);
+    EXPECT_EQ(mode->currentText(), "External (Ext)");
+    emit mode->activated(1);
+    EXPECT_EQ(settings->timecodeMode(), settings::TimecodeMode::timeOfDayInt);
+
+    ui::screenkit::click(button("collapseButton"));
+    EXPECT_TRUE(sidebar->isCollapsed());
+}
+
+TEST_F(RecordViewTest, SummaryAndRecordAll)
+{
+    settings->setRecordingCodec(settings::RecordingCodec::proRes422HQ);
+    settings->setRecordingFPSMode(settings::RecordingFPSMode::fps25);
+    EXPECT_EQ(RecordView::recordingSummaryText(*settings), "Record: ProRes 422 HQ | FPS: 25");
+    settings->setRecordingCodec(settings::RecordingCodec::h264);
+    settings->setRecordingBitrate(settings::RecordingBitrate::mbps50);
+    settings->setRecordingFPSMode(settings::RecordingFPSMode::auto_);
+    EXPECT_EQ(find<QLabel>(view.get(), "recordingSummary")->text(), "Record: H.264 | 50 Mbps | FPS: Auto (Source)");
+
+    // Nothing captures: nothing starts, no blink.
+    ui::screenkit::click(button("recordAllButton"));
+    EXPECT_FALSE(engine->isRecordingAll());
+    EXPECT_EQ(button("recordAllButton")->label().text, "RECORD ALL");
+    EXPECT_EQ(view->recordAllOpacity(), 1.0);
+    EXPECT_FALSE(view->isAnyRecording());
+    engine->setIsRecording(0, true);
+    EXPECT_TRUE(view->isAnyRecording());
+    engine->setIsRecording(0, false);
+}
