@@ -2,6 +2,7 @@
 
 #include "capture/RecordViewModel.h"
 #include "record_screen/RecordInputCard.h"
+#include "record_screen/SystemPerformanceWidget.h"
 #include "record_screen/ThemedLabel.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
@@ -61,6 +62,8 @@ RecordView::RecordView(Environment environment, QWidget* parent)
     connect(&vm, &capture::RecordViewModel::sceneChanged, this, &RecordView::refreshSlate);
     connect(&vm, &capture::RecordViewModel::takeChanged, this, &RecordView::refreshSlate);
     connect(&vm, &capture::RecordViewModel::isRecordingAllChanged, this, &RecordView::refreshRecordAll);
+    connect(&vm, &capture::RecordViewModel::isRecordingAllChanged, this, &RecordView::refreshPerformance);
+    connect(&vm, &capture::RecordViewModel::isRecordingFlagsChanged, this, &RecordView::refreshPerformance);
     connect(&blink_, &RecordBlink::ticked, this, [this] {
         if (env_.vm.isRecordingAll())
             refreshRecordAll();
@@ -179,6 +182,8 @@ QWidget* RecordView::buildExpanded()
     cardList_ = new QVBoxLayout(list);
     cardList_->setContentsMargins(0, 6, 4, 0);
     cardList_->setSpacing(14);
+    performance_ = new SystemPerformanceWidget(1, maxInputCount, false, nullptr, list);
+    cardList_->addWidget(performance_);
     cardList_->addStretch();
     scroll->setWidget(list);
     stack->addWidget(scroll, 1);
@@ -226,6 +231,12 @@ void RecordView::refreshInputs()
     addButton_->setEnabled(count < maxInputCount);
     removeButton_->setEnabled(count > 1);
     counter_->setText(QStringLiteral("%1/%2").arg(count).arg(maxInputCount));
+    refreshPerformance();
+}
+
+void RecordView::refreshPerformance()
+{
+    performance_->setInputs(env_.vm.activeInputCount(), maxInputCount, isAnyRecording());
 }
 
 void RecordView::refreshSlate()

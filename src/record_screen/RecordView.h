@@ -35,6 +35,7 @@ class StyledButton;
 namespace record_screen {
 
 class RecordInputCard;
+class SystemPerformanceWidget;
 class ThemedLabel;
 
 class RecordView final : public QStackedWidget {
@@ -63,10 +64,12 @@ public:
     // What the Record All label shows now (its blink while recording all).
     double recordAllOpacity() const;
     int cardCount() const { return static_cast<int>(cards_.size()); }
+    const SystemPerformanceWidget& performanceWidget() const { return *performance_; }
 
 private:
     QWidget* buildExpanded();
     void refreshInputs();
+    void refreshPerformance();
     void refreshSlate();
     void refreshRecordAll();
     void refreshTimecodeMode();
@@ -93,6 +96,7 @@ private:
     ThemedLabel* summary_ = nullptr;
     QVBoxLayout* cardList_ = nullptr;
     std::vector<RecordInputCard*> cards_;
+    SystemPerformanceWidget* performance_ = nullptr;
 };
 
 } // namespace record_screen

@@ -2,6 +2,7 @@
 #include "CaptureTestSupport.h"
 #include "kit/FakeDialogService.h"
 #include "kit/ScreenKit.h"
+#include "record_screen/SystemPerformanceWidget.h"
 #include "settings/RecordSidebarState.h"
 #include "ui/HoverTooltipModifier.h"
 #include "ui/StyledButton.h"
@@ -110,5 +111,7 @@ TEST_F(RecordViewTest, SummaryAndRecordAll)
     EXPECT_FALSE(view->isAnyRecording());
     engine->setIsRecording(0, true);
     EXPECT_TRUE(view->isAnyRecording());
+    EXPECT_EQ(view->performanceWidget().dotColor().role(), ui::ColorRole::systemRed);
+    EXPECT_EQ(view->performanceWidget().statusText(), "Inputs 1/4");
     engine->setIsRecording(0, false);
 }

@@ -3,6 +3,7 @@
 #include "record_screen/PerformanceFigures.h"
 #include "record_screen/SystemPerformanceCalculator.h"
 #include "record_screen/SystemPerformanceMonitor.h"
+#include "record_screen/SystemPerformanceWidget.h"
 
 #include <QLocale>
 #include <QSignalSpy>
@@ -252,4 +253,35 @@ TEST(PerformanceFigures, ThresholdsIncludeTheirLimit)
     };
     for (const Case& c : cases)
         EXPECT_EQ(colorForPercent(c.percent, c.warning, c.critical).role(), c.role) << c.percent;
+}
+
+TEST(SystemPerformanceWidget, ShowsTheMonitorsFiguresAndTheInputPill)
+{
+    platform::ManualMediaClock clock;
+    platform::ManualScheduler scheduler(&clock);
+    SystemPerformanceReaders readers;
+    readers.appResidentMemoryBytes = []() -> std::optional<std::uint64_t> { return 1536ull * 1024 * 1024; };
+    readers.systemMemoryUsedRatio = []() -> std::optional<double> { return 0.95; };
+    readers.diskUsage = []() -> std::optional<DiskUsage> { return DiskUsage { 0.5, 5ull << 40 }; };
+    auto monitor = std::make_unique<SystemPerformanceMonitor>(readers, scheduler, clock);
+    QSignalSpy spy(monitor.get(), &SystemPerformanceMonitor::snapshotChanged);
+    SystemPerformanceWidget widget(3, 4, true, std::move(monitor));
+    ASSERT_TRUE(spy.wait(10000));
+    EXPECT_EQ(widget.statusText(), "Inputs 3/4");
+    EXPECT_EQ(widget.dotColor().role(), ui::ColorRole::systemRed);
+    widget.setInputs(3, 4, false);
+    EXPECT_EQ(widget.statusText(), "Inputs 3/4");
+    EXPECT_EQ(widget.dotColor(), ui::AppTheme::accent);
+
+    const auto figures = widget.figures();
+    ASSERT_EQ(figures.size(), 6u);
+    EXPECT_EQ(figures[0].valueText, "0%");
+    EXPECT_EQ(figures[0].tint.role(), ui::ColorRole::systemGreen);
+    EXPECT_EQ(figures[1].valueText, "1.5 GB");
+    EXPECT_EQ(figures[2].valueText, "5120 GB");
+    EXPECT_EQ(figures[4].title, "Memory Used");
+    EXPECT_EQ(figures[4].valueText, "95%");
+    EXPECT_EQ(figures[4].tint.role(), ui::ColorRole::systemRed);
+    EXPECT_EQ(figures[4].progress, 0.95);
+    EXPECT_EQ(figures[5].tint.role(), ui::ColorRole::systemGreen);
 }
