@@ -55,7 +55,11 @@ RecordView::RecordView(Environment environment, QWidget* parent)
     , env_(std::move(environment))
     , blink_(env_.scheduler, env_.wallClock)
 {
-    addWidget(buildExpanded());
+    expanded_ = buildExpanded();
+    addWidget(expanded_);
+    collapsed_ = buildCollapsed();
+    addWidget(collapsed_);
+    connect(&env_.sidebar, &settings::RecordSidebarState::isCollapsedChanged, this, &RecordView::applyCollapsed);
     auto& vm = env_.vm;
     connect(&vm, &capture::RecordViewModel::activeInputCountChanged, this, &RecordView::refreshInputs);
     connect(&vm, &capture::RecordViewModel::reelChanged, this, &RecordView::refreshSlate);
@@ -81,6 +85,7 @@ RecordView::RecordView(Environment environment, QWidget* parent)
     refreshSlate();
     refreshRecordAll();
     refreshTimecodeMode();
+    applyCollapsed();
     askResumeSameTake();
     tellProjectFormatMismatch();
 }
@@ -182,8 +187,6 @@ QWidget* RecordView::buildExpanded()
     cardList_ = new QVBoxLayout(list);
     cardList_->setContentsMargins(0, 6, 4, 0);
     cardList_->setSpacing(14);
-    performance_ = new SystemPerformanceWidget(1, maxInputCount, false, nullptr, list);
-    cardList_->addWidget(performance_);
     cardList_->addStretch();
     scroll->setWidget(list);
     stack->addWidget(scroll, 1);
@@ -236,7 +239,25 @@ void RecordView::refreshInputs()
 
 void RecordView::refreshPerformance()
 {
-    performance_->setInputs(env_.vm.activeInputCount(), maxInputCount, isAnyRecording());
+    if (performance_)
+        performance_->setInputs(env_.vm.activeInputCount(), maxInputCount, isAnyRecording());
+    refreshCollapsed();
+}
+
+void RecordView::applyCollapsed()
+{
+    const bool collapsed = env_.sidebar.isCollapsed();
+    setCurrentWidget(collapsed ? collapsed_ : expanded_);
+    // The card and its monitor exist only while expanded: a new one starts sampling from zero.
+    if (collapsed) {
+        delete performance_;
+        performance_ = nullptr;
+    } else if (!performance_) {
+        performance_ = new SystemPerformanceWidget(
+            env_.vm.activeInputCount(), maxInputCount, isAnyRecording(), nullptr, cardList_->parentWidget());
+        cardList_->insertWidget(static_cast<int>(cards_.size()), performance_);
+    }
+    refreshCollapsed();
 }
 
 void RecordView::refreshSlate()
@@ -245,6 +266,7 @@ void RecordView::refreshSlate()
     reel_->setText(env_.vm.reel());
     scene_->setText(env_.vm.scene());
     take_->setText(QString::number(env_.vm.take()));
+    refreshCollapsed();
 }
 
 void RecordView::commitTake()
@@ -263,6 +285,7 @@ void RecordView::refreshTimecodeMode()
 {
     const QSignalBlocker block(timecodeMode_);
     timecodeMode_->setCurrentIndex(timecodeMode_->findData(static_cast<int>(env_.settings.timecodeMode())));
+    refreshCollapsed();
 }
 
 void RecordView::refreshRecordAll()
@@ -278,6 +301,7 @@ void RecordView::refreshRecordAll()
     label.color = ui::ThemeColor(QColor(Qt::white)).opacity(recordAllOpacity());
     recordAll_->setLabel(label);
     recordAll_->setButtonStyle(ui::RecordPillButtonStyle(all ? ui::ColorRole::systemRed : ui::ColorRole::systemOrange));
+    refreshCollapsed();
 }
 
 void RecordView::toggleRecordAll()

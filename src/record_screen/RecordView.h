@@ -18,6 +18,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QMenu;
 class QVBoxLayout;
 
 namespace capture {
@@ -61,13 +62,21 @@ public:
     bool isAnyRecording() const;
     // The input whose settings sheet is open.
     std::optional<int> settingsInputIndex() const { return settingsInputIndex_; }
-    // What the Record All label shows now (its blink while recording all).
+    // What the Record All label shows now (its blink while recording all), wide or in the column.
     double recordAllOpacity() const;
+    double compactRecordAllOpacity() const;
+    // The collapsed column's slate chips ("-" for an empty value) and the checked timecode entry.
+    QStringList chipTexts() const;
+    QString checkedTimecodeEntry() const;
     int cardCount() const { return static_cast<int>(cards_.size()); }
-    const SystemPerformanceWidget& performanceWidget() const { return *performance_; }
+    // Absent while collapsed: collapsing ends the monitor's sampling.
+    const SystemPerformanceWidget* performanceWidget() const { return performance_; }
 
 private:
     QWidget* buildExpanded();
+    QWidget* buildCollapsed();
+    void refreshCollapsed();
+    void applyCollapsed();
     void refreshInputs();
     void refreshPerformance();
     void refreshSlate();
@@ -96,6 +105,17 @@ private:
     ThemedLabel* summary_ = nullptr;
     QVBoxLayout* cardList_ = nullptr;
     std::vector<RecordInputCard*> cards_;
+    QWidget* expanded_ = nullptr;
+    QWidget* collapsed_ = nullptr;
+    ThemedLabel* reelChip_ = nullptr;
+    ThemedLabel* sceneChip_ = nullptr;
+    ThemedLabel* takeChip_ = nullptr;
+    ui::StyledButton* compactAdd_ = nullptr;
+    ui::StyledButton* compactRemove_ = nullptr;
+    ui::StyledButton* compactRecordAll_ = nullptr;
+    QMenu* timecodeMenu_ = nullptr;
+    ThemedLabel* compactCounter_ = nullptr;
+    QVBoxLayout* performanceSlot_ = nullptr;
     SystemPerformanceWidget* performance_ = nullptr;
 };
 

@@ -111,7 +111,38 @@ TEST_F(RecordViewTest, SummaryAndRecordAll)
     EXPECT_FALSE(view->isAnyRecording());
     engine->setIsRecording(0, true);
     EXPECT_TRUE(view->isAnyRecording());
-    EXPECT_EQ(view->performanceWidget().dotColor().role(), ui::ColorRole::systemRed);
-    EXPECT_EQ(view->performanceWidget().statusText(), "Inputs 1/4");
+    EXPECT_EQ(view->performanceWidget()->dotColor().role(), ui::ColorRole::systemRed);
+    EXPECT_EQ(view->performanceWidget()->statusText(), "Inputs 1/4");
     engine->setIsRecording(0, false);
+}
+
+TEST_F(RecordViewTest, CollapsedColumn)
+{
+    ui::screenkit::click(button("collapseButton"));
+    EXPECT_EQ(view->currentWidget()->objectName(), "collapsedSidebar");
+    EXPECT_EQ(find<QWidget>(view.get(), "collapsedColumn")->width(), 72);
+    EXPECT_EQ(view->performanceWidget(), nullptr);
+    engine->setReel({});
+    engine->setScene({});
+    EXPECT_EQ(view->chipTexts(), QStringList({ "-", "-", QString::number(engine->take()) }));
+    engine->setReel("A001");
+    EXPECT_EQ(view->chipTexts().front(), "A001");
+    for (int i = 0; i < 3; ++i)
+        ui::screenkit::click(button("compactAddButton"));
+    EXPECT_FALSE(button("compactAddButton")->isEnabled());
+    EXPECT_EQ(find<QLabel>(view.get(), "compactInputCounter")->text(), "4");
+
+    EXPECT_EQ(view->checkedTimecodeEntry(), "Record Run (Int)");
+    settings->setTimecodeMode(settings::TimecodeMode::timeOfDayInt);
+    EXPECT_EQ(view->checkedTimecodeEntry(), "Time of Day (Int)");
+    EXPECT_EQ(button("compactRecordAllButton")->toolTip(), "Record All");
+    EXPECT_EQ(view->compactRecordAllOpacity(), 1.0);
+
+    // A new view reads the stored flag.
+    view = std::make_unique<RecordView>(
+        RecordView::Environment { *engine, *settings, *sidebar, dialogs, scheduler, [] { return 100.5; } });
+    EXPECT_EQ(view->currentWidget()->objectName(), "collapsedSidebar");
+    sidebar->setCollapsed(false);
+    EXPECT_EQ(view->currentWidget()->objectName(), "expandedSidebar");
+    ASSERT_NE(view->performanceWidget(), nullptr);
 }
