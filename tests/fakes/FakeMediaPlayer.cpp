@@ -1,4 +1,5 @@
 #include "fakes/FakeMediaPlayer.h"
+#include "platform/MainThread.h"
 
 #include "media/player/PlayerFrameQueue.h"
 #include "media/player/PlayerItem.h"
@@ -87,6 +88,8 @@ void FakeMediaPlayer::seek(const MediaTime& time)
         return;
     seconds_ = std::min(std::max(0.0, time.seconds()), durationSeconds());
     syncTimebase();
+    // As the real player: the jump reaches the periodic observers from the main thread's queue.
+    platform::runOnMain(this, [this] { firePeriodicObservers(); });
 }
 
 MediaPlayer::ObserverToken FakeMediaPlayer::addPeriodicTimeObserver(
