@@ -13,7 +13,7 @@ using media::PixelFormat;
 
 namespace {
 
-std::uint32_t pixel(const Frame& frame, int x, int y)
+std::uint32_t argbAt(const Frame& frame, int x, int y)
 {
     return reinterpret_cast<const std::uint32_t*>(frame.row(y))[x];
 }
@@ -36,9 +36,9 @@ TEST(FrameCompositorTest, CanvasIsOpaqueBlackAndFillsClip)
     MutableFrame canvas = FrameCompositor::blackCanvas({ 8, 4 });
     FrameCompositor::fill(canvas, QRect(6, 2, 10, 10), 0xFF112233u); // runs past the edge
     const Frame frame = std::move(canvas).share();
-    EXPECT_EQ(pixel(frame, 0, 0), 0xFF000000u);
-    EXPECT_EQ(pixel(frame, 5, 3), 0xFF000000u);
-    EXPECT_EQ(pixel(frame, 7, 3), 0xFF112233u);
+    EXPECT_EQ(argbAt(frame, 0, 0), 0xFF000000u);
+    EXPECT_EQ(argbAt(frame, 5, 3), 0xFF000000u);
+    EXPECT_EQ(argbAt(frame, 7, 3), 0xFF112233u);
     EXPECT_EQ(frame.row(2)[4 * 6], 0x33); // B, G, R, A in memory
 
     // Covered rectangles are left to the caller; everything around them is black.
@@ -50,8 +50,8 @@ TEST(FrameCompositorTest, CanvasIsOpaqueBlackAndFillsClip)
     int white = 0, black = 0;
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 6; ++x) {
-            white += pixel(filled, x, y) == 0xFFFFFFFFu;
-            black += pixel(filled, x, y) == 0xFF000000u;
+            white += argbAt(filled, x, y) == 0xFFFFFFFFu;
+            black += argbAt(filled, x, y) == 0xFF000000u;
         }
     }
     EXPECT_EQ(white, 6);
@@ -67,11 +67,11 @@ TEST(FrameCompositorTest, OneToOneCopiesAndTwoToOneAveragesExactly)
     const Frame frame = std::move(canvas).share();
     for (int y = 4; y < 11; ++y)
         for (int x = 8; x < 18; ++x)
-            ASSERT_EQ(pixel(frame, x, y), pixel(source, x - 2, y - 3)) << x << "," << y;
+            ASSERT_EQ(argbAt(frame, x, y), argbAt(source, x - 2, y - 3)) << x << "," << y;
     // A 2x2 block of (x, y) ... (x+1, y+1): the mean of each channel.
     for (int y = 0; y < 4; ++y) {
         for (int x = 0; x < 8; ++x) {
-            const std::uint32_t value = pixel(frame, x, y);
+            const std::uint32_t value = argbAt(frame, x, y);
             EXPECT_EQ((value >> 16) & 0xFF, std::uint32_t(2 * y + 1)) << x << "," << y; // (2y + 2y+1) / 2 rounded up
             EXPECT_EQ((value >> 8) & 0xFF, std::uint32_t(2 * x + 1));
             EXPECT_EQ(value >> 24, 0xFFu);
@@ -89,11 +89,11 @@ TEST(FrameCompositorTest, BilinearBlendsStretchesAndClips)
     MutableFrame canvas = FrameCompositor::blackCanvas({ 8, 3 });
     ASSERT_TRUE(FrameCompositor::draw(canvas, source, QRect(0, 0, 8, 3)));
     const Frame ramp = std::move(canvas).share();
-    EXPECT_EQ(pixel(ramp, 0, 0), 0xFF000000u);
-    EXPECT_EQ(pixel(ramp, 7, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(argbAt(ramp, 0, 0), 0xFF000000u);
+    EXPECT_EQ(argbAt(ramp, 7, 2), 0xFFFFFFFFu);
     for (int x = 1; x < 8; ++x) {
-        EXPECT_GE(pixel(ramp, x, 1) & 0xFF, pixel(ramp, x - 1, 1) & 0xFF);
-        EXPECT_EQ(pixel(ramp, x, 0), pixel(ramp, x, 2));
+        EXPECT_GE(argbAt(ramp, x, 1) & 0xFF, argbAt(ramp, x - 1, 1) & 0xFF);
+        EXPECT_EQ(argbAt(ramp, x, 0), argbAt(ramp, x, 2));
     }
 
     // A target hanging over every edge draws only inside, scaled as a whole.
@@ -102,8 +102,8 @@ TEST(FrameCompositorTest, BilinearBlendsStretchesAndClips)
     ASSERT_TRUE(FrameCompositor::draw(clipped, big, QRect(-15, -15, 40, 40)));
     ASSERT_TRUE(FrameCompositor::draw(clipped, big, QRect(-30, -30, 30, 30))); // wholly outside
     const Frame inside = std::move(clipped).share();
-    EXPECT_EQ(pixel(inside, 0, 0), pixel(big, 15, 15));
-    EXPECT_EQ(pixel(inside, 9, 9), pixel(big, 24, 24));
+    EXPECT_EQ(argbAt(inside, 0, 0), argbAt(big, 15, 15));
+    EXPECT_EQ(argbAt(inside, 9, 9), argbAt(big, 24, 24));
 
     // Nothing to draw.
     MutableFrame other = FrameCompositor::blackCanvas({ 4, 4 });
@@ -137,7 +137,7 @@ TEST(FrameCompositorTest, ScaledKeepsTagsAndConvertsFourTwoTwo)
             uyvy.row(y)[i] = i % 2 ? 126 : 128;
     const Frame grey = FrameCompositor::scaled(std::move(uyvy).share(), { 16, 4 });
     ASSERT_EQ(grey.format(), PixelFormat::BGRA);
-    const std::uint32_t value = pixel(grey, 5, 2);
+    const std::uint32_t value = argbAt(grey, 5, 2);
     EXPECT_NEAR(int(value & 0xFF), 128, 4);
     EXPECT_EQ(value & 0xFF, (value >> 8) & 0xFF);
 }
