@@ -12,11 +12,6 @@ namespace remote {
 
 namespace {
 
-QString idText(const QUuid& id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
-
 template <class T> void insertIfSet(QJsonObject& object, const QString& key, const std::optional<T>& value)
 {
     if (value)
@@ -26,7 +21,7 @@ template <class T> void insertIfSet(QJsonObject& object, const QString& key, con
 void insertIdIfSet(QJsonObject& object, const QString& key, const std::optional<QUuid>& id)
 {
     if (id)
-        object.insert(key, idText(*id));
+        object.insert(key, PlaybackRemotePort::idText(*id));
 }
 
 double finiteOrZero(double seconds)

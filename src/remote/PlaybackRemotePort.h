@@ -99,6 +99,9 @@ public:
 
     using QObject::QObject;
 
+    // An identifier as clients see it: canonical, upper-case, without braces.
+    static QString idText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+
     // --- Published state ---
     virtual std::vector<Clip> clips() const = 0;
     virtual std::optional<QUuid> selectedClipID() const = 0;

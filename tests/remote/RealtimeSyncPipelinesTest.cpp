@@ -1,0 +1,171 @@
+#include "RemoteEngineFakes.h"
+#include "RemoteTestSupport.h"
+
+#include "platform/ManualScheduler.h"
+#include "platform/QtScheduler.h"
+#include "remote/RealtimeSyncPipelines.h"
+#include "remote/RemoteStateBroadcaster.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+using namespace remote;
+using Property = PlaybackRemotePort::Property;
+
+namespace {
+
+struct PipelineKit {
+    explicit PipelineKit(platform::Scheduler& scheduler)
+        : pipelines({ playback, capture, snapshots, [this] { return clients; },
+            [this](int count) { trackCounts.push_back(count); }, scheduler })
+    {
+    }
+
+    // The types of the messages broadcast so far, in order, then forgotten.
+    QStringList takeTypes()
+    {
+        QStringList types;
+        for (const auto& sent : transport.sent)
+            types.append(sent.message.value("type").toString());
+        transport.sent.clear();
+        return types;
+    }
+
+    FakePlaybackPort playback;
+    FakeCapturePort capture;
+    RecordingTransport transport;
+    RemoteStateBroadcaster snapshots { transport, playback, capture };
+    int clients = 1;
+    std::vector<int> trackCounts;
+    RealtimeSyncPipelines pipelines;
+};
+
+const QString clock = QStringLiteral("state.clock");
+const QString update = QStringLiteral("state.update");
+
+TEST(RealtimeSyncPipelinesTest, BuildingSendsOneClockAndTheTrackCount)
+{
+    platform::ManualScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.capture.inputs = 3;
+    kit.pipelines.setupRealtimeSyncPipelines();
+    EXPECT_TRUE(kit.takeTypes().isEmpty()) << "not before the next pass";
+    scheduler.advance(0.0);
+    EXPECT_EQ(kit.takeTypes(), QStringList { clock });
+    EXPECT_EQ(kit.trackCounts, std::vector<int> { 3 });
+    scheduler.advance(1.0);
+    EXPECT_TRUE(kit.takeTypes().isEmpty());
+
+    platform::ManualScheduler quiet;
+    PipelineKit nobody(quiet);
+    nobody.clients = 0;
+    nobody.pipelines.setupRealtimeSyncPipelines();
+    nobody.playback.assign(Property::clips);
+    quiet.advance(1.0);
+    EXPECT_TRUE(nobody.takeTypes().isEmpty());
+}
+
+TEST(RealtimeSyncPipelinesTest, ThePlayheadIsThrottledAndNeverSendsTheState)
+{
+    platform::ManualScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.pipelines.setupRealtimeSyncPipelines();
+    scheduler.advance(0.2);
+    kit.takeTypes();
+    std::vector<double> clockTimes;
+    for (int step = 0; step < 100; ++step) { // one second in 10 ms steps, the playhead every 50 ms
+        if (step % 5 == 0)
+            kit.playback.assign(Property::currentTime);
+        scheduler.advance(step % 5 == 0 ? 0.0 : 0.01);
+        for (const auto& type : kit.takeTypes()) {
+            EXPECT_EQ(type, clock);
+            clockTimes.push_back(scheduler.now());
+        }
+        if (step % 5 == 0)
+            scheduler.advance(0.01);
+        for (const auto& type : kit.takeTypes()) {
+            EXPECT_EQ(type, clock);
+            clockTimes.push_back(scheduler.now());
+        }
+    }
+    ASSERT_GE(clockTimes.size(), 8u);
+    EXPECT_LE(clockTimes.size(), 9u);
+    for (std::size_t i = 1; i < clockTimes.size(); ++i)
+        EXPECT_GE(clockTimes[i] - clockTimes[i - 1], 0.1199);
+}
+
+TEST(RealtimeSyncPipelinesTest, ABurstSettlesIntoOneStateThenClock)
+{
+    platform::ManualScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.pipelines.setupRealtimeSyncPipelines();
+    scheduler.advance(0.5);
+    kit.takeTypes();
+    for (int i = 0; i < 10; ++i) {
+        kit.playback.assign(Property::clips);
+        scheduler.advance(0.05);
+    }
+    EXPECT_TRUE(kit.takeTypes().isEmpty());
+    scheduler.advance(0.0299);
+    EXPECT_TRUE(kit.takeTypes().isEmpty());
+    scheduler.advance(0.0002);
+    EXPECT_EQ(kit.takeTypes(), QStringList({ update, clock }));
+
+    kit.capture.colorMode = 4;
+    emit kit.capture.outputColorModeAssigned();
+    scheduler.advance(0.08);
+    EXPECT_EQ(kit.takeTypes(), QStringList({ update, clock }));
+}
+
+TEST(RealtimeSyncPipelinesTest, OnlyANewInputCountReachesTheTracks)
+{
+    platform::ManualScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.pipelines.setupRealtimeSyncPipelines();
+    scheduler.advance(0.5);
+    kit.takeTypes();
+    for (const int count : { 1, 2, 2, 4 }) {
+        kit.capture.setInputs(count);
+        scheduler.advance(0.1);
+        EXPECT_EQ(kit.takeTypes(), QStringList({ update, clock })) << count;
+    }
+    EXPECT_EQ(kit.trackCounts, (std::vector<int> { 1, 2, 4 }));
+}
+
+TEST(RealtimeSyncPipelinesTest, NothingAfterTeardown)
+{
+    platform::ManualScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.pipelines.setupRealtimeSyncPipelines();
+    kit.playback.assign(Property::isPlaying);
+    kit.capture.setInputs(2);
+    kit.pipelines.teardown();
+    kit.playback.assign(Property::currentTime);
+    kit.playback.assign(Property::clips);
+    scheduler.advance(1.0);
+    EXPECT_EQ(kit.takeTypes(), QStringList { clock }) << "only the leading edge sent before teardown";
+    EXPECT_TRUE(kit.trackCounts.empty());
+    EXPECT_EQ(scheduler.pendingCount(), 0u);
+}
+
+TEST(RealtimeSyncPipelinesTest, RealTimersGiveAboutEightClocksASecond)
+{
+    platform::QtScheduler scheduler;
+    PipelineKit kit(scheduler);
+    kit.pipelines.setupRealtimeSyncPipelines();
+    QTimer playhead;
+    QObject::connect(&playhead, &QTimer::timeout, [&kit] { kit.playback.assign(Property::currentTime); });
+    playhead.start(50);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ASSERT_TRUE(QTest::qWaitFor([&elapsed] { return elapsed.elapsed() >= 1000; }, 5000));
+    const auto clocks = kit.takeTypes().count(clock);
+    const double perSecond = clocks * 1000.0 / static_cast<double>(elapsed.elapsed());
+    EXPECT_GE(perSecond, 7.0);
+    EXPECT_LE(perSecond, 9.5);
+}
+
+} // namespace
