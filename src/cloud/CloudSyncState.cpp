@@ -2,6 +2,8 @@
 
 #include "projects/ReferenceDate.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,7 +33,27 @@ QByteArray CloudSyncState::toJson() const
     if (lastSyncAt)
         object.insert(
             QStringLiteral("lastSyncAt"), projects::ReferenceDate::fromDateTime(*lastSyncAt).secondsSinceReferenceDate);
+    if (!syncedMD5.isEmpty()) {
+        QJsonObject sums;
+        for (auto it = syncedMD5.begin(); it != syncedMD5.end(); ++it)
+            sums.insert(it.key(), it.value());
+        object.insert(QStringLiteral("syncedMD5"), sums);
+    }
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QString CloudSyncState::md5(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+QString CloudSyncState::md5OfFile(const QString& path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+        return {};
+    return QString::fromLatin1(hash.result().toHex());
 }
 
 std::optional<CloudSyncState> CloudSyncState::fromJson(const QByteArray& bytes)
@@ -63,6 +85,12 @@ std::optional<CloudSyncState> CloudSyncState::fromJson(const QByteArray& bytes)
     else if (!folder.isUndefined() && !folder.isNull())
         return std::nullopt;
     const QJsonValue lastSync = object.value(QStringLiteral("lastSyncAt"));
+    // Written by newer stations only; a bad entry is dropped, never the whole state.
+    const QJsonObject synced = object.value(QStringLiteral("syncedMD5")).toObject();
+    for (auto it = synced.begin(); it != synced.end(); ++it) {
+        if (it.value().isString())
+            state.syncedMD5.insert(it.key(), it.value().toString());
+    }
     if (lastSync.isDouble()) {
         state.lastSyncAt = dateFromReferenceSeconds(lastSync.toDouble());
         if (!state.lastSyncAt)

@@ -125,6 +125,16 @@ DriveClient::Result<QString> DriveClient::ensureRootFolderID()
     const QString account = QString::fromLatin1(KeychainStore::driveRootKey);
     if (std::optional<QString> stored = keychain_.getText(account))
         return *stored;
+    // Another station of the same account may have made it already.
+    Result<QList<DriveFile>> found = listDriveFiles(QStringLiteral("name='") + QLatin1String(rootFolderName)
+        + QStringLiteral(
+            "' and mimeType='application/vnd.google-apps.folder' and 'root' in parents and trashed=false"));
+    if (!found)
+        return platform::fail(found.error());
+    if (!found->isEmpty()) {
+        keychain_.setData(found->first().id.toUtf8(), account);
+        return found->first().id;
+    }
     Result<QString> created = createDriveFolder(QString::fromLatin1(rootFolderName), std::nullopt);
     if (created)
         keychain_.setData(created.value().toUtf8(), account);

@@ -8,6 +8,10 @@
 #include "platform/UserDefaults.h"
 #include "settings/AppSettings.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 namespace cloud {
 
 GoogleDriveSyncManager::GoogleDriveSyncManager(Dependencies dependencies, QObject* parent)
@@ -92,12 +96,18 @@ void GoogleDriveSyncManager::observeProjectChanges()
 
 void GoogleDriveSyncManager::syncNow()
 {
-    worker_->post([this] { runFullSyncNow(); });
+    // Sync Now, Retry and the timer share one waiting pass; a request during a pass gives one more.
+    if (fullSyncQueued_.exchange(true))
+        return;
+    worker_->post([this] {
+        fullSyncQueued_.store(false);
+        runFullSyncNow();
+    });
 }
 
 void GoogleDriveSyncManager::retrySync()
 {
-    worker_->post([this] { runFullSyncNow(); });
+    syncNow();
 }
 
 void GoogleDriveSyncManager::refreshCloudProjects()
@@ -109,7 +119,15 @@ void GoogleDriveSyncManager::trashDriveFolder(const QString& folderID, std::func
 {
     worker_->post([this, folderID, done = std::move(done)] {
         TrashResult result = drive_->trashDriveFolder(folderID);
-        postToMain([done, result] {
+        postToMain([this, folderID, done, result] {
+            // The trashed project is no cloud project any more.
+            if (result) {
+                if (const std::optional<QUuid> id = deps_.library.projectWithCloudFolder(folderID)) {
+                    QSet<QUuid> ids = cloudProjectIDs();
+                    if (ids.remove(*id))
+                        setCloudProjectIDs(ids);
+                }
+            }
             if (done)
                 done(result);
         });
@@ -125,6 +143,32 @@ void GoogleDriveSyncManager::reportUploadProgress(double fraction)
         uploadProgressPosted_.store(false);
         setCurrentUploadProgress(uploadProgress_.load());
     });
+}
+
+bool GoogleDriveSyncManager::waitForMain(std::function<void(std::function<void()> finish)> block)
+{
+    Q_ASSERT(worker_->isCurrent());
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    postToMain([wait, block = std::move(block)] {
+        block([wait] {
+            const std::lock_guard lock(wait->mutex);
+            wait->done = true;
+            wait->finished.notify_all();
+        });
+    });
+    std::unique_lock lock(wait->mutex);
+    // stop() does not know this wait: look at it now and then so the manager can go away.
+    while (!wait->done) {
+        if (worker_->isStopping())
+            return false;
+        wait->finished.wait_for(lock, std::chrono::milliseconds(50));
+    }
+    return true;
 }
 
 void GoogleDriveSyncManager::postToMain(std::function<void()> block) const

@@ -7,7 +7,8 @@
 //   GoogleDriveSyncManager.cpp            start-up, observers, the sync timer, entry operations
 //   GoogleDriveSyncManager_SignIn.cpp     browser sign-in with PKCE, sign-out, token updates
 //   GoogleDriveSyncManager_SyncState.cpp  the sync-state file and pending uploads
-//   GoogleDriveSyncManager_Passes.cpp     full sync and list refresh
+//   GoogleDriveSyncManager_Passes.cpp     full sync, list refresh and project download
+//   GoogleDriveSyncManager_Project.cpp    project synchronisation: enqueue, uploads, conflicts
 //
 // Threads: the published state and every public member belong to the main thread. Network work
 // runs as jobs on the CloudWorker "Corvale.CloudSync", one at a time; jobs report back with
@@ -18,6 +19,7 @@
 #include "cloud/CloudSync.h"
 #include "cloud/CloudSyncState.h"
 #include "cloud/CloudWorker.h"
+#include "cloud/ConflictPrompter.h"
 #include "cloud/DriveClient.h"
 #include "cloud/GoogleAuthClient.h"
 #include "cloud/GoogleEndpoints.h"
@@ -25,7 +27,9 @@
 #include "platform/Scheduler.h"
 #include "settings/CloudSyncInterval.h"
 
+#include <QMap>
 #include <QPointer>
+#include <QSet>
 #include <QUrl>
 
 #include <atomic>
@@ -60,10 +64,16 @@ public:
         platform::NotificationCenter& notifications;
         GoogleEndpoints endpoints;
         BrowserLauncher browser = openInSystemBrowser;
+        ConflictPrompter* prompter = nullptr; // none: every duplicate name cancels the run
     };
+
+    using DuplicateConflictAction = cloud::DuplicateConflictAction;
+    using RemoteFiles = QMap<QString, QList<DriveFile>>;
+    template <class T> using Result = DriveClient::Result<T>;
 
     static constexpr const char* projectMetadataFilename = ".corvale_project.json";
     static constexpr const char* playlistFilename = "playlist.json";
+    static constexpr const char* syncStateFilename = ".corvale_cloud.json";
     static constexpr const char* signedInEmailKey = "google_signed_in_email";
     static constexpr const char* recordingFinishedNotification = "corvaleRecordingFinished";
 
@@ -88,13 +98,52 @@ public:
     static QString makeCodeVerifier();
     static QString makeCodeChallenge(const QString& verifier);
 
+    // A name of a media file: mov, mp4, mxf, mpg, m2v, wav, aiff, aif, aac in any letter case.
+    static bool isMediaSyncFile(const QString& filename);
+    // The Drive file other than the tracked one that carries the name, if any.
+    static std::optional<DriveFile> duplicateConflictRemoteFile(
+        const QString& filename, const std::optional<QString>& trackedFileID, const RemoteFiles& remoteByName);
+    // "clip.mov" with "_Local": clip_Local.mov, clip_Local2.mov … clip_Local9999.mov, then a random tail.
+    static QString uniqueSuffixedFilename(
+        const QString& filename, const QString& suffix, const QSet<QString>& existing);
+    // Writes the record's ".corvale_project.json" into its folder; none when it was not written.
+    static std::optional<QString> writeProjectMetadata(
+        const CloudProjectLibrary::Project& project, const std::optional<QString>& driveFolderID);
+    // A name a Drive listing or a state file may hand us for a local file: one path component.
+    static bool isPlainFilename(const QString& name);
+
     const GoogleEndpoints& endpoints() const { return auth_->endpoints(); }
     bool hasSyncTimer() const { return syncTimer_.has_value(); }
+
+signals:
+    // A project file was replaced from Drive (the playback engine reloads its playlist).
+    void projectFileReplaced(const QString& filePath);
+    // Keep Both gave a local file a new name (clips pointing at the old path follow it).
+    void localFileRenamed(const QString& oldPath, const QString& newPath);
 
 protected:
     // Worker thread: the passes that the entry operations and the timer start.
     virtual void runFullSyncNow();
     virtual void refreshCloudProjectsNow(bool updateStatus);
+    void syncCurrentProjectNow();
+    Result<std::optional<projects::ProjectMetadata>> fetchProjectMetadata(const QString& folderID);
+    Result<void> syncProjectDataFromCloud(
+        const CloudProjectLibrary::Project& project, const QString& driveFolderID, CloudSyncState& state);
+    void enqueueProjectFiles(const CloudProjectLibrary::Project& project, CloudSyncState& state,
+        const std::optional<QString>& driveFolderID);
+    DuplicateConflictAction promptDuplicateConflict(const QString& filename);
+    Result<std::pair<QString, QString>> keepBothRename(const QString& originalFilename, const QString& localPath,
+        const DriveFile& remoteFile, const QString& projectFolder, RemoteFiles& remoteByName, CloudSyncState& state);
+    // Worker thread: runs `block` on the main thread and waits until it calls its `finish`; false
+    // when the worker stops first (the block may then never run).
+    bool waitForMain(std::function<void(std::function<void()> finish)> block);
+    bool callOnMain(std::function<void()> block)
+    {
+        return waitForMain([block = std::move(block)](const std::function<void()>& finish) {
+            block();
+            finish();
+        });
+    }
 
     CloudWorker& worker() { return *worker_; }
     GoogleAuthClient& auth() { return *auth_; }
@@ -139,6 +188,8 @@ private:
     // Upload progress arrives on the worker many times a second; the main thread takes the latest.
     std::atomic<double> uploadProgress_ { 0.0 };
     std::atomic<bool> uploadProgressPosted_ { false };
+    // A full sync is queued on the worker and has not started: another request joins it.
+    std::atomic<bool> fullSyncQueued_ { false };
 };
 
 } // namespace cloud

@@ -18,7 +18,27 @@ std::optional<CloudProjectLibrary::Project> ProjectLibraryStoreAdapter::currentP
     if (!info)
         return std::nullopt;
     return Project { info->id, info->name, info->folderPath, info->storage() == projects::ProjectStorageType::cloud,
-        info->cloudFolderID };
+        info->cloudFolderID, projects::ProjectMetadata::fromProject(*info) };
+}
+
+void ProjectLibraryStoreAdapter::upsertCloudProject(
+    const projects::ProjectMetadata& metadata, const QString& folderID, const QString& folderName)
+{
+    store_.upsertCloudProject(metadata, folderID, folderName);
+}
+
+void ProjectLibraryStoreAdapter::updateCloudFolderID(const QUuid& projectID, const QString& folderID)
+{
+    store_.updateCloudFolderID(projectID, folderID);
+}
+
+std::optional<QUuid> ProjectLibraryStoreAdapter::projectWithCloudFolder(const QString& folderID) const
+{
+    for (const projects::ProjectInfo& project : store_.projects()) {
+        if (project.cloudFolderID == folderID)
+            return project.id;
+    }
+    return std::nullopt;
 }
 
 } // namespace cloud

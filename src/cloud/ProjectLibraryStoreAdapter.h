@@ -18,6 +18,10 @@ public:
     explicit ProjectLibraryStoreAdapter(projects::ProjectLibraryStore& store, QObject* parent = nullptr);
 
     std::optional<Project> currentProject() const override;
+    void upsertCloudProject(
+        const projects::ProjectMetadata& metadata, const QString& folderID, const QString& folderName) override;
+    void updateCloudFolderID(const QUuid& projectID, const QString& folderID) override;
+    std::optional<QUuid> projectWithCloudFolder(const QString& folderID) const override;
 
 private:
     projects::ProjectLibraryStore& store_;

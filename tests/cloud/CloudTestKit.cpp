@@ -29,10 +29,10 @@ cloud::GoogleEndpoints CloudTestKit::endpoints() const
     return endpoints;
 }
 
-TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given)
+TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given, bool realPasses)
 {
     cloud::GoogleDriveSyncManager::Dependencies dependencies { settings, defaults, keychain, library, scheduler, clock,
-        notifications, given.value_or(endpoints()), {} };
+        notifications, given.value_or(endpoints()), {}, &prompter };
     dependencies.browser = [this](const QUrl& url) {
         opened.append(url);
         if (browserOpens && followBrowser) {
@@ -42,6 +42,7 @@ TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given)
         return browserOpens;
     };
     manager = std::make_unique<TestManager>(std::move(dependencies));
+    manager->realPasses = realPasses;
     drain();
     return *manager;
 }
@@ -69,6 +70,13 @@ cloud::CloudProjectLibrary::Project CloudTestKit::cloudProject(const QString& na
     project.name = name;
     project.folderPath = dir.filePath(name);
     project.isCloud = true;
+    project.metadata.id = project.id.toString(QUuid::WithoutBraces).toUpper();
+    project.metadata.name = name;
+    project.metadata.formatRaw = QStringLiteral("1080p25");
+    project.metadata.colorSpaceRaw = QStringLiteral("rec709");
+    project.metadata.outputColorModeRaw = QStringLiteral("rec709");
+    project.metadata.storageRaw = QStringLiteral("cloud");
+    project.metadata.folderName = name;
     QDir().mkpath(project.folderPath);
     return project;
 }

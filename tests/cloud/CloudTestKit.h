@@ -27,12 +27,41 @@ namespace cloud_test {
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:
     std::optional<Project> currentProject() const override { return current; }
+    void upsertCloudProject(const projects::ProjectMetadata& metadata, const QString& folderID, const QString&) override
+    {
+        upserted.append(metadata);
+        upsertedFolders.append(folderID);
+    }
+    void updateCloudFolderID(const QUuid& projectID, const QString& folderID) override
+    {
+        if (current && current->id == projectID)
+            current->cloudFolderID = folderID;
+    }
+    std::optional<QUuid> projectWithCloudFolder(const QString& folderID) const override
+    {
+        return current && current->cloudFolderID == folderID ? std::optional<QUuid>(current->id) : std::nullopt;
+    }
     void setCurrent(std::optional<Project> project)
     {
         current = std::move(project);
         emit currentProjectIDChanged();
     }
     std::optional<Project> current;
+    QList<projects::ProjectMetadata> upserted;
+    QStringList upsertedFolders;
+};
+
+// Answers the duplicate-name question from a script, and counts the questions.
+class ScriptedPrompter : public cloud::ConflictPrompter {
+public:
+    void promptDuplicateConflict(
+        const QString& filename, std::function<void(cloud::DuplicateConflictAction)> answer) override
+    {
+        asked.append(filename);
+        answer(answers.isEmpty() ? cloud::DuplicateConflictAction::cancel : answers.takeFirst());
+    }
+    QList<cloud::DuplicateConflictAction> answers;
+    QStringList asked;
 };
 
 // The manager with its passes counted instead of run.
@@ -47,10 +76,21 @@ public:
 
     std::atomic<int> fullSyncs { 0 };
     std::atomic<int> listRefreshes { 0 };
+    bool realPasses = false; // start(…, true): the passes run as well as being counted
 
 protected:
-    void runFullSyncNow() override { ++fullSyncs; }
-    void refreshCloudProjectsNow(bool) override { ++listRefreshes; }
+    void runFullSyncNow() override
+    {
+        ++fullSyncs;
+        if (realPasses)
+            GoogleDriveSyncManager::runFullSyncNow();
+    }
+    void refreshCloudProjectsNow(bool updateStatus) override
+    {
+        ++listRefreshes;
+        if (realPasses)
+            GoogleDriveSyncManager::refreshCloudProjectsNow(updateStatus);
+    }
 };
 
 class CloudTestKit {
@@ -59,7 +99,13 @@ public:
     ~CloudTestKit();
 
     cloud::GoogleEndpoints endpoints() const;
-    TestManager& start(std::optional<cloud::GoogleEndpoints> endpoints = std::nullopt);
+    TestManager& start(std::optional<cloud::GoogleEndpoints> endpoints = std::nullopt, bool realPasses = false);
+    // Runs a full sync and waits until it has reported.
+    void fullSync()
+    {
+        manager->syncNow();
+        drain();
+    }
     // Runs `job` on the manager's worker and waits for it; main-thread reports posted before
     // have been applied when this returns.
     void onWorker(const std::function<void()>& job);
@@ -85,6 +131,7 @@ public:
     platform::ManualScheduler scheduler;
     platform::NotificationCenter notifications;
     FakeGoogleServer server;
+    ScriptedPrompter prompter;
 
     // The browser: every URL opened is kept, and followed when `followBrowser` is set.
     QList<QUrl> opened;

@@ -1,0 +1,265 @@
+// The cloud project list, the full sync and the project synchronisation, against the fake Drive.
+
+#include "CloudTestKit.h"
+
+#include "cloud/CloudSyncStateStore.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+
+using namespace cloud_test;
+using cloud::CloudSyncPhase;
+using cloud::CloudSyncState;
+using cloud::CloudSyncStateStore;
+using Action = cloud::DuplicateConflictAction;
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray metadataJson(const QString& id, std::optional<QString> driveFolderID = std::nullopt)
+{
+    projects::ProjectMetadata metadata;
+    metadata.id = id;
+    metadata.name = QStringLiteral("Project ") + id.left(4);
+    metadata.formatRaw = QStringLiteral("1080p25");
+    metadata.colorSpaceRaw = QStringLiteral("rec709");
+    metadata.storageRaw = QStringLiteral("cloud");
+    metadata.driveFolderID = driveFolderID;
+    metadata.folderName = metadata.name;
+    return metadata.encoded();
+}
+
+// A signed-in station whose passes run for real.
+struct Station {
+    explicit Station(CloudTestKit& kit)
+        : kit(kit)
+    {
+        kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
+        manager = &kit.start(std::nullopt, true);
+        statuses = std::make_unique<QSignalSpy>(manager, &cloud::CloudSync::statusTextChanged);
+    }
+    QStringList texts() const
+    {
+        QStringList all;
+        for (const auto& args : *statuses)
+            all << args.first().toString();
+        statuses->clear();
+        return all;
+    }
+    QString rootID() { return kit.keychain.getText(QStringLiteral("drive_root_folder_id")).value_or(QString()); }
+    QList<FakeGoogleServer::File> driveFiles(const QString& parent)
+    {
+        QList<FakeGoogleServer::File> files;
+        for (int i = 0; i < 1000; ++i) {
+            // The fake numbers its files; walk them all.
+            const auto file = kit.server.file(QStringLiteral("f") + QString::number(i));
+            if (file && file->parents.contains(parent))
+                files.append(*file);
+        }
+        return files;
+    }
+
+    CloudTestKit& kit;
+    TestManager* manager = nullptr;
+    std::unique_ptr<QSignalSpy> statuses;
+};
+
+} // namespace
+
+TEST(CloudList, RefreshReportsFoundSkippedAndFailedFolders)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+
+    manager.refreshCloudProjects();
+    kit.drain();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("No cloud projects found"));
+    EXPECT_TRUE(manager.cloudListLoaded());
+    EXPECT_TRUE(manager.cloudProjectIDs().isEmpty());
+    const QString root = station.rootID();
+    ASSERT_FALSE(root.isEmpty());
+
+    const QString lower = QUuid::createUuid().toString(QUuid::WithoutBraces).toLower();
+    QStringList folders;
+    for (int i = 0; i < 4; ++i)
+        folders << kit.server.addFolder(QStringLiteral("P%1").arg(i), root);
+    kit.server.addFile(".corvale_project.json", folders[0], metadataJson(lower));
+    kit.server.addFile(
+        ".corvale_project.json", folders[1], metadataJson(QUuid::createUuid().toString(QUuid::WithoutBraces), "X1"));
+    kit.server.addFile(".corvale_project.json", folders[2], metadataJson(QUuid::createUuid().toString()));
+    manager.refreshCloudProjects();
+    kit.drain();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud projects updated (3, skipped 1)"));
+    EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
+    EXPECT_EQ(manager.cloudProjectIDs().size(), 3);
+    EXPECT_TRUE(manager.cloudProjectIDs().contains(QUuid::fromString(lower)));
+    ASSERT_EQ(kit.library.upserted.size(), 3);
+    EXPECT_EQ(kit.library.upserted[0].id, lower.toUpper());
+    EXPECT_EQ(kit.library.upserted[0].driveFolderID, folders[0]); // filled from the folder
+    EXPECT_EQ(kit.library.upserted[1].driveFolderID, QStringLiteral("X1")); // its own kept
+
+    // Bad metadata in the second of three folders ends the pass; the first stays upserted.
+    CloudTestKit kit2;
+    Station second(kit2);
+    auto& other = *second.manager;
+    other.refreshCloudProjects();
+    kit2.drain();
+    const QString root2 = second.rootID();
+    const QString a = kit2.server.addFolder("A", root2);
+    const QString b = kit2.server.addFolder("B", root2);
+    const QString c = kit2.server.addFolder("C", root2);
+    kit2.server.addFile(".corvale_project.json", a, metadataJson(QUuid::createUuid().toString()));
+    kit2.server.addFile(".corvale_project.json", b, "{not json");
+    kit2.server.addFile(".corvale_project.json", c, metadataJson(QUuid::createUuid().toString()));
+    other.refreshCloudProjects();
+    kit2.drain();
+    EXPECT_TRUE(other.statusText().startsWith(QStringLiteral("Cloud refresh failed: ")))
+        << other.statusText().toStdString();
+    EXPECT_TRUE(other.canRetry());
+    EXPECT_EQ(other.failedItems(), QStringList { other.statusText() });
+    EXPECT_TRUE(other.cloudProjectIDs().isEmpty());
+    EXPECT_EQ(kit2.library.upserted.size(), 1);
+
+    // Inside a full sync with no cloud project open the failure stays silent.
+    kit2.fullSync();
+    EXPECT_EQ(other.statusText(), QStringLiteral("Cloud list refreshed"));
+    EXPECT_EQ(other.phase(), CloudSyncPhase::complete);
+    EXPECT_TRUE(other.failedItems().isEmpty());
+}
+
+TEST(CloudList, ManyFoldersArePagedAndNotConnectedWithoutToken)
+{
+    CloudTestKit kit;
+    kit.server.configure([](FakeGoogleServer::Settings& s) { s.pageSize = 100; });
+    Station station(kit);
+    auto& manager = *station.manager;
+    manager.refreshCloudProjects();
+    kit.drain();
+    const QString root = station.rootID();
+    for (int i = 0; i < 250; ++i) {
+        const QString folder = kit.server.addFolder(QStringLiteral("F%1").arg(i), root);
+        kit.server.addFile(".corvale_project.json", folder, metadataJson(QUuid::createUuid().toString()));
+    }
+    manager.refreshCloudProjects();
+    kit.drain();
+    EXPECT_EQ(manager.cloudProjectIDs().size(), 250);
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud projects updated"));
+
+    CloudTestKit signedOut;
+    auto& idle = signedOut.start(std::nullopt, true);
+    signedOut.fullSync();
+    EXPECT_EQ(idle.statusText(), QStringLiteral("Not connected"));
+    EXPECT_EQ(idle.phase(), CloudSyncPhase::failed);
+    EXPECT_FALSE(idle.cloudListLoaded());
+}
+
+TEST(ProjectSync, FirstSyncThenSecondStationFindsTheProject)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+    auto project = kit.cloudProject(QStringLiteral("Feature"));
+    writeBytes(project.folderPath + "/playlist.json", R"({"clips":[]})");
+    writeBytes(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
+    writeBytes(project.folderPath + "/notes.txt", "not media");
+    kit.library.setCurrent(project);
+    station.statuses->clear();
+    kit.fullSync();
+
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
+    EXPECT_FALSE(manager.isSyncing());
+    EXPECT_EQ(manager.pendingCount(), 0);
+    const QStringList texts = station.texts();
+    EXPECT_EQ(texts.mid(0, 4),
+        QStringList({ "Refreshing cloud projects…", "Syncing…", "Downloading project data…", "Syncing… 1/3" }));
+    EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), 2); // the root, the project folder
+    const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
+    ASSERT_TRUE(state.driveProjectFolderID);
+    EXPECT_EQ(kit.library.current->cloudFolderID, state.driveProjectFolderID);
+    EXPECT_TRUE(state.pending.isEmpty());
+    EXPECT_EQ(
+        QStringList(state.uploaded.keys()), QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
+    const auto folder = kit.server.file(*state.driveProjectFolderID);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->name, QStringLiteral("Feature"));
+    EXPECT_EQ(folder->parents, QStringList { station.rootID() });
+    EXPECT_EQ(kit.server.file(state.uploaded.value("A001.mov"))->size, 3000);
+    EXPECT_TRUE(manager.lastSyncAt());
+
+    // A second run uploads the two project files onto their Drive files, nothing new.
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    EXPECT_EQ(station.driveFiles(*state.driveProjectFolderID).size(), 3);
+}
+
+TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+    auto project = kit.cloudProject();
+    CloudSyncState state;
+    state.driveProjectFolderID = kit.server.addFolder("Feature");
+    CloudSyncStateStore::save(state, project.folderPath);
+    const QString folder = *state.driveProjectFolderID;
+    const QString remoteClip = kit.server.addFile("clip.mov", folder, "drive", "video/quicktime");
+    kit.server.addFolder("B.mov", folder); // a folder is no conflict
+    writeBytes(project.folderPath + "/B.mov", "b");
+    writeBytes(project.folderPath + "/clip.mov", "local");
+    writeBytes(project.folderPath + "/clip_Local.mov", "in the way");
+    kit.library.setCurrent(project);
+
+    kit.prompter.answers = { Action::cancel };
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync cancelled by user"));
+    EXPECT_EQ(manager.phase(), CloudSyncPhase::partial);
+    EXPECT_TRUE(manager.canRetry());
+    EXPECT_EQ(kit.prompter.asked, QStringList { "clip.mov" });
+    state = CloudSyncStateStore::read(project.folderPath);
+    EXPECT_EQ(state.pending, QStringList({ "clip.mov", "clip_Local.mov" }));
+    EXPECT_TRUE(state.uploaded.contains("B.mov"));
+
+    // Keep Both: clip_Local.mov is taken locally, so clip_Local2.mov; Drive's copy is renamed.
+    QSignalSpy renamed(&manager, &cloud::GoogleDriveSyncManager::localFileRenamed);
+    kit.prompter.answers = { Action::keepBoth };
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    state = CloudSyncStateStore::read(project.folderPath);
+    EXPECT_FALSE(state.uploaded.contains("clip.mov"));
+    EXPECT_TRUE(state.uploaded.contains("clip_Local2.mov"));
+    EXPECT_TRUE(QFile::exists(project.folderPath + "/clip_Local2.mov"));
+    EXPECT_FALSE(QFile::exists(project.folderPath + "/clip.mov"));
+    EXPECT_EQ(kit.server.file(remoteClip)->name, QStringLiteral("clip_GDrive.mov"));
+    ASSERT_EQ(renamed.size(), 1);
+    EXPECT_EQ(renamed[0][1].toString(), project.folderPath + "/clip_Local2.mov");
+
+    // Overwrite: a new local clip.MOV meets an untracked Drive file of that name; the answer
+    // stays recorded although the upload fails.
+    const QString other = kit.server.addFile("take.MOV", folder, "drive", "video/quicktime");
+    writeBytes(project.folderPath + "/take.MOV", "local take");
+    kit.prompter.answers = { Action::overwrite };
+    FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain",
+        "boom" };
+    fault.skip = 1; // the metadata file goes first
+    kit.server.addFault(fault);
+    kit.fullSync();
+    state = CloudSyncStateStore::read(project.folderPath);
+    EXPECT_EQ(state.uploaded.value("take.MOV"), other);
+    EXPECT_EQ(state.pending, QStringList { "take.MOV" });
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync partial (1 pending, 1 failed)"));
+    kit.fullSync(); // tracked now: no question, onto the same Drive file
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    EXPECT_EQ(kit.server.file(other)->size, 10);
+    EXPECT_EQ(kit.prompter.asked.size(), 3);
+}
