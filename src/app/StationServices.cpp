@@ -30,6 +30,7 @@ StationServices::StationServices()
 
 StationServices::StationServices(Options options)
     : prompter_(dialogs_, nullptr)
+    , conflicts_(dialogs_, nullptr)
     , playbackDialogs_(dialogs_)
     , liveVideo_(std::make_shared<IdleLiveVideoSession>())
 {
@@ -45,9 +46,9 @@ StationServices::StationServices(Options options)
     // Cloud sync lives from start-up: its first refresh confirms a sign-in kept in the keyring.
     keychain_ = std::make_unique<cloud::KeychainStore>();
     cloudLibrary_ = std::make_unique<cloud::ProjectLibraryStoreAdapter>(projects::ProjectLibraryStore::shared());
-    driveSync_ = std::make_unique<cloud::GoogleDriveSyncManager>(
-        cloud::GoogleDriveSyncManager::Dependencies { settings, defaults, *keychain_, *cloudLibrary_, scheduler, clock,
-            notifications, cloud::GoogleEndpoints::fromEnvironment(defaults) });
+    driveSync_ = std::make_unique<cloud::GoogleDriveSyncManager>(cloud::GoogleDriveSyncManager::Dependencies { settings,
+        defaults, *keychain_, *cloudLibrary_, scheduler, clock, notifications,
+        cloud::GoogleEndpoints::fromEnvironment(defaults), cloud::openInSystemBrowser, &conflicts_ });
 
     captureHub_ = std::make_unique<capture::CaptureHub>();
     recordVM_ = std::make_unique<capture::RecordViewModel>(
@@ -55,6 +56,17 @@ StationServices::StationServices(Options options)
     playbackVM_ = std::make_unique<playback::PlaybackViewModel>(
         settings, media::FFmpegMediaPlayer::factory(), scheduler, notifications);
     playbackVM_->setDialogs(&playbackDialogs_);
+
+    // A project sync reads the playlist the engine wrote, and may replace it or rename clip files.
+    auto* playback = playbackVM_.get();
+    QObject::connect(driveSync_.get(), &cloud::GoogleDriveSyncManager::projectSyncStarting, playback, [playback] {
+        if (!playback->isProjectSelectionMode())
+            playback->saveBeforeCloudSync();
+    });
+    QObject::connect(driveSync_.get(), &cloud::GoogleDriveSyncManager::projectFileReplaced, playback,
+        &playback::PlaybackViewModel::reloadPlaylistFromDisk);
+    QObject::connect(driveSync_.get(), &cloud::GoogleDriveSyncManager::localFileRenamed, playback,
+        &playback::PlaybackViewModel::repointClips);
 }
 
 StationServices::~StationServices() = default;

@@ -9,6 +9,7 @@
 // Main thread only, except the signal route (see AppServices).
 
 #include "app/AppServices.h"
+#include "app/DialogConflictPrompter.h"
 #include "app/DialogPermissionPrompter.h"
 #include "app/DialogPlaybackDialogs.h"
 #include "app/IdleLiveVideoSession.h"
@@ -77,6 +78,7 @@ public:
 private:
     WidgetDialogService dialogs_;
     DialogPermissionPrompter prompter_;
+    DialogConflictPrompter conflicts_;
     DialogPlaybackDialogs playbackDialogs_;
     std::shared_ptr<IdleLiveVideoSession> liveVideo_;
     std::unique_ptr<remote::RemoteStack> remoteStack_;

@@ -116,6 +116,8 @@ public:
     bool hasSyncTimer() const { return syncTimer_.has_value(); }
 
 signals:
+    // A project sync is about to read the project folder: unsaved playlist edits go to disk now.
+    void projectSyncStarting();
     // A project file was replaced from Drive (the playback engine reloads its playlist).
     void projectFileReplaced(const QString& filePath);
     // Keep Both gave a local file a new name (clips pointing at the old path follow it).

@@ -160,6 +160,8 @@ void GoogleDriveSyncManager::syncCurrentProjectNow()
     const CloudProjectLibrary::Project project = *current;
     if (!auth_->ensureAccessToken())
         return;
+    if (!callOnMain([this] { emit projectSyncStarting(); }))
+        return;
     CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
     const QStringList pendingAtStart = state.pending;
 

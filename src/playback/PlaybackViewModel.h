@@ -143,6 +143,14 @@ public:
     // this itself before it reads a playlist; tests and the benchmark call it to look at the file.
     void flushPendingSaves();
 
+    // --- Cloud sync hooks (PlaybackViewModel_CloudHooks.cpp) ---
+    // Saves unsaved edits and waits for the file, so a sync reads and compares what is on screen.
+    void saveBeforeCloudSync();
+    // The playlist file was replaced from Drive: reads it again, without saving the list first.
+    void reloadPlaylistFromDisk(const QString& filePath);
+    // A clip file was renamed on disk: clips pointing at the old file follow it, and the list is saved.
+    void repointClips(const QString& oldPath, const QString& newPath);
+
     // --- Adding clips ---
     void openFiles();
     void addClipFromRecording(const QUrl& url);

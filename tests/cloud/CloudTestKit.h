@@ -58,10 +58,13 @@ public:
         const QString& filename, std::function<void(cloud::DuplicateConflictAction)> answer) override
     {
         asked.append(filename);
+        if (onAsk)
+            onAsk();
         answer(answers.isEmpty() ? cloud::DuplicateConflictAction::cancel : answers.takeFirst());
     }
     QList<cloud::DuplicateConflictAction> answers;
     QStringList asked;
+    std::function<void()> onAsk; // runs while the sync waits for the answer
 };
 
 // The manager with its passes counted instead of run.

@@ -263,3 +263,156 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     EXPECT_EQ(kit.server.file(other)->size, 10);
     EXPECT_EQ(kit.prompter.asked.size(), 3);
 }
+
+TEST(ProjectSync, SecondStationFindsTheRootAndDownloadsThePlaylist)
+{
+    CloudTestKit kit;
+    auto project = kit.cloudProject(QStringLiteral("Feature"));
+    writeBytes(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
+    {
+        Station first(kit);
+        kit.library.setCurrent(project);
+        kit.fullSync();
+        ASSERT_EQ(first.manager->statusText(), QStringLiteral("Sync complete"));
+    }
+    const CloudSyncState firstState = CloudSyncStateStore::read(project.folderPath);
+    kit.manager.reset();
+
+    // The second station: no root in its keychain, no state, no local folder yet.
+    kit.keychain.deleteItem(QStringLiteral("drive_root_folder_id"));
+    kit.library.setCurrent(std::nullopt);
+    kit.library.upserted.clear();
+    const int foldersMade = int(kit.server.requests("POST", "/drive/v3/files").size());
+    Station second(kit);
+    auto& manager = *second.manager;
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud list refreshed"));
+    EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), foldersMade); // found, not made
+    ASSERT_EQ(kit.library.upserted.size(), 1);
+    EXPECT_EQ(kit.library.upserted[0].id, project.metadata.id);
+    EXPECT_EQ(manager.cloudProjectIDs(), QSet<QUuid> { project.id });
+
+    auto opened = project;
+    opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
+    opened.cloudFolderID = kit.library.upserted[0].driveFolderID;
+    QDir().mkpath(opened.folderPath);
+    kit.library.setCurrent(opened);
+    QSignalSpy replaced(&manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
+    QSignalSpy progress(&manager, &cloud::CloudSync::currentDownloadProgressChanged);
+    second.statuses->clear();
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    EXPECT_TRUE(second.texts().contains(QStringLiteral("Downloading… 1/2")));
+    QFile playlist(opened.folderPath + "/playlist.json");
+    ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
+    EXPECT_EQ(playlist.readAll(), QByteArray(R"({"clips":["first"]})"));
+    ASSERT_EQ(replaced.size(), 1);
+    EXPECT_EQ(replaced[0][0].toString(), opened.folderPath + "/playlist.json");
+    const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
+    EXPECT_EQ(state.driveProjectFolderID, firstState.driveProjectFolderID); // its existing folder
+    EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
+    EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 2); // no second copies
+
+    // A local edit since the last sync wins over Drive: uploaded, not overwritten.
+    writeBytes(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
+    replaced.clear();
+    kit.fullSync();
+    EXPECT_TRUE(replaced.isEmpty());
+    EXPECT_EQ(kit.server.file(state.uploaded.value("playlist.json"))->content, QByteArray(R"({"clips":["edited"]})"));
+}
+
+TEST(ProjectSync, FailuresArePartialOrFailedAndRetryCompletes)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+    auto project = kit.cloudProject();
+    for (const char* name : { "A.mov", "B.mov", "C.mov" })
+        writeBytes(project.folderPath + "/" + name, name);
+    kit.library.setCurrent(project);
+    FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain", "no" };
+    fault.skip = 2; // the metadata file and A.mov go through
+    kit.server.addFault(fault);
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync partial (1 pending, 1 failed)"));
+    EXPECT_EQ(manager.phase(), CloudSyncPhase::partial);
+    ASSERT_EQ(manager.failedItems().size(), 1);
+    EXPECT_TRUE(manager.failedItems()[0].startsWith(QStringLiteral("B.mov: ")));
+    EXPECT_TRUE(manager.canRetry());
+    EXPECT_EQ(CloudSyncStateStore::read(project.folderPath).pending, QStringList { "B.mov" });
+    manager.retrySync();
+    kit.drain();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    const QString folder = *CloudSyncStateStore::read(project.folderPath).driveProjectFolderID;
+    EXPECT_EQ(station.driveFiles(folder).size(), 4);
+
+    // A listing failure ends the run.
+    FakeGoogleServer::Fault listing { FakeGoogleServer::Fault::Kind::status, "GET", "/drive/v3/files", 503,
+        "application/json", R"({"error":{"message":"Backend Error"}})" };
+    listing.times = -1;
+    kit.server.addFault(listing);
+    kit.fullSync();
+    EXPECT_TRUE(manager.statusText().startsWith(QStringLiteral("Sync failed: "))) << manager.statusText().toStdString();
+    EXPECT_EQ(manager.phase(), CloudSyncPhase::failed);
+    EXPECT_FALSE(manager.isSyncing());
+}
+
+TEST(ProjectSync, DownloadFailureAloneAndHostileNames)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+    // A project whose local folder is gone: nothing to upload, the download cannot be written.
+    auto project = kit.cloudProject();
+    project.cloudFolderID = kit.server.addFolder("Feature");
+    kit.server.addFile("playlist.json", *project.cloudFolderID, "{}", "application/json");
+    QDir(project.folderPath).removeRecursively();
+    kit.library.setCurrent(project);
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync failed (1 items)"));
+    ASSERT_EQ(manager.failedItems().size(), 1);
+    EXPECT_TRUE(manager.failedItems()[0].startsWith(QStringLiteral("Download failed: ")));
+
+    // Names in the state that are no plain file name never reach the disk or Drive.
+    QDir().mkpath(project.folderPath);
+    writeBytes(kit.dir.filePath("x"), "outside");
+    CloudSyncState state;
+    state.driveProjectFolderID = project.cloudFolderID;
+    state.pending = QStringList { "../../x", "../x", "..", "a/b.mov" };
+    CloudSyncStateStore::save(state, project.folderPath);
+    kit.server.clearLog();
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+    QStringList names;
+    for (const auto& file : station.driveFiles(*project.cloudFolderID))
+        names << file.name;
+    names.sort();
+    EXPECT_EQ(names, QStringList({ ".corvale_project.json", "playlist.json" }));
+    EXPECT_EQ(CloudSyncStateStore::read(project.folderPath).pending, QStringList());
+}
+
+TEST(ProjectSync, SyncNowDuringARunGivesOneMorePass)
+{
+    CloudTestKit kit;
+    Station station(kit);
+    auto& manager = *station.manager;
+    auto project = kit.cloudProject();
+    CloudSyncState state;
+    state.driveProjectFolderID = kit.server.addFolder("Feature");
+    CloudSyncStateStore::save(state, project.folderPath);
+    kit.server.addFile("clip.MOV", *state.driveProjectFolderID, "drive");
+    writeBytes(project.folderPath + "/clip.MOV", "local");
+    kit.library.setCurrent(project);
+    kit.prompter.onAsk = [&] {
+        kit.prompter.onAsk = nullptr;
+        manager.syncNow();
+        manager.syncNow();
+        manager.retrySync();
+    };
+    kit.prompter.answers = { Action::cancel, Action::cancel };
+    kit.fullSync();
+    kit.drain(); // the pass asked for during the first one
+    EXPECT_EQ(manager.fullSyncs, 2);
+    EXPECT_EQ(kit.prompter.asked, QStringList({ "clip.MOV", "clip.MOV" }));
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync cancelled by user"));
+}

@@ -133,6 +133,7 @@ TEST(SyncManager, TimerFollowsTheIntervalSetting)
     kit.drain();
     EXPECT_EQ(manager.fullSyncs, 0);
     kit.scheduler.advance(1);
+    kit.drain(); // a tick while a pass waits unstarted joins it
     kit.scheduler.advance(900);
     kit.drain();
     EXPECT_EQ(manager.fullSyncs, 2);
@@ -144,6 +145,7 @@ TEST(SyncManager, TimerFollowsTheIntervalSetting)
     EXPECT_FALSE(manager.hasSyncTimer());
     kit.scheduler.advance(7200);
     manager.syncNow();
+    kit.drain();
     manager.retrySync();
     manager.refreshCloudProjects();
     kit.drain();
