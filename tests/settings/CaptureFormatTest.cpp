@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 
 namespace settings {
 
@@ -44,11 +45,23 @@ TEST(CaptureFormat, TableInvariants)
     }
 }
 
+TEST(CaptureFormat, EveryFormatHasItsExactLabel)
+{
+    const char* const labels[] = { "Auto (Format Detect)", "SD 525i59.94 (NTSC)", "SD 625i50 (PAL)", "HD 720p50",
+        "HD 720p59.94", "HD 720p60", "HD 1080p23.98", "HD 1080p24", "HD 1080p25", "HD 1080p29.97", "HD 1080p30",
+        "HD 1080p47.95", "HD 1080p48", "HD 1080p50", "HD 1080p59.94", "HD 1080p60", "HD 1080PsF25", "HD 1080PsF29.97",
+        "HD 1080PsF30", "HD 1080i50", "HD 1080i59.94", "HD 1080i60", "UHD 2160p23.98", "UHD 2160p24", "UHD 2160p25",
+        "UHD 2160p29.97", "UHD 2160p30", "UHD 2160p50", "UHD 2160p59.94", "UHD 2160p60" };
+    const auto cases = allCases<CaptureFormat>();
+    ASSERT_EQ(cases.size(), std::size(labels));
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(displayName(cases[i]), QString::fromUtf8(labels[i])) << toRaw(cases[i]).toStdString();
+}
+
 TEST(CaptureFormat, AutoAndTheEdgesOfTheModeTable)
 {
     EXPECT_EQ(allCases<CaptureFormat>()[21], CaptureFormat::hd1080i60);
     EXPECT_EQ(toRaw(CaptureFormat::auto_), "auto");
-    EXPECT_EQ(displayName(CaptureFormat::auto_), "Auto (Format Detect)");
     EXPECT_EQ(fps(CaptureFormat::auto_), 30);
     EXPECT_EQ(fpsValue(CaptureFormat::auto_), 0.0);
     EXPECT_EQ(scanMode(CaptureFormat::auto_), ProjectScanMode::progressive);

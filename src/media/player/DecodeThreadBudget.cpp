@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <thread>
-#include <utility>
 
 namespace media {
 
@@ -19,36 +18,13 @@ DecodeThreadBudget& DecodeThreadBudget::shared()
 
 DecodeThreadBudget::Lease DecodeThreadBudget::take()
 {
-    const int others = active_.fetch_add(1);
     Lease lease;
-    lease.budget_ = this;
+    lease.place_ = BudgetLease(active_);
+    const int holders = active_.load();
     // The first decoder gets every core; later ones share, at least two each so a frame-threaded
     // decoder still overlaps its work.
-    lease.threads_ = std::clamp(total_ / (others + 1), std::min(2, total_), total_);
+    lease.threads_ = std::clamp(total_ / std::max(1, holders), std::min(2, total_), total_);
     return lease;
-}
-
-DecodeThreadBudget::Lease::~Lease()
-{
-    if (budget_)
-        budget_->active_.fetch_sub(1);
-}
-
-DecodeThreadBudget::Lease::Lease(Lease&& other) noexcept
-    : budget_(std::exchange(other.budget_, nullptr))
-    , threads_(other.threads_)
-{
-}
-
-DecodeThreadBudget::Lease& DecodeThreadBudget::Lease::operator=(Lease&& other) noexcept
-{
-    if (this != &other) {
-        if (budget_)
-            budget_->active_.fetch_sub(1);
-        budget_ = std::exchange(other.budget_, nullptr);
-        threads_ = other.threads_;
-    }
-    return *this;
 }
 
 } // namespace media

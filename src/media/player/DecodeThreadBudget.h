@@ -4,8 +4,43 @@
 // share, so six players decoding at once do not each start a thread per core.
 
 #include <atomic>
+#include <utility>
 
 namespace media {
+
+// A holder's place in a budget's count of holders (decoders, caches): counted while it lives,
+// moved but never copied. Shared by the thread and byte budgets.
+class BudgetLease {
+public:
+    BudgetLease() = default;
+    explicit BudgetLease(std::atomic<int>& holders)
+        : holders_(&holders)
+    {
+        holders.fetch_add(1);
+    }
+    ~BudgetLease() { release(); }
+    BudgetLease(BudgetLease&& other) noexcept
+        : holders_(std::exchange(other.holders_, nullptr))
+    {
+    }
+    BudgetLease& operator=(BudgetLease&& other) noexcept
+    {
+        if (this != &other) {
+            release();
+            holders_ = std::exchange(other.holders_, nullptr);
+        }
+        return *this;
+    }
+    bool held() const { return holders_ != nullptr; }
+
+private:
+    void release()
+    {
+        if (holders_)
+            holders_->fetch_sub(1);
+    }
+    std::atomic<int>* holders_ = nullptr;
+};
 
 class DecodeThreadBudget {
 public:
@@ -15,17 +50,11 @@ public:
     // Held by a decoder for its life; threads() is the share it got when it was taken.
     class Lease {
     public:
-        Lease() = default;
-        ~Lease();
-        Lease(Lease&& other) noexcept;
-        Lease& operator=(Lease&& other) noexcept;
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
         int threads() const { return threads_; }
 
     private:
         friend class DecodeThreadBudget;
-        DecodeThreadBudget* budget_ = nullptr;
+        BudgetLease place_;
         int threads_ = 1;
     };
 

@@ -7,6 +7,8 @@
 // Threads: take() and the leases are safe from any thread; a lease's share is read by the
 // decoder thread that owns its cache.
 
+#include "media/player/DecodeThreadBudget.h"
+
 #include <atomic>
 #include <cstddef>
 
@@ -20,19 +22,14 @@ public:
 
     class Lease {
     public:
-        Lease() = default;
-        ~Lease();
-        Lease(Lease&& other) noexcept;
-        Lease& operator=(Lease&& other) noexcept;
-        Lease(const Lease&) = delete;
-        Lease& operator=(const Lease&) = delete;
         // The bytes this cache may keep now (the share shrinks as other caches open); without a
         // budget, no limit.
         std::size_t shareBytes() const;
 
     private:
         friend class DecodedFrameBudget;
-        DecodedFrameBudget* budget_ = nullptr;
+        BudgetLease place_;
+        const DecodedFrameBudget* budget_ = nullptr;
     };
 
     Lease take();
