@@ -19,6 +19,26 @@ enum class OutputColorMode : std::int32_t {
     rec2020HLG = 4,
     p3D65PQ = 5
 };
+// "Auto (Source)", "Rec.709 (SDR)" ... as the output card lists them.
+inline const char* displayName(OutputColorMode mode)
+{
+    switch (mode) {
+    case OutputColorMode::auto_:
+        return "Auto (Source)";
+    case OutputColorMode::rec709:
+        return "Rec.709 (SDR)";
+    case OutputColorMode::rec2020:
+        return "Rec.2020 (SDR)";
+    case OutputColorMode::rec2020PQ:
+        return "Rec.2020 + PQ (HDR)";
+    case OutputColorMode::rec2020HLG:
+        return "Rec.2020 + HLG (HDR)";
+    case OutputColorMode::p3D65PQ:
+        return "P3-D65 ST2084 (HDR)";
+    }
+    return "";
+}
+
 enum class HDRMasteringNits { n100 = 100, n500 = 500, n1000 = 1000, n2000 = 2000, n4000 = 4000 };
 enum class OutputSourceMode { playback, capture };
 enum class PlaybackOutputSource { main, program };

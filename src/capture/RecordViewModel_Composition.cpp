@@ -127,20 +127,9 @@ QString RecordViewModel::overlayFormatLabel(int slot) const
 
 QString RecordViewModel::overlayColorLabel(int slot) const
 {
-    switch (outputColorMode_) {
-    case OutputColorMode::rec709:
-        return QStringLiteral("Rec.709 (SDR)");
-    case OutputColorMode::rec2020:
-        return QStringLiteral("Rec.2020 (SDR)");
-    case OutputColorMode::rec2020PQ:
-        return QStringLiteral("Rec.2020 + PQ (HDR)");
-    case OutputColorMode::rec2020HLG:
-        return QStringLiteral("Rec.2020 + HLG (HDR)");
-    case OutputColorMode::p3D65PQ:
-        return QStringLiteral("P3-D65 ST2084 (HDR)");
-    case OutputColorMode::auto_:
-        break;
-    }
+    // A fixed mode names itself; in auto the input's own signal is described.
+    if (outputColorMode_ != OutputColorMode::auto_)
+        return QString::fromLatin1(displayName(outputColorMode_));
     if (!validSlot(slot))
         return QStringLiteral("Unknown");
     const QString primaries = incomingInfos_[slot].primaries.toLower();

@@ -25,25 +25,6 @@ namespace capture {
 
 namespace {
 
-const char* colorModeDisplayName(OutputColorMode mode)
-{
-    switch (mode) {
-    case OutputColorMode::auto_:
-        return "Auto (Source)";
-    case OutputColorMode::rec709:
-        return "Rec.709 (SDR)";
-    case OutputColorMode::rec2020:
-        return "Rec.2020 (SDR)";
-    case OutputColorMode::rec2020PQ:
-        return "Rec.2020 + PQ (HDR)";
-    case OutputColorMode::rec2020HLG:
-        return "Rec.2020 + HLG (HDR)";
-    case OutputColorMode::p3D65PQ:
-        return "P3-D65 ST2084 (HDR)";
-    }
-    return "";
-}
-
 bool isInterlacedOutputMode(std::optional<std::int32_t> mode)
 {
     return mode && (*mode == 0 || *mode == 1 || *mode == 18 || *mode == 19 || *mode == 20);
@@ -336,7 +317,7 @@ void RecordViewModel::startOutput(std::int32_t deviceIndex, std::int32_t modeCod
             lastSentHDRMasteringNits_ = forceHDR ? std::optional(state->nits) : std::nullopt;
             dlog(QStringLiteral("🎛️ StartOutput mode=%1 color=%2 nits=%3")
                      .arg(modeCode)
-                     .arg(QLatin1String(colorModeDisplayName(state->colorMode)))
+                     .arg(QLatin1String(displayName(state->colorMode)))
                      .arg(static_cast<int>(state->nits)));
             ok = deckLinkOut_->startWithDeviceIndex(deviceIndex, modeCode);
         }
