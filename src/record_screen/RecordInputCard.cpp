@@ -3,11 +3,11 @@
 #include "capture/RecordViewModel.h"
 #include "record_screen/InputPreview.h"
 #include "record_screen/RecordBlink.h"
-#include "record_screen/ThemedLabel.h"
 #include "ui/BorderOverlay.h"
 #include "ui/IconRegistry.h"
 #include "ui/PillButtonStyle.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 #include <QHBoxLayout>
 #include <QPainter>
@@ -85,7 +85,7 @@ RecordInputCard::RecordInputCard(
     auto* header = new QVBoxLayout;
     header->setSpacing(6);
     auto* titleRow = new QHBoxLayout;
-    title_ = new ThemedLabel(QStringLiteral("INPUT %1").arg(index + 1),
+    title_ = new ui::ThemedLabel(QStringLiteral("INPUT %1").arg(index + 1),
         tracked(ui::AppTheme::systemFont(10, QFont::DemiBold), 1.5), ui::AppTheme::textTertiary, this);
     title_->setObjectName(QStringLiteral("title"));
     settingsButton_ = new QToolButton(this);
@@ -111,13 +111,13 @@ RecordInputCard::RecordInputCard(
     auto* timecodeRow = new QHBoxLayout;
     timecodeRow->setContentsMargins(2, 2, 2, 2);
     timecodeRow->setSpacing(6);
-    timecodeTitle_ = new ThemedLabel(
+    timecodeTitle_ = new ui::ThemedLabel(
         QStringLiteral("TC"), ui::AppTheme::systemFont(9, QFont::Medium), ui::AppTheme::textTertiary, this);
     timecodeTitle_->setContentsMargins(0, 2, 0, 0);
     QFont timecodeFont = tracked(ui::AppTheme::fontMono(), 1.0);
     timecodeFont.setPixelSize(18);
     timecodeFont.setWeight(QFont::Light);
-    timecode_ = new ThemedLabel({}, timecodeFont, ui::AppTheme::textPrimary, this);
+    timecode_ = new ui::ThemedLabel({}, timecodeFont, ui::AppTheme::textPrimary, this);
     timecode_->setObjectName(QStringLiteral("timecode"));
     // A narrow sidebar cuts the timecode short rather than growing the card past its column.
     timecode_->setMinimumWidth(1);
@@ -130,9 +130,9 @@ RecordInputCard::RecordInputCard(
     preview_->setObjectName(QStringLiteral("preview"));
     stack->addWidget(preview_);
 
-    status_ = new ThemedLabel({}, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, this);
+    status_ = new ui::ThemedLabel({}, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, this);
     status_->setObjectName(QStringLiteral("status"));
-    format_ = new ThemedLabel({}, ui::AppTheme::fontMono(), ui::AppTheme::textTertiary, this);
+    format_ = new ui::ThemedLabel({}, ui::AppTheme::fontMono(), ui::AppTheme::textTertiary, this);
     format_->setObjectName(QStringLiteral("format"));
     for (QLabel* line : { static_cast<QLabel*>(status_), static_cast<QLabel*>(format_) }) {
         line->setWordWrap(false);

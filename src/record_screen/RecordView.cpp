@@ -3,7 +3,6 @@
 #include "capture/RecordViewModel.h"
 #include "record_screen/RecordInputCard.h"
 #include "record_screen/SystemPerformanceWidget.h"
-#include "record_screen/ThemedLabel.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
 #include "ui/AppCard.h"
@@ -12,6 +11,7 @@
 #include "ui/PillButtonStyle.h"
 #include "ui/RecordPillButtonStyle.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -41,7 +41,7 @@ QWidget* slateField(QWidget* parent, const QString& title, QLineEdit* field)
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(3);
-    layout->addWidget(new ThemedLabel(title, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, box));
+    layout->addWidget(new ui::ThemedLabel(title, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, box));
     field->setParent(box);
     field->setFixedWidth(60);
     layout->addWidget(field);
@@ -123,7 +123,7 @@ QWidget* RecordView::buildExpanded()
         secondary, QStringLiteral("Remove Last Input"), env_.scheduler);
     connect(removeButton_, &QAbstractButton::clicked, this, [this] { env_.vm.removeInput(); });
     titleRow->addWidget(collapseButton_);
-    titleRow->addWidget(new ThemedLabel(
+    titleRow->addWidget(new ui::ThemedLabel(
         QStringLiteral("INPUT / RECORD"), ui::AppTheme::fontSectionHeader(), ui::AppTheme::textSecondary, header));
     titleRow->addStretch();
     titleRow->addWidget(addButton_);
@@ -145,15 +145,15 @@ QWidget* RecordView::buildExpanded()
     slateRow->addWidget(slateField(header, QStringLiteral("Scene"), scene_));
     slateRow->addWidget(slateField(header, QStringLiteral("Take"), take_));
     slateRow->addStretch();
-    counter_ = new ThemedLabel({}, ui::AppTheme::monospacedDigitFont(10), ui::AppTheme::textSecondary, header);
+    counter_ = new ui::ThemedLabel({}, ui::AppTheme::monospacedDigitFont(10), ui::AppTheme::textSecondary, header);
     counter_->setObjectName(QStringLiteral("inputCounter"));
     counter_->setContentsMargins(8, 6, 8, 6);
     slateRow->addWidget(counter_);
     headerStack->addLayout(slateRow);
 
     auto* timecodeRow = new QHBoxLayout;
-    timecodeRow->addWidget(
-        new ThemedLabel(QStringLiteral("Timecode"), ui::AppTheme::systemFont(12), ui::AppTheme::textPrimary, header));
+    timecodeRow->addWidget(new ui::ThemedLabel(
+        QStringLiteral("Timecode"), ui::AppTheme::systemFont(12), ui::AppTheme::textPrimary, header));
     timecodeMode_ = new QComboBox(header);
     timecodeMode_->setObjectName(QStringLiteral("timecodeMode"));
     for (const settings::TimecodeMode mode : settings::allCases<settings::TimecodeMode>())
@@ -174,7 +174,7 @@ QWidget* RecordView::buildExpanded()
     connect(recordAll_, &QAbstractButton::clicked, this, &RecordView::toggleRecordAll);
     headerStack->addWidget(recordAll_);
 
-    summary_ = new ThemedLabel({}, ui::AppTheme::fontMono(), ui::AppTheme::textTertiary, header);
+    summary_ = new ui::ThemedLabel({}, ui::AppTheme::fontMono(), ui::AppTheme::textTertiary, header);
     summary_->setObjectName(QStringLiteral("recordingSummary"));
     headerStack->addWidget(summary_);
     stack->addWidget(ui::appCard(header, false));

@@ -10,6 +10,7 @@
 
 #include "platform/Scheduler.h"
 #include "record_screen/RecordBlink.h"
+#include "ui/ThemedLabel.h"
 
 #include <QStackedWidget>
 
@@ -37,7 +38,6 @@ namespace record_screen {
 
 class RecordInputCard;
 class SystemPerformanceWidget;
-class ThemedLabel;
 
 class RecordView final : public QStackedWidget {
     Q_OBJECT
@@ -99,22 +99,22 @@ private:
     QLineEdit* reel_ = nullptr;
     QLineEdit* scene_ = nullptr;
     QLineEdit* take_ = nullptr;
-    ThemedLabel* counter_ = nullptr;
+    ui::ThemedLabel* counter_ = nullptr;
     QComboBox* timecodeMode_ = nullptr;
     ui::StyledButton* recordAll_ = nullptr;
-    ThemedLabel* summary_ = nullptr;
+    ui::ThemedLabel* summary_ = nullptr;
     QVBoxLayout* cardList_ = nullptr;
     std::vector<RecordInputCard*> cards_;
     QWidget* expanded_ = nullptr;
     QWidget* collapsed_ = nullptr;
-    ThemedLabel* reelChip_ = nullptr;
-    ThemedLabel* sceneChip_ = nullptr;
-    ThemedLabel* takeChip_ = nullptr;
+    ui::ThemedLabel* reelChip_ = nullptr;
+    ui::ThemedLabel* sceneChip_ = nullptr;
+    ui::ThemedLabel* takeChip_ = nullptr;
     ui::StyledButton* compactAdd_ = nullptr;
     ui::StyledButton* compactRemove_ = nullptr;
     ui::StyledButton* compactRecordAll_ = nullptr;
     QMenu* timecodeMenu_ = nullptr;
-    ThemedLabel* compactCounter_ = nullptr;
+    ui::ThemedLabel* compactCounter_ = nullptr;
     QVBoxLayout* performanceSlot_ = nullptr;
     SystemPerformanceWidget* performance_ = nullptr;
 };

@@ -4,13 +4,13 @@
 #include "record_screen/RecordView.h"
 
 #include "capture/RecordViewModel.h"
-#include "record_screen/ThemedLabel.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
 #include "ui/AppCard.h"
 #include "ui/PillButtonStyle.h"
 #include "ui/RecordPillButtonStyle.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 #include <QMenu>
 #include <QToolButton>
@@ -40,18 +40,18 @@ QWidget* columnDivider(QWidget* parent)
     return line;
 }
 
-ThemedLabel* chip(QWidget* parent, QVBoxLayout* column, const QString& title)
+ui::ThemedLabel* chip(QWidget* parent, QVBoxLayout* column, const QString& title)
 {
     auto* box = new QWidget(parent);
     box->setFixedWidth(58);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(2);
-    auto* caption = new ThemedLabel(title, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, box);
+    auto* caption = new ui::ThemedLabel(title, ui::AppTheme::systemFont(10), ui::AppTheme::textSecondary, box);
     caption->setAlignment(Qt::AlignCenter);
     QFont mono = ui::AppTheme::fontMono();
     mono.setPixelSize(12);
-    auto* value = new ThemedLabel({}, mono, ui::AppTheme::textPrimary, box);
+    auto* value = new ui::ThemedLabel({}, mono, ui::AppTheme::textPrimary, box);
     value->setAlignment(Qt::AlignCenter);
     value->setFixedWidth(46);
     layout->addWidget(caption);
@@ -117,7 +117,8 @@ QWidget* RecordView::buildCollapsed()
     connect(compactRecordAll_, &QAbstractButton::clicked, this, &RecordView::toggleRecordAll);
     column->addWidget(compactRecordAll_, 0, Qt::AlignHCenter);
     column->addStretch();
-    compactCounter_ = new ThemedLabel({}, ui::AppTheme::monospacedDigitFont(10), ui::AppTheme::textSecondary, content);
+    compactCounter_
+        = new ui::ThemedLabel({}, ui::AppTheme::monospacedDigitFont(10), ui::AppTheme::textSecondary, content);
     compactCounter_->setObjectName(QStringLiteral("compactInputCounter"));
     compactCounter_->setContentsMargins(8, 6, 8, 6);
     column->addWidget(compactCounter_, 0, Qt::AlignHCenter);

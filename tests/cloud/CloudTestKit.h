@@ -24,6 +24,9 @@
 
 namespace cloud_test {
 
+// Writes a file whole; a file that cannot be written fails the running test.
+void writeBytes(const QString& path, const QByteArray& bytes);
+
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:
     std::optional<Project> currentProject() const override { return current; }

@@ -18,13 +18,6 @@ using Action = cloud::DuplicateConflictAction;
 
 namespace {
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QByteArray metadataJson(const QString& id, std::optional<QString> driveFolderID = std::nullopt)
 {
     projects::ProjectMetadata metadata;

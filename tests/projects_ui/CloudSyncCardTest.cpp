@@ -6,8 +6,8 @@
 #include "TestSettings.h"
 #include "kit/ScreenKit.h"
 #include "projects/ui/SignedOutCloudSync.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "projects/ui/CloudSyncCard.h"
 #include "projects/ui/ProjectCard.h"
 #include "projects/ui/ProjectGrid.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 namespace projects_ui {
 

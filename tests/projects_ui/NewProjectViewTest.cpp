@@ -3,8 +3,8 @@
 
 #include "projects/ui/NewProjectView.h"
 #include "LibraryFixture.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/SegmentedPillControl.h"
+#include "ui/ThemedLabel.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "projects/ui/CloudDeleteConfirmSheet.h"
 #include "projects/ui/DriveLogo.h"
 #include "projects/ui/RenameProjectView.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/StyledButton.h"
+#include "ui/ThemedLabel.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ TEST(CloudDeleteConfirmSheet, ShowsTheNameBusyStateAndErrorLine)
     auto sheet = ui::screenkit::showWidget<CloudDeleteConfirmSheet>(
         QSize(), QStringLiteral("<i>Spot</i>"), [&] { ++confirms; }, [&] { ++cancels; });
     EXPECT_EQ(sheet->width(), CloudDeleteConfirmSheet::sheetWidth);
-    auto* name = ui::screenkit::find<ThemedLabel>(sheet.get(), "projectNameLabel");
+    auto* name = ui::screenkit::find<ui::ThemedLabel>(sheet.get(), "projectNameLabel");
     EXPECT_EQ(name->text(), "\"<i>Spot</i>\"");
     EXPECT_EQ(name->textFormat(), Qt::PlainText);
     QWidget* errorRow = ui::screenkit::find(sheet.get(), "errorRow");
@@ -55,7 +55,7 @@ TEST(CloudDeleteConfirmSheet, ShowsTheNameBusyStateAndErrorLine)
     sheet->setError(QString());
     EXPECT_TRUE(errorRow->isVisible());
     sheet->setError(QStringLiteral("Google authentication failed. Please try again."));
-    EXPECT_EQ(ui::screenkit::find<ThemedLabel>(sheet.get(), "errorLabel")->text(),
+    EXPECT_EQ(ui::screenkit::find<ui::ThemedLabel>(sheet.get(), "errorLabel")->text(),
         "Google authentication failed. Please try again.");
     EXPECT_FALSE(deleting->isVisible());
     ui::screenkit::key(sheet.get(), Qt::Key_Escape);

@@ -4,7 +4,6 @@
 #include "projects/ui/ProgressSpinner.h"
 #include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 #include "ui/AppWindowChrome.h"
@@ -12,6 +11,7 @@
 #include "ui/PillButtonStyle.h"
 #include "ui/StyledButton.h"
 #include "ui/SymbolImage.h"
+#include "ui/ThemedLabel.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -52,7 +52,7 @@ protected:
 QWidget* notice(const QString& symbol, const QString& text, ui::ThemeColor color)
 {
     return iconRow(new ui::SymbolImage(symbol, TextStyle::callout(), color),
-        new ThemedLabel(text, TextStyle::callout(), color), 6);
+        new ui::ThemedLabel(text, TextStyle::callout(), color), 6);
 }
 
 } // namespace
@@ -79,9 +79,9 @@ CloudDeleteConfirmSheet::CloudDeleteConfirmSheet(
     headerLayout->setSpacing(12);
     headerLayout->addWidget(new TrashBadge, 0, Qt::AlignHCenter);
     auto* title
-        = new ThemedLabel(QStringLiteral("Delete Cloud Project"), TextStyle::title3(), ui::AppTheme::textPrimary);
+        = new ui::ThemedLabel(QStringLiteral("Delete Cloud Project"), TextStyle::title3(), ui::AppTheme::textPrimary);
     headerLayout->addWidget(title, 0, Qt::AlignHCenter);
-    nameLabel_ = new ThemedLabel(QString(), TextStyle::headline(), ui::AppTheme::textPrimary);
+    nameLabel_ = new ui::ThemedLabel(QString(), TextStyle::headline(), ui::AppTheme::textPrimary);
     nameLabel_->setObjectName(QStringLiteral("projectNameLabel"));
     nameLabel_->setAlignment(Qt::AlignHCenter);
     nameLabel_->setWordWrap(true);
@@ -110,7 +110,7 @@ CloudDeleteConfirmSheet::CloudDeleteConfirmSheet(
     errorLayout->addStretch(1);
     errorLayout->addWidget(
         new ui::SymbolImage(QStringLiteral("exclamationmark.triangle.fill"), TextStyle::caption(), red));
-    errorLabel_ = new ThemedLabel(QString(), TextStyle::caption(), red);
+    errorLabel_ = new ui::ThemedLabel(QString(), TextStyle::caption(), red);
     errorLabel_->setObjectName(QStringLiteral("errorLabel"));
     errorLabel_->setWordWrap(true);
     errorLayout->addWidget(errorLabel_, 0);
@@ -145,7 +145,7 @@ CloudDeleteConfirmSheet::CloudDeleteConfirmSheet(
     busyLayout->setSpacing(6);
     busyLayout->addStretch(1);
     busyLayout->addWidget(new ProgressSpinner(16 * 0.75, ui::ThemeColor(QColor(Qt::white))));
-    busyLayout->addWidget(new ThemedLabel(
+    busyLayout->addWidget(new ui::ThemedLabel(
         QStringLiteral("Deleting…"), ui::AppTheme::systemFont(11, QFont::DemiBold), ui::ThemeColor(QColor(Qt::white))));
     busyLayout->addStretch(1);
     confirm_->installEventFilter(this);

@@ -8,6 +8,8 @@
 // A window-modal dialog opened with open(). Escape takes the cancel path, except while a deletion
 // runs: then neither Escape nor the Cancel button can close it. Main thread only.
 
+#include "ui/ThemedLabel.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -18,8 +20,6 @@ class StyledButton;
 }
 
 namespace projects_ui {
-
-class ThemedLabel;
 
 class CloudDeleteConfirmSheet final : public QDialog {
     Q_OBJECT
@@ -54,9 +54,9 @@ private:
     std::function<void()> onConfirm_;
     std::function<void()> onCancel_;
 
-    ThemedLabel* nameLabel_;
+    ui::ThemedLabel* nameLabel_;
     QWidget* errorRow_;
-    ThemedLabel* errorLabel_;
+    ui::ThemedLabel* errorLabel_;
     ui::StyledButton* cancel_;
     ui::StyledButton* confirm_;
     QWidget* deletingLabel_;

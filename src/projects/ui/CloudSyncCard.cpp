@@ -5,11 +5,11 @@
 #include "projects/ui/DriveLogo.h"
 #include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
-#include "projects/ui/ThemedLabel.h"
 #include "settings/AppSettings.h"
 #include "ui/PillButtonStyle.h"
 #include "ui/StyledButton.h"
 #include "ui/SymbolImage.h"
+#include "ui/ThemedLabel.h"
 
 #include <QComboBox>
 #include <QFontMetricsF>
@@ -144,9 +144,9 @@ CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& set
     header->addWidget(new LogoTile);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(2);
-    titles->addWidget(new ThemedLabel(
+    titles->addWidget(new ui::ThemedLabel(
         QStringLiteral("Google Drive"), ui::AppTheme::systemFont(14, QFont::DemiBold), ui::AppTheme::textPrimary));
-    account_ = new ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
+    account_ = new ui::ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
     account_->setObjectName(QStringLiteral("accountLabel"));
     titles->addWidget(account_);
     header->addLayout(titles);
@@ -174,7 +174,7 @@ CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& set
     controls->addWidget(syncNow_);
     controls->addWidget(retry_);
     controls->addStretch(1);
-    pendingLabel_ = new ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
+    pendingLabel_ = new ui::ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
     pending_
         = iconRow(new ui::SymbolImage(QStringLiteral("clock.badge"), TextStyle::caption(), ui::AppTheme::textSecondary),
             pendingLabel_, 4);
@@ -196,9 +196,9 @@ CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& set
     transferRow->setSpacing(6);
     transferIcon_
         = new ui::SymbolImage(QStringLiteral("arrow.up.circle.fill"), TextStyle::caption(), ui::AppTheme::accent);
-    transfer_ = new ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
+    transfer_ = new ui::ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
     transfer_->setObjectName(QStringLiteral("transferLabel"));
-    percent_ = new ThemedLabel(QString(),
+    percent_ = new ui::ThemedLabel(QString(),
         ui::AppTheme::monospacedDigitFont(TextStyle::caption().pixelSize(), QFont::DemiBold), ui::AppTheme::accent);
     percent_->setObjectName(QStringLiteral("percentLabel"));
     transferRow->addWidget(transferIcon_);
@@ -216,14 +216,14 @@ CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& set
     // Status and failed files.
     QVBoxLayout* status = nullptr;
     statusSection_ = dividedSection(QStringLiteral("statusSection"), status, 4);
-    status_ = new ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
+    status_ = new ui::ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
     status_->setWordWrap(true);
     statusRow_ = iconRow(
         new ui::SymbolImage(QStringLiteral("info.circle"), TextStyle::caption2(), ui::AppTheme::textSecondary), status_,
         4);
     status->addWidget(statusRow_);
     for (int i = 0; i < maxFailedItemsShown; ++i) {
-        auto* label = new ThemedLabel(QString(), TextStyle::caption2(), red.opacity(0.9));
+        auto* label = new ui::ThemedLabel(QString(), TextStyle::caption2(), red.opacity(0.9));
         label->setWordWrap(true);
         label->setMaximumHeight(2 * QFontMetrics(label->font()).lineSpacing());
         auto* row = iconRow(new ui::SymbolImage(QStringLiteral("exclamationmark.triangle.fill"), TextStyle::caption2(),
@@ -233,7 +233,7 @@ CloudSyncCard::CloudSyncCard(cloud::CloudSync& cloud, settings::AppSettings& set
         failedRows_.push_back(row);
         status->addWidget(row);
     }
-    overflow_ = new ThemedLabel(QString(), TextStyle::caption2(), red.opacity(0.9));
+    overflow_ = new ui::ThemedLabel(QString(), TextStyle::caption2(), red.opacity(0.9));
     status->addWidget(overflow_);
     column->addWidget(statusSection_);
 

@@ -10,6 +10,7 @@
 
 #include "cloud/CloudSync.h"
 #include "ui/AppTheme.h"
+#include "ui/ThemedLabel.h"
 
 #include <QWidget>
 
@@ -27,8 +28,6 @@ class SymbolImage;
 }
 
 namespace projects_ui {
-
-class ThemedLabel;
 
 class CloudSyncCard final : public QWidget {
     Q_OBJECT
@@ -49,7 +48,7 @@ public:
     static QString percentText(double progress);
 
     // The parts tests read.
-    ThemedLabel* accountLabel() const { return account_; }
+    ui::ThemedLabel* accountLabel() const { return account_; }
     QWidget* phasePill() const { return pill_; }
     ui::StyledButton* signButton() const { return sign_; }
     ui::StyledButton* syncNowButton() const { return syncNow_; }
@@ -57,8 +56,8 @@ public:
     QWidget* pendingBadge() const { return pending_; }
     QComboBox* intervalPicker() const { return interval_; }
     QWidget* progressSection() const { return progressSection_; }
-    ThemedLabel* transferLabel() const { return transfer_; }
-    ThemedLabel* percentLabel() const { return percent_; }
+    ui::ThemedLabel* transferLabel() const { return transfer_; }
+    ui::ThemedLabel* percentLabel() const { return percent_; }
     QProgressBar* progressBar() const { return progressBar_; }
     QWidget* statusSection() const { return statusSection_; }
     QStringList statusLines() const;
@@ -74,25 +73,25 @@ private:
     settings::AppSettings& settings_;
     bool cloudSelection_ = false;
 
-    ThemedLabel* account_;
+    ui::ThemedLabel* account_;
     QWidget* pill_;
     ui::StyledButton* sign_;
     ui::StyledButton* syncNow_;
     ui::StyledButton* retry_;
     QWidget* pending_;
-    ThemedLabel* pendingLabel_;
+    ui::ThemedLabel* pendingLabel_;
     QComboBox* interval_;
     QWidget* progressSection_;
     ui::SymbolImage* transferIcon_;
-    ThemedLabel* transfer_;
-    ThemedLabel* percent_;
+    ui::ThemedLabel* transfer_;
+    ui::ThemedLabel* percent_;
     QProgressBar* progressBar_;
     QWidget* statusSection_;
     QWidget* statusRow_;
-    ThemedLabel* status_;
+    ui::ThemedLabel* status_;
     std::vector<QWidget*> failedRows_;
-    std::vector<ThemedLabel*> failedLabels_;
-    ThemedLabel* overflow_;
+    std::vector<ui::ThemedLabel*> failedLabels_;
+    ui::ThemedLabel* overflow_;
 };
 
 } // namespace projects_ui

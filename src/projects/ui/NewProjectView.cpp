@@ -6,13 +6,13 @@
 #include "projects/ui/LibraryFailureText.h"
 #include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
-#include "projects/ui/ThemedLabel.h"
 #include "settings/AppSettings.h"
 #include "ui/AppCard.h"
 #include "ui/AppPane.h"
 #include "ui/AppWindowChrome.h"
 #include "ui/DialogService.h"
 #include "ui/SegmentedPillControl.h"
+#include "ui/ThemedLabel.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -35,7 +35,7 @@ QWidget* formCard(const QString& title, const std::vector<QWidget*>& rows)
     auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(8);
-    layout->addWidget(new ThemedLabel(title, TextStyle::headline(), ui::AppTheme::textPrimary));
+    layout->addWidget(new ui::ThemedLabel(title, TextStyle::headline(), ui::AppTheme::textPrimary));
     for (QWidget* row : rows)
         layout->addWidget(row);
     auto* card = ui::appCard(content, false);
@@ -59,7 +59,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     name_->setObjectName(QStringLiteral("nameField"));
     name_->setPlaceholderText(QStringLiteral("e.g. ClientA Spot"));
 
-    location_ = new ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
+    location_ = new ui::ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
     location_->setObjectName(QStringLiteral("locationLabel"));
     location_->setWordWrap(true);
     location_->setMaximumHeight(2 * QFontMetrics(location_->font()).lineSpacing() + 2);
@@ -76,7 +76,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     formatPicker_->setAccessibleName(QStringLiteral("Format"));
     for (const auto format : formatOptions())
         formatPicker_->addItem(settings::displayName(format), static_cast<int>(format));
-    colorSpace_ = new ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
+    colorSpace_ = new ui::ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
     colorSpace_->setObjectName(QStringLiteral("colorSpaceLine"));
 
     storagePicker_ = new ui::SegmentedPillControl(
@@ -99,7 +99,7 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     auto* driveLayout = new QHBoxLayout(driveRow_);
     driveLayout->setContentsMargins(0, 0, 0, 0);
     driveLayout->setSpacing(8);
-    driveStatus_ = new ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
+    driveStatus_ = new ui::ThemedLabel(QString(), TextStyle::caption2(), ui::AppTheme::textSecondary);
     driveStatus_->setObjectName(QStringLiteral("driveStatus"));
     sign_ = plainButton(QString(), QStringLiteral("signButton"));
     driveLayout->addWidget(driveStatus_);
@@ -119,7 +119,8 @@ NewProjectView::NewProjectView(Environment environment, QWidget* parent)
     auto* column = new QVBoxLayout(stack);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(12);
-    column->addWidget(new ThemedLabel(QStringLiteral("New Project"), TextStyle::title2(), ui::AppTheme::textPrimary));
+    column->addWidget(
+        new ui::ThemedLabel(QStringLiteral("New Project"), TextStyle::title2(), ui::AppTheme::textPrimary));
     column->addWidget(formCard(QStringLiteral("Project Name"), { name_ }));
     column->addWidget(formCard(QStringLiteral("Location"), { location_, chooseRow }));
     column->addWidget(formCard(QStringLiteral("Project Format"), { formatPicker_, colorSpace_ }));

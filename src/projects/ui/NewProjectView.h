@@ -12,6 +12,7 @@
 #include "projects/ProjectStorageType.h"
 #include "projects/ui/PlaybackHooks.h"
 #include "settings/CaptureFormat.h"
+#include "ui/ThemedLabel.h"
 
 #include <QDialog>
 
@@ -38,8 +39,6 @@ class SegmentedPillControl;
 } // namespace ui
 
 namespace projects_ui {
-
-class ThemedLabel;
 
 class NewProjectView final : public QDialog {
     Q_OBJECT
@@ -79,10 +78,10 @@ public:
     QLabel* locationLabel() const;
     QPushButton* chooseButton() const { return choose_; }
     QComboBox* formatPicker() const { return formatPicker_; }
-    ThemedLabel* colorSpaceLine() const { return colorSpace_; }
+    ui::ThemedLabel* colorSpaceLine() const { return colorSpace_; }
     ui::SegmentedPillControl* storagePicker() const { return storagePicker_; }
     QWidget* driveRow() const { return driveRow_; }
-    ThemedLabel* driveStatus() const { return driveStatus_; }
+    ui::ThemedLabel* driveStatus() const { return driveStatus_; }
     QPushButton* signButton() const { return sign_; }
     QPushButton* cancelButton() const { return cancel_; }
     QPushButton* createButton() const { return create_; }
@@ -96,13 +95,13 @@ private:
     projects::ProjectStorageType storage_ = projects::ProjectStorageType::local;
 
     QLineEdit* name_;
-    ThemedLabel* location_;
+    ui::ThemedLabel* location_;
     QPushButton* choose_;
     QComboBox* formatPicker_;
-    ThemedLabel* colorSpace_;
+    ui::ThemedLabel* colorSpace_;
     ui::SegmentedPillControl* storagePicker_;
     QWidget* driveRow_;
-    ThemedLabel* driveStatus_;
+    ui::ThemedLabel* driveStatus_;
     QPushButton* sign_;
     QPushButton* cancel_;
     QPushButton* create_;

@@ -9,7 +9,6 @@
 #include "projects/ui/RenameProjectView.h"
 #include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/AppCard.h"
 #include "ui/AppPane.h"
 #include "ui/AppWindowChrome.h"
@@ -18,6 +17,7 @@
 #include "ui/SegmentedPillControl.h"
 #include "ui/StyledButton.h"
 #include "ui/SymbolImage.h"
+#include "ui/ThemedLabel.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -56,12 +56,12 @@ ProjectLibraryView::ProjectLibraryView(Environment environment, QWidget* parent)
     titleRow->addWidget(new ui::SymbolImage(
         QStringLiteral("folder.badge.gearshape"), ui::AppTheme::systemFont(18, QFont::DemiBold), ui::AppTheme::accent));
     titleRow->addWidget(
-        new ThemedLabel(QStringLiteral("Project Library"), TextStyle::title2(), ui::AppTheme::textPrimary));
+        new ui::ThemedLabel(QStringLiteral("Project Library"), TextStyle::title2(), ui::AppTheme::textPrimary));
     titleRow->addStretch(1);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(0);
     titles->addLayout(titleRow);
-    titles->addWidget(new ThemedLabel(
+    titles->addWidget(new ui::ThemedLabel(
         QStringLiteral("Choose where to store and sync projects."), TextStyle::caption(), ui::AppTheme::textSecondary));
     storagePicker_ = new ui::SegmentedPillControl(
         {
@@ -102,9 +102,9 @@ ProjectLibraryView::ProjectLibraryView(Environment environment, QWidget* parent)
     emptyLayout->setSpacing(12);
     emptyIcon_ = new ui::SymbolImage(
         QString(), ui::AppTheme::systemFont(32, QFont::Light), ui::AppTheme::textSecondary.opacity(0.6));
-    emptyTitle_ = new ThemedLabel(QString(), TextStyle::headline(), ui::AppTheme::textPrimary);
+    emptyTitle_ = new ui::ThemedLabel(QString(), TextStyle::headline(), ui::AppTheme::textPrimary);
     emptyTitle_->setObjectName(QStringLiteral("emptyTitle"));
-    emptyText_ = new ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
+    emptyText_ = new ui::ThemedLabel(QString(), TextStyle::caption(), ui::AppTheme::textSecondary);
     emptyText_->setObjectName(QStringLiteral("emptyText"));
     emptyText_->setAlignment(Qt::AlignHCenter);
     emptyText_->setWordWrap(true);

@@ -23,6 +23,7 @@
 #include "projects/ui/PlaybackHooks.h"
 #include "projects/ui/ProjectDateFormatter.h"
 #include "ui/AppTheme.h"
+#include "ui/ThemedLabel.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -54,7 +55,6 @@ class CloudSyncCard;
 class NewProjectView;
 class ProjectGrid;
 class RenameProjectView;
-class ThemedLabel;
 
 class ProjectLibraryView final : public QWidget {
     Q_OBJECT
@@ -107,7 +107,7 @@ public:
     CloudSyncCard* cloudSyncCard() const { return cloudCard_; }
     ProjectGrid* grid() const { return grid_; }
     QWidget* emptyState() const { return emptyCard_; }
-    ThemedLabel* emptyTitle() const { return emptyTitle_; }
+    ui::ThemedLabel* emptyTitle() const { return emptyTitle_; }
     ui::SegmentedPillControl* storagePicker() const { return storagePicker_; }
     ui::StyledButton* button(const QString& title) const;
     // The open sheets, none while closed.
@@ -170,8 +170,8 @@ private:
     QWidget* gridCard_;
     QWidget* emptyCard_;
     ui::SymbolImage* emptyIcon_;
-    ThemedLabel* emptyTitle_;
-    ThemedLabel* emptyText_;
+    ui::ThemedLabel* emptyTitle_;
+    ui::ThemedLabel* emptyText_;
     std::vector<ui::StyledButton*> buttons_;
     QPointer<NewProjectView> newProject_;
     QPointer<RenameProjectView> rename_;

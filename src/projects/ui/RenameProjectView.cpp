@@ -2,9 +2,9 @@
 
 #include "projects/ui/ScreenLayout.h"
 #include "projects/ui/TextStyle.h"
-#include "projects/ui/ThemedLabel.h"
 #include "ui/AppPane.h"
 #include "ui/AppWindowChrome.h"
+#include "ui/ThemedLabel.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -30,7 +30,7 @@ RenameProjectView::RenameProjectView(
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(12);
     layout->addWidget(
-        new ThemedLabel(QStringLiteral("Rename Project"), TextStyle::headline(), ui::AppTheme::textPrimary));
+        new ui::ThemedLabel(QStringLiteral("Rename Project"), TextStyle::headline(), ui::AppTheme::textPrimary));
 
     field_ = new QLineEdit(name);
     field_->setObjectName(QStringLiteral("nameField"));

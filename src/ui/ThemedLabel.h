@@ -2,12 +2,14 @@
 
 // A label in a theme colour that follows appearance switches. Text is always shown as plain text:
 // names, paths and status lines come from data and must never be read as markup.
+//
+// Main thread only.
 
 #include "ui/AppTheme.h"
 
 #include <QLabel>
 
-namespace projects_ui {
+namespace ui {
 
 class ThemedLabel final : public QLabel {
     Q_OBJECT
@@ -23,4 +25,4 @@ private:
     ui::ThemeColor color_;
 };
 
-} // namespace projects_ui
+} // namespace ui

@@ -1,6 +1,6 @@
-#include "projects/ui/ThemedLabel.h"
+#include "ui/ThemedLabel.h"
 
-namespace projects_ui {
+namespace ui {
 
 ThemedLabel::ThemedLabel(const QString& text, const QFont& font, ui::ThemeColor color, QWidget* parent)
     : QLabel(parent)
@@ -27,4 +27,4 @@ void ThemedLabel::applyColor()
     setPalette(palette);
 }
 
-} // namespace projects_ui
+} // namespace ui
