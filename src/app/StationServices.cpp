@@ -23,6 +23,23 @@
 
 namespace app {
 
+namespace {
+
+// Takes new recordings to the folder of the project the library opens.
+class RecorderFolder final : public projects::ProjectRecorder {
+public:
+    explicit RecorderFolder(capture::RecordViewModel& engine)
+        : engine_(engine)
+    {
+    }
+    void setOutputFolderURL(const std::optional<QUrl>& folder) override { engine_.setOutputFolderURL(folder); }
+
+private:
+    capture::RecordViewModel& engine_;
+};
+
+} // namespace
+
 StationServices::StationServices()
     : StationServices(Options())
 {
@@ -53,6 +70,7 @@ StationServices::StationServices(Options options)
     captureHub_ = std::make_unique<capture::CaptureHub>();
     recordVM_ = std::make_unique<capture::RecordViewModel>(
         capture::RecordViewModel::Services { settings, scheduler, clock, notifications });
+    projectRecorder_ = std::make_unique<RecorderFolder>(*recordVM_);
     playbackVM_ = std::make_unique<playback::PlaybackViewModel>(
         settings, media::FFmpegMediaPlayer::factory(), scheduler, notifications);
     playbackVM_->setDialogs(&playbackDialogs_);
@@ -165,8 +183,8 @@ MainWindow::Environment StationServices::mainWindowEnvironment()
                 [playback] { playback->exitProjectSelectionMode(); },
                 [playback] { return playback->isProjectSelectionMode(); } };
             return new projects_ui::ProjectLibraryView(
-                projects_ui::ProjectLibraryView::Environment { projects::ProjectLibraryStore::shared(), nullptr,
-                    std::move(hooks), *driveSync_, settings::AppSettings::shared(), dialogs_,
+                projects_ui::ProjectLibraryView::Environment { projects::ProjectLibraryStore::shared(),
+                    projectRecorder_.get(), std::move(hooks), *driveSync_, settings::AppSettings::shared(), dialogs_,
                     platform::Scheduler::main(), QString(), QLocale() },
                 parent);
         },

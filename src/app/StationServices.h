@@ -14,6 +14,7 @@
 #include "app/DialogPlaybackDialogs.h"
 #include "app/IdleLiveVideoSession.h"
 #include "app/WidgetDialogService.h"
+#include "projects/ProjectRecorder.h"
 #include "remote/ControlServer.h"
 
 #include <memory>
@@ -87,6 +88,8 @@ private:
     std::unique_ptr<cloud::GoogleDriveSyncManager> driveSync_;
     std::unique_ptr<capture::CaptureHub> captureHub_;
     std::unique_ptr<capture::RecordViewModel> recordVM_;
+    // The library points the capture engine at an opened project's folder through this.
+    std::unique_ptr<projects::ProjectRecorder> projectRecorder_;
     std::unique_ptr<playback::PlaybackViewModel> playbackVM_;
 };
 
