@@ -8,6 +8,8 @@
 // latest-frame hand-off), then the main thread's busy share (its CPU time over the wall time), and
 // last the lowest delivered/expected ratio over the inputs.
 
+#include "../BenchCardInputs.h"
+
 #include "capture/LiveVideoSession.h"
 #include "capture/RecordViewModel.h"
 #include "decklink/sim/DeckLinkSimControl.h"
@@ -94,20 +96,10 @@ int main(int argc, char** argv)
     }
 
     std::vector<Input> inputs;
-    for (int i = 0; i < 4; ++i) {
-        corvale_sim_set_source_mode(i, 'Hp60');
-        if (i > 0)
-            cards.addSource();
-        cards.setCaptureSource(i, capture::CaptureSourceKind::deckLink);
-        cards.setSelectedDeckLinkIndex(i, i);
-        cards.setSelectedFormat(i, settings::CaptureFormat::hd1080p60);
-        cards.startCapture(i);
-        if (!cards.isCapturingFlags()[i]) {
-            std::fprintf(stderr, "card input %d did not start\n", i);
-            return 1;
-        }
+    if (!bench::startFourCardInputs1080p60(cards))
+        return 1;
+    for (int i = 0; i < 4; ++i)
         inputs.push_back({ &cards, i, i, 60.0 });
-    }
     inputs.push_back({ &camera, 0, -1, 30.0 });
     for (auto& input : inputs) {
         QObject::connect(input.engine, &capture::RecordViewModel::previewImagesChanged, &app,

@@ -11,6 +11,7 @@
 // CORVALE_BENCH_OUTPUT_SECONDS). Prints the p50, p99 and largest deviation of the tick interval
 // from 1/60 s. Last line: the grid/memcpy ratio.
 
+#include "../BenchCardInputs.h"
 #include "../BenchRatio.h"
 
 #include "capture/RecordViewModel.h"
@@ -162,15 +163,8 @@ void measurePumpJitter(int argc, char** argv, double seconds)
     const std::string noDevices = folder.filePath(QStringLiteral("no-devices")).toStdString();
     capture::RecordViewModel engine({ appSettings, scheduler, platform::MediaClock::system(), notifications,
         capture::RecordViewModel::CardSystem::installed(), { noDevices, std::string() } });
-    for (int i = 0; i < 4; ++i) {
-        corvale_sim_set_source_mode(i, 'Hp60');
-        if (i > 0)
-            engine.addSource();
-        engine.setCaptureSource(i, capture::CaptureSourceKind::deckLink);
-        engine.setSelectedDeckLinkIndex(i, i);
-        engine.setSelectedFormat(i, settings::CaptureFormat::hd1080p60);
-        engine.startCapture(i);
-    }
+    if (!bench::startFourCardInputs1080p60(engine))
+        return;
     engine.setOutputSourceMode(capture::OutputSourceMode::capture);
     engine.refreshOutputDevices();
     engine.toggleOutput();
