@@ -17,6 +17,12 @@ void PlaybackViewModel::previewTake(std::optional<qint64> take)
     Q_ASSERT(platform::isMainThread());
     refreshOfflineStatus();
     setSecondaryClip(std::nullopt);
+    // The clips without a take number are no take: asking for them only ends a preview, so no
+    // screen shows a multi-view of unrelated clips and no players are opened for them.
+    if (!take) {
+        clearTakePreview();
+        return;
+    }
     QList<ClipItem> matches;
     for (const ClipItem& clip : clips_) {
         if (clip.take == take && !clip.offline)
@@ -51,8 +57,6 @@ void PlaybackViewModel::clearTakePreview()
 
 void PlaybackViewModel::rebuildTakePlayers(bool keepCurrentTime)
 {
-    // The group without a take number is never shown or driven (the preview is not active), so
-    // it holds no decoders or files.
     if (!previewTake_) {
         takePlayers_.clear();
         return;

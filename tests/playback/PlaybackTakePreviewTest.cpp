@@ -94,14 +94,22 @@ TEST_F(TakePreviewTest, OfflineMembersAndTheNoTakeGroup)
     EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
     EXPECT_EQ(vm_->selectedClipID(), a);
 
-    // Clips without a take number: listed, but nothing shows them, so no players are built.
-    const std::size_t before = players_.size();
+    // Clips without a take number are no take: asking for them ends a running preview, selects
+    // nothing and builds no players.
     const QUuid x = add("x.mov");
-    const QUuid y = add("y.mov");
+    add("y.mov");
+    add("R1-SC1-T7-Cam1.mov");
+    add("R1-SC1-T7-Cam2.mov");
+    vm_->previewTake(7);
+    ASSERT_TRUE(vm_->isTakePreviewActive());
+    const auto selected = vm_->selectedClipID();
+    const std::size_t during = players_.size();
     vm_->previewTake(std::nullopt);
-    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { x, y }));
-    EXPECT_FALSE(vm_->isTakePreviewActive());
-    EXPECT_EQ(players_.size(), before);
+    EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
+    EXPECT_FALSE(vm_->previewTake());
+    EXPECT_EQ(vm_->selectedClipID(), selected);
+    EXPECT_EQ(players_.size(), during);
+    vm_->selectClipSingle(x);
     // A take with no online clip ends any preview but keeps the selection.
     vm_->previewTake(99);
     EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
