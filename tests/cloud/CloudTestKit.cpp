@@ -11,13 +11,6 @@
 
 namespace cloud_test {
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        ADD_FAILURE() << "cannot write " << path.toStdString();
-}
-
 CloudTestKit::CloudTestKit()
     : defaults(dir.filePath(QStringLiteral("defaults.json")))
     , settings(defaults)

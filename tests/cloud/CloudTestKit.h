@@ -5,6 +5,7 @@
 // sign-in page over HTTP, and a manager built on all of them.
 
 #include "FakeGoogleServer.h"
+#include "kit/Files.h"
 
 #include "cloud/CloudProjectLibrary.h"
 #include "cloud/GoogleDriveSyncManager.h"
@@ -24,8 +25,12 @@
 
 namespace cloud_test {
 
-// Writes a file whole; a file that cannot be written fails the running test.
-void writeBytes(const QString& path, const QByteArray& bytes);
+using testkit::writeFile;
+// The shared writer under the name the cloud tests know it by.
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    return writeFile(path, bytes);
+}
 
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:

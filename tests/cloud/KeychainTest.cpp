@@ -1,18 +1,14 @@
-// The keychain: its file fallback when no Secret Service answers, and a real keyring run on a
-// private session bus where gnome-keyring and libsecret are installed.
+// The keychain's file fallback when no Secret Service answers.
 
 #include "platform/Keychain.h"
 #include "cloud/KeychainStore.h"
+#include "kit/Files.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLibrary>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -61,17 +57,12 @@ TEST(Keychain, AnUnreadableFileIsKeptAsideNotOverwritten)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("secrets.json"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{ not json");
-    file.close();
+    ASSERT_TRUE(testkit::writeFile(path, "{ not json"));
     Keychain keychain(QStringLiteral("Corvale.Test"), path, false);
     EXPECT_FALSE(keychain.read(QStringLiteral("a")));
     keychain.write(QStringLiteral("a"), "1");
     EXPECT_EQ(keychain.read(QStringLiteral("a")), QByteArray("1"));
-    QFile aside(path + QStringLiteral(".unreadable"));
-    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
-    EXPECT_EQ(aside.readAll(), QByteArray("{ not json"));
+    EXPECT_EQ(testkit::readFile(path + QStringLiteral(".unreadable")), QByteArray("{ not json"));
 }
 
 TEST(Keychain, KeychainStoreReadsTextOnlyWhenItIsUtf8)
@@ -83,50 +74,4 @@ TEST(Keychain, KeychainStoreReadsTextOnlyWhenItIsUtf8)
     EXPECT_FALSE(store.getText(QStringLiteral("refresh_token")));
     store.setData("tök", QStringLiteral("refresh_token"));
     EXPECT_EQ(store.getText(QStringLiteral("refresh_token")), QStringLiteral("tök"));
-}
-
-// Runs in a child on a private session bus with an unlocked gnome-keyring (see below).
-TEST(KeychainChild, RealKeyringRoundTrip)
-{
-    if (qEnvironmentVariableIsEmpty("CORVALE_KEYCHAIN_CHILD"))
-        GTEST_SKIP() << "runs only inside the real keyring test";
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("secrets.json"));
-    Keychain keychain(QStringLiteral("Corvale.Test"), path);
-    keychain.write(QStringLiteral("refresh_token"), "from the keyring");
-    EXPECT_FALSE(keychain.usedFallback());
-    EXPECT_FALSE(QFile::exists(path));
-    EXPECT_EQ(Keychain(QStringLiteral("Corvale.Test"), path).read(QStringLiteral("refresh_token")),
-        QByteArray("from the keyring"));
-    keychain.remove(QStringLiteral("refresh_token"));
-    EXPECT_FALSE(keychain.read(QStringLiteral("refresh_token")));
-}
-
-TEST(Keychain, RealKeyringOnAPrivateSessionBus)
-{
-    const QString daemon = QStandardPaths::findExecutable(QStringLiteral("gnome-keyring-daemon"));
-    const QString session = QStandardPaths::findExecutable(QStringLiteral("dbus-run-session"));
-    if (daemon.isEmpty() || session.isEmpty() || !QLibrary(QStringLiteral("secret-1"), 0).load())
-        GTEST_SKIP() << "gnome-keyring, dbus-run-session or libsecret is not installed";
-#if defined(__SANITIZE_THREAD__)
-    GTEST_SKIP() << "the thread sanitizer does not follow a process that starts threads after a fork";
-#endif
-    QTemporaryDir home;
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CORVALE_KEYCHAIN_CHILD"), QStringLiteral("1"));
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
-    environment.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    child.setProcessEnvironment(environment);
-    child.start(session,
-        QStringList { QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
-            QStringLiteral("printf test | \"$1\" --unlock --components=secrets >/dev/null && "
-                           "exec \"$2\" --gtest_filter=KeychainChild.*"),
-            QStringLiteral("sh"), daemon, QCoreApplication::applicationFilePath() });
-    ASSERT_TRUE(child.waitForFinished(120000));
-    const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
-    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test.")) << output.toStdString();
 }

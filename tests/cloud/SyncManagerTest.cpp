@@ -16,16 +16,6 @@ using namespace cloud_test;
 using cloud::CloudSyncState;
 using cloud::CloudSyncStateStore;
 
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(absent)");
-}
-
-} // namespace
-
 TEST(SyncState, FileBytesAndRoundTrip)
 {
     CloudSyncState state;
@@ -65,11 +55,11 @@ TEST(SyncState, FinishedTakesJoinThePendingUploadsOfTheCurrentCloudProject)
     kit.library.setCurrent(project);
     published.clear();
     finish(QUrl::fromLocalFile(project.folderPath + "/A.mov"));
-    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["A.mov"],"uploaded":{}})"));
+    EXPECT_EQ(testkit::readFile(file), QByteArray(R"({"pending":["A.mov"],"uploaded":{}})"));
     finish(QUrl::fromLocalFile(project.folderPath + "/A.mov").toString()); // the same take as text
     finish(QStringLiteral("/elsewhere/B.mov"));
     finish(QVariant()); // no URL: ignored
-    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["A.mov","B.mov"],"uploaded":{}})"));
+    EXPECT_EQ(testkit::readFile(file), QByteArray(R"({"pending":["A.mov","B.mov"],"uploaded":{}})"));
     EXPECT_EQ(published.size(), 3);
     EXPECT_EQ(manager.pendingCount(), 2);
 
@@ -82,12 +72,12 @@ TEST(SyncState, FinishedTakesJoinThePendingUploadsOfTheCurrentCloudProject)
 
     writeBytes(file, R"({"pending":["lost.mov"]})"); // no "uploaded": read as empty, then replaced
     finish(QStringLiteral("/x/D.mov"));
-    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
+    EXPECT_EQ(testkit::readFile(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
 
     project.isCloud = false;
     kit.library.setCurrent(project);
     finish(QStringLiteral("/x/E.mov"));
-    EXPECT_EQ(fileBytes(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
+    EXPECT_EQ(testkit::readFile(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
 }
 
 TEST(SyncState, PendingCountAndLastSyncFollowTheCurrentProject)
