@@ -1,5 +1,6 @@
 #include "RemoteTestClient.h"
 #include "RemoteTestSupport.h"
+#include "kit/Files.h"
 
 #include "remote/ControlServer.h"
 
@@ -337,8 +338,6 @@ TEST_F(ControlServerTest, StopLeavesNothingAndCannotBeUndone)
     EXPECT_TRUE(client->waitForClose());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !server->isRunning() && server->connectedClients() == 0; }, 5000));
     EXPECT_EQ(publisher.stops, 1);
-    EXPECT_TRUE(log.contains("🛑 stopBonjour() called. Stopping NetService..."));
-    EXPECT_TRUE(log.contains("🛑 Bonjour didStop"));
 
     server->startOnce();
     RemoteTestClient late;
@@ -357,10 +356,7 @@ TEST_F(ControlServerTest, AnnouncesTheServiceWithBothTextKeys)
     ASSERT_EQ(service.txt.size(), 2);
     EXPECT_EQ(service.txt[0], qMakePair(QByteArray("app"), QByteArray("Corvale")));
     EXPECT_EQ(service.txt[1], qMakePair(QByteArray("port"), QByteArray::number(server->port())));
-    EXPECT_TRUE(log.contains("✅ ControlServer listening on port " + std::to_string(server->port())));
-    EXPECT_TRUE(log.contains("📡 Bonjour publish() called: "));
     publisher.listener.didNotPublish(QStringLiteral("no daemon"));
-    EXPECT_TRUE(log.contains("❌ Bonjour didNotPublish: no daemon"));
     // The server keeps serving without its announcement.
     auto client = connectClient();
     client->send(numbered(1));
@@ -387,11 +383,9 @@ TEST(ControlServerNaming, PrettyNameThenHostNameThenCorvale)
     EXPECT_EQ(ControlServer::serviceName({}, {}), QStringLiteral("Corvale"));
 
     QTemporaryDir dir;
-    QFile file(dir.filePath(QStringLiteral("machine-info")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("CHASSIS=laptop\n  PRETTY_HOSTNAME=\"Cart 2\"\n");
-    file.close();
-    EXPECT_EQ(ControlServer::prettyHostName(file.fileName()), QStringLiteral("Cart 2"));
+    const QString info = dir.filePath(QStringLiteral("machine-info"));
+    ASSERT_TRUE(testkit::writeFile(info, "CHASSIS=laptop\n  PRETTY_HOSTNAME=\"Cart 2\"\n"));
+    EXPECT_EQ(ControlServer::prettyHostName(info), QStringLiteral("Cart 2"));
     EXPECT_EQ(ControlServer::prettyHostName(dir.filePath(QStringLiteral("missing"))), QString());
 }
 

@@ -1,7 +1,5 @@
 #include "RemoteTestSupport.h"
 
-#include "platform/DebugLog.h"
-
 #include <algorithm>
 
 void FakeServicePublisher::publish(const remote::ServiceDescription& service, Listener newListener)
@@ -67,35 +65,4 @@ void RecordingTransport::bind(const QString& clientKey, remote::ConnectionId con
 QString RecordingTransport::peerAddress(remote::ConnectionId connection) const
 {
     return QStringLiteral("192.0.2.%1").arg(connection % 250);
-}
-
-LogCapture::LogCapture()
-{
-    debuglog::setSink([this](const std::string& line) {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(line);
-    });
-}
-
-LogCapture::~LogCapture()
-{
-    debuglog::setSink({});
-}
-
-std::vector<std::string> LogCapture::lines() const
-{
-    std::lock_guard lock(mutex_);
-    return lines_;
-}
-
-bool LogCapture::contains(const std::string& text) const
-{
-    return count(text) > 0;
-}
-
-int LogCapture::count(const std::string& text) const
-{
-    std::lock_guard lock(mutex_);
-    return int(std::count_if(
-        lines_.begin(), lines_.end(), [&](const std::string& line) { return line.find(text) != std::string::npos; }));
 }

@@ -4,6 +4,7 @@
 // prompter whose answers the test gives, a transport that records what handlers send, and a
 // capture of diagnostic lines.
 
+#include "kit/LogCapture.h"
 #include "remote/PermissionPrompter.h"
 #include "remote/RemoteCommandTable.h"
 #include "remote/RemoteTransport.h"
@@ -70,16 +71,4 @@ public:
     std::vector<remote::RemoteCommand> commands;
 };
 
-// Collects dlog lines from every thread while it lives.
-class LogCapture {
-public:
-    LogCapture();
-    ~LogCapture();
-    std::vector<std::string> lines() const;
-    bool contains(const std::string& text) const;
-    int count(const std::string& text) const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
-};
+using LogCapture = testkit::LogCapture;
