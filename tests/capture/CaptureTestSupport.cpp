@@ -3,9 +3,9 @@
 #include "decklink/DeckLinkInput.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <cstdlib>
 
@@ -44,13 +44,7 @@ int FakeLiveVideoSession::acceptedFrom(int slot, ActiveSource source) const
 
 bool processEventsUntil(const std::function<bool()>& done)
 {
-    QDeadlineTimer deadline(20000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return QTest::qWaitFor(done, 20000);
 }
 
 void drainEvents()

@@ -6,9 +6,8 @@
 #include "CaptureTestSupport.h"
 
 #include "decklink/api/DeckLinkAPITypes.h"
+#include "kit/LogCapture.h"
 #include "media/frame/FrameCompositor.h"
-#include "platform/DebugLog.h"
-#include "platform/SystemLog.h"
 
 #include <QSignalSpy>
 
@@ -21,22 +20,6 @@ namespace {
 
 class OutputControlTest : public EngineTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        auto keep = [this](const std::string& line) {
-            std::lock_guard lock(logMutex);
-            log.push_back(line);
-        };
-        platform::setSystemLogSink(keep);
-        debuglog::setSink(keep);
-    }
-    void TearDown() override
-    {
-        EngineTest::TearDown();
-        platform::setSystemLogSink({});
-        debuglog::setSink({});
-    }
     // The start runs on the output queue and reports back on the main thread.
     void settle()
     {
@@ -50,23 +33,6 @@ protected:
         engine->refreshOutputDevices();
         engine->toggleOutput();
         settle();
-    }
-    // Index of the first log line containing `text` at or after `from`; -1 when none.
-    int logIndex(const std::string& text, int from = 0)
-    {
-        std::lock_guard lock(logMutex);
-        for (int i = from; i < int(log.size()); ++i) {
-            if (log[i].find(text) != std::string::npos)
-                return i;
-        }
-        return -1;
-    }
-    int logCount(const std::string& text)
-    {
-        int count = 0;
-        for (int i = logIndex(text); i >= 0; i = logIndex(text, i + 1))
-            ++count;
-        return count;
     }
     // Runs `count` output frame periods at `fps`.
     void tick(int count, double fps = 25.0)
@@ -94,8 +60,7 @@ protected:
         return std::move(canvas).share();
     }
 
-    std::mutex logMutex;
-    std::vector<std::string> log;
+    testkit::LogCapture log { testkit::LogCapture::diagnostic | testkit::LogCapture::system };
 };
 
 TEST_F(OutputControlTest, WithoutDevicesTheRequestIsWithdrawnWithOneAlertPerCooldown)
@@ -128,8 +93,8 @@ TEST_F(OutputControlTest, StartsInTheResolvedModeAndStops)
     EXPECT_EQ(engine->outputActiveSize(), QSize(1920, 1080));
     EXPECT_TRUE(engine->outputHDMIStatusText().startsWith(QStringLiteral("HDMI: ")));
     EXPECT_NE(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
-    EXPECT_GE(logIndex("🎛️ StartOutput mode=7 color=Rec.709 (SDR) nits=1000"), 0);
-    EXPECT_GE(logIndex("⏱️ Output cadence pump started: 25.000 fps"), 0);
+    EXPECT_GE(log.find("🎛️ StartOutput mode=7 color=Rec.709 (SDR) nits=1000"), 0);
+    EXPECT_GE(log.find("⏱️ Output cadence pump started: 25.000 fps"), 0);
     CorvaleSimOutputState state {};
     corvale_sim_output_state(0, &state);
     EXPECT_EQ(state.enabled, 1);
@@ -210,14 +175,14 @@ TEST_F(OutputControlTest, FailedStartsReportRetryAndRecover)
         EXPECT_EQ(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
         EXPECT_EQ(engine->outputActiveModeCode(), std::nullopt);
         EXPECT_EQ(engine->outputActiveSize(), QSize(0, 0));
-        const int attempts = logCount("🎛️ StartOutput");
+        const int attempts = log.count("🎛️ StartOutput");
         scheduler.advance(1.1);
         settle();
-        EXPECT_EQ(logCount("🎛️ StartOutput"), attempts); // nothing before 1.2 s
+        EXPECT_EQ(log.count("🎛️ StartOutput"), attempts); // nothing before 1.2 s
         corvale_sim_set_failures(0);
         scheduler.advance(0.15);
         settle();
-        EXPECT_EQ(logCount("🎛️ StartOutput"), attempts + 1);
+        EXPECT_EQ(log.count("🎛️ StartOutput"), attempts + 1);
         EXPECT_EQ(engine->outputStatusText(), QStringLiteral("On"));
         engine->toggleOutput();
         settle();
@@ -230,30 +195,30 @@ TEST_F(OutputControlTest, ColourAndHDRGoToTheCardInOrderAndFollowChanges)
     engine->setOutputHDRMasteringNits(HDRMasteringNits::n4000);
     turnOn();
     ASSERT_TRUE(engine->isOutputOn());
-    const int force = logIndex("forceHDR=1 [DBG-HDR2]");
-    const int color = logIndex("colorMode=3 [DBG-HDR2]");
-    const int meta = logIndex("HDR metadata: maxNits=4000.0 minNits=0.0050 maxCLL=4000.0 maxFALL=4000.0");
-    const int start = logIndex("start restore colorMode=3 forceHDR=1");
+    const int force = log.find("forceHDR=1 [DBG-HDR2]");
+    const int color = log.find("colorMode=3 [DBG-HDR2]");
+    const int meta = log.find("HDR metadata: maxNits=4000.0 minNits=0.0050 maxCLL=4000.0 maxFALL=4000.0");
+    const int start = log.find("start restore colorMode=3 forceHDR=1");
     EXPECT_TRUE(force >= 0 && force < color && color < meta && meta < start) << force << color << meta << start;
 
     // A new level reaches a running HDR card at once.
     engine->setOutputHDRMasteringNits(HDRMasteringNits::n500);
     engine->waitForOutputQueues();
-    EXPECT_GE(logIndex("HDR metadata: maxNits=500.0 minNits=0.0050 maxCLL=500.0 maxFALL=500.0"), 0);
+    EXPECT_GE(log.find("HDR metadata: maxNits=500.0 minNits=0.0050 maxCLL=500.0 maxFALL=500.0"), 0);
 
     // A colour change reaches the card before its next frame; then the level is sent again.
     engine->setOutputColorMode(OutputColorMode::rec2020HLG);
     engine->enqueueOutputFrameForDeckLink(counterFrame(1));
     tick(1);
-    EXPECT_GE(logIndex("colorMode=4 [DBG-HDR2]"), 0);
+    EXPECT_GE(log.find("colorMode=4 [DBG-HDR2]"), 0);
 
     // In SDR a level change sends nothing.
     engine->setOutputColorMode(OutputColorMode::rec709);
     tick(1);
-    const int lines = logCount("HDR metadata:");
+    const int lines = log.count("HDR metadata:");
     engine->setOutputHDRMasteringNits(HDRMasteringNits::n2000);
     engine->waitForOutputQueues();
-    EXPECT_EQ(logCount("HDR metadata:"), lines);
+    EXPECT_EQ(log.count("HDR metadata:"), lines);
 }
 
 TEST_F(OutputControlTest, ProjectSettingsAndDeviceChangesRestartARequestedOutput)

@@ -1,9 +1,6 @@
-// The engine's published state at creation, adding and removing input slots, the one-line
-// description of a slot's signal, and the capture hub.
+// Adding and removing input slots, and the one-line description of a slot's signal.
 
 #include "CaptureTestSupport.h"
-
-#include "capture/CaptureHub.h"
 
 #include <QSignalSpy>
 
@@ -13,34 +10,6 @@ using namespace capturetest;
 namespace {
 
 using SlotsTest = EngineTest;
-
-TEST_F(SlotsTest, StartsWithOneIdleCameraSlotAndEveryPublishedDefault)
-{
-    EXPECT_EQ(engine->activeInputCount(), 1);
-    for (int slot = 0; slot < 4; ++slot) {
-        SCOPED_TRACE(slot);
-        EXPECT_EQ(engine->captureSources()[slot], CaptureSourceKind::avFoundation);
-        EXPECT_EQ(engine->selectedFormats()[slot], settings::CaptureFormat::auto_);
-        EXPECT_EQ(engine->selectedDeckLinkIndexes()[slot], 0);
-        // Discovery gave every slot without a camera the first one.
-        EXPECT_EQ(engine->selectedAVDeviceIDs()[slot], QStringLiteral("corvale-synthetic-camera-1"));
-        EXPECT_TRUE(engine->previewImages()[slot].isNull());
-        EXPECT_EQ(engine->statusTexts()[slot], QStringLiteral("Idle"));
-        EXPECT_FALSE(engine->isCapturingFlags()[slot] || engine->isRecordingFlags()[slot]);
-        EXPECT_EQ(engine->currentTimecodes()[slot], QStringLiteral("00:00:00:00"));
-        EXPECT_EQ(engine->stableFPSLabel()[slot], QStringLiteral("-"));
-        EXPECT_EQ(engine->incomingInfoText()[slot], QStringLiteral("-"));
-        EXPECT_FALSE(engine->inputRefLocked()[slot] || engine->projectFormatMismatchFlags()[slot]);
-    }
-    EXPECT_EQ(engine->droppedFrames(), 0);
-    EXPECT_EQ(engine->reel() + engine->scene(), QStringLiteral("11"));
-    EXPECT_EQ(engine->take(), 1);
-    EXPECT_EQ(engine->remotePreviewMode(), RemotePreviewMode::playback);
-    EXPECT_EQ(engine->outputSourceMode(), OutputSourceMode::playback);
-    EXPECT_EQ(engine->outputStatusText(), QStringLiteral("Off"));
-    EXPECT_EQ(engine->outputFolderURL(), engine->defaultRecordingFolder()); // no saved folder
-    EXPECT_EQ(engine->outputPathDisplay(), engine->defaultRecordingFolder().toLocalFile());
-}
 
 TEST_F(SlotsTest, AddingAndRemovingStopsAtOneAndFourAndResetsTheSlot)
 {
@@ -97,19 +66,6 @@ TEST_F(SlotsTest, SignalDescriptionNamesTheSourceRateAndSize)
     startCapturing(0);
     deliverCardFrames(0, 2);
     EXPECT_EQ(engine->captureFormatInfo(0), QStringLiteral("DeckLink: HD 1080p25 \u2022 25 fps \u2022 1920x1080"));
-}
-
-TEST(CaptureHubTest, StartsEmptyAndNotifiesOncePerChange)
-{
-    CaptureHub hub;
-    EXPECT_TRUE(hub.tiles().isEmpty() && !hub.masterID());
-    QSignalSpy tiles(&hub, &CaptureHub::tilesChanged);
-    QSignalSpy master(&hub, &CaptureHub::masterIDChanged);
-    const QUuid id = QUuid::createUuid();
-    hub.appendTile({ id, 2, {} });
-    hub.setMasterID(id);
-    EXPECT_EQ(tiles.count() + master.count(), 2);
-    EXPECT_EQ(hub.masterID(), id);
 }
 
 } // namespace
