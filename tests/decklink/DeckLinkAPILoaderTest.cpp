@@ -53,29 +53,6 @@ TEST_F(DeckLinkLoaderTest, DefaultPathIsTheEnvironmentOrTheDriverBesideTheBinary
     EXPECT_NE(beside.find("/tests/"), std::string::npos) << beside; // the test binary's own folder
 }
 
-TEST_F(DeckLinkLoaderTest, SimulatedDriverEnumeratesItsDevicesInOrder)
-{
-    {
-        auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-        ASSERT_TRUE(iterator);
-        std::vector<std::string> names;
-        ComPtr<IDeckLink> device;
-        while (iterator->Next(device.put()) == S_OK) {
-            char* name = nullptr;
-            ASSERT_EQ(device->GetDisplayName(&name), S_OK);
-            names.emplace_back(name);
-            std::free(name);
-            HRESULT hr = S_OK;
-            EXPECT_FALSE(device.as<IDeckLinkVideoFrame>(&hr));
-            EXPECT_EQ(hr, E_NOINTERFACE);
-        }
-        EXPECT_EQ(names, (std::vector<std::string> { "Simulated Card 1", "Simulated Card 2" }));
-        EXPECT_EQ(iterator->Next(device.put()), S_FALSE);
-        EXPECT_FALSE(device);
-        EXPECT_TRUE(ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance()));
-    }
-}
-
 TEST_F(DeckLinkLoaderTest, OutputDeviceNamesKeepOnePlaceholderPerUnreadableDevice)
 {
     corvale_sim_set_device_count(3);
@@ -94,15 +71,6 @@ TEST_F(DeckLinkLoaderTest, OutputDeviceNamesKeepOnePlaceholderPerUnreadableDevic
     EXPECT_EQ(log.count("❌ CreateDeckLinkIteratorInstance failed (deviceNames)"), 2);
 }
 
-TEST(DeckLinkResultNames, NamesTheBridgeCodesAndNothingElse)
-{
-    const std::pair<std::uint32_t, const char*> cases[] = { { 0, "S_OK" }, { 0x80000008u, "E_FAIL" },
-        { 0x80000003u, "E_INVALIDARG" }, { 0x80000009u, "E_ACCESSDENIED" }, { 0x80000002u, "E_OUTOFMEMORY" },
-        { 0x80000004u, "UNKNOWN" }, { 0x80000005u, "UNKNOWN" }, { 1, "UNKNOWN" } };
-    for (const auto& [code, name] : cases)
-        EXPECT_STREQ(HResultName(static_cast<std::int32_t>(code)), name);
-}
-
 } // namespace
 
 namespace {
@@ -117,9 +85,7 @@ TEST(DeckLinkLoaderProcessTest, WithoutTheLibraryEveryCallGivesNoDevices)
             LogCapture log;
             const bool ok = !CreateDeckLinkIteratorInstance() && !CreateDeckLinkIteratorInstance()
                 && !CreateVideoConversionInstance() && DeckLinkOutputDeviceNames().isEmpty()
-                && DeckLinkOutputDeviceNames().isEmpty()
-                && log.count("❌ CreateDeckLinkIteratorInstance failed (deviceNames)") == 2
-                && log.count("DeckLink: cannot load driver library") == 1;
+                && DeckLinkOutputDeviceNames().isEmpty() && log.count("DeckLink: cannot load driver library") == 1;
             std::_Exit(ok ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");

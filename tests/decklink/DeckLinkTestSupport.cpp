@@ -1,10 +1,9 @@
 #include "DeckLinkTestSupport.h"
 
 #include "decklink/DeckLinkAPILoader.h"
-#include "platform/SystemLog.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
+#include <QTest>
 
 #include <cstdlib>
 
@@ -21,43 +20,14 @@ const bool gLibraryConfigured = [] {
 } // namespace
 
 LogCapture::LogCapture()
+    : testkit::LogCapture(system)
 {
     (void)gLibraryConfigured;
-    platform::setSystemLogSink([this](const std::string& line) {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(line);
-    });
-}
-
-LogCapture::~LogCapture()
-{
-    platform::setSystemLogSink({});
-}
-
-bool LogCapture::contains(const std::string& text) const
-{
-    return count(text) > 0;
-}
-
-int LogCapture::count(const std::string& text) const
-{
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const auto& line : lines_)
-        if (line.find(text) != std::string::npos)
-            ++n;
-    return n;
 }
 
 bool processEventsUntil(const std::function<bool()>& done)
 {
-    QDeadlineTimer deadline(20000);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return QTest::qWaitFor(done, 20000);
 }
 
 void SimulatedCardTest::SetUp()

@@ -5,6 +5,7 @@
 
 #include "decklink/api/ComPtr.h"
 #include "decklink/sim/DeckLinkSimControl.h"
+#include "kit/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,8 @@ namespace decklink {
 namespace decklinktest {
 
 // Collects system log lines while alive (thread-safe).
-class LogCapture {
-public:
+struct LogCapture : testkit::LogCapture {
     LogCapture();
-    ~LogCapture();
-    bool contains(const std::string& text) const;
-    int count(const std::string& text) const;
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> lines_;
 };
 
 // Runs the Qt event loop until `done` is true or a generous safety timeout passes.

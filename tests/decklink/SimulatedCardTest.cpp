@@ -1,5 +1,5 @@
 // The simulated card driver on its own where the bridge tests do not reach it: the converter's
-// colours and 10-bit packing, stops refused from its own callback thread, and reference counts.
+// 10-bit packing, stops refused from its own callback thread, and reference counts.
 
 #include "DeckLinkTestSupport.h"
 
@@ -97,44 +97,6 @@ protected:
     ComPtr<IDeckLinkVideoConversion> converter;
 };
 
-TEST_F(SimulatedDriverTest, ConverterTurns75PercentBarsIntoTheirRGBValues)
-{
-    corvale_sim_set_source_mode(0, kDeckLinkModeHD720p50);
-    ASSERT_NO_FATAL_FAILURE(stream(kDeckLinkModeHD720p50, kDeckLinkFormat8BitYUV));
-    ASSERT_EQ(corvale_sim_deliver_frames(0, 1), 1);
-
-    ComPtr<IDeckLinkVideoFrame> converted;
-    ASSERT_EQ(converter->ConvertNewFrame(callback.frames[0].get(), kDeckLinkFormat8BitBGRA,
-                  kDeckLinkColorspaceUnspecified, nullptr, converted.put()),
-        S_OK);
-    ASSERT_EQ(converted->GetPixelFormat(), kDeckLinkFormat8BitBGRA);
-    const auto bgra = bytesOf(converted.get());
-    // Device 0's bars start with 75 % white, then yellow; sample below the counter band.
-    auto pixel = [&](int x, int y) {
-        return &bgra[std::size_t(y) * std::size_t(converted->GetRowBytes()) + std::size_t(x) * 4];
-    };
-    const std::uint8_t* white = pixel(100, 400);
-    const std::uint8_t* yellow = pixel(1280 / 8 + 40, 400);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(white[c], 191, 1) << c;
-        EXPECT_NEAR(yellow[c], c == 0 ? 0 : 191, 1) << c; // B, G, R
-    }
-    EXPECT_EQ(yellow[3], 255);
-
-    // The source's colour items travel with the converted picture.
-    auto metadata = converted.as<IDeckLinkVideoFrameMetadataExtensions>();
-    std::int64_t colorspace = 0;
-    ASSERT_TRUE(metadata);
-    EXPECT_EQ(metadata->GetInt(kDeckLinkFrameMetadataColorspace, &colorspace), S_OK);
-    EXPECT_EQ(colorspace, kDeckLinkColorspaceRec709);
-
-    EXPECT_EQ(converter->ConvertNewFrame(
-                  callback.frames[0].get(), 'xxxx', kDeckLinkColorspaceUnspecified, nullptr, converted.put()),
-        E_INVALIDARG);
-    EXPECT_FALSE(converted);
-    EXPECT_EQ(converter->ConvertNewFrame(nullptr, kDeckLinkFormat8BitBGRA, 0, nullptr, converted.put()), E_POINTER);
-}
-
 TEST_F(SimulatedDriverTest, ConverterPacksBGRAInto10BitFormats)
 {
     // One white and one black BGRA pixel, converted through frames made by the converter itself.
@@ -187,27 +149,6 @@ TEST_F(SimulatedDriverTest, ACallbackCannotStopOrDisableItsOwnStream)
     callback.stopFromCallback = nullptr;
     EXPECT_EQ(input->StopStreams(), S_OK);
     EXPECT_EQ(input->DisableVideoInput(), S_OK);
-}
-
-// Status, attribute and configuration items the bridge reads are covered through the input and
-// output; here the two-step read of a byte item.
-TEST_F(SimulatedDriverTest, StatusBytesAnswerTheirSizeFirstAndMissingItemsAreRefused)
-{
-    auto status = device.as<IDeckLinkStatus>();
-    ASSERT_TRUE(status);
-    std::int64_t value = 0;
-    EXPECT_EQ(status->GetInt(kDeckLinkStatusHDMIOutputActualMode, &value), E_INVALIDARG); // no output running
-
-    const std::uint8_t edid[] = { 0, 0xFF, 0xFF, 0xFF };
-    corvale_sim_set_status_bytes(0, kDeckLinkStatusSinkEDID, edid, sizeof edid);
-    std::uint32_t size = 0;
-    EXPECT_EQ(status->GetBytes(kDeckLinkStatusSinkEDID, nullptr, &size), S_OK);
-    EXPECT_EQ(size, 4u);
-    std::uint8_t read[8] = {};
-    size = sizeof read;
-    EXPECT_EQ(status->GetBytes(kDeckLinkStatusSinkEDID, read, &size), S_OK);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(read[1], 0xFF);
 }
 
 } // namespace
