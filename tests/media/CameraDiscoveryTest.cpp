@@ -1,4 +1,5 @@
 #include "CameraTestSupport.h"
+#include "kit/Files.h"
 
 #include "media/camera/CameraDiscovery.h"
 #include "media/camera/SyntheticCamera.h"
@@ -15,28 +16,12 @@
 using namespace media;
 using cameratest::SyntheticOptions;
 
-TEST(CameraDiscovery, MachineWithoutCamerasGivesAnEmptyList)
-{
-    QTemporaryDir empty;
-    CameraDiscovery::Options options;
-    options.deviceFolder = empty.path().toStdString();
-    EXPECT_TRUE(CameraDiscovery::devices(options).empty());
-
-    options.deviceFolder = empty.path().toStdString() + "/missing";
-    EXPECT_TRUE(CameraDiscovery::devices(options).empty());
-    EXPECT_FALSE(CameraDiscovery::find("usb-anything-video-index0", options));
-}
-
 TEST(CameraDiscovery, NodesThatAreNotCamerasAreLeftOut)
 {
     QTemporaryDir folder;
     namespace fs = std::filesystem;
     const fs::path root = folder.path().toStdString();
-    {
-        QFile file(QString::fromStdString((root / "video0").string()));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("not a camera");
-    }
+    ASSERT_TRUE(testkit::writeFile(QString::fromStdString((root / "video0").string()), "not a camera"));
     fs::create_symlink("/dev/null", root / "video1"); // a character device that ignores ioctls
     fs::create_directory(root / "video2");
     fs::create_symlink(root / "nowhere", root / "video3"); // dangling
@@ -47,6 +32,10 @@ TEST(CameraDiscovery, NodesThatAreNotCamerasAreLeftOut)
     CameraDiscovery::Options options;
     options.deviceFolder = root.string();
     EXPECT_TRUE(CameraDiscovery::devices(options).empty());
+    // A machine without a device folder at all has no cameras either.
+    options.deviceFolder = root.string() + "/missing";
+    EXPECT_TRUE(CameraDiscovery::devices(options).empty());
+    EXPECT_FALSE(CameraDiscovery::find("usb-anything-video-index0", options));
 }
 
 TEST(CameraDiscovery, IdentifiersPreferTheByIdName)

@@ -1,5 +1,6 @@
 #include "media/writer/MovieFileWriter.h"
 #include "MovieTestSupport.h"
+#include "kit/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -249,17 +250,11 @@ TEST(MovieFileWriter, NeverTouchesAFileItDidNotCreate)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("existing.mov");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("precious");
-    }
+    ASSERT_TRUE(testkit::writeFile(path, "precious"));
     auto made = MovieFileWriter::create(config(path, MovieFileWriter::Codec::h264));
     ASSERT_FALSE(made.ok());
     EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::fileExists);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), QByteArray("precious"));
+    EXPECT_EQ(testkit::readFile(path), QByteArray("precious"));
 
     made = MovieFileWriter::create(config(dir.filePath("no/such/folder.mov"), MovieFileWriter::Codec::h264));
     ASSERT_FALSE(made.ok());
