@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -107,43 +106,6 @@ TEST(AppPane, ShadowFollowsThePaneInItsParentAndStaysUnderIt)
     EXPECT_EQ(host.findChildren<QWidget*>(QStringLiteral("paneShadow")).size(), 0);
     delete pane;
     EXPECT_EQ(other.findChildren<QWidget*>(QStringLiteral("paneShadow")).size(), 0);
-}
-
-TEST(AppPaneAndCard, ScreenshotsInBothAppearances)
-{
-    screenkit::inBothAppearances([](const QString& appearance) {
-        QWidget host;
-        host.resize(420, 150);
-        auto* layout = new QVBoxLayout(&host);
-        layout->setContentsMargins(16, 16, 16, 16);
-        auto* inner = new QWidget;
-        auto* innerLayout = new QVBoxLayout(inner);
-        innerLayout->setContentsMargins(14, 14, 14, 14);
-        auto* header = new QLabel(QStringLiteral("Section header"));
-        header->setFont(AppTheme::fontSectionHeader());
-        innerLayout->addWidget(header);
-        auto padded = [](QWidget* widget) {
-            auto* box = new QWidget;
-            (new QVBoxLayout(box))->addWidget(widget);
-            return box;
-        };
-        auto* row = new QHBoxLayout;
-        row->addWidget(appCard(padded(new QLabel(QStringLiteral("Inactive card"))), false));
-        row->addWidget(appCard(padded(new QCheckBox(QStringLiteral("Active card"))), true));
-        innerLayout->addLayout(row);
-        layout->addWidget(appPane(inner));
-        auto* chrome = appWindowChrome(&host);
-        chrome->resize(420, 150);
-        chrome->show();
-        QApplication::processEvents();
-
-        const QImage shot = screenkit::screenshot(chrome, "pane-card-" + appearance);
-        EXPECT_TRUE(screenkit::sameColor(screenkit::pixelAt(shot, QPoint(4, 4)), AppTheme::bg.color()));
-        EXPECT_EQ(chrome->palette().color(QPalette::Highlight), AppTheme::accent.color());
-        chrome->hide();
-        host.setParent(nullptr);
-        delete chrome;
-    });
 }
 
 } // namespace ui

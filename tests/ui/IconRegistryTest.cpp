@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QPainter>
 #include <QSet>
 
@@ -88,28 +87,6 @@ TEST(IconRegistry, CutOutsStayTransparentInkFollowsTheTintsAlphaAndUnknownNamesG
     IconRegistry::paint(painter, "play.fill", QRectF(0, 0, 0, 20), Qt::red);
     painter.end();
     EXPECT_EQ(canvas.pixelColor(10, 10).alpha(), 0);
-}
-
-TEST(IconRegistry, ContactSheetInBothAppearances)
-{
-    const QStringList names = IconRegistry::names();
-    const int columns = 10;
-    const int cell = 52;
-    const int rows = (static_cast<int>(names.size()) + columns - 1) / columns;
-    screenkit::inBothAppearances([&](const QString& appearance) {
-        QImage sheet(columns * cell, rows * cell, QImage::Format_ARGB32_Premultiplied);
-        sheet.fill(AppTheme::bg.color());
-        QPainter painter(&sheet);
-        for (int i = 0; i < names.size(); ++i) {
-            const QRectF box((i % columns) * cell + 8, (i / columns) * cell + 8, 36, 36);
-            IconRegistry::paint(painter, names[i], box, AppTheme::textPrimary.color());
-        }
-        painter.end();
-        QLabel label;
-        label.setPixmap(QPixmap::fromImage(sheet));
-        label.resize(sheet.size());
-        EXPECT_EQ(screenkit::screenshot(&label, "icons-" + appearance).size(), sheet.size());
-    });
 }
 
 TEST(SymbolImage, SizedByItsFontAndRecolouredByTheAppearance)

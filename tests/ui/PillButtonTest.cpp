@@ -1,5 +1,4 @@
-// The capsule and record buttons: sizes, colours, the pressed look, disabled and focus behaviour,
-// and screenshots of every state in both appearances.
+// The capsule and record buttons: sizes, colours, the pressed look, disabled and focus behaviour.
 
 #include "kit/ScreenKit.h"
 #include "ui/AppTheme.h"
@@ -10,8 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
-#include <QGridLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 
@@ -160,53 +157,6 @@ TEST(StyledButton, NeverTakesKeyboardFocusSoSpaceReachesTheWindow)
     screenkit::key(pill, Qt::Key_Space, Qt::NoModifier, " ");
     EXPECT_EQ(clicked.count(), 0) << "Space is not the pill's to take";
     EXPECT_EQ(keys.presses, 1) << "Space goes on to the window";
-}
-
-TEST(StyledButton, ScreenshotsOfEveryStateInBothAppearances)
-{
-    screenkit::inBothAppearances([](const QString& appearance) {
-        QWidget board;
-        auto* grid = new QGridLayout(&board);
-        grid->setContentsMargins(16, 16, 16, 16);
-        grid->setHorizontalSpacing(12);
-        grid->setVerticalSpacing(10);
-        const std::pair<QString, ThemeColor> tints[]
-            = { { "Accent", AppTheme::accent }, { "Red", ThemeColor(ColorRole::systemRed) },
-                  { "Orange", ThemeColor(ColorRole::systemOrange) }, { "Secondary", AppTheme::textSecondary } };
-        const ButtonLabel repeat
-            = ButtonLabel::symbol("repeat", AppTheme::systemFont(17, QFont::DemiBold), QSizeF(26, 22));
-        std::vector<StyledButton*> pressed;
-        int row = 0;
-        for (const auto& [name, tint] : tints) {
-            const std::pair<ButtonLabel, PillButtonStyle> states[] = {
-                { ButtonLabel::symbolAndText("play.fill", "Plain"), PillButtonStyle(tint) },
-                { ButtonLabel::symbolAndText("stop.fill", "Prominent"), PillButtonStyle(tint, true) },
-                { ButtonLabel::textOnly("Compact"), PillButtonStyle(tint, false, true) },
-                { repeat, PillButtonStyle(tint, true, true) },
-                { ButtonLabel::textOnly("Pressed"), PillButtonStyle(tint, true, true) },
-                { ButtonLabel::textOnly("Disabled"), PillButtonStyle(tint, false, true) },
-            };
-            grid->addWidget(new QLabel(name), row, 0);
-            for (int column = 0; column < 6; ++column)
-                grid->addWidget(new StyledButton(states[column].first, states[column].second), row, column + 1);
-            pressed.push_back(static_cast<StyledButton*>(grid->itemAtPosition(row, 5)->widget()));
-            grid->itemAtPosition(row, 6)->widget()->setEnabled(false);
-            ++row;
-        }
-        ButtonLabel recordLabel = ButtonLabel::symbolAndText("record.circle.fill", "Record All");
-        recordLabel.font = AppTheme::systemFont(14, QFont::Bold);
-        grid->addWidget(
-            new StyledButton(recordLabel, RecordPillButtonStyle(ThemeColor(ColorRole::systemRed))), row, 1, 1, 2);
-        board.show();
-        QApplication::processEvents();
-        for (StyledButton* held : pressed)
-            screenkit::press(held);
-        EXPECT_FALSE(screenkit::screenshot(&board, "pills-" + appearance).isNull());
-        for (StyledButton* held : pressed) {
-            EXPECT_DOUBLE_EQ(held->currentScale(), 0.94);
-            screenkit::release(held);
-        }
-    });
 }
 
 } // namespace ui

@@ -1,5 +1,5 @@
 // The segmented choice: clicks write the binding, model writes do not count as clicks, equal
-// values select together, and the look in both appearances.
+// values select together.
 
 #include "ui/SegmentedPillControl.h"
 #include "kit/ScreenKit.h"
@@ -97,29 +97,6 @@ TEST(SegmentedPillControl, ASegmentWithoutSymbolIsItsTextAndPaddingOnly)
     // Segments sit 3 in from the track and 2 apart.
     EXPECT_EQ(control->segment(0)->geometry().left(), 3);
     EXPECT_EQ(control->segment(1)->geometry().left(), control->segment(0)->geometry().right() + 1 + 2);
-}
-
-TEST(SegmentedPillControl, ScreenshotsInBothAppearances)
-{
-    screenkit::inBothAppearances([](const QString& appearance) {
-        QWidget host;
-        auto* control = new SegmentedPillControl(modeOptions(), QStringLiteral("playback"), &host);
-        control->move(12, 12);
-        std::vector<SegmentedPillControl::Option> storage = {
-            { 0, QStringLiteral("Local"), QStringLiteral("internaldrive") },
-            { 1, QStringLiteral("Cloud"), QStringLiteral("cloud") },
-        };
-        (new SegmentedPillControl(storage, 1, &host))->move(12, 56);
-        host.resize(280, 100);
-        host.show();
-        QApplication::processEvents();
-        const QImage shot = screenkit::screenshot(&host, "segmented-" + appearance);
-        const QRect selected = control->segment(0)->geometry().translated(control->pos());
-        // The selected capsule is accent-filled near its left end, past the rounded corner.
-        EXPECT_TRUE(screenkit::sameColor(
-            screenkit::pixelAt(shot, QPoint(selected.left() + selected.height() / 2, selected.top() + 2)),
-            AppTheme::accent.color(), 8));
-    });
 }
 
 } // namespace ui
