@@ -1,4 +1,5 @@
 #include "platform/UserDefaults.h"
+#include "kit/Files.h"
 #include "platform/SystemLog.h"
 
 #include <gtest/gtest.h>
@@ -101,10 +102,7 @@ TEST_F(Defaults, EveryKindKeepsItsTypeAcrossAReopen)
 TEST_F(Defaults, AnUnreadableFileIsKeptAsideNotSilentlyOverwritten)
 {
     QDir().mkpath(dir.path() + QStringLiteral("/nested"));
-    QFile file(path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{ this is not json");
-    file.close();
+    ASSERT_TRUE(testkit::writeFile(path(), "{ this is not json"));
 
     UserDefaults d(path());
     EXPECT_FALSE(d.contains(QStringLiteral("anything")));

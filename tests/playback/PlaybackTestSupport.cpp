@@ -13,13 +13,6 @@ QByteArray fixture(const char* name)
     return file.readAll();
 }
 
-void writeFile(const QString& path, const QByteArray& content)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
-
 EngineTest::EngineTest()
     : defaults_(std::make_unique<platform::UserDefaults>(dir_.filePath("defaults.json")))
     , settings_(std::make_unique<settings::AppSettings>(*defaults_))
@@ -43,10 +36,9 @@ QString EngineTest::folder(const QString& name) const
 
 QUrl EngineTest::touch(const QString& folder, const QString& name) const
 {
-    QFile file(QDir(folder).filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("movie");
-    return QUrl::fromLocalFile(file.fileName());
+    const QString path = QDir(folder).filePath(name);
+    testkit::writeFile(path, "movie");
+    return QUrl::fromLocalFile(path);
 }
 
 void EngineTest::openProject(const QString& path)
@@ -64,8 +56,7 @@ void EngineTest::drainEvents()
 QByteArray EngineTest::playlistText(const QString& folder)
 {
     vm_->flushPendingSaves();
-    QFile file(QDir(folder).filePath("playlist.json"));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return testkit::readFile(QDir(folder).filePath("playlist.json"));
 }
 
 ProjectEngineTest::ProjectEngineTest()

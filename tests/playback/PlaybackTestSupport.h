@@ -5,6 +5,7 @@
 
 #include "fakes/FakeMediaPlayer.h"
 #include "kit/FileSizeLimit.h"
+#include "kit/Files.h"
 #include "platform/ManualScheduler.h"
 #include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
@@ -25,7 +26,7 @@ namespace playback_test {
 
 // A file of tests/playback/data.
 QByteArray fixture(const char* name);
-void writeFile(const QString& path, const QByteArray& content);
+using testkit::writeFile;
 
 // Holds every request until the test answers it.
 class ManualMediaLoader final : public playback::ClipMediaLoader {

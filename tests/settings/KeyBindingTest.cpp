@@ -156,31 +156,6 @@ TEST(KeyBinding, SymbolsAndMatching)
     EXPECT_FALSE(binding.matches(40, shift));
 }
 
-TEST(KeyBinding, DefaultTable)
-{
-    const QList<KeyBinding>& first = defaultKeyBindings();
-    ASSERT_EQ(first.size(), 6);
-    const std::pair<PlayerAction, std::pair<int, const char*>> expected[] = {
-        { PlayerAction::shuttleReverse, { 38, "J" } },
-        { PlayerAction::stop, { 40, "K" } },
-        { PlayerAction::shuttleForward, { 37, "L" } },
-        { PlayerAction::playPause, { 49, "Space" } },
-        { PlayerAction::markIn, { 34, "I" } },
-        { PlayerAction::markOut, { 31, "O" } },
-    };
-    QSet<QUuid> ids;
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(first[i].action, expected[i].first);
-        EXPECT_EQ(first[i].keyCode, expected[i].second.first);
-        EXPECT_EQ(first[i].keyLabel, expected[i].second.second);
-        EXPECT_EQ(first[i].modifiers, 0u);
-        EXPECT_FALSE(first[i].id.isNull());
-        ids.insert(first[i].id);
-    }
-    EXPECT_EQ(ids.size(), 6);
-    EXPECT_EQ(defaultKeyBindings(), first); // identifiers stable within a run
-}
-
 TEST(KeyStroke, QtKeyEventsTranslateToStoredCodes)
 {
     using namespace ModifierFlag;
