@@ -10,7 +10,7 @@ namespace ui {
 
 class BorderOverlay;
 
-class AppPane final : public QWidget {
+class AppPane : public QWidget {
     Q_OBJECT
 public:
     static constexpr double cornerRadius = 14.0;

@@ -7,6 +7,7 @@
 #include "ui/AppTheme.h"
 #include "ui/AppWindowChrome.h"
 #include "ui/BorderOverlay.h"
+#include "ui/PaneChrome.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +69,20 @@ TEST(AppPaneAndCard, OutlinesLieOverTheContentButClicksReachTheControlsBeneath)
     EXPECT_EQ(cardButton->geometry(), buttonBefore);
     EXPECT_EQ(card->sizeHint(), sizeBefore);
     EXPECT_EQ(card->childAt(QPoint(0, 30)), cardButton);
+}
+
+TEST(PaneChrome, FillsItsPlaceWithSmallContentAtTheTopLeft)
+{
+    QWidget host;
+    auto* small = new QWidget;
+    small->setFixedSize(120, 40);
+    auto* chrome = new PaneChrome(small, &host);
+    chrome->setGeometry(0, 0, 400, 300);
+    host.resize(400, 300);
+    host.show();
+    QApplication::processEvents();
+    EXPECT_EQ(chrome->size(), QSize(400, 300));
+    EXPECT_EQ(small->geometry(), QRect(0, 0, 120, 40));
 }
 
 TEST(AppPane, ShadowFollowsThePaneInItsParentAndStaysUnderIt)

@@ -1,0 +1,40 @@
+#pragma once
+
+// What the playback screen is built over: the shared models it reads and calls, and the services
+// it asks through. The application passes its shared instances; tests pass private ones.
+
+namespace capture {
+class RecordViewModel;
+}
+namespace platform {
+class Scheduler;
+}
+namespace playback {
+class PlaybackViewModel;
+}
+namespace projects {
+class ProjectLibraryStore;
+}
+namespace settings {
+class AppSettings;
+class RecordSidebarState;
+} // namespace settings
+namespace ui {
+class DialogService;
+}
+
+namespace playback_screen {
+
+struct PlaybackScreenModels {
+    playback::PlaybackViewModel& vm;
+    capture::RecordViewModel& recordVM;
+    projects::ProjectLibraryStore& projectLibrary;
+    settings::AppSettings& settings;
+    // "recordSidebarCollapsed": read, never written, by the screen.
+    settings::RecordSidebarState& sidebar;
+    ui::DialogService& dialogs;
+    // Hover tooltips and other delays.
+    platform::Scheduler& scheduler;
+};
+
+} // namespace playback_screen

@@ -1,0 +1,95 @@
+// The scaled-frame cache: a 4:3 picture letterboxed in a 16:9 size, one scale per distinct size
+// however many views share it, the newest frame winning over frames that arrive while a size is
+// busy, and sizes dropped when their last view goes.
+
+#include "media/frame/ScaledFrameCache.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+
+using media::Frame;
+using media::MutableFrame;
+using media::PixelFormat;
+using media::ScaledFrameCache;
+
+namespace {
+
+Frame solid(int width, int height, std::uint32_t argb)
+{
+    MutableFrame frame(PixelFormat::BGRA, width, height);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(reinterpret_cast<std::uint32_t*>(frame.row(y)), width, argb);
+    return std::move(frame).share();
+}
+
+std::uint32_t pixel(const Frame& frame, int x, int y)
+{
+    return reinterpret_cast<const std::uint32_t*>(frame.row(y))[x];
+}
+
+// Waits (bounded) until the cache has handed back a picture of `size` made from `colour`.
+bool waitFor(ScaledFrameCache& cache, QSize size, std::uint32_t colour)
+{
+    QSignalSpy spy(&cache, &ScaledFrameCache::frameReady);
+    for (int i = 0; i < 50; ++i) {
+        const Frame f = cache.scaledFrame(size);
+        if (!f.isNull() && pixel(f, size.width() / 2, size.height() / 2) == colour)
+            return true;
+        spy.wait(200);
+    }
+    return false;
+}
+
+TEST(ScaledFrameCacheTest, FourThreeIsLetterboxedInSixteenNine)
+{
+    const QSize size(320, 180);
+    const Frame f = ScaledFrameCache::fitOnBlack(solid(400, 300, 0xFFFFFFFFu), size);
+    ASSERT_EQ(f.width(), 320);
+    ASSERT_EQ(f.height(), 180);
+    // The picture is 240 wide, centred: black bars of 40 either side, to within one pixel.
+    int firstWhite = -1, lastWhite = -1;
+    for (int x = 0; x < 320; ++x) {
+        if (pixel(f, x, 90) == 0xFFFFFFFFu) {
+            lastWhite = x;
+            firstWhite = firstWhite < 0 ? x : firstWhite;
+        }
+    }
+    EXPECT_NEAR(firstWhite, 40, 1);
+    EXPECT_NEAR(lastWhite, 279, 1);
+    EXPECT_EQ(pixel(f, 0, 0), 0xFF000000u);
+    EXPECT_EQ(pixel(f, 160, 0), 0xFFFFFFFFu); // full height
+    EXPECT_TRUE(ScaledFrameCache::fitOnBlack(Frame {}, size).isNull());
+    EXPECT_TRUE(ScaledFrameCache::fitOnBlack(solid(4, 3, 0xFFFFFFFFu), QSize(0, 10)).isNull());
+}
+
+TEST(ScaledFrameCacheTest, OneScalePerDistinctSizeAndLatestWins)
+{
+    ScaledFrameCache cache;
+    const QSize a(64, 36), b(32, 18);
+    cache.acquire(a);
+    cache.acquire(a); // a second view of the same size
+    cache.acquire(b);
+    cache.acquire(QSize(0, 5)); // ignored
+    EXPECT_EQ(cache.scaleCount(), 0u); // nothing to scale yet
+    cache.setSource(solid(16, 9, 0xFF0000FFu));
+    EXPECT_EQ(cache.scaleCount(), 2u);
+    // Frames that arrive while both sizes are busy start no job of their own.
+    cache.setSource(solid(16, 9, 0xFF00FF00u));
+    cache.setSource(solid(16, 9, 0xFFFF0000u));
+    EXPECT_EQ(cache.scaleCount(), 2u);
+    EXPECT_TRUE(waitFor(cache, a, 0xFFFF0000u));
+    EXPECT_TRUE(waitFor(cache, b, 0xFFFF0000u));
+    EXPECT_EQ(cache.scaleCount(), 4u); // the first job and the newest frame, per size
+
+    // The last view of a size takes its picture with it; a null source clears the rest.
+    cache.release(b);
+    EXPECT_FALSE(cache.isInUse(b));
+    EXPECT_TRUE(cache.scaledFrame(b).isNull());
+    cache.release(a);
+    EXPECT_TRUE(cache.isInUse(a));
+    cache.setSource(Frame {});
+    EXPECT_TRUE(cache.scaledFrame(a).isNull());
+}
+
+} // namespace

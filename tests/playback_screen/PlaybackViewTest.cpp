@@ -1,0 +1,128 @@
+// The screen's root: pane sizes and the playlist removed in capture mode, the project title, the
+// two screen-wide alerts (saving before the library opens, the output warning).
+
+#include "PlaybackScreenTestKit.h"
+#include "kit/ScreenKit.h"
+#include "projects/ProjectInfo.h"
+#include "ui/PaneChrome.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSplitter>
+
+using namespace playback_screen;
+using playback_screen_test::ScreenTest;
+
+namespace {
+
+class PlaybackViewTest : public ScreenTest { };
+
+TEST_F(PlaybackViewTest, PanesKeepTheirBoundsAndCaptureDropsThePlaylist)
+{
+    showScreen();
+    const QRect centre = view->centrePane()->geometry();
+    const QRect inspector = view->inspectorPane()->geometry();
+    EXPECT_GE(centre.width(), PlaybackView::centreMinimumWidth);
+    EXPECT_GE(centre.height(), PlaybackView::centreMinimumHeight);
+    EXPECT_GE(inspector.width(), PlaybackView::inspectorMinimumWidth);
+    EXPECT_LE(inspector.width(), PlaybackView::inspectorMaximumWidth);
+    EXPECT_GE(view->playlistPane()->height(), PlaybackView::playlistMinimumHeight);
+    EXPECT_EQ(view->playlistPane()->property("layoutLogLabel").toString(), "⑥ Bottom Playlist");
+
+    view->setCenterMode(CenterMode::capture);
+    QApplication::processEvents();
+    EXPECT_FALSE(view->playlistPane()->isVisible());
+    EXPECT_FALSE(view->verticalSplitter()->handle(1)->isVisible());
+    EXPECT_EQ(view->topSplitter()->height(), view->verticalSplitter()->height());
+    view->setCenterMode(CenterMode::playback);
+    QApplication::processEvents();
+    EXPECT_TRUE(view->playlistPane()->isVisible());
+    EXPECT_GE(view->playlistPane()->height(), PlaybackView::playlistMinimumHeight);
+}
+
+TEST_F(PlaybackViewTest, ProjectTitle)
+{
+    settings->setProjectFormat(settings::CaptureFormat::hd1080p2997);
+    showScreen();
+    EXPECT_EQ(view->projectTitleText(), "No Project • HD 1080p29.97");
+
+    struct Case {
+        const char* formatRaw;
+        const char* expected;
+    };
+    for (const Case& c :
+        { Case { "uhd2160p25", "Dailies • UHD 2160p25" }, Case { "hd9999", "Dailies • HD 1080p25" } }) {
+        projects::ProjectInfo project;
+        project.id = QUuid::createUuid();
+        project.name = QStringLiteral("Dailies");
+        project.folderPath = folder.path();
+        project.formatRaw = QString::fromLatin1(c.formatRaw);
+        project.colorSpaceRaw = QStringLiteral("rec709");
+        defaults->set(projects::ProjectLibraryStore::projectsKey, projects::ProjectInfo::encodeList({ project }));
+        defaults->set(projects::ProjectLibraryStore::currentKey, projects::ProjectInfo::idString(project.id));
+        library->load();
+        EXPECT_EQ(view->projectTitleText(), QString::fromUtf8(c.expected));
+    }
+}
+
+TEST_F(PlaybackViewTest, LibraryAlertAnswers)
+{
+    showScreen();
+    view->openProjectLibrary(); // nothing unsaved: at once
+    EXPECT_TRUE(library->isLibraryPresented());
+    EXPECT_TRUE(dialogs.alerts().empty());
+    library->setLibraryPresented(false);
+
+    // Unsaved changes outside a project: the three buttons in order; "Save" saves nothing and opens.
+    addClip(QStringLiteral("A001_S1_T1.mov"));
+    ASSERT_TRUE(vm->hasUnsavedChanges());
+    const std::vector<ui::AlertButton> expected { { "Cancel", ui::AlertButton::Role::cancel },
+        { "Don't Save", ui::AlertButton::Role::destructive }, { "Save", ui::AlertButton::Role::normal } };
+    struct Case {
+        const char* answer;
+        bool presented;
+    };
+    for (const Case& c : { Case { "Cancel", false }, Case { "Don't Save", true }, Case { "Save", true } }) {
+        view->openProjectLibrary();
+        view->openProjectLibrary(); // one alert at a time
+        ASSERT_EQ(dialogs.pendingAlertCount(), 1);
+        EXPECT_EQ(dialogs.alerts().back().request.title, "Open Project Library?");
+        EXPECT_EQ(dialogs.alerts().back().request.message,
+            "Your current project has unsaved changes. Save before switching?");
+        EXPECT_EQ(dialogs.alerts().back().request.buttons, expected);
+        dialogs.answerAlert(QString::fromLatin1(c.answer));
+        EXPECT_EQ(library->isLibraryPresented(), c.presented) << c.answer;
+        EXPECT_TRUE(vm->hasUnsavedChanges()) << c.answer;
+        library->setLibraryPresented(false);
+    }
+
+    // A playlist that cannot be written (a folder stands where the file goes) fails the save:
+    // the library stays closed until the user says otherwise.
+    const QString project = folder.filePath(QStringLiteral("project"));
+    QDir().mkpath(project);
+    settings->setRecordingFolderPath(project);
+    vm->exitProjectSelectionMode();
+    QDir().mkpath(project + QStringLiteral("/playlist.json"));
+    addClip(QStringLiteral("A001_S1_T2.mov"));
+    view->openProjectLibrary();
+    dialogs.answerAlert(QStringLiteral("Save"));
+    ASSERT_EQ(dialogs.pendingAlertCount(), 1);
+    EXPECT_EQ(dialogs.alerts().back().request.title, "Could not save the playlist.");
+    EXPECT_FALSE(library->isLibraryPresented());
+    dialogs.answerAlert(QStringLiteral("Open Library Anyway"));
+    EXPECT_TRUE(library->isLibraryPresented());
+}
+
+TEST_F(PlaybackViewTest, OutputWarningWritesFalseAndReturns)
+{
+    showScreen();
+    for (int round = 0; round < 2; ++round) {
+        engine->setShowOutputWarningAlert(true);
+        ASSERT_EQ(dialogs.pendingAlertCount(), 1);
+        EXPECT_EQ(dialogs.alerts().back().request.title, "DeckLink Output Warning");
+        dialogs.answerAlert(QStringLiteral("OK"));
+        EXPECT_FALSE(engine->showOutputWarningAlert());
+    }
+}
+
+} // namespace
