@@ -2,6 +2,7 @@
 
 #include "capture/RecordViewModel.h"
 #include "record_screen/RecordInputCard.h"
+#include "record_screen/RecordInputSettingsView.h"
 #include "record_screen/SystemPerformanceWidget.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
@@ -92,6 +93,8 @@ RecordView::RecordView(Environment environment, QWidget* parent)
 
 RecordView::~RecordView()
 {
+    // The sheet's close would clear the index of a view being destroyed.
+    delete sheet_;
     // A field that loses focus while the view goes would commit into a half-destroyed view.
     for (QLineEdit* field : { reel_, scene_, take_ })
         field->disconnect(this);
@@ -227,14 +230,46 @@ void RecordView::refreshInputs()
     }
     while (static_cast<int>(cards_.size()) < count) {
         const int index = static_cast<int>(cards_.size());
-        auto* card = new RecordInputCard(index, env_.vm, blink_, [this, index] { settingsInputIndex_ = index; });
+        auto* card = new RecordInputCard(index, env_.vm, blink_, [this, index] { openSettings(index); });
         cardList_->insertWidget(index, card);
         cards_.push_back(card);
     }
     addButton_->setEnabled(count < maxInputCount);
     removeButton_->setEnabled(count > 1);
     counter_->setText(QStringLiteral("%1/%2").arg(count).arg(maxInputCount));
+    closeSettingsOfRemovedInput();
     refreshPerformance();
+}
+
+RecordInputSettingsView* RecordView::settingsSheet() const
+{
+    return sheet_;
+}
+
+void RecordView::openSettings(int index)
+{
+    if (index < 0 || index >= std::min(env_.vm.activeInputCount(), capture::kInputSlotCount))
+        return;
+    delete sheet_;
+    settingsInputIndex_ = index;
+    auto* sheet = new RecordInputSettingsView(env_.vm, index, this);
+    sheet_ = sheet;
+    connect(sheet, &QDialog::finished, this, [this, sheet] {
+        if (sheet_ == sheet)
+            settingsInputIndex_.reset();
+        sheet->deleteLater();
+    });
+    sheet->open();
+}
+
+void RecordView::closeSettingsOfRemovedInput()
+{
+    // A sheet of an input that is gone would edit a slot nobody sees: it closes with the input.
+    if (settingsInputIndex_ && *settingsInputIndex_ >= env_.vm.activeInputCount()) {
+        if (sheet_)
+            sheet_->reject();
+        settingsInputIndex_.reset();
+    }
 }
 
 void RecordView::refreshPerformance()

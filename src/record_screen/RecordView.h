@@ -12,6 +12,7 @@
 #include "record_screen/RecordBlink.h"
 #include "ui/ThemedLabel.h"
 
+#include <QPointer>
 #include <QStackedWidget>
 
 #include <optional>
@@ -37,6 +38,7 @@ class StyledButton;
 namespace record_screen {
 
 class RecordInputCard;
+class RecordInputSettingsView;
 class SystemPerformanceWidget;
 
 class RecordView final : public QStackedWidget {
@@ -60,8 +62,11 @@ public:
     static QString recordingSummaryText(const settings::AppSettings& settings);
     // Whether any active input records (or Record All runs).
     bool isAnyRecording() const;
-    // The input whose settings sheet is open.
+    // The input whose settings sheet is open, and the sheet.
     std::optional<int> settingsInputIndex() const { return settingsInputIndex_; }
+    RecordInputSettingsView* settingsSheet() const;
+    // Opens the input's settings sheet (what a card's settings button does).
+    void openSettings(int index);
     // What the Record All label shows now (its blink while recording all), wide or in the column.
     double recordAllOpacity() const;
     double compactRecordAllOpacity() const;
@@ -86,10 +91,12 @@ private:
     void toggleRecordAll();
     void askResumeSameTake();
     void tellProjectFormatMismatch();
+    void closeSettingsOfRemovedInput();
 
     Environment env_;
     RecordBlink blink_;
     std::optional<int> settingsInputIndex_;
+    QPointer<RecordInputSettingsView> sheet_;
     bool resumeAlertShown_ = false;
     bool formatAlertShown_ = false;
 

@@ -7,6 +7,7 @@
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
 #include "ui/AppCard.h"
+#include "ui/IconRegistry.h"
 #include "ui/PillButtonStyle.h"
 #include "ui/RecordPillButtonStyle.h"
 #include "ui/StyledButton.h"
@@ -101,7 +102,14 @@ QWidget* RecordView::buildCollapsed()
     timecode->setFocusPolicy(Qt::NoFocus);
     timecode->setFixedSize(34, 30);
     timecode->setPopupMode(QToolButton::InstantPopup);
-    timecode->setText(QStringLiteral("TC"));
+    const auto timerIcon = [timecode] {
+        const QSizeF size = ui::IconRegistry::symbolSize(ui::AppTheme::systemFont(13));
+        timecode->setIconSize(size.toSize());
+        timecode->setIcon(QIcon(ui::IconRegistry::pixmap(
+            QStringLiteral("timer"), size, ui::AppTheme::textPrimary.color(), timecode->devicePixelRatioF())));
+    };
+    timerIcon();
+    connect(ui::AppTheme::notifier(), &ui::ThemeNotifier::appearanceChanged, timecode, timerIcon);
     timecodeMenu_ = new QMenu(timecode);
     for (const settings::TimecodeMode mode : settings::allCases<settings::TimecodeMode>()) {
         QAction* action = timecodeMenu_->addAction(settings::displayName(mode));

@@ -123,4 +123,14 @@ void EngineTest::waitForCardMode(int device, std::uint32_t displayMode)
     drainEvents();
 }
 
+std::unique_ptr<Engine> EngineTest::engineWithoutCameras()
+{
+    media::CameraDiscovery::Options none;
+    none.deviceFolder = folder.filePath(QStringLiteral("dev")).toStdString();
+    auto bare = std::make_unique<Engine>(capture::RecordViewModel::Services {
+        *settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem::installed(), none });
+    QSignalSpy searched(bare.get(), &capture::RecordViewModel::avDevicesChanged);
+    return searched.wait(10000) ? std::move(bare) : nullptr;
+}
+
 } // namespace capturetest

@@ -77,6 +77,8 @@ protected:
     void startCapturing(int slot);
     // A card input with format detection re-opens in the source's mode after its first tick.
     void waitForCardMode(int device, std::uint32_t displayMode);
+    // A second engine on the same services that finds no camera; null if its search never ends.
+    std::unique_ptr<Engine> engineWithoutCameras();
 
     QTemporaryDir folder;
     std::unique_ptr<platform::UserDefaults> defaults;

@@ -4,8 +4,15 @@
 #include "CaptureTestSupport.h"
 #include "kit/FakeDialogService.h"
 #include "kit/ScreenKit.h"
+#include "record_screen/InputPreview.h"
+#include "record_screen/RecordInputSettingsView.h"
 #include "record_screen/RecordView.h"
+#include "record_screen/SystemPerformanceWidget.h"
 #include "settings/RecordSidebarState.h"
+#include "ui/AppCard.h"
+
+#include <algorithm>
+#include <ranges>
 
 using namespace record_screen;
 namespace kit = ui::screenkit;
@@ -18,7 +25,7 @@ protected:
     {
         auto view = std::make_unique<RecordView>(
             RecordView::Environment { *engine, *settings, *sidebar, dialogs, scheduler, [] { return 100.0; } });
-        view->resize(360, 1100);
+        view->resize(360, 1400);
         view->show();
         QApplication::processEvents();
         return view;
@@ -26,6 +33,14 @@ protected:
     ui::FakeDialogService dialogs;
     std::unique_ptr<settings::RecordSidebarState> sidebar;
 };
+
+// Whether the picture of `root` shows `color` at a point of `inner`.
+bool shows(const QImage& picture, QWidget* root, QWidget* inner, QPoint point, ui::ThemeColor color)
+{
+    return kit::sameColor(kit::pixelAt(picture, inner->mapTo(root, point)), color.color(), 12);
+}
+
+const ui::ThemeColor red { ui::ColorRole::systemRed };
 
 } // namespace
 
@@ -46,8 +61,22 @@ TEST_F(RecordScreenShots, SidebarIdleCapturingRecordingAndCollapsed)
         auto view = makeView();
         const QImage expanded = kit::screenshot(view.get(), "record_sidebar_" + appearance);
         auto* idle = kit::find<QWidget>(view.get(), "inputCard0");
-        ASSERT_TRUE(idle);
-        EXPECT_FALSE(expanded.isNull());
+        auto* capturing = kit::find<QWidget>(view.get(), "inputCard1");
+        auto* recording = kit::find<QWidget>(view.get(), "inputCard2");
+        ASSERT_TRUE(idle && capturing && recording);
+        // Each card's outline: none at rest, the accent while capturing, red while recording.
+        const QPoint edge(0, idle->height() / 2);
+        EXPECT_FALSE(shows(expanded, view.get(), idle, edge, ui::AppTheme::accent));
+        EXPECT_TRUE(shows(expanded, view.get(), capturing, edge, ui::AppTheme::accent));
+        EXPECT_TRUE(shows(expanded, view.get(), recording, edge, red));
+        // The load card: three of four inputs, one recording, so the pill's dot is red.
+        auto* load = kit::find<SystemPerformanceWidget>(view.get(), "performanceWidget");
+        EXPECT_EQ(load->statusText(), "Inputs 3/4");
+        const QImage widget = kit::screenshot(load, "record_performance_widget_" + appearance);
+        const QRect pill(load->width() / 2, 23, load->width() / 2, 1);
+        EXPECT_TRUE(std::ranges::any_of(std::views::iota(pill.left(), pill.right()), [&](int x) {
+            return shows(widget, load, load, { x, pill.top() }, red);
+        }));
 
         sidebar->setCollapsed(true);
         QApplication::processEvents();
@@ -56,4 +85,24 @@ TEST_F(RecordScreenShots, SidebarIdleCapturingRecordingAndCollapsed)
     });
     engine->setIsRecording(2, false);
     sidebar->setCollapsed(false);
+}
+
+TEST_F(RecordScreenShots, InputSheetWithAndWithoutCameras)
+{
+    startCapturing(0);
+    auto bare = engineWithoutCameras();
+    ASSERT_TRUE(bare);
+    kit::inBothAppearances([&](const QString& appearance) {
+        // The capturing input's frame is the accent; the idle one's neither that nor red.
+        for (auto [vm, name, color] : { std::tuple(engine.get(), "record_input_sheet_", ui::AppTheme::accent),
+                 std::tuple(bare.get(), "record_input_sheet_no_camera_", red) }) {
+            RecordInputSettingsView sheet(*vm, 0);
+            sheet.resize(420, 260);
+            sheet.show();
+            const QImage picture = kit::screenshot(&sheet, name + appearance);
+            auto* card = const_cast<ui::AppCard*>(sheet.card());
+            EXPECT_EQ(card->mapTo(&sheet, QPoint(0, 0)), QPoint(12, 12));
+            EXPECT_EQ(shows(picture, &sheet, card, { 1, card->height() / 2 }, color), vm == engine.get());
+        }
+    });
 }
