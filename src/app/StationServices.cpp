@@ -12,6 +12,10 @@
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 #include "playback/PlaybackViewModel.h"
+#include "playback/keys/KeyboardShortcutManager.h"
+#include "playback/taps/PlaybackDeckLinkTap.h"
+#include "playback/taps/PlaybackMultiViewTap.h"
+#include "playback/taps/RecordViewModelTapSink.h"
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/ProjectLibraryView.h"
 #include "remote/RemoteStack.h"
@@ -94,7 +98,10 @@ void StationServices::applyAppearance()
     settings::AppSettings::shared().applyAppearance();
 }
 
-void StationServices::startKeyboardListeningOnce() { }
+void StationServices::startKeyboardListeningOnce()
+{
+    playback::KeyboardShortcutManager::shared().startListeningOnce(*playbackVM_);
+}
 
 void StationServices::attachWebRTC()
 {
@@ -107,7 +114,22 @@ void StationServices::updateActiveTrackCount()
     liveVideo_->updateActiveTrackCount(recordVM_->activeInputCount());
 }
 
-void StationServices::startPlaybackTaps() { }
+void StationServices::startPlaybackTaps()
+{
+    if (!mainTap_) {
+        auto* sink = new playback::RecordViewModelTapSink(*recordVM_); // a child of the engine
+        auto& scheduler = platform::Scheduler::main();
+        auto& clock = platform::MediaClock::system();
+        mainTap_ = std::make_unique<playback::PlaybackDeckLinkTap>(
+            *playbackVM_->player(), sink, capture::PlaybackOutputSource::main, scheduler, clock);
+        programTap_ = std::make_unique<playback::PlaybackDeckLinkTap>(
+            *playbackVM_->programPlayer(), sink, capture::PlaybackOutputSource::program, scheduler, clock);
+        multiViewTap_ = std::make_unique<playback::PlaybackMultiViewTap>(*playbackVM_, sink, scheduler, clock);
+    }
+    mainTap_->start();
+    programTap_->start();
+    multiViewTap_->start();
+}
 
 void StationServices::setupControlServer()
 {
@@ -147,7 +169,14 @@ void StationServices::saveUnsavedMarks()
     playbackVM_->flushPendingSaves();
 }
 
-void StationServices::stopPlaybackTaps() { }
+void StationServices::stopPlaybackTaps()
+{
+    for (auto* tap : { mainTap_.get(), programTap_.get() })
+        if (tap)
+            tap->stop();
+    if (multiViewTap_)
+        multiViewTap_->stop();
+}
 
 void StationServices::cleanupPlayback()
 {

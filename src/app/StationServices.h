@@ -3,8 +3,8 @@
 // The station's shared objects, made once at start-up from the process-wide settings, scheduler,
 // clock and notification centre, and the shell's operations performed on them: the capture and
 // playback engines, the project library, cloud sync, the remote-control stack and the dialog
-// service. Pieces the station does not have yet (keyboard shortcuts, playback output taps, remote
-// state broadcasts, the live-video session) are quiet stand-ins.
+// service. Pieces the station does not have yet (remote state broadcasts, the live-video session)
+// are quiet stand-ins.
 //
 // Main thread only, except the signal route (see AppServices).
 
@@ -30,7 +30,9 @@ class ProjectLibraryStoreAdapter;
 } // namespace cloud
 namespace playback {
 class PlaybackViewModel;
-}
+class PlaybackDeckLinkTap;
+class PlaybackMultiViewTap;
+} // namespace playback
 namespace remote {
 class RemoteStack;
 class ServicePublisher;
@@ -91,6 +93,10 @@ private:
     // The library points the capture engine at an opened project's folder through this.
     std::unique_ptr<projects::ProjectRecorder> projectRecorder_;
     std::unique_ptr<playback::PlaybackViewModel> playbackVM_;
+    // The program output's feeds from playback: main player, program player, take preview.
+    std::unique_ptr<playback::PlaybackDeckLinkTap> mainTap_;
+    std::unique_ptr<playback::PlaybackDeckLinkTap> programTap_;
+    std::unique_ptr<playback::PlaybackMultiViewTap> multiViewTap_;
 };
 
 } // namespace app
