@@ -7,6 +7,7 @@
 #include <QPainterPath>
 
 #include <algorithm>
+#include <cmath>
 
 namespace record_screen {
 
@@ -32,12 +33,38 @@ InputPreview::InputPreview(QWidget* parent)
 {
     setFixedHeight(boxHeight);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(&scaled_, &media::ScaledFrameCache::frameReady, this, [this](QSize size) {
+        if (size == canvasSize_)
+            update();
+    });
 }
 
 void InputPreview::setFrame(const media::Frame& frame)
 {
     frame_ = frame;
+    scaled_.setSource(frame);
     update();
+}
+
+media::Frame InputPreview::shownPicture() const
+{
+    return frame_.isNull() ? media::Frame {} : scaled_.scaledFrame(canvasSize_);
+}
+
+void InputPreview::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    useCanvasSize();
+}
+
+void InputPreview::useCanvasSize()
+{
+    const QSize size = (pictureRect().size() * devicePixelRatioF()).toSize();
+    if (size == canvasSize_)
+        return;
+    scaled_.release(canvasSize_);
+    canvasSize_ = size;
+    scaled_.acquire(size);
 }
 
 void InputPreview::setRefLocked(bool locked)
@@ -50,10 +77,11 @@ void InputPreview::setRefLocked(bool locked)
 
 QRectF InputPreview::pictureRect() const
 {
+    // Whole pixels, so the scaled picture lands 1:1 on the screen's grid.
     const QRectF room = QRectF(rect()).adjusted(sidePadding, 0, -sidePadding, 0);
-    const double width = std::min(room.width(), room.height() * 16.0 / 9.0);
-    const double height = width * 9.0 / 16.0;
-    return { room.center().x() - width / 2, room.center().y() - height / 2, width, height };
+    const double width = std::round(std::min(room.width(), room.height() * 16.0 / 9.0));
+    const double height = std::round(width * 9.0 / 16.0);
+    return { std::round(room.center().x() - width / 2), std::round(room.center().y() - height / 2), width, height };
 }
 
 QRectF InputPreview::refBadgeRect() const
@@ -77,11 +105,13 @@ void InputPreview::paintEvent(QPaintEvent*)
 
     const QRectF picture = pictureRect();
     painter.fillRect(picture, QColor(0, 0, 0, 230));
-    const QImage image = frame_.imageView();
-    if (!image.isNull() && image.width() > 0 && image.height() > 0) {
-        const double scale = std::min(picture.width() / image.width(), picture.height() / image.height());
-        const QSizeF fitted(image.width() * scale, image.height() * scale);
-        painter.drawImage(QRectF(picture.center() - QPointF(fitted.width() / 2, fitted.height() / 2), fitted), image);
+    if (!frame_.isNull()) {
+        const media::Frame shown = shownPicture();
+        QImage image = shown.imageView();
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(picture.topLeft(), image);
+        }
     } else {
         const QColor faint(255, 255, 255, 38);
         const QFont font = placeholderFont();

@@ -4,9 +4,14 @@
 // "NO INPUT" placeholder, with the "Ref." badge in the top-left corner while the input's
 // reference is locked. 160 high; the outline is drawn over everything.
 //
+// Four inputs at full rate would keep the main thread busy scaling: the picture is scaled to the
+// box's size off the main thread (the newest frame wins) and painted 1:1. Until the first scaled
+// picture of a size is ready the box stays black.
+//
 // Main thread only.
 
 #include "media/frame/Frame.h"
+#include "media/frame/ScaledFrameCache.h"
 
 #include <QWidget>
 
@@ -25,6 +30,8 @@ public:
     void setRefLocked(bool locked);
     const media::Frame& frame() const { return frame_; }
     bool isRefLocked() const { return refLocked_; }
+    // The scaled picture that is painted now (null before the first one or without a frame).
+    media::Frame shownPicture() const;
 
     // The black 16:9 area and, while shown, the badge (widget coordinates).
     QRectF pictureRect() const;
@@ -34,9 +41,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void useCanvasSize();
+
     media::Frame frame_;
+    media::ScaledFrameCache scaled_;
+    QSize canvasSize_; // device pixels of the picture area, in use with the cache
     bool refLocked_ = false;
 };
 

@@ -74,7 +74,10 @@ TEST_F(RecordInputCardTest, FollowsTheInputFromIdleThroughRecordingAndBack)
     EXPECT_FALSE(prominent("recordButton"));
     EXPECT_EQ(card->highlightColor(), ui::AppTheme::accent);
     EXPECT_EQ(card->highlightWidth(), 1.0);
-    EXPECT_FALSE(ui::screenkit::find<InputPreview>(card.get(), "preview")->frame().isNull());
+    // The picture is scaled off the main thread to the box's size, then painted as it is.
+    auto* preview = ui::screenkit::find<InputPreview>(card.get(), "preview");
+    ASSERT_TRUE(capturetest::processEventsUntil([&] { return !preview->shownPicture().isNull(); }));
+    EXPECT_EQ(preview->shownPicture().width(), qRound(preview->pictureRect().width() * preview->devicePixelRatioF()));
     EXPECT_EQ(card->recordLabelOpacity(), 1.0);
 
     // Recording: the stop button is locked, the record button reads REC and blinks.

@@ -59,6 +59,14 @@ TEST_F(RecordScreenShots, SidebarIdleCapturingRecordingAndCollapsed)
     kit::inBothAppearances([&](const QString& appearance) {
         sidebar->setCollapsed(false);
         auto view = makeView();
+        // The pictures of the two capturing inputs, scaled off the main thread.
+        ASSERT_TRUE(capturetest::processEventsUntil([&] {
+            return std::ranges::all_of(std::array { "inputCard1", "inputCard2" }, [&](const char* card) {
+                return !kit::find<InputPreview>(kit::find<QWidget>(view.get(), card), "preview")
+                            ->shownPicture()
+                            .isNull();
+            });
+        }));
         const QImage expanded = kit::screenshot(view.get(), "record_sidebar_" + appearance);
         auto* idle = kit::find<QWidget>(view.get(), "inputCard0");
         auto* capturing = kit::find<QWidget>(view.get(), "inputCard1");
