@@ -17,6 +17,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 using namespace media;
 using testclips::ClipLibrary;
@@ -492,4 +493,17 @@ TEST_F(PlayerTest, DamagedPicturesDoNotStopSeeking)
     player->play();
     scheduler.advance(3.0);
     EXPECT_EQ(player->rate(), 0.0f); // reached the end
+}
+
+// An output is read where its item lives: a read from another thread stops a debug build at once
+// instead of racing the item's attach and detach.
+TEST(PlayerVideoOutputThreadTest, ReadsFromAnotherThreadAreRefused)
+{
+#ifdef QT_NO_DEBUG
+    GTEST_SKIP() << "assertions are compiled out";
+#endif
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto output = PlayerVideoOutput::create();
+    EXPECT_DEATH(std::thread([&] { output->copyFrameForItemTime(MediaTime::zero()); }).join(), "isMainThread");
+    EXPECT_FALSE(output->copyFrameForItemTime(MediaTime::zero())); // on the main thread: no item, no frame
 }

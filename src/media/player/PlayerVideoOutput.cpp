@@ -2,6 +2,7 @@
 
 #include "media/player/PlayerFrameQueue.h"
 #include "media/player/PlayerTimebase.h"
+#include "platform/MainThread.h"
 
 namespace media {
 
@@ -19,6 +20,7 @@ PlayerVideoOutput::~PlayerVideoOutput()
 void PlayerVideoOutput::attach(
     PlayerItem* item, std::shared_ptr<PlayerFrameQueue> queue, std::shared_ptr<PlayerTimebase> timebase)
 {
+    Q_ASSERT(platform::isMainThread());
     item_ = item;
     queue_ = std::move(queue);
     timebase_ = std::move(timebase);
@@ -32,6 +34,7 @@ void PlayerVideoOutput::attach(
 
 void PlayerVideoOutput::detach(PlayerItem* item)
 {
+    Q_ASSERT(platform::isMainThread());
     if (item_ != item)
         return;
     if (queue_ && listenerToken_)
@@ -45,6 +48,7 @@ void PlayerVideoOutput::detach(PlayerItem* item)
 
 MediaTime PlayerVideoOutput::itemTimeForHostTime(double hostSeconds) const
 {
+    Q_ASSERT(platform::isMainThread());
     if (!timebase_)
         return MediaTime::invalid();
     return MediaTime::fromSeconds(timebase_->itemTime(hostSeconds));
@@ -52,6 +56,7 @@ MediaTime PlayerVideoOutput::itemTimeForHostTime(double hostSeconds) const
 
 bool PlayerVideoOutput::hasNewFrameForItemTime(const MediaTime& itemTime)
 {
+    Q_ASSERT(platform::isMainThread());
     if (!queue_ || !itemTime.isNumeric())
         return false;
     const auto entry = queue_->frameForTime(itemTime.seconds());
@@ -60,6 +65,7 @@ bool PlayerVideoOutput::hasNewFrameForItemTime(const MediaTime& itemTime)
 
 Frame PlayerVideoOutput::copyFrameForItemTime(const MediaTime& itemTime, MediaTime* displayTime)
 {
+    Q_ASSERT(platform::isMainThread());
     if (displayTime)
         *displayTime = MediaTime::invalid();
     if (!queue_ || !itemTime.isNumeric())

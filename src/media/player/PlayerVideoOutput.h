@@ -4,6 +4,11 @@
 // copies it. Frames are 8-bit BGRA and shared, never copied, with every other output and view
 // of the item; each carries its colour tags and interlacing, and its presentation time is its
 // display time on the item's time line.
+//
+// Thread rule: main thread only, as the item it serves (attaching, detaching, reading the item
+// time and copying frames are asserted there); the exceptions are setFrameAvailableHandler(),
+// which any thread may call, and the handler itself, which runs on the item's decoder thread and
+// must only signal, never call back into the output.
 
 #include "media/frame/Frame.h"
 #include "media/player/MediaTime.h"
