@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -21,6 +22,13 @@ int main(int argc, char** argv)
         qputenv("CORVALE_USER_DEFAULTS", (sandbox.path() + QStringLiteral("/defaults.json")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", (sandbox.path() + QStringLiteral("/data")).toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (sandbox.path() + QStringLiteral("/config")).toLocal8Bit());
+    // The Desktop too (named but not made, so nothing is written there).
+    QDir().mkpath(sandbox.path() + QStringLiteral("/config"));
+    {
+        QFile userDirs(sandbox.path() + QStringLiteral("/config/user-dirs.dirs"));
+        if (userDirs.open(QIODevice::WriteOnly))
+            userDirs.write("XDG_DESKTOP_DIR=\"" + sandbox.path().toLocal8Bit() + "/Desktop\"\n");
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvale"));

@@ -12,8 +12,11 @@
 #include "remote/WebRTCSignalMessage.h"
 
 #include <functional>
+#include <memory>
 
 namespace app {
+
+class SettingsRootView;
 
 class AppServices {
 public:
@@ -54,6 +57,8 @@ public:
     virtual void setMainWindow(QWidget* window) = 0;
     virtual MainWindow::Environment mainWindowEnvironment() = 0;
     virtual ui::DialogService& dialogs() = 0;
+    // The settings window over the shared objects; none where there is no such window.
+    virtual std::unique_ptr<SettingsRootView> makeSettingsWindow() = 0;
 };
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include "app/AppServices.h"
 #include "app/MainWindow.h"
 #include "app/QuitSignalRelay.h"
+#include "app/SettingsRootView.h"
 #include "platform/DebugLog.h"
 #include "settings/AppearanceMode.h"
 #include "ui/AppTheme.h"
@@ -56,8 +57,13 @@ void CorvaleApp::show()
 
 void CorvaleApp::showSettings()
 {
-    dlog("⚙️ settings requested");
-    emit settingsRequested();
+    if (!settingsWindow_)
+        settingsWindow_ = services_.makeSettingsWindow();
+    if (!settingsWindow_) {
+        dlog("⚙️ no settings window here");
+        return;
+    }
+    settingsWindow_->present();
 }
 
 bool CorvaleApp::eventFilter(QObject* watched, QEvent* event)

@@ -24,6 +24,7 @@ namespace app {
 class AppServices;
 class MainWindow;
 class QuitSignalRelay;
+class SettingsRootView;
 
 class CorvaleApp : public QObject {
     Q_OBJECT
@@ -34,17 +35,16 @@ public:
     MainWindow& mainWindow() { return *window_; }
     // Gives the window its stored or first-launch frame and shows it.
     void show();
-    // The settings window arrives with its own screen; until then the request is only logged.
+    // Opens the one settings window (on General) or raises it when it is open.
     void showSettings();
+    // The settings window once it has been opened; none before.
+    SettingsRootView* settingsWindow() const { return settingsWindow_.get(); }
     // The one quit path; later calls do nothing.
     void quit();
     bool hasQuit() const { return didQuit_; }
 
     // An incoming live-video signal; handled later on the main thread. Any thread.
     void onSignal(const remote::WebRTCSignalMessage& message);
-
-signals:
-    void settingsRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +56,7 @@ private:
     AppServices& services_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QuitSignalRelay> signals_;
+    std::unique_ptr<SettingsRootView> settingsWindow_;
     bool didStartUp_ = false;
     bool didStartTaps_ = false;
     bool didSetupControlServer_ = false;

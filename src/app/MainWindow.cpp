@@ -1,5 +1,8 @@
 #include "app/MainWindow.h"
 
+#include "app/LayoutLogOverlay.h"
+#include "app/LayoutLogTriggerZone.h"
+#include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
 #include "platform/UserDefaults.h"
 #include "projects/ProjectLibraryStore.h"
@@ -7,6 +10,8 @@
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 #include "ui/AppWindowChrome.h"
+#include "ui/LayoutLogger.h"
+#include "ui/SplitViewMemory.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -67,6 +72,15 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
     layout->setContentsMargins(splitterMargin, splitterMargin, splitterMargin, splitterMargin);
     layout->addWidget(splitter_);
     setCentralWidget(ui::appWindowChrome(content));
+
+    ui::LayoutLogger& logger = env_.layoutLogger ? *env_.layoutLogger : ui::LayoutLogger::shared();
+    ui::layoutLog(recordPane_, QStringLiteral("① Left Sidebar (RecordView)"), logger);
+    ui::layoutLog(playbackPane_, QStringLiteral("② Right Area (PlaybackView)"), logger);
+    auto* layoutLogZone = new LayoutLogTriggerZone(content, env_.layoutLogGesture);
+    layoutLogOverlay_ = new LayoutLogOverlay(
+        { logger, env_.scheduler, env_.notifications ? *env_.notifications : platform::NotificationCenter::shared() },
+        content);
+    connect(layoutLogZone, &LayoutLogTriggerZone::toggled, layoutLogOverlay_, &LayoutLogOverlay::toggle);
 
     sidebarAnimation_ = new QVariantAnimation(this);
     sidebarAnimation_->setDuration(collapseAnimationMs);
@@ -142,6 +156,15 @@ void MainWindow::setSidebarWidth(int width)
     splitter_->setSizes({ width, total - width });
 }
 
+void MainWindow::keepSidebarWidth()
+{
+    const int room = splitter_->width() - minimumPlaybackWidth;
+    const int current = splitter_->sizes().value(0);
+    const int left = std::max(recordPane_->minimumWidth(), std::min(current, room));
+    const int total = std::max(splitter_->width(), left + minimumPlaybackWidth);
+    splitter_->setSizes({ left, total - left });
+}
+
 void MainWindow::animateSidebar(bool collapsed)
 {
     const int target = collapsed ? collapsedSidebarWidth : expandedSidebarWidth;
@@ -191,6 +214,9 @@ void MainWindow::showEvent(QShowEvent* event)
     if (event->spontaneous() || didPresentLibrary_)
         return;
     didPresentLibrary_ = true;
+    // A divider the user dragged in an earlier run comes back; collapsing still sets its own width.
+    if (ui::rememberSplitView(*splitter_, QStringLiteral("main"), env_.defaults) && env_.sidebar.isCollapsed())
+        setSidebarWidth(collapsedSidebarWidth);
     if (env_.enterProjectSelectionMode)
         env_.enterProjectSelectionMode();
     env_.projectLibrary.presentOnLaunch();
@@ -215,7 +241,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     if (sidebarAnimation_->state() != QAbstractAnimation::Running)
-        setSidebarWidth(recordPane_->minimumWidth());
+        keepSidebarWidth();
     scheduleFrameSave();
 }
 

@@ -24,6 +24,7 @@ class QSplitter;
 class QVariantAnimation;
 
 namespace platform {
+class NotificationCenter;
 class Scheduler;
 class UserDefaults;
 } // namespace platform
@@ -36,9 +37,12 @@ class RecordSidebarState;
 namespace ui {
 class AppPane;
 class DialogService;
+class LayoutLogger;
 } // namespace ui
 
 namespace app {
+
+class LayoutLogOverlay;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -59,6 +63,11 @@ public:
         settings::RecordSidebarState& sidebar;
         platform::UserDefaults& defaults;
         platform::Scheduler& scheduler;
+        // The layout log's logger and notification centre (none: the process-wide ones) and the
+        // trigger zone's gesture (none: the keyboard's own state).
+        ui::LayoutLogger* layoutLogger = nullptr;
+        platform::NotificationCenter* notifications = nullptr;
+        std::function<bool()> layoutLogGesture = {};
     };
 
     explicit MainWindow(Environment environment, QWidget* parent = nullptr);
@@ -74,6 +83,7 @@ public:
     ui::AppPane* recordPane() const { return recordPane_; }
     ui::AppPane* playbackPane() const { return playbackPane_; }
     QDialog* librarySheet() const { return sheet_; }
+    LayoutLogOverlay* layoutLogOverlay() const { return layoutLogOverlay_; }
     // The left pane's minimum width now (moves while the collapse animates).
     int sidebarWidth() const;
 
@@ -92,6 +102,8 @@ protected:
 private:
     void buildMenus();
     void setSidebarWidth(int width);
+    // Keeps the left pane's width (a dragged one too) within what the window leaves it.
+    void keepSidebarWidth();
     void animateSidebar(bool collapsed);
     void syncLibrarySheet(bool presented);
     void scheduleFrameSave();
@@ -103,6 +115,7 @@ private:
     ui::AppPane* playbackPane_ = nullptr;
     QPointer<QDialog> sheet_;
     QVariantAnimation* sidebarAnimation_ = nullptr;
+    LayoutLogOverlay* layoutLogOverlay_ = nullptr;
     bool didPresentLibrary_ = false;
     std::optional<std::uint64_t> pendingFrameSave_;
 };

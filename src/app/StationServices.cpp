@@ -1,5 +1,6 @@
 #include "app/StationServices.h"
 
+#include "app/SettingsRootView.h"
 #include "capture/CaptureHub.h"
 #include "capture/RecordViewModel.h"
 #include "cloud/GoogleDriveSyncManager.h"
@@ -220,7 +221,16 @@ MainWindow::Environment StationServices::mainWindowEnvironment()
         settings::RecordSidebarState::shared(),
         platform::UserDefaults::standard(),
         platform::Scheduler::main(),
+        nullptr,
+        nullptr,
+        {},
     };
+}
+
+std::unique_ptr<SettingsRootView> StationServices::makeSettingsWindow()
+{
+    return std::make_unique<SettingsRootView>(SettingsRootView::Environment {
+        settings::AppSettings::shared(), *recordVM_, playback::KeyboardShortcutManager::shared(), dialogs_ });
 }
 
 } // namespace app

@@ -77,6 +77,7 @@ public:
     void setMainWindow(QWidget* window) override;
     MainWindow::Environment mainWindowEnvironment() override;
     ui::DialogService& dialogs() override { return dialogs_; }
+    std::unique_ptr<SettingsRootView> makeSettingsWindow() override;
 
 private:
     WidgetDialogService dialogs_;

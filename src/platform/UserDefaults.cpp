@@ -199,6 +199,12 @@ void UserDefaults::remove(const QString& key)
     writeFile();
 }
 
+QStringList UserDefaults::allKeys() const
+{
+    std::lock_guard lock(mutex_);
+    return settings_->allKeys();
+}
+
 void UserDefaults::writeFile()
 {
     settings_->sync();

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -34,6 +35,8 @@ public:
     // Stores and writes the file at once.
     void set(const QString& key, const QVariant& value);
     void remove(const QString& key);
+    // Every stored key; a key inside a group reads "group/key".
+    QStringList allKeys() const;
 
     // A Boolean as written; a number: true when non-zero; a string: true when "true", "yes"
     // or "1" in any letter case; anything else (or nothing): false.

@@ -29,10 +29,11 @@ QString key(const char* name)
     return QString::fromLatin1(name);
 }
 
-// White space and line breaks at both ends, as the stored form of a path is compared and written.
-QString trimmedPath(const QString& path)
+// A path of nothing but white space names no folder; any other path is kept exactly, since
+// blanks at either end are legal in folder names here.
+bool isBlankPath(const QString& path)
 {
-    return path.trimmed();
+    return path.trimmed().isEmpty();
 }
 
 // A folder as a file URL marked as a directory; relative paths count from the working directory.
@@ -55,7 +56,7 @@ AppSettings::AppSettings(platform::UserDefaults& defaults, QObject* parent)
     load(timecodeMode_, Keys::timecodeMode);
     load(appearanceMode_, Keys::appearanceMode);
 
-    if (auto path = defaults_.stringForKey(key(Keys::recordingFolderPath)); path && !trimmedPath(*path).isEmpty())
+    if (auto path = defaults_.stringForKey(key(Keys::recordingFolderPath)); path && !isBlankPath(*path))
         recordingFolderPath_ = *path;
     recordingFolderBookmarkData_ = defaults_.dataForKey(key(Keys::recordingFolderBookmark));
 
@@ -156,9 +157,9 @@ void AppSettings::setAppearanceMode(AppearanceMode value)
 
 void AppSettings::setRecordingFolderPath(const std::optional<QString>& value)
 {
-    const QString trimmed = value ? trimmedPath(*value) : QString();
+    const bool blank = !value || isBlankPath(*value);
     assign(recordingFolderPath_, value, Keys::recordingFolderPath,
-        trimmed.isEmpty() ? std::nullopt : std::optional<QVariant>(trimmed), &AppSettings::recordingFolderPathChanged);
+        blank ? std::nullopt : std::optional<QVariant>(*value), &AppSettings::recordingFolderPathChanged);
 }
 
 void AppSettings::setRecordingFolderBookmarkData(const std::optional<QByteArray>& value)
@@ -225,13 +226,9 @@ std::optional<QUrl> AppSettings::resolveRecordingFolderURL()
     }
 
     const auto path = recordingFolderPath();
-    if (!path)
+    if (!path || isBlankPath(*path))
         return std::nullopt;
-    // A leading blank would make the stored path relative; the saved form is trimmed too.
-    const QString trimmed = trimmedPath(*path);
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    return directoryURL(trimmed);
+    return directoryURL(*path);
 }
 
 void AppSettings::regeneratePairingCode()

@@ -123,7 +123,7 @@ public:
     void setHdmiOutFollowsPreview(bool value);
     void setTimecodeMode(TimecodeMode value);
     void setAppearanceMode(AppearanceMode value); // also applies the appearance
-    // Written trimmed (the property keeps the value as assigned); none or a blank value removes the key.
+    // Written exactly as assigned; none, an empty or an all-blank value removes the key.
     void setRecordingFolderPath(const std::optional<QString>& value);
     void setRecordingFolderBookmarkData(const std::optional<QByteArray>& value); // none removes the key
     void setRecordingCodec(RecordingCodec value);
@@ -135,8 +135,8 @@ public:
     void setCloudSyncInterval(CloudSyncInterval value);
     void setPairingCode(const QString& value); // written as it is, an empty one included
 
-    // The recording folder: the bookmark's folder when it resolves, else the stored path (trimmed,
-    // made absolute), as a file URL marked as a directory (trailing slash); none when neither is
+    // The recording folder: the bookmark's folder when it resolves, else the stored path (as
+    // stored, made absolute), as a file URL marked as a directory (trailing slash); none when neither is
     // set. Main thread only, since it may update the stored path and bookmark.
     std::optional<QUrl> resolveRecordingFolderURL();
 

@@ -20,4 +20,11 @@ template <> struct EnumTable<ProjectOutputColorMode> {
     static_assert(enumTableIsDense(cases));
 };
 
+// The three modes that carry HDR mastering metadata.
+constexpr bool isHDR(ProjectOutputColorMode mode)
+{
+    return mode == ProjectOutputColorMode::rec2020PQ || mode == ProjectOutputColorMode::rec2020HLG
+        || mode == ProjectOutputColorMode::p3D65PQ;
+}
+
 } // namespace settings

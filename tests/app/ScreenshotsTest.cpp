@@ -1,4 +1,7 @@
-#include "ShellFixture.h"
+#include "SettingsFixture.h"
+
+#include "app/LayoutLogOverlay.h"
+#include "settings/AppSettings.h"
 
 #include "app/MainWindow.h"
 #include "projects/ui/ProjectLibraryView.h"
@@ -8,7 +11,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QAbstractButton>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSplitter>
 
 namespace app {
@@ -76,6 +81,68 @@ TEST_F(ScreenshotsTest, MainWindowExpandedCollapsedAndWithTheLibrary)
                 QDir(folder).filePath(QStringLiteral("app_window_library_") + appearance + QStringLiteral(".png"))));
         }
         corvale.quit();
+    });
+}
+
+} // namespace
+} // namespace app
+
+namespace app {
+namespace {
+
+using SettingsScreenshotsTest = SettingsFixture;
+
+TEST_F(SettingsScreenshotsTest, SettingsPanesAndTheLayoutLog)
+{
+    ui::screenkit::inBothAppearances([&](const QString& appearance) {
+        settings.setProjectOutputColorMode(settings::ProjectOutputColorMode::rec709);
+        SettingsRootView& window = openSettings();
+        window.setSelection(SettingsRootView::Tab::general);
+        QApplication::processEvents();
+        const QImage general = ui::screenkit::screenshot(&window, QStringLiteral("settings_general_") + appearance);
+        // The window backdrop shows in the margin around the pane.
+        EXPECT_TRUE(ui::screenkit::sameColor(
+            ui::screenkit::pixelAt(general, QPoint(4, 400)), ui::ThemeColor(ui::AppTheme::bg).color(), 8));
+
+        settings.setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020PQ);
+        window.generalScrollArea()->ensureWidgetVisible(
+            ui::screenkit::find<QWidget>(window.currentPane(), QStringLiteral("hdrRow")));
+        QApplication::processEvents();
+        ui::screenkit::screenshot(&window, QStringLiteral("settings_general_hdr_") + appearance);
+
+        window.setSelection(SettingsRootView::Tab::keyboard);
+        keyboard->cancelEditing();
+        QApplication::processEvents();
+        ui::screenkit::screenshot(&window, QStringLiteral("settings_keyboard_") + appearance);
+        keyboard->beginEditing(settings::PlayerAction::markIn);
+        QApplication::processEvents();
+        auto* chip
+            = qobject_cast<KeyboardSettingsView*>(window.currentPane())->shortcutButton(settings::PlayerAction::markIn);
+        const QImage capturing
+            = ui::screenkit::screenshot(&window, QStringLiteral("settings_keyboard_capturing_") + appearance);
+        // The capturing chip is filled blue at its left end, clear of its text.
+        const QColor fill = ui::screenkit::pixelAt(capturing, chip->mapTo(&window, QPoint(4, chip->height() / 2)));
+        EXPECT_GT(fill.blue(), fill.red() + 80);
+        window.close();
+
+        MainWindow& main = app().mainWindow();
+        main.resize(1519, 1036);
+        app().show();
+        QApplication::processEvents();
+        if (QDialog* sheet = main.librarySheet())
+            sheet->reject();
+        layoutLogger.clearEntries();
+        main.layoutLogOverlay()->setShown(true);
+        QApplication::processEvents();
+        ui::screenkit::screenshot(main.layoutLogOverlay(), QStringLiteral("layout_log_empty_") + appearance);
+        layoutLogger.record(QStringLiteral("① Left Sidebar (RecordView)"), QSizeF(324, 1014));
+        layoutLogger.record(QStringLiteral("② Right Area (PlaybackView)"), QSizeF(1165, 1014));
+        scheduler.advance(1);
+        layoutLogger.record(QStringLiteral("⑥ Bottom Playlist"), QSizeF(0, 250));
+        scheduler.advance(1);
+        QApplication::processEvents();
+        ui::screenkit::screenshot(&main, QStringLiteral("layout_log_entries_") + appearance);
+        main.layoutLogOverlay()->setShown(false);
     });
 }
 

@@ -35,7 +35,16 @@ MainWindow::Environment LoggingServices::mainWindowEnvironment()
         sidebar_,
         defaults_,
         scheduler_,
+        layoutLogger,
+        notifications,
+        layoutLogGesture,
     };
+}
+
+std::unique_ptr<SettingsRootView> LoggingServices::makeSettingsWindow()
+{
+    note("makeSettingsWindow");
+    return makeSettings ? makeSettings() : nullptr;
 }
 
 CorvaleApp& ShellFixture::app()

@@ -6,13 +6,16 @@
 
 #include "app/AppServices.h"
 #include "app/CorvaleApp.h"
+#include "app/SettingsRootView.h"
 #include "kit/FakeDialogService.h"
 #include "kit/ScreenKit.h"
 #include "platform/ManualScheduler.h"
+#include "platform/NotificationCenter.h"
 #include "platform/UserDefaults.h"
 #include "projects/ProjectLibraryStore.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
+#include "ui/LayoutLogger.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -49,6 +52,7 @@ public:
     void setMainWindow(QWidget*) override { }
     MainWindow::Environment mainWindowEnvironment() override;
     ui::DialogService& dialogs() override { return dialogs_; }
+    std::unique_ptr<SettingsRootView> makeSettingsWindow() override;
 
     // Delivers a signal the way the remote side does (from whatever thread calls it).
     void deliver(const remote::WebRTCSignalMessage& message) const { route_(message); }
@@ -57,6 +61,12 @@ public:
     std::thread::id signalThread;
     // The library sheet's content; none: a plain widget.
     std::function<QWidget*(QWidget*)> makeLibraryView;
+    // The settings window; none: the shell has none.
+    std::function<std::unique_ptr<SettingsRootView>()> makeSettings;
+    // The layout log's logger, notifications and gesture handed to the window.
+    ui::LayoutLogger* layoutLogger = nullptr;
+    platform::NotificationCenter* notifications = nullptr;
+    std::function<bool()> layoutLogGesture;
     ui::FakeDialogService dialogs_;
 
 private:
@@ -71,7 +81,12 @@ private:
 
 class ShellFixture : public ::testing::Test {
 protected:
-    ShellFixture() { ui::screenkit::prepare(); }
+    ShellFixture()
+    {
+        ui::screenkit::prepare();
+        services.layoutLogger = &layoutLogger;
+        services.notifications = &notifications;
+    }
 
     // The application, made on first use (so a test can store a frame or the flag first).
     CorvaleApp& app();
@@ -82,6 +97,11 @@ protected:
     projects::ProjectLibraryStore library { settings, defaults };
     settings::RecordSidebarState sidebar { defaults };
     platform::ManualScheduler scheduler;
+    platform::NotificationCenter notifications;
+    // Nine in the morning, in a folder of its own (none until a test makes it).
+    QString layoutLogFolder = folder.filePath(QStringLiteral("Desktop"));
+    ui::LayoutLogger layoutLogger { { scheduler, defaults, [] { return QDateTime(QDate(2026, 1, 2), QTime(9, 0, 0)); },
+        [this] { return layoutLogFolder; } } };
     LoggingServices services { library, sidebar, defaults, scheduler };
     std::unique_ptr<CorvaleApp> application;
 };

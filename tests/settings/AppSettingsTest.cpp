@@ -228,21 +228,21 @@ TEST_F(AppSettingsTest, EveryPropertyStoresAndPublishesEachAssignmentAndSurvives
     auto settings = open();
     for (const auto& [name, value] : std::span(assigned).first(11))
         EXPECT_EQ(settings->property(name), value) << name;
-    EXPECT_EQ(settings->recordingFolderPath(), QString("/srv/takes")); // saved trimmed
+    EXPECT_EQ(settings->recordingFolderPath(), QString(" /srv/takes ")); // saved as assigned
     EXPECT_EQ(settings->recordingFolderBookmarkData(), QByteArray("\x00bookmark\xff", 10));
 }
 
-TEST_F(AppSettingsTest, RecordingFolderIsStoredTrimmedAndFallsBackToThePath)
+TEST_F(AppSettingsTest, RecordingFolderIsStoredAsChosenAndFallsBackToThePath)
 {
     auto settings = open();
     int pathSignalCount = 0;
     QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, [&] { ++pathSignalCount; });
     EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
 
-    settings->setRecordingFolderPath(QString("  /media/card A/takes \n"));
-    EXPECT_EQ(settings->recordingFolderPath(), QString("  /media/card A/takes \n"));
-    EXPECT_EQ(defaults_->stringForKey("recordingFolderPath"), QString("/media/card A/takes"));
-    EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/media/card A/takes/"));
+    // Blanks belong to the name: a folder may be called "Take 1 ".
+    settings->setRecordingFolderPath(QString("/media/card A/Take 1 "));
+    EXPECT_EQ(defaults_->stringForKey("recordingFolderPath"), QString("/media/card A/Take 1 "));
+    EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/media/card A/Take 1 /"));
     // A blank or no path removes the key and resolves to nothing.
     settings->setRecordingFolderPath(QString("   "));
     EXPECT_EQ(settings->recordingFolderPath(), QString("   "));
@@ -252,9 +252,6 @@ TEST_F(AppSettingsTest, RecordingFolderIsStoredTrimmedAndFallsBackToThePath)
     settings->setRecordingFolderPath(std::nullopt);
     EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
     EXPECT_EQ(pathSignalCount, 4);
-
-    settings->setRecordingFolderPath(QString(" /srv/takes"));
-    EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/srv/takes/"));
 
     settings->setRecordingFolderPath(QString("takes"));
     EXPECT_EQ(

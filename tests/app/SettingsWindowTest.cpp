@@ -1,0 +1,238 @@
+// The settings window over the real settings, capture engine and shortcut manager: controls are
+// driven as the user drives them (clicks, activations, key events sent to a window) and the shared
+// objects and the stored defaults are read back.
+
+#include "SettingsFixture.h"
+
+#include "playback/keys/ShortcutLabel.h"
+#include "settings/KeyBinding.h"
+#include "ui/SegmentedPillControl.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollArea>
+#include <QSignalSpy>
+#include <QWindow>
+
+namespace app {
+namespace {
+
+using settings::PlayerAction;
+using ui::screenkit::find;
+
+using SettingsWindowTest = SettingsFixture;
+
+// The user picks the entry `text` of a menu picker.
+void choose(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+QStringList items(QComboBox* combo)
+{
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i)
+        texts << combo->itemText(i);
+    return texts;
+}
+
+TEST_F(SettingsWindowTest, OpensOnGeneralAndClosingNotSwitchingCancelsACapture)
+{
+    SettingsRootView& window = openSettings();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Settings"));
+    EXPECT_EQ(window.size(), QSize(640, 820));
+    EXPECT_EQ(window.minimumSize(), QSize(584, 344));
+    EXPECT_EQ(window.selection(), SettingsRootView::Tab::general);
+    EXPECT_EQ(window.generalScrollArea()->widget(), &pane<GeneralSettingsView>());
+
+    ui::screenkit::click(window.tabSwitch()->segment(1));
+    EXPECT_EQ(window.selection(), SettingsRootView::Tab::keyboard);
+    EXPECT_EQ(window.generalScrollArea(), nullptr);
+    for (QWidget* up = &pane<KeyboardSettingsView>(); up; up = up->parentWidget())
+        EXPECT_EQ(qobject_cast<QScrollArea*>(up), nullptr);
+
+    keyboard->beginEditing(PlayerAction::stop);
+    ui::screenkit::click(window.tabSwitch()->segment(0));
+    EXPECT_EQ(keyboard->editingAction(), PlayerAction::stop) << "a tab switch keeps the capture";
+    ui::screenkit::click(window.tabSwitch()->segment(1));
+    window.close();
+    EXPECT_EQ(keyboard->editingAction(), std::nullopt);
+
+    // Reopening shows General again, in the same window.
+    EXPECT_EQ(&openSettings(), &window);
+    EXPECT_EQ(window.selection(), SettingsRootView::Tab::general);
+    EXPECT_EQ(window.tabSwitch()->selection().toInt(), int(SettingsRootView::Tab::general));
+    EXPECT_EQ(services.log.count(QStringLiteral("makeSettingsWindow")), 1);
+}
+
+TEST_F(SettingsWindowTest, GeneralFollowsTheSettingsWithoutWritingBack)
+{
+    openSettings();
+    QWidget* pane = &this->pane<GeneralSettingsView>();
+    auto* codec = find<QComboBox>(pane, QStringLiteral("codecPicker"));
+    auto* bitrate = find<QComboBox>(pane, QStringLiteral("bitratePicker"));
+    auto* note = find<QLabel>(pane, QStringLiteral("bitrateNote"));
+    QSignalSpy codecWrites(&settings, &settings::AppSettings::recordingCodecChanged);
+
+    settings.setRecordingCodec(settings::RecordingCodec::hevc);
+    EXPECT_EQ(codec->currentText(), QStringLiteral("HEVC (H.265)"));
+    EXPECT_EQ(codecWrites.count(), 1) << "the refresh wrote the value back";
+    settings.setHdmiOutFollowsPreview(false);
+    EXPECT_FALSE(find<QCheckBox>(pane, QStringLiteral("hdmiFollowToggle"))->isChecked());
+    settings.setPairingCode(QStringLiteral("004211"));
+    EXPECT_EQ(find<QLabel>(pane, QStringLiteral("pairingCode"))->text(), QStringLiteral("004211"));
+
+    for (auto value : settings::allCases<settings::RecordingCodec>()) {
+        choose(codec, settings::displayName(value));
+        SCOPED_TRACE(codec->currentText().toStdString());
+        EXPECT_EQ(settings.recordingCodec(), value);
+        EXPECT_EQ(bitrate->isEnabled(), !settings::isProRes(value));
+        EXPECT_EQ(note->text(),
+            settings::isProRes(value) ? QStringLiteral("Bitrate is ignored for ProRes.")
+                                      : QStringLiteral("Bitrate applies to H.264 / HEVC only."));
+    }
+
+    // The HDR row shows for the three HDR modes only, with the engine's level, which it keeps.
+    recordVM->setOutputHDRMasteringNits(capture::HDRMasteringNits::n4000);
+    auto* colour = find<QComboBox>(pane, QStringLiteral("outputColorPicker"));
+    auto* row = find<QWidget>(pane, QStringLiteral("hdrRow"));
+    for (auto mode : settings::allCases<settings::ProjectOutputColorMode>()) {
+        choose(colour, settings::displayName(mode));
+        EXPECT_EQ(row->isVisibleTo(pane), settings::isHDR(mode)) << settings::toRaw(mode).toStdString();
+    }
+    EXPECT_EQ(find<QComboBox>(pane, QStringLiteral("hdrPicker"))->currentText(), QStringLiteral("4000 nits"));
+    EXPECT_EQ(recordVM->outputHDRMasteringNits(), capture::HDRMasteringNits::n4000);
+
+    const QStringList formats = items(find<QComboBox>(pane, QStringLiteral("projectFormatPicker")));
+    EXPECT_EQ(formats.size(), 29);
+    EXPECT_EQ(formats.first(), QStringLiteral("SD 525i59.94 (NTSC)"));
+    EXPECT_FALSE(formats.contains(settings::displayName(settings::CaptureFormat::auto_)));
+}
+
+TEST_F(SettingsWindowTest, ChooseStoresTheFolderAsChosenAndResetForgetsIt)
+{
+    openSettings();
+    auto& general = pane<GeneralSettingsView>();
+    settings.setRecordingFolderBookmarkData(QByteArray("old"));
+    const QString chosen = folder.filePath(QStringLiteral("Take 1 "));
+    QDir().mkpath(chosen);
+
+    settingsDialogs.answerNextOpenPanelWith({});
+    ui::screenkit::click(find<QAbstractButton>(&general, QStringLiteral("chooseFolderButton")));
+    QApplication::processEvents();
+    EXPECT_EQ(settings.recordingFolderBookmarkData(), QByteArray("old")) << "a cancel changes nothing";
+    const auto& request = settingsDialogs.openPanels().at(0).request;
+    EXPECT_EQ(request.title, QStringLiteral("Choose Recording Folder"));
+    EXPECT_EQ(request.directory, recordVM->outputFolderDisplayPath());
+    EXPECT_TRUE(request.chooseDirectories);
+    EXPECT_FALSE(request.allowsMultipleSelection);
+
+    settingsDialogs.answerNextOpenPanelWith({ chosen });
+    general.chooseRecordingFolder();
+    QApplication::processEvents();
+    EXPECT_EQ(defaults.stringForKey(QStringLiteral("recordingFolderPath")), chosen);
+    EXPECT_FALSE(defaults.contains(QStringLiteral("recordingFolderBookmark")));
+    EXPECT_EQ(recordVM->outputFolderURL(), QUrl::fromLocalFile(chosen));
+    EXPECT_EQ(find<QLabel>(&general, QStringLiteral("recordingFolderPath"))->text(), chosen);
+
+    settings.setRecordingFolderBookmarkData(QByteArray("again"));
+    ui::screenkit::click(find<QAbstractButton>(&general, QStringLiteral("resetFolderButton")));
+    EXPECT_FALSE(defaults.contains(QStringLiteral("recordingFolderPath")));
+    EXPECT_FALSE(defaults.contains(QStringLiteral("recordingFolderBookmark")));
+    EXPECT_EQ(recordVM->outputFolderURL(), recordVM->defaultRecordingFolder());
+}
+
+class KeyboardPaneTest : public SettingsFixture {
+protected:
+    void SetUp() override
+    {
+        ui::screenkit::click(openSettings().tabSwitch()->segment(1));
+        view = &pane<KeyboardSettingsView>();
+    }
+    QStringList labels() const
+    {
+        QStringList texts;
+        for (auto action : settings::allCases<PlayerAction>())
+            texts << view->shortcutButton(action)->text();
+        return texts;
+    }
+    void clickShortcut(PlayerAction action) { ui::screenkit::click(view->shortcutButton(action)); }
+    // A key as the windowing system delivers it.
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(&keyWindow, &event);
+    }
+
+    QWindow keyWindow;
+    KeyboardSettingsView* view = nullptr;
+    const QStringList factory { "Space", "I", "O", "J", "K", "L" };
+};
+
+TEST_F(KeyboardPaneTest, CapturesMovesCancelsAndStoresKeys)
+{
+    EXPECT_EQ(labels(), factory);
+    EXPECT_FALSE(view->banner()->isVisibleTo(view));
+
+    clickShortcut(PlayerAction::markIn);
+    EXPECT_EQ(view->shortcutLabel(PlayerAction::markIn), QStringLiteral("Press key..."));
+    EXPECT_TRUE(view->banner()->isVisibleTo(view));
+    EXPECT_EQ(find<QLabel>(view, QStringLiteral("captureAction"))->text(), QStringLiteral("Mark In"));
+    clickShortcut(PlayerAction::markIn);
+    EXPECT_EQ(keyboard->editingAction(), std::nullopt) << "a second click ends the capture";
+
+    clickShortcut(PlayerAction::markIn);
+    clickShortcut(PlayerAction::stop);
+    EXPECT_EQ(labels().at(1), QStringLiteral("I"));
+    EXPECT_EQ(labels().at(4), QStringLiteral("Press key..."));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(labels(), factory);
+
+    clickShortcut(PlayerAction::markIn);
+    press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(keyboard->editingAction(), PlayerAction::markIn) << "Ctrl keys stay the application's";
+    press(Qt::Key_M, Qt::ShiftModifier);
+    EXPECT_EQ(labels().at(1), QStringLiteral("Shift+M"));
+    EXPECT_TRUE(view->binding(PlayerAction::markIn)->modifiers & settings::ModifierFlag::shift);
+    const auto stored = settings::KeyBinding::decodeList(
+        defaults.dataForKey(QString::fromLatin1(playback::KeyboardShortcutManager::kStorageKey)).value_or(""));
+    ASSERT_TRUE(stored);
+    EXPECT_TRUE(std::any_of(stored.value().begin(), stored.value().end(), [](const settings::KeyBinding& b) {
+        return b.action == PlayerAction::markIn && playback::shortcutLabel(b) == QStringLiteral("Shift+M");
+    }));
+
+    clickShortcut(PlayerAction::markOut);
+    press(Qt::Key_J);
+    EXPECT_EQ(labels().at(2), QStringLiteral("J"));
+    EXPECT_EQ(labels().at(3), QStringLiteral("J"));
+
+    clickShortcut(PlayerAction::playPause);
+    ui::screenkit::click(find<QAbstractButton>(view, QStringLiteral("resetShortcuts")));
+    EXPECT_EQ(labels(), factory);
+    EXPECT_EQ(keyboard->editingAction(), std::nullopt);
+}
+
+TEST_F(KeyboardPaneTest, AMissingActionShowsNotSet)
+{
+    QList<settings::KeyBinding> withoutStop;
+    for (const auto& binding : settings::defaultKeyBindings()) {
+        if (binding.action != PlayerAction::stop)
+            withoutStop << binding;
+    }
+    defaults.set(QString::fromLatin1(playback::KeyboardShortcutManager::kStorageKey),
+        settings::KeyBinding::encodeList(withoutStop));
+    playback::KeyboardShortcutManager reloaded(defaults, scheduler);
+    KeyboardSettingsView pane(reloaded);
+    EXPECT_EQ(pane.shortcutLabel(PlayerAction::stop), QStringLiteral("Not set"));
+    EXPECT_EQ(pane.shortcutLabel(PlayerAction::markIn), QStringLiteral("I"));
+}
+
+} // namespace
+} // namespace app
