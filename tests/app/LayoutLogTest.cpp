@@ -41,7 +41,6 @@ protected:
         QWidget* under = host->childAt(point);
         ui::screenkit::click(under ? under : host, (under ? under : host)->mapFrom(host, point));
     }
-    QString caption(QAbstractButton* button) const { return button->text(); }
 
     bool gesture = false;
 };
@@ -84,28 +83,29 @@ TEST_F(LayoutLogTest, RowsCopyClearAndReset)
 
     ui::screenkit::click(overlay->copyButton());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), layoutLogger.logSummary());
-    EXPECT_EQ(caption(overlay->copyButton()), QStringLiteral("Copied!"));
+    EXPECT_EQ(overlay->copyButton()->text(), QStringLiteral("Copied!"));
     scheduler.advance(1.0);
     ui::screenkit::click(overlay->copyButton());
     scheduler.advance(0.5);
-    EXPECT_EQ(caption(overlay->copyButton()), QStringLiteral("Copy")) << "the first press's timer ends it";
+    EXPECT_EQ(overlay->copyButton()->text(), QStringLiteral("Copy")) << "the first press's timer ends it";
 
     ui::screenkit::click(overlay->clearButton());
     EXPECT_TRUE(layoutLogger.entries().isEmpty());
     EXPECT_TRUE(overlay->hint()->isVisibleTo(overlay));
 
-    for (const char* key : { "splitView/main", "NSSplitView Subview Frames main", MainWindow::frameKey })
+    for (const char* key : { "splitView/main", "NSSplitView Subview Frames main", MainWindow::frameKey, "nssplitview" })
         defaults.set(QString::fromLatin1(key), QByteArray("x"));
     int posted = 0;
     notifications.addObserver(QStringLiteral("CorvaleResetSplitViews"), nullptr, [&](const QVariantMap&) { ++posted; });
     ui::screenkit::click(overlay->resetButton());
     EXPECT_EQ(posted, 1);
-    EXPECT_FALSE(defaults.contains(QStringLiteral("splitView/main")));
-    EXPECT_FALSE(defaults.contains(QStringLiteral("NSSplitView Subview Frames main")));
-    EXPECT_TRUE(defaults.contains(QString::fromLatin1(MainWindow::frameKey)));
-    EXPECT_EQ(caption(overlay->resetButton()), QStringLiteral("Reset!"));
+    for (const auto& [key, kept] :
+        { std::pair("splitView/main", false), std::pair("NSSplitView Subview Frames main", false),
+            std::pair(MainWindow::frameKey, true), std::pair("nssplitview", true) })
+        EXPECT_EQ(defaults.contains(QString::fromLatin1(key)), kept) << key;
+    EXPECT_EQ(overlay->resetButton()->text(), QStringLiteral("Reset!"));
     scheduler.advance(2);
-    EXPECT_EQ(caption(overlay->resetButton()), QStringLiteral("Reset Layout"));
+    EXPECT_EQ(overlay->resetButton()->text(), QStringLiteral("Reset Layout"));
 }
 
 TEST_F(LayoutLogTest, ADraggedDividerComesBackInTheNextWindow)

@@ -9,9 +9,9 @@
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QAbstractButton>
 #include <QPainter>
 #include <QScrollArea>
 #include <QSplitter>
