@@ -1,9 +1,8 @@
-// The two small sheets and the Drive mark: what the delete sheet shows in each state and that a
-// running deletion cannot be dismissed; Return and Escape in the rename sheet; the logo's geometry.
+// The two small sheets: what the delete sheet shows in each state and that a running deletion
+// cannot be dismissed; Return and Escape in the rename sheet.
 
 #include "kit/ScreenKit.h"
 #include "projects/ui/CloudDeleteConfirmSheet.h"
-#include "projects/ui/DriveLogo.h"
 #include "projects/ui/RenameProjectView.h"
 #include "ui/StyledButton.h"
 #include "ui/ThemedLabel.h"
@@ -90,31 +89,6 @@ TEST(RenameProjectView, ReturnSavesEscapeCancelsAndEditsAreReported)
     ui::screenkit::click(sheet->cancelButton());
     EXPECT_EQ(cancels, 2);
     EXPECT_EQ(saves, 1);
-}
-
-TEST(DriveLogo, BarsScaleWithTheSizeAndArePaintedInTheirColours)
-{
-    auto logo = ui::screenkit::showWidget<DriveLogo>(QSize(), 22.0);
-    EXPECT_EQ(logo->size(), QSize(22, 22));
-    const auto bars = DriveLogo::bars(22);
-    EXPECT_NEAR(bars[0].size.width(), 14.96, 1e-9);
-    EXPECT_NEAR(bars[1].size.width(), 14.96, 1e-9);
-    EXPECT_NEAR(bars[2].size.width(), 17.16, 1e-9);
-    for (const auto& bar : bars) {
-        EXPECT_NEAR(bar.size.height(), 4.4, 1e-9);
-        EXPECT_NEAR(bar.cornerRadius, 2.64, 1e-9);
-    }
-    EXPECT_DOUBLE_EQ(bars[0].rotation, -bars[1].rotation);
-
-    // Probes at a large size: the top bar's middle is yellow, the two lower arms green and blue.
-    auto big = ui::screenkit::showWidget<DriveLogo>(QSize(), 200.0);
-    const QImage image = big->grab().toImage();
-    auto centreOf = [](const DriveLogo::Bar& bar) { return (QPointF(100, 100) + bar.offset).toPoint(); };
-    const auto large = DriveLogo::bars(200);
-    for (const auto& bar : large) {
-        const QColor seen = ui::screenkit::pixelAt(image, centreOf(bar));
-        EXPECT_TRUE(ui::screenkit::sameColor(seen, bar.color, 6)) << seen.name().toStdString();
-    }
 }
 
 } // namespace projects_ui
