@@ -130,7 +130,6 @@ TEST(HoverTooltip, BubbleFloatsCentredAboveTheHostUnwrappedAndStaysInsideTheWind
     EXPECT_GE(body.top(), stage.host->geometry().bottom());
     EXPECT_GE(body.left(), 0.0);
     EXPECT_LE(body.right(), stage.window.width());
-    screenkit::screenshot(&stage.window, QStringLiteral("tooltip-below"));
 }
 
 TEST(HoverTooltip, BubbleReadsInBothAppearances)
