@@ -53,7 +53,7 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
     setWindowTitle(QStringLiteral("Corvale"));
     setMinimumSize(minimumWidth, minimumHeight);
 
-    recordPane_ = new ui::AppPane(placeholder("recordPlaceholder"));
+    recordPane_ = new ui::AppPane(env_.makeRecordView ? env_.makeRecordView() : placeholder("recordPlaceholder"));
     recordPane_->setObjectName(QStringLiteral("recordPane"));
     playbackPane_ = new ui::AppPane(placeholder("playbackPlaceholder"));
     playbackPane_->setObjectName(QStringLiteral("playbackPane"));
@@ -151,6 +151,9 @@ int MainWindow::sidebarWidth() const
 
 void MainWindow::setSidebarWidth(int width)
 {
+    // The recording screen may need more than the nominal width (its collapsed column does): the
+    // pane grows to fit it rather than cutting it off.
+    width = std::max(width, recordPane_->minimumSizeHint().width());
     recordPane_->setMinimumWidth(width);
     const int total = std::max(splitter_->width(), width + minimumPlaybackWidth);
     splitter_->setSizes({ width, total - width });

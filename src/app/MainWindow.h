@@ -68,6 +68,8 @@ public:
         ui::LayoutLogger* layoutLogger = nullptr;
         platform::NotificationCenter* notifications = nullptr;
         std::function<bool()> layoutLogGesture = {};
+        // The recording screen of the left pane; none leaves the pane empty.
+        std::function<QWidget*()> makeRecordView = {};
     };
 
     explicit MainWindow(Environment environment, QWidget* parent = nullptr);

@@ -19,6 +19,7 @@
 #include "playback/taps/RecordViewModelTapSink.h"
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/ProjectLibraryView.h"
+#include "record_screen/RecordView.h"
 #include "remote/RemoteStack.h"
 #include "remote/WebRTCSignalingAdapter.h"
 #include "settings/AppSettings.h"
@@ -224,6 +225,10 @@ MainWindow::Environment StationServices::mainWindowEnvironment()
         nullptr,
         nullptr,
         {},
+        [this]() -> QWidget* {
+            return new record_screen::RecordView(record_screen::RecordView::Environment {
+                *recordVM_, settings::AppSettings::shared(), settings::RecordSidebarState::shared(), dialogs_ });
+        },
     };
 }
 

@@ -282,7 +282,11 @@ void RecordView::refreshPerformance()
 void RecordView::applyCollapsed()
 {
     const bool collapsed = env_.sidebar.isCollapsed();
+    // Only the shown layout counts towards the view's minimum, so the pane can narrow to the column.
+    (collapsed ? expanded_ : collapsed_)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    (collapsed ? collapsed_ : expanded_)->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     setCurrentWidget(collapsed ? collapsed_ : expanded_);
+    updateGeometry();
     // The card and its monitor exist only while expanded: a new one starts sampling from zero.
     if (collapsed) {
         delete performance_;

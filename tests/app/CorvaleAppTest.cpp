@@ -6,6 +6,7 @@
 #include "projects/ProjectLibraryStore.h"
 #include "remote/RemoteStack.h"
 #include "remote/ServicePublisher.h"
+#include "ui/AppPane.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -137,6 +138,7 @@ TEST(StationTest, TheStationAsMainBuildsItOpensWithTheLibrarySheet)
         ASSERT_NE(corvale.mainWindow().librarySheet(), nullptr);
         EXPECT_TRUE(corvale.mainWindow().librarySheet()->isVisible());
         EXPECT_TRUE(services.remoteStack().didSetupControlServer());
+        EXPECT_NE(corvale.mainWindow().recordPane()->findChild<QWidget*>("expandedSidebar"), nullptr);
         corvale.quit();
     }
     QCoreApplication::processEvents();
