@@ -36,21 +36,6 @@ SystemPerformanceReaders readersOf(const Readings& r)
 
 } // namespace
 
-TEST(SystemPerformanceCalculator, FirstPassFillsMemoryAndDiskButNotProcessors)
-{
-    Readings r;
-    r.taskSeconds = 50.0;
-    r.ticks = CPUSample { 100, 100, 100, 100 };
-    SystemPerformanceCalculator calc(readersOf(r));
-    const auto first = calc.pass(10.0);
-    EXPECT_EQ(first.appCPUPercent, 0);
-    EXPECT_EQ(first.systemCPUPercent, 0);
-    EXPECT_EQ(first.appMemoryBytes, 100u);
-    EXPECT_EQ(first.systemMemoryUsedRatio, 0.5);
-    EXPECT_EQ(first.diskUsedRatio, 0.25);
-    EXPECT_EQ(first.diskFreeBytes, 4000u);
-}
-
 TEST(SystemPerformanceCalculator, ProcessorShares)
 {
     struct Case {
@@ -273,6 +258,7 @@ TEST(SystemPerformanceWidget, ShowsTheMonitorsFiguresAndTheInputPill)
     EXPECT_EQ(widget.statusText(), "Inputs 3/4");
     EXPECT_EQ(widget.dotColor(), ui::AppTheme::accent);
 
+    // The first publication: memory and disk measured, the processors still at 0.
     const auto figures = widget.figures();
     ASSERT_EQ(figures.size(), 6u);
     EXPECT_EQ(figures[0].valueText, "0%");
