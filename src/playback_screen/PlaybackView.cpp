@@ -2,6 +2,7 @@
 
 #include "capture/RecordViewModel.h"
 #include "playback/PlaybackViewModel.h"
+#include "playback_screen/MainPane.h"
 #include "playback_screen/PlaybackViewHooks.h"
 #include "projects/ProjectLibraryStore.h"
 #include "settings/AppSettings.h"
@@ -175,6 +176,11 @@ void PlaybackView::setShowSupportPopover(bool show)
         return;
     showSupportPopover_ = show;
     emit showSupportPopoverChanged(show);
+}
+
+QWidget* PlaybackView::makePlaybackMainPane()
+{
+    return new MainPane(*this);
 }
 
 bool PlaybackView::isRecordCollapsed() const

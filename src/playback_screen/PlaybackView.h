@@ -9,8 +9,8 @@
 // project library opens, the output warning).
 //
 // The member views are built in the files of their concern:
-//   PlaybackView.cpp            state, layout, project title, the two alerts
-//   PlaybackView_MainPane.cpp   header bar, picture area, timeline block and transport row
+//   PlaybackView.cpp            state, layout, project title, the two alerts; the centre pane
+//                               is a MainPane (header, picture area, timeline, transport)
 //   PlaybackView_Capture.cpp    the capture live view (placeholder until it is built)
 //   PlaybackView_TakeView.cpp   the take multi-view (placeholder until it is built)
 //   PlaybackView_Inspector.cpp  the inspector pane (placeholder until it is built)

@@ -52,7 +52,7 @@ void ScreenTest::showScreen(QSize size)
     settle();
 }
 
-QUuid ScreenTest::addClip(const QString& name, bool offline)
+QUuid ScreenTest::addClip(const QString& name, bool offline, std::optional<double> duration)
 {
     const QString path = QDir(folder.path()).filePath(name);
     if (!offline) {
@@ -60,10 +60,12 @@ QUuid ScreenTest::addClip(const QString& name, bool offline)
         file.open(QIODevice::WriteOnly);
     }
     vm->addClipFromRecording(QUrl::fromLocalFile(path));
-    const playback::ClipItem& clip = vm->clips().back();
-    if (offline)
-        vm->refreshOfflineStatus();
-    return clip.id;
+    if (duration) {
+        mainPlayer().makeReady(*duration);
+        mainPlayer().firePeriodicObservers();
+    }
+    settle();
+    return vm->clips().back().id;
 }
 
 void ScreenTest::settle()

@@ -25,8 +25,9 @@ protected:
     // The screen in a host of `size`, shown, with its first hook pass run.
     void showScreen(QSize size = QSize(1196, 880));
     playback_screen::PlaybackScreenModels models();
-    // Adds clips (files need not exist; `offline` marks them missing) and returns their ids.
-    QUuid addClip(const QString& name, bool offline = false);
+    // Adds a clip (an empty file, or none when `offline`) and returns its id; the engine selects
+    // it. With a duration the main player makes it ready and reports its time.
+    QUuid addClip(const QString& name, bool offline = false, std::optional<double> duration = std::nullopt);
     // Runs the queued hook pass and whatever else the event loop holds.
     void settle();
     media::FakeMediaPlayer& mainPlayer() { return *players.at(0); }

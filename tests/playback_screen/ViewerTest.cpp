@@ -1,0 +1,129 @@
+// The viewer: which players and overlays it shows for the engine's state, its sizes, the same
+// player never put in twice, and pictures that reach the painter at the size they are drawn.
+
+#include "PlaybackScreenTestKit.h"
+#include "kit/ScreenKit.h"
+#include "playback_screen/MainPane.h"
+#include "playback_screen/OfflineOverlay.h"
+#include "playback_screen/PictureArea.h"
+#include "playback_screen/PlayerFrameFeed.h"
+#include "playback_screen/PlayerView.h"
+#include "playback_screen/ViewerContent.h"
+
+#include <QSignalSpy>
+
+using namespace playback_screen;
+using playback_screen_test::ScreenTest;
+
+namespace {
+
+media::Frame solid(int width, int height, std::uint32_t argb)
+{
+    media::MutableFrame frame(media::PixelFormat::BGRA, width, height);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(reinterpret_cast<std::uint32_t*>(frame.row(y)), width, argb);
+    return std::move(frame).share();
+}
+
+class ViewerTest : public ScreenTest {
+protected:
+    ViewerContent* viewer()
+    {
+        auto* pane = ui::screenkit::find<MainPane>(view.get(), "playbackMainPane");
+        return pane ? qobject_cast<ViewerContent*>(pane->pictureArea()->current()) : nullptr;
+    }
+    int overlays() { return int(viewer()->findChildren<OfflineOverlay*>().size()); }
+};
+
+TEST_F(ViewerTest, LayoutFollowsTheEngine)
+{
+    showScreen();
+    ASSERT_TRUE(viewer());
+    EXPECT_EQ(viewer()->layout(), ViewerContent::Layout::single);
+    EXPECT_EQ(viewer()->radius(), 14.0);
+    EXPECT_EQ(viewer()->outerInset(), 2);
+    const QRect frame = viewer()->frameRect();
+    EXPECT_NEAR(double(frame.width() + 4) / (frame.height() + 4), 16.0 / 9.0, 0.02);
+
+    const QUuid a = addClip(QStringLiteral("R1-SC1-T4-Cam1.mov"));
+    const QUuid b = addClip(QStringLiteral("R1-SC1-T4-Cam2.mov"));
+    const QUuid gone = addClip(QStringLiteral("R1-SC1-T5-Cam1.mov"), true);
+    struct Case {
+        std::optional<QUuid> selected, output;
+        ViewerContent::Layout layout;
+        int players, overlays;
+    };
+    const Case cases[] = {
+        { a, std::nullopt, ViewerContent::Layout::single, 1, 0 },
+        { gone, std::nullopt, ViewerContent::Layout::single, 0, 1 },
+        { a, b, ViewerContent::Layout::split, 2, 0 },
+        { a, gone, ViewerContent::Layout::split, 1, 1 },
+        { gone, a, ViewerContent::Layout::split, 1, 1 },
+    };
+    for (const Case& c : cases) {
+        vm->selectClipSingle(c.selected);
+        vm->setSecondaryClip(c.output);
+        settle();
+        EXPECT_EQ(viewer()->layout(), c.layout);
+        EXPECT_EQ(viewer()->playerViews().size(), c.players);
+        EXPECT_EQ(overlays(), c.overlays);
+    }
+    // Split on an offline output: the left pane still plays the main player.
+    vm->selectClipSingle(a);
+    vm->setSecondaryClip(gone);
+    settle();
+    EXPECT_EQ(viewer()->playerViews().front()->player(), vm->player());
+
+    // A take preview wins over the output clip; the row needs the collapsed sidebar.
+    vm->setSecondaryClip(b);
+    vm->previewTake(4);
+    settle();
+    EXPECT_EQ(viewer()->layout(), ViewerContent::Layout::take);
+    EXPECT_FALSE(viewer()->isWideRow());
+    sidebar->setCollapsed(true);
+    settle();
+    EXPECT_TRUE(viewer()->isWideRow());
+    EXPECT_EQ(viewer()->frameRect(), viewer()->rect().adjusted(2, 2, -2, -2));
+
+    ViewerContent mini(*view, true);
+    EXPECT_EQ(mini.radius(), 10.0);
+    EXPECT_EQ(mini.outerInset(), 1);
+    EXPECT_FALSE(mini.isWideRow());
+}
+
+TEST_F(ViewerTest, SamePlayerIsNotPutInAgain)
+{
+    showScreen();
+    addClip(QStringLiteral("a.mov"));
+    PlayerView* player = viewer()->playerViews().front();
+    const int assignments = player->playerAssignments();
+    addClip(QStringLiteral("b.mov"));
+    vm->selectClipSingle(vm->clips().front().id);
+    settle();
+    EXPECT_EQ(viewer()->playerViews().front(), player);
+    EXPECT_EQ(player->playerAssignments(), assignments);
+    player->setPlayer(vm->player());
+    EXPECT_EQ(player->playerAssignments(), assignments);
+}
+
+TEST_F(ViewerTest, PictureIsLetterboxedAtItsDrawnSize)
+{
+    showScreen();
+    addClip(QStringLiteral("a.mov"), false, 10.0);
+    // A second view of the main player, at its own size, shares the player's feed.
+    auto player = std::make_unique<PlayerView>(scheduler, vm->player());
+    player->resize(320, 180);
+    player->show();
+    auto feed = PlayerFrameFeed::forPlayer(vm->player(), scheduler);
+    QSignalSpy ready(&feed->cache(), &media::ScaledFrameCache::frameReady);
+    mainPlayer().presentFrame(solid(400, 300, 0xFFFFFFFFu));
+    for (int i = 0; i < 40 && feed->cache().scaledFrame(QSize(320, 180)).isNull(); ++i)
+        ready.wait(250);
+    const QImage image = ui::screenkit::screenshot(player.get(), QString());
+    EXPECT_EQ(player->lastPaintedSize(), QSize(320, 180));
+    // 4:3 in 16:9: a 240-wide picture between black bars of 40.
+    for (const auto& [x, white] : { std::pair { 38, false }, { 42, true }, { 277, true }, { 282, false } })
+        EXPECT_EQ(ui::screenkit::pixelAt(image, QPoint(x, 90)) == QColor(Qt::white), white) << x;
+}
+
+} // namespace
