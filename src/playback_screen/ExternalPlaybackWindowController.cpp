@@ -56,6 +56,8 @@ void ExternalPlaybackWindowController::showNow(
         dlog("✅ HDMI window created");
     }
     window_->show();
+    // Placed again once shown: only a shown window knows the size of its title bar.
+    moveWindowToVisibleArea(window_);
     window_->raise();
     window_->activateWindow();
     dlog("✅ HDMI window visible =", window_->isVisible(), "frame =", window_->frameGeometry());
