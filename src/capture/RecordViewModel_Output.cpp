@@ -319,7 +319,11 @@ void RecordViewModel::startOutput(std::int32_t deviceIndex, std::int32_t modeCod
                      .arg(modeCode)
                      .arg(QLatin1String(displayName(state->colorMode)))
                      .arg(static_cast<int>(state->nits)));
-            ok = deckLinkOut_->startWithDeviceIndex(deviceIndex, modeCode);
+            const auto started = deckLinkOut_->startWithDeviceIndex(deviceIndex, modeCode);
+            ok = started.ok();
+            if (!ok)
+                dlog(QStringLiteral("❌ StartOutput failed: %1")
+                         .arg(QLatin1String(decklink::DeckLinkOutput::startErrorName(started.error()))));
         }
         if (ok) {
             pumpOutputSize_ = settings::sizeForModeCode(modeCode).value_or(QSize());

@@ -31,14 +31,39 @@ QStringList DeckLinkOutput::deviceNames()
     return DeckLinkOutputDeviceNames();
 }
 
-bool DeckLinkOutput::failStart(const char* line)
+DeckLinkOutput::StartResult DeckLinkOutput::failStart(StartError error, const char* line)
 {
     platform::systemLog("%s", line);
     stop();
-    return false;
+    return platform::fail(error);
 }
 
-bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t modeCode)
+const char* DeckLinkOutput::startErrorName(StartError error)
+{
+    switch (error) {
+    case StartError::NoDriver:
+        return "no driver";
+    case StartError::DeviceNotFound:
+        return "device not found";
+    case StartError::NoOutputInterface:
+        return "no output interface";
+    case StartError::ModeUnsupported:
+        return "display mode not supported";
+    case StartError::ModeChangesFrameSize:
+        return "display mode changes the frame size";
+    case StartError::NoTenBitFormat:
+        return "no 10-bit pixel format";
+    case StartError::NoVideoConversion:
+        return "no video conversion";
+    case StartError::EnableFailed:
+        return "enabling the output failed";
+    case StartError::SinkRejectsHDR:
+        return "the display does not take the HDR signal";
+    }
+    return "unknown";
+}
+
+DeckLinkOutput::StartResult DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t modeCode)
 {
     // 1. Settings made before the start survive the stop every start begins with.
     const std::int32_t colorMode = _colorMode;
@@ -64,21 +89,21 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
     ComPtr<IDeckLink> device = decklink::deviceAt(deviceIndex, &noIterator);
     if (noIterator) {
         platform::systemLog("❌ CreateDeckLinkIteratorInstance failed");
-        return false;
+        return platform::fail(StartError::NoDriver);
     }
     if (!device) {
         platform::systemLog("❌ DeckLink device not found at index %d", deviceIndex);
-        return false;
+        return platform::fail(StartError::DeviceNotFound);
     }
-    _deckLink = std::move(device);
+    _session->deckLink = std::move(device);
 
     // 3. Connection: HDMI first, then SDI, then the rest.
-    if (auto attributes = _deckLink.as<IDeckLinkAttributes>()) {
+    if (auto attributes = _session->deckLink.as<IDeckLinkAttributes>()) {
         std::int64_t connections = 0;
         if (attributes->GetInt(kDeckLinkAttributeVideoOutputConnections, &connections) == S_OK) {
             for (DeckLinkVideoConnection bit : { 2u, 1u, 4u, 8u, 16u, 32u }) {
                 if (connections & bit) {
-                    _outputConnection = bit;
+                    _session->outputConnection = bit;
                     break;
                 }
             }
@@ -86,8 +111,8 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
     }
 
     // 4. Converter and metadata defaults.
-    if (!_videoConversion)
-        _videoConversion = ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance());
+    if (!_session->videoConversion)
+        _session->videoConversion = ComPtr<IDeckLinkVideoConversion>::adopt(CreateVideoConversionInstance());
     if (_hdrMaxNits <= 0)
         _hdrMaxNits = 1000;
     if (_hdrMinNits <= 0)
@@ -98,111 +123,114 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
         _hdrMaxFALL = _hdrMaxNits;
 
     // 5. Output interfaces.
-    _output = _deckLink.as<IDeckLinkOutput>();
-    if (!_output)
-        return failStart("❌ QueryInterface(IID_IDeckLinkOutput) failed");
-    _macOutput = _output.as<IDeckLinkMacOutput>();
-    if (_macOutput)
+    _session->output = _session->deckLink.as<IDeckLinkOutput>();
+    if (!_session->output)
+        return failStart(StartError::NoOutputInterface, "❌ QueryInterface(IID_IDeckLinkOutput) failed");
+    _session->macOutput = _session->output.as<IDeckLinkMacOutput>();
+    if (_session->macOutput)
         platform::systemLog("✅ DeckLinkOutput[%d] IDeckLinkMacOutput available", _instanceId);
     else
         platform::systemLog("ℹ️ DeckLinkOutput[%d] IDeckLinkMacOutput unavailable, using copy path", _instanceId);
 
     // 6. Mode and device colour configuration.
-    _modeCode = modeCode;
-    _displayMode = OutputDisplayModeForModeCode(modeCode);
+    _session->modeCode = modeCode;
+    _session->displayMode = OutputDisplayModeForModeCode(modeCode);
     applyColorModeIfPossible();
     platform::systemLog(
         "🎛️ DeckLinkOutput[%d] start cfg: modeCode=%d displayMode=%lld colorMode=%d forceHDR=%d outputConn=0x%llX",
-        _instanceId, _modeCode, static_cast<long long>(_displayMode), _colorMode, _forceHDR ? 1 : 0,
-        static_cast<unsigned long long>(_outputConnection));
+        _instanceId, _session->modeCode, static_cast<long long>(_session->displayMode), _colorMode, _forceHDR ? 1 : 0,
+        static_cast<unsigned long long>(_session->outputConnection));
     platform::systemLog(
         "🎛️ DeckLinkOutput[%d] start meta: colorspace=%s eotf=%lld hdrNits=%.1f/%.4f cll=%.1f fall=%.1f",
         _instanceId, ColorspaceName(ColorspaceForMode(_colorMode)), static_cast<long long>(EOTFForMode(_colorMode)),
         _hdrMaxNits, _hdrMinNits, _hdrMaxCLL, _hdrMaxFALL);
 
     // 7. Timing of the mode.
-    if (!applyModeTiming(_displayMode))
-        return failStart("❌ Display mode not supported on this device");
+    if (!applyModeTiming(_session->displayMode))
+        return failStart(StartError::ModeUnsupported, "❌ Display mode not supported on this device");
 
     // 8. Pixel format.
     const bool wantsHDR = IsHDRColorMode(_colorMode) || _forceHDR;
-    _hdrPixelFormat = kDeckLinkFormat8BitBGRA;
+    _session->hdrPixelFormat = kDeckLinkFormat8BitBGRA;
     if (wantsHDR) {
         selectHDRPixelFormat();
     } else {
-        _hdrV210Supported = _hdrR10lSupported = _hdrR10bSupported = _hdrR210Supported = false;
+        _session->hdrV210Supported = _session->hdrR10lSupported = _session->hdrR10bSupported
+            = _session->hdrR210Supported = false;
         platform::systemLog("🎯 DeckLinkOutput[%d] fmt select: wantsHDR=%d v210=%d R10l=%d R10b=%d r210=%d chosen=%s",
-            _instanceId, 0, 0, 0, 0, 0, PixelFormatName(_hdrPixelFormat));
+            _instanceId, 0, 0, 0, 0, 0, PixelFormatName(_session->hdrPixelFormat));
     }
 
     // 9. Final check, with the mode the card will really play.
     DeckLinkDisplayMode actualMode = kDeckLinkModeUnknown;
     bool supported = false;
-    const HRESULT finalResult = _output->DoesSupportVideoMode(_outputConnection, _displayMode, _hdrPixelFormat,
-        kDeckLinkNoVideoOutputConversion, kDeckLinkSupportedVideoModeDefault, &actualMode, &supported);
+    const HRESULT finalResult = _session->output->DoesSupportVideoMode(_session->outputConnection,
+        _session->displayMode, _session->hdrPixelFormat, kDeckLinkNoVideoOutputConversion,
+        kDeckLinkSupportedVideoModeDefault, &actualMode, &supported);
     if (finalResult != S_OK || !supported) {
         platform::systemLog(
             "❌ DeckLinkOutput[%d] final DoesSupportVideoMode failed (hr=0x%08X supported=%d reqMode=%lld fmt=%s)",
-            _instanceId, static_cast<unsigned>(finalResult), supported ? 1 : 0, static_cast<long long>(_displayMode),
-            PixelFormatName(_hdrPixelFormat));
+            _instanceId, static_cast<unsigned>(finalResult), supported ? 1 : 0,
+            static_cast<long long>(_session->displayMode), PixelFormatName(_session->hdrPixelFormat));
         stop();
-        return false;
+        return platform::fail(StartError::ModeUnsupported);
     }
-    if (actualMode != kDeckLinkModeUnknown && actualMode != _displayMode) {
+    if (actualMode != kDeckLinkModeUnknown && actualMode != _session->displayMode) {
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] output mode converted by SDK: requested=%lld actual=%lld (fmt=%s)", _instanceId,
-            static_cast<long long>(_displayMode), static_cast<long long>(actualMode), PixelFormatName(_hdrPixelFormat));
-        const std::int32_t requestedWidth = _width, requestedHeight = _height;
-        _displayMode = actualMode;
+            static_cast<long long>(_session->displayMode), static_cast<long long>(actualMode),
+            PixelFormatName(_session->hdrPixelFormat));
+        const std::int32_t requestedWidth = _session->width, requestedHeight = _session->height;
+        _session->displayMode = actualMode;
         if (!applyModeTiming(actualMode)) {
             platform::systemLog("❌ DeckLinkOutput[%d] failed to apply converted display mode timing", _instanceId);
             stop();
-            return false;
+            return platform::fail(StartError::ModeUnsupported);
         }
         // Frames come in the size of the requested mode; another size would drop every one.
-        if (_width != requestedWidth || _height != requestedHeight) {
+        if (_session->width != requestedWidth || _session->height != requestedHeight) {
             platform::systemLog(
                 "❌ DeckLinkOutput[%d] converted display mode changes the frame size (%dx%d -> %dx%d); not starting",
-                _instanceId, requestedWidth, requestedHeight, _width, _height);
+                _instanceId, requestedWidth, requestedHeight, _session->width, _session->height);
             stop();
-            return false;
+            return platform::fail(StartError::ModeChangesFrameSize);
         }
     }
 
     // 10. HDR: row bytes, and the 10-bit path must be complete.
     if (wantsHDR) {
-        if (_hdrPixelFormat != kDeckLinkFormat8BitBGRA)
+        if (_session->hdrPixelFormat != kDeckLinkFormat8BitBGRA)
             storeHDRRowBytes(true);
-        if (!PixelFormatIs10Bit(_hdrPixelFormat)) {
+        if (!PixelFormatIs10Bit(_session->hdrPixelFormat)) {
             platform::systemLog(
                 "❌ DeckLinkOutput[%d] HDR: no 10-bit pixel format available for this mode/device", _instanceId);
             stop();
-            return false;
+            return platform::fail(StartError::NoTenBitFormat);
         }
-        if (!_videoConversion) {
+        if (!_session->videoConversion) {
             platform::systemLog("❌ DeckLinkOutput[%d] HDR: video conversion unavailable", _instanceId);
             stop();
-            return false;
+            return platform::fail(StartError::NoVideoConversion);
         }
     }
 
     // 11. Enable.
-    if (_output->EnableVideoOutput(_displayMode, kDeckLinkVideoOutputFlagDefault) != S_OK)
-        return failStart("❌ EnableVideoOutput failed");
+    if (_session->output->EnableVideoOutput(_session->displayMode, kDeckLinkVideoOutputFlagDefault) != S_OK)
+        return failStart(StartError::EnableFailed, "❌ EnableVideoOutput failed");
     platform::systemLog(
         "📤 DeckLinkOutput[%d] EnableVideoOutput ok: outFlags=0x%llX wantsHDR=%d", _instanceId, 0ULL, wantsHDR ? 1 : 0);
 
     // 12. Transport.
-    const bool timingValid = _frameDuration >= 1 && _timeScale >= 1;
-    _useScheduledPlayback = timingValid && (!wantsHDR || _colorMode == 4);
-    if (_useScheduledPlayback) {
-        if (!_outputCallback)
-            _outputCallback = ComPtr<OutputScheduledCallback>::adopt(new OutputScheduledCallback());
-        _output->SetScheduledFrameCompletionCallback(_outputCallback.get());
+    const bool timingValid = _session->frameDuration >= 1 && _session->timeScale >= 1;
+    _session->useScheduledPlayback = timingValid && (!wantsHDR || _colorMode == 4);
+    if (_session->useScheduledPlayback) {
+        if (!_session->outputCallback)
+            _session->outputCallback = ComPtr<OutputScheduledCallback>::adopt(new OutputScheduledCallback());
+        _session->output->SetScheduledFrameCompletionCallback(_session->outputCallback.get());
         platform::systemLog(
             "⚙️ DeckLinkOutput[%d] transport: scheduled playback (mode=%s frameDuration=%lld timeScale=%lld)",
-            _instanceId, _colorMode == 4 ? "HLG" : "SDR", static_cast<long long>(_frameDuration),
-            static_cast<long long>(_timeScale));
+            _instanceId, _colorMode == 4 ? "HLG" : "SDR", static_cast<long long>(_session->frameDuration),
+            static_cast<long long>(_session->timeScale));
     } else if (timingValid && (_colorMode == 3 || _colorMode == 5)) {
         platform::systemLog("⚙️ DeckLinkOutput[%d] transport: sync path (PQ stability mode)", _instanceId);
     } else if (timingValid) {
@@ -210,20 +238,14 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
     } else {
         platform::systemLog(
             "⚙️ DeckLinkOutput[%d] transport: sync path (invalid timing frameDuration=%lld timeScale=%lld)",
-            _instanceId, static_cast<long long>(_frameDuration), static_cast<long long>(_timeScale));
+            _instanceId, static_cast<long long>(_session->frameDuration), static_cast<long long>(_session->timeScale));
     }
-    _nextFrameTime = 0;
-    _scheduledPrerollCount = 0;
-    _scheduledPlaybackStarted = false;
-    _loggedScheduleFail = false;
-    _loggedScheduleDrop = false;
-    _loggedHDRInvalidFrameDetail = false;
 
     // 13. Running; what the device says about HDR.
-    _running = true;
-    if (!_loggedHDRSupport) {
-        _loggedHDRSupport = true;
-        auto attributes = _deckLink.as<IDeckLinkAttributes>();
+    _session->running = true;
+    if (!_session->logged[LoggedHDRSupport]) {
+        _session->logged[LoggedHDRSupport] = true;
+        auto attributes = _session->deckLink.as<IDeckLinkAttributes>();
         bool hdrMetadata = false;
         if (attributes && attributes->GetFlag(kDeckLinkAttributeSupportsHDRMetadata, &hdrMetadata) == S_OK)
             platform::systemLog("📡 DeckLinkOutput[%d] supports HDR metadata: %d", _instanceId, hdrMetadata ? 1 : 0);
@@ -242,28 +264,29 @@ bool DeckLinkOutput::startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t
 
     // 14. HDMI status.
     logHDMIOutputStatusIfPossible();
-    if (_lastHDMIStatusValid && _lastHDMIMode != 0 && _lastHDMIMode != static_cast<std::int64_t>(_displayMode)) {
+    if (_session->lastHDMIStatusValid && _session->lastHDMIMode != 0
+        && _session->lastHDMIMode != static_cast<std::int64_t>(_session->displayMode)) {
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] requested mode %s (%lld) but HDMI reports %s (%lld). This mismatch "
             "can cause E_INVALIDARG on frame submit.",
-            _instanceId, DisplayModeTag(_displayMode).c_str(), static_cast<long long>(_displayMode),
-            DisplayModeTag(_lastHDMIMode).c_str(), static_cast<long long>(_lastHDMIMode));
+            _instanceId, DisplayModeTag(_session->displayMode).c_str(), static_cast<long long>(_session->displayMode),
+            DisplayModeTag(_session->lastHDMIMode).c_str(), static_cast<long long>(_session->lastHDMIMode));
     }
 
     // 15. The display must take the transfer function.
     if (!validateHDMISinkHDRCompatibility()) {
         stop();
-        return false;
+        return platform::fail(StartError::SinkRejectsHDR);
     }
-    _hdrPreparedWhileRunning = IsHDRColorMode(_colorMode);
-    platform::systemLog("✅ DeckLinkOutput[%d] started: %d x %d", _instanceId, _width, _height);
-    return true;
+    _session->hdrPreparedWhileRunning = IsHDRColorMode(_colorMode);
+    platform::systemLog("✅ DeckLinkOutput[%d] started: %d x %d", _instanceId, _session->width, _session->height);
+    return StartResult::success();
 }
 
 bool DeckLinkOutput::applyModeTiming(DeckLinkDisplayMode displayMode)
 {
     ComPtr<IDeckLinkDisplayModeIterator> iterator;
-    if (_output->GetDisplayModeIterator(iterator.put()) != S_OK || !iterator) {
+    if (_session->output->GetDisplayModeIterator(iterator.put()) != S_OK || !iterator) {
         platform::systemLog("❌ GetDisplayModeIterator failed");
         return false;
     }
@@ -275,17 +298,17 @@ bool DeckLinkOutput::applyModeTiming(DeckLinkDisplayMode displayMode)
     iterator.reset();
     if (!mode || mode->GetDisplayMode() != displayMode)
         return false;
-    _width = mode->GetWidth();
-    _height = mode->GetHeight();
+    _session->width = mode->GetWidth();
+    _session->height = mode->GetHeight();
     DeckLinkTimeValue duration = 0;
     DeckLinkTimeScale scale = 0;
     if (mode->GetFrameRate(&duration, &scale) != S_OK) {
-        _frameDuration = 0;
-        _timeScale = 0;
+        _session->frameDuration = 0;
+        _session->timeScale = 0;
         platform::systemLog("⚠️ DeckLinkOutput[%d] mode timing: GetFrameRate unavailable", _instanceId);
     } else {
-        _frameDuration = duration;
-        _timeScale = scale;
+        _session->frameDuration = duration;
+        _session->timeScale = scale;
         if (duration < 1)
             platform::systemLog("⚠️ DeckLinkOutput[%d] mode timing: invalid frameDuration=0", _instanceId);
         else
@@ -296,62 +319,39 @@ bool DeckLinkOutput::applyModeTiming(DeckLinkDisplayMode displayMode)
     return true;
 }
 
-void DeckLinkOutput::stop()
+DeckLinkOutput::Session::~Session()
 {
-    _running = false;
-    _macOutput.reset();
-    if (_output) {
-        if (_useScheduledPlayback) {
+    running = false;
+    macOutput.reset();
+    if (output) {
+        if (useScheduledPlayback) {
             // Stopping flushes every frame still scheduled; the callback stays installed until then
             // so those completions give their references back.
-            _output->StopScheduledPlayback(0, nullptr, _timeScale < 1 ? 1000 : _timeScale);
-            _output->SetScheduledFrameCompletionCallback(nullptr);
+            output->StopScheduledPlayback(0, nullptr, timeScale < 1 ? 1000 : timeScale);
+            output->SetScheduledFrameCompletionCallback(nullptr);
         }
-        _output->DisableVideoOutput();
-        _output.reset();
+        output->DisableVideoOutput();
+        output.reset();
     }
     // The card calls no more: frames it never completed are released here.
-    if (_outputCallback)
-        _outputCallback->releaseOutstandingFrames();
-    _videoConversion.reset();
-    _deckLink.reset();
-    _outputCallback.reset();
+    if (outputCallback)
+        outputCallback->releaseOutstandingFrames();
+    videoConversion.reset();
+    deckLink.reset();
+}
 
-    _width = _height = 0;
-    _outputConnection = 0;
+void DeckLinkOutput::stop()
+{
+    // The old session stops the card before the new one exists.
+    _session.reset();
+    _session = std::make_unique<Session>();
     _colorMode = 0;
     _forceHDR = false;
     _forcedHDRMode = 0;
-    _modeCode = -1;
-    _displayMode = 0;
     _hdrMaxNits = 1000;
     _hdrMinNits = 0.005;
     _hdrMaxCLL = 1000;
     _hdrMaxFALL = 1000;
-    _hdrPixelFormat = kDeckLinkFormat8BitBGRA;
-    _hdrV210Supported = _hdrR10lSupported = _hdrR10bSupported = _hdrR210Supported = false;
-    _hdrExpectedRowBytes = 0;
-    _hdrFallbackAttempts = 0;
-    _useScheduledPlayback = false;
-    _scheduledPlaybackStarted = false;
-    _scheduledPrerollCount = 0;
-    _frameDuration = 0;
-    _timeScale = 0;
-    _nextFrameTime = 0;
-    _lastLoggedColorMode = -1;
-    _lastLoggedIsHDR = false;
-    _lastHDMIStatusValid = false;
-    _lastHDMIMode = _lastHDMIFormatFlags = _lastHDMILastPix = _lastHDMIOutFlags = 0;
-    _lastSinkHDRValid = _lastSinkHasStaticHDRBlock = _lastSinkSupportsPQ = _lastSinkSupportsHLG = false;
-    _loggedHDRConvertFail = _loggedHDRConvertOK = _loggedHDRConverterMissing = false;
-    _loggedHDRV210Unsupported = _loggedHDRMetadataUnsupported = _loggedHDRSupport = false;
-    _loggedHDRMetadataSetFail = false;
-    _loggedScheduleFail = _loggedScheduleDrop = false;
-    _loggedMacWrapOK = _loggedMacWrapFail = _loggedCopyFail = false;
-    _loggedHDRInvalidFrameDetail = false;
-    _loggedSourceFormatMismatch = false;
-    _hdrPreparedWhileRunning = false;
-    _hdrUnavailableReason.clear();
 }
 
 } // namespace decklink

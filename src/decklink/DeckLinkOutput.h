@@ -5,6 +5,10 @@
 // 10-bit format for HDR) and the transport (scheduled playback or synchronous display), and turns
 // every BGRA frame it is handed into a card frame with colour and HDR metadata.
 //
+// What one start creates (the card's interfaces, the transport, the HDR path, the lines logged
+// once) lives in a session that stop() destroys whole; the colour settings live beside it and
+// survive the stop each start begins with.
+//
 // The capture engine owns one and calls every instance method from one serial queue; nothing here
 // locks. Only the completion callback runs on the card's thread, and it touches nothing but frame
 // references. deviceNames() runs on the main thread.
@@ -19,10 +23,13 @@
 #include "decklink/api/ComPtr.h"
 
 #include "media/frame/Frame.h"
+#include "platform/Result.h"
 
 #include <QStringList>
 
+#include <bitset>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace decklink {
@@ -38,11 +45,27 @@ public:
     // The display name of every device in iterator order (positions are device indexes).
     static QStringList deviceNames();
 
-    // Opens and starts the output; true when frames can now be sent. Colour mode, forced HDR and
-    // HDR metadata set before the call survive it. Every start begins with a full stop.
-    bool startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t modeCode);
-    // Stops and releases everything, including every frame still scheduled, and resets all
-    // per-start state: colour mode 0, forced HDR off, default HDR metadata.
+    // Why a start failed. The output is stopped after each; only a missing driver or device leaves
+    // the settings made before the start in place.
+    enum class StartError {
+        NoDriver,
+        DeviceNotFound,
+        NoOutputInterface,
+        ModeUnsupported,
+        ModeChangesFrameSize,
+        NoTenBitFormat,
+        NoVideoConversion,
+        EnableFailed,
+        SinkRejectsHDR,
+    };
+    using StartResult = platform::Result<void, StartError>;
+    static const char* startErrorName(StartError error);
+
+    // Opens and starts the output; success when frames can now be sent. Colour mode, forced HDR
+    // and HDR metadata set before the call survive it. Every start begins with a full stop.
+    StartResult startWithDeviceIndex(std::int32_t deviceIndex, std::int32_t modeCode);
+    // Stops the card and drops everything the start made, including every frame still scheduled,
+    // and resets the settings: colour mode 0, forced HDR off, default HDR metadata.
     void stop();
     // Sends one 32-bit BGRA frame of exactly the mode's size. Every problem drops the frame and
     // logs a line (once per start for repeating problems).
@@ -62,12 +85,12 @@ public:
     bool validateHDMISinkHDRCompatibility();
 
     // Read-only views for the engine's diagnostics and for tests.
-    bool isRunning() const { return _running; }
+    bool isRunning() const { return _session->running; }
     std::int32_t instanceId() const { return _instanceId; }
-    std::int32_t modeCode() const { return _modeCode; }
-    DeckLinkDisplayMode displayMode() const { return _displayMode; }
-    std::int32_t width() const { return _width; }
-    std::int32_t height() const { return _height; }
+    std::int32_t modeCode() const { return _session->modeCode; }
+    DeckLinkDisplayMode displayMode() const { return _session->displayMode; }
+    std::int32_t width() const { return _session->width; }
+    std::int32_t height() const { return _session->height; }
     std::int32_t colorMode() const { return _colorMode; }
     bool forceHDR() const { return _forceHDR; }
     std::int32_t forcedHDRMode() const { return _forcedHDRMode; }
@@ -75,20 +98,43 @@ public:
     double hdrMinNits() const { return _hdrMinNits; }
     double hdrMaxCLL() const { return _hdrMaxCLL; }
     double hdrMaxFALL() const { return _hdrMaxFALL; }
-    DeckLinkVideoConnection outputConnection() const { return _outputConnection; }
-    DeckLinkPixelFormat hdrPixelFormat() const { return _hdrPixelFormat; }
-    std::int32_t hdrExpectedRowBytes() const { return _hdrExpectedRowBytes; }
-    std::int32_t hdrFallbackAttempts() const { return _hdrFallbackAttempts; }
-    bool usesScheduledPlayback() const { return _useScheduledPlayback; }
-    bool scheduledPlaybackStarted() const { return _scheduledPlaybackStarted; }
-    bool hasMacOutput() const { return static_cast<bool>(_macOutput); }
+    DeckLinkVideoConnection outputConnection() const { return _session->outputConnection; }
+    DeckLinkPixelFormat hdrPixelFormat() const { return _session->hdrPixelFormat; }
+    std::int32_t hdrExpectedRowBytes() const { return _session->hdrExpectedRowBytes; }
+    std::int32_t hdrFallbackAttempts() const { return _session->hdrFallbackAttempts; }
+    bool usesScheduledPlayback() const { return _session->useScheduledPlayback; }
+    bool scheduledPlaybackStarted() const { return _session->scheduledPlaybackStarted; }
+    bool hasMacOutput() const { return static_cast<bool>(_session->macOutput); }
     // Frames scheduled and still owed a completion.
-    std::size_t framesInFlight() const { return _outputCallback ? _outputCallback->outstandingFrameCount() : 0; }
+    std::size_t framesInFlight() const
+    {
+        return _session->outputCallback ? _session->outputCallback->outstandingFrameCount() : 0;
+    }
 
 private:
+    // Lines a start logs once, however often their problem repeats.
+    enum LoggedLine : std::size_t {
+        LoggedHDRConvertFail,
+        LoggedHDRConvertOK,
+        LoggedHDRConverterMissing,
+        LoggedHDRV210Unsupported,
+        LoggedHDRMetadataUnsupported,
+        LoggedHDRSupport,
+        LoggedHDRMetadataSetFail,
+        LoggedScheduleFail,
+        LoggedScheduleDrop,
+        LoggedMacWrapOK,
+        LoggedMacWrapFail,
+        LoggedCopyFail,
+        LoggedSourceSizeMismatch,
+        LoggedHDRInvalidFrameDetail,
+        LoggedSourceFormatMismatch,
+        LoggedLineCount
+    };
+
     // DeckLinkOutput.cpp
     bool applyModeTiming(DeckLinkDisplayMode displayMode);
-    bool failStart(const char* line);
+    StartResult failStart(StartError error, const char* line);
 
     // DeckLinkOutput_Color.cpp
     // The colour mode frames use now (forced HDR applied).
@@ -106,69 +152,71 @@ private:
     // Writes the colour and HDR items; false when a write failed.
     bool writeFrameMetadata(IDeckLinkVideoFrame* frame, std::int32_t colorMode, bool isHDR);
 
-    ComPtr<IDeckLink> _deckLink;
-    ComPtr<IDeckLinkOutput> _output;
-    ComPtr<IDeckLinkMacOutput> _macOutput;
-    ComPtr<IDeckLinkVideoConversion> _videoConversion;
-    ComPtr<OutputScheduledCallback> _outputCallback;
-    std::int32_t _modeCode = -1;
-    DeckLinkDisplayMode _displayMode = 0;
-    std::int32_t _width = 0;
-    std::int32_t _height = 0;
-    DeckLinkVideoConnection _outputConnection = 0;
+    // What one start creates and stop() destroys: the card's interfaces and transport, the mode,
+    // the HDR path, the HDMI status last read, and the lines logged once per start. Destroying it
+    // stops the card and gives back every frame still scheduled.
+    struct Session {
+        ~Session();
+
+        ComPtr<IDeckLink> deckLink;
+        ComPtr<IDeckLinkOutput> output;
+        ComPtr<IDeckLinkMacOutput> macOutput;
+        ComPtr<IDeckLinkVideoConversion> videoConversion;
+        ComPtr<OutputScheduledCallback> outputCallback;
+        bool running = false;
+        std::int32_t modeCode = -1;
+        DeckLinkDisplayMode displayMode = 0;
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        DeckLinkVideoConnection outputConnection = 0;
+
+        // Transport
+        bool useScheduledPlayback = false;
+        bool scheduledPlaybackStarted = false;
+        std::uint32_t scheduledPrerollCount = 0;
+        std::int64_t frameDuration = 0;
+        std::int64_t timeScale = 0;
+        std::int64_t nextFrameTime = 0;
+
+        // HDR path
+        bool hdrV210Supported = false;
+        bool hdrR10lSupported = false;
+        bool hdrR10bSupported = false;
+        bool hdrR210Supported = false;
+        DeckLinkPixelFormat hdrPixelFormat = kDeckLinkFormat8BitBGRA;
+        std::int32_t hdrExpectedRowBytes = 0;
+        std::int32_t hdrFallbackAttempts = 0;
+        // A running output switched to HDR: whether its 10-bit path was prepared since, and why HDR
+        // cannot be honoured (empty when it can). Frames then go out as SDR.
+        bool hdrPreparedWhileRunning = false;
+        std::string hdrUnavailableReason;
+
+        // HDMI status and sink capabilities last read
+        std::int32_t lastLoggedColorMode = -1;
+        bool lastLoggedIsHDR = false;
+        bool lastHDMIStatusValid = false;
+        std::int64_t lastHDMIMode = 0;
+        std::int64_t lastHDMIFormatFlags = 0;
+        std::int64_t lastHDMILastPix = 0;
+        std::int64_t lastHDMIOutFlags = 0;
+        bool lastSinkHDRValid = false;
+        bool lastSinkHasStaticHDRBlock = false;
+        bool lastSinkSupportsPQ = false;
+        bool lastSinkSupportsHLG = false;
+
+        std::bitset<LoggedLineCount> logged;
+    };
+
+    // Settings kept across starts until stop().
     std::int32_t _colorMode = 0;
     double _hdrMaxNits = 0;
     double _hdrMinNits = 0;
     double _hdrMaxCLL = 0;
     double _hdrMaxFALL = 0;
-    bool _running = false;
     bool _forceHDR = false;
     std::int32_t _forcedHDRMode = 0;
-    bool _loggedHDRConvertFail = false;
-    bool _loggedHDRConvertOK = false;
-    bool _loggedHDRConverterMissing = false;
-    bool _loggedHDRV210Unsupported = false;
-    bool _loggedHDRMetadataUnsupported = false;
-    bool _loggedHDRSupport = false;
-    bool _loggedHDRMetadataSetFail = false;
-    bool _hdrV210Supported = false;
-    bool _hdrR10lSupported = false;
-    bool _hdrR10bSupported = false;
-    bool _hdrR210Supported = false;
-    DeckLinkPixelFormat _hdrPixelFormat = kDeckLinkFormat8BitBGRA;
-    std::int32_t _hdrExpectedRowBytes = 0;
-    std::int32_t _hdrFallbackAttempts = 0;
-    bool _useScheduledPlayback = false;
-    bool _scheduledPlaybackStarted = false;
-    bool _loggedScheduleFail = false;
-    bool _loggedScheduleDrop = false;
-    std::uint32_t _scheduledPrerollCount = 0;
-    std::int64_t _frameDuration = 0;
-    std::int64_t _timeScale = 0;
-    std::int64_t _nextFrameTime = 0;
     const std::int32_t _instanceId;
-    std::int32_t _lastLoggedColorMode = -1;
-    bool _lastLoggedIsHDR = false;
-    bool _lastHDMIStatusValid = false;
-    std::int64_t _lastHDMIMode = 0;
-    std::int64_t _lastHDMIFormatFlags = 0;
-    std::int64_t _lastHDMILastPix = 0;
-    std::int64_t _lastHDMIOutFlags = 0;
-    bool _lastSinkHDRValid = false;
-    bool _lastSinkHasStaticHDRBlock = false;
-    bool _lastSinkSupportsPQ = false;
-    bool _lastSinkSupportsHLG = false;
-    bool _loggedMacWrapOK = false;
-    bool _loggedMacWrapFail = false;
-    bool _loggedCopyFail = false;
-    bool _loggedSourceSizeMismatch = false;
-    bool _loggedHDRInvalidFrameDetail = false;
-
-    // A running output switched to HDR: whether its 10-bit path was prepared since, and why HDR
-    // cannot be honoured (empty when it can). Frames then go out as SDR.
-    bool _hdrPreparedWhileRunning = false;
-    std::string _hdrUnavailableReason;
-    bool _loggedSourceFormatMismatch = false;
+    std::unique_ptr<Session> _session = std::make_unique<Session>();
 };
 
 } // namespace decklink

@@ -22,13 +22,13 @@ void DeckLinkOutput::setColorMode(std::int32_t mode)
     _colorMode = mode;
     if (IsHDRColorMode(mode))
         _forcedHDRMode = mode;
-    if (_deckLink)
+    if (_session->deckLink)
         applyColorModeIfPossible();
     platform::systemLog("🎨 DeckLinkOutput[%d] colorMode=%d [DBG-HDR2]", _instanceId, mode);
     // A running output keeps its transport; an HDR mode gets its 10-bit path now rather than
     // dropping frames until the next start.
-    _hdrPreparedWhileRunning = false;
-    _hdrUnavailableReason.clear();
+    _session->hdrPreparedWhileRunning = false;
+    _session->hdrUnavailableReason.clear();
     prepareHDRWhileRunning();
 }
 
@@ -61,23 +61,23 @@ void DeckLinkOutput::applyForcedHDRToColorMode(bool log)
     if (!_forceHDR || _colorMode != 0)
         return;
     _colorMode = _forcedHDRMode == 0 ? 3 : _forcedHDRMode;
-    _hdrPreparedWhileRunning = false;
-    _hdrUnavailableReason.clear();
+    _session->hdrPreparedWhileRunning = false;
+    _session->hdrUnavailableReason.clear();
     if (log)
         platform::systemLog("🧷 DeckLinkOutput[%d] forceHDR applied colorMode=%d", _instanceId, _colorMode);
 }
 
 void DeckLinkOutput::applyColorModeIfPossible()
 {
-    if (!_deckLink)
+    if (!_session->deckLink)
         return;
-    auto configuration = _deckLink.as<IDeckLinkConfiguration>();
+    auto configuration = _session->deckLink.as<IDeckLinkConfiguration>();
     if (!configuration)
         return;
-    configuration->SetInt(
-        kDeckLinkConfigVideoOutputConnection, _outputConnection ? _outputConnection : kDeckLinkVideoConnectionHDMI);
+    configuration->SetInt(kDeckLinkConfigVideoOutputConnection,
+        _session->outputConnection ? _session->outputConnection : kDeckLinkVideoConnectionHDMI);
     configuration->SetInt(kDeckLinkConfigVideoOutputConversionMode, kDeckLinkNoVideoOutputConversion);
-    configuration->SetFlag(kDeckLinkConfigOutput1080pAsPsF, _modeCode >= 15 && _modeCode <= 17);
+    configuration->SetFlag(kDeckLinkConfigOutput1080pAsPsF, _session->modeCode >= 15 && _session->modeCode <= 17);
 
     const std::int32_t mode = NormalizedColorMode(_colorMode);
     DeckLinkColorspace source = kDeckLinkColorspaceRec2020;
@@ -114,87 +114,92 @@ void DeckLinkOutput::selectHDRPixelFormat()
         DeckLinkPixelFormat format;
         bool* supported;
     };
-    const Candidate candidates[]
-        = { { kDeckLinkFormat10BitYUV, &_hdrV210Supported }, { kDeckLinkFormat10BitRGBXLE, &_hdrR10lSupported },
-              { kDeckLinkFormat10BitRGBX, &_hdrR10bSupported }, { kDeckLinkFormat10BitRGB, &_hdrR210Supported } };
-    _hdrPixelFormat = kDeckLinkFormat8BitBGRA;
+    const Candidate candidates[] = { { kDeckLinkFormat10BitYUV, &_session->hdrV210Supported },
+        { kDeckLinkFormat10BitRGBXLE, &_session->hdrR10lSupported },
+        { kDeckLinkFormat10BitRGBX, &_session->hdrR10bSupported },
+        { kDeckLinkFormat10BitRGB, &_session->hdrR210Supported } };
+    _session->hdrPixelFormat = kDeckLinkFormat8BitBGRA;
     for (const auto& candidate : candidates) {
         bool supported = false;
-        const HRESULT result = _output->DoesSupportVideoMode(_outputConnection, _displayMode, candidate.format,
-            kDeckLinkNoVideoOutputConversion, kDeckLinkSupportedVideoModeDefault, nullptr, &supported);
+        const HRESULT result = _session->output->DoesSupportVideoMode(_session->outputConnection, _session->displayMode,
+            candidate.format, kDeckLinkNoVideoOutputConversion, kDeckLinkSupportedVideoModeDefault, nullptr,
+            &supported);
         if (result != S_OK) {
             platform::systemLog("❌ DeckLinkOutput[%d] HDR: DoesSupportVideoMode(%s) failed (hr=0x%08X)", _instanceId,
                 PixelFormatName(candidate.format), static_cast<unsigned>(result));
             supported = false;
         }
         *candidate.supported = supported;
-        if (supported && _hdrPixelFormat == kDeckLinkFormat8BitBGRA)
-            _hdrPixelFormat = candidate.format;
+        if (supported && _session->hdrPixelFormat == kDeckLinkFormat8BitBGRA)
+            _session->hdrPixelFormat = candidate.format;
     }
-    _hdrFallbackAttempts = 0;
+    _session->hdrFallbackAttempts = 0;
     platform::systemLog("🎯 DeckLinkOutput[%d] fmt select: wantsHDR=%d v210=%d R10l=%d R10b=%d r210=%d chosen=%s",
-        _instanceId, 1, _hdrV210Supported ? 1 : 0, _hdrR10lSupported ? 1 : 0, _hdrR10bSupported ? 1 : 0,
-        _hdrR210Supported ? 1 : 0, PixelFormatName(_hdrPixelFormat));
+        _instanceId, 1, _session->hdrV210Supported ? 1 : 0, _session->hdrR10lSupported ? 1 : 0,
+        _session->hdrR10bSupported ? 1 : 0, _session->hdrR210Supported ? 1 : 0,
+        PixelFormatName(_session->hdrPixelFormat));
 }
 
 void DeckLinkOutput::storeHDRRowBytes(bool logResult)
 {
     std::int32_t rowBytes = 0;
-    const HRESULT result = _output->RowBytesForPixelFormat(_hdrPixelFormat, _width, &rowBytes);
+    const HRESULT result
+        = _session->output->RowBytesForPixelFormat(_session->hdrPixelFormat, _session->width, &rowBytes);
     if (result == S_OK && rowBytes > 0) {
-        _hdrExpectedRowBytes = rowBytes;
+        _session->hdrExpectedRowBytes = rowBytes;
         if (logResult)
             platform::systemLog("📏 DeckLinkOutput[%d] HDR rowBytes: format=%s width=%d rowBytes=%d (from SDK)",
-                _instanceId, PixelFormatName(_hdrPixelFormat), _width, rowBytes);
+                _instanceId, PixelFormatName(_session->hdrPixelFormat), _session->width, rowBytes);
     } else {
-        _hdrExpectedRowBytes = FallbackRowBytes(_hdrPixelFormat, _width);
+        _session->hdrExpectedRowBytes = FallbackRowBytes(_session->hdrPixelFormat, _session->width);
         if (logResult)
             platform::systemLog("⚠️ DeckLinkOutput[%d] HDR rowBytes query failed (hr=0x%08X), fallback rowBytes=%d",
-                _instanceId, static_cast<unsigned>(result), _hdrExpectedRowBytes);
+                _instanceId, static_cast<unsigned>(result), _session->hdrExpectedRowBytes);
     }
 }
 
 void DeckLinkOutput::prepareHDRWhileRunning()
 {
-    if (!_running || !_output || _hdrPreparedWhileRunning || !IsHDRColorMode(_colorMode))
+    if (!_session->running || !_session->output || _session->hdrPreparedWhileRunning || !IsHDRColorMode(_colorMode))
         return;
-    _hdrPreparedWhileRunning = true;
-    _hdrUnavailableReason.clear();
-    if (!PixelFormatIs10Bit(_hdrPixelFormat)) {
+    _session->hdrPreparedWhileRunning = true;
+    _session->hdrUnavailableReason.clear();
+    if (!PixelFormatIs10Bit(_session->hdrPixelFormat)) {
         selectHDRPixelFormat();
-        if (PixelFormatIs10Bit(_hdrPixelFormat))
+        if (PixelFormatIs10Bit(_session->hdrPixelFormat))
             storeHDRRowBytes(true);
         else
-            _hdrUnavailableReason = "no 10-bit pixel format";
+            _session->hdrUnavailableReason = "no 10-bit pixel format";
     }
-    if (_hdrUnavailableReason.empty() && !_videoConversion)
-        _hdrUnavailableReason = "no converter";
-    if (_hdrUnavailableReason.empty()
-        && (_outputConnection == kDeckLinkVideoConnectionHDMI || _outputConnection == 0)) {
+    if (_session->hdrUnavailableReason.empty() && !_session->videoConversion)
+        _session->hdrUnavailableReason = "no converter";
+    if (_session->hdrUnavailableReason.empty()
+        && (_session->outputConnection == kDeckLinkVideoConnectionHDMI || _session->outputConnection == 0)) {
         refreshHDMIOutputStatusIfPossible(false);
-        if (_lastSinkHDRValid && (_colorMode == 3 || _colorMode == 5) && !_lastSinkSupportsPQ)
-            _hdrUnavailableReason = "sink lacks PQ";
-        else if (_lastSinkHDRValid && _colorMode == 4 && !_lastSinkSupportsHLG)
-            _hdrUnavailableReason = "sink lacks HLG";
+        if (_session->lastSinkHDRValid && (_colorMode == 3 || _colorMode == 5) && !_session->lastSinkSupportsPQ)
+            _session->hdrUnavailableReason = "sink lacks PQ";
+        else if (_session->lastSinkHDRValid && _colorMode == 4 && !_session->lastSinkSupportsHLG)
+            _session->hdrUnavailableReason = "sink lacks HLG";
     }
-    if (_hdrUnavailableReason.empty())
+    if (_session->hdrUnavailableReason.empty())
         platform::systemLog("🔁 DeckLinkOutput[%d] HDR prepared on the running output: pixelFormat=%s rowBytes=%d",
-            _instanceId, PixelFormatName(_hdrPixelFormat), _hdrExpectedRowBytes);
+            _instanceId, PixelFormatName(_session->hdrPixelFormat), _session->hdrExpectedRowBytes);
     else
         platform::systemLog("⚠️ DeckLinkOutput[%d] HDR unavailable on the running output (%s); frames stay SDR",
-            _instanceId, _hdrUnavailableReason.c_str());
+            _instanceId, _session->hdrUnavailableReason.c_str());
 }
 
 bool DeckLinkOutput::switchToAlternateHDRPixelFormatIfPossible(const char* context)
 {
-    if (!IsHDRColorMode(_colorMode) || _hdrFallbackAttempts >= 3)
+    if (!IsHDRColorMode(_colorMode) || _session->hdrFallbackAttempts >= 3)
         return false;
     const DeckLinkPixelFormat cycle[]
         = { kDeckLinkFormat10BitYUV, kDeckLinkFormat10BitRGBXLE, kDeckLinkFormat10BitRGBX, kDeckLinkFormat10BitRGB };
-    const bool supported[] = { _hdrV210Supported, _hdrR10lSupported, _hdrR10bSupported, _hdrR210Supported };
+    const bool supported[] = { _session->hdrV210Supported, _session->hdrR10lSupported, _session->hdrR10bSupported,
+        _session->hdrR210Supported };
     int current = -1;
     for (int i = 0; i < 4; ++i)
-        if (cycle[i] == _hdrPixelFormat)
+        if (cycle[i] == _session->hdrPixelFormat)
             current = i;
     if (current < 0)
         return false;
@@ -208,21 +213,24 @@ bool DeckLinkOutput::switchToAlternateHDRPixelFormatIfPossible(const char* conte
     }
     if (next < 0)
         return false;
-    ++_hdrFallbackAttempts;
-    const DeckLinkPixelFormat previous = _hdrPixelFormat;
-    _hdrPixelFormat = cycle[next];
+    ++_session->hdrFallbackAttempts;
+    const DeckLinkPixelFormat previous = _session->hdrPixelFormat;
+    _session->hdrPixelFormat = cycle[next];
     std::int32_t rowBytes = 0;
-    if (_output && _output->RowBytesForPixelFormat(_hdrPixelFormat, _width, &rowBytes) == S_OK && rowBytes > 0)
-        _hdrExpectedRowBytes = rowBytes;
+    if (_session->output
+        && _session->output->RowBytesForPixelFormat(_session->hdrPixelFormat, _session->width, &rowBytes) == S_OK
+        && rowBytes > 0)
+        _session->hdrExpectedRowBytes = rowBytes;
     else
-        _hdrExpectedRowBytes = FallbackRowBytes(_hdrPixelFormat, _width);
-    _loggedHDRInvalidFrameDetail = false;
-    _loggedHDRConvertFail = false;
-    _loggedHDRConvertOK = false;
-    _loggedScheduleFail = false;
-    _loggedScheduleDrop = false;
+        _session->hdrExpectedRowBytes = FallbackRowBytes(_session->hdrPixelFormat, _session->width);
+    _session->logged[LoggedHDRInvalidFrameDetail] = false;
+    _session->logged[LoggedHDRConvertFail] = false;
+    _session->logged[LoggedHDRConvertOK] = false;
+    _session->logged[LoggedScheduleFail] = false;
+    _session->logged[LoggedScheduleDrop] = false;
     platform::systemLog("🔁 DeckLinkOutput[%d] HDR fallback pixel format: %s -> %s (%s, rowBytes=%d)", _instanceId,
-        PixelFormatName(previous), PixelFormatName(_hdrPixelFormat), context ? context : "", _hdrExpectedRowBytes);
+        PixelFormatName(previous), PixelFormatName(_session->hdrPixelFormat), context ? context : "",
+        _session->hdrExpectedRowBytes);
     return true;
 }
 

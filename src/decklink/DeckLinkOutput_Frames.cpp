@@ -47,22 +47,22 @@ constexpr double kWhiteY = 0.329;
 void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
 {
     // 1.
-    if (!_running || !_output || pixelBuffer.isNull())
+    if (!_session->running || !_session->output || pixelBuffer.isNull())
         return;
     // 2. Only frames of the mode's size reach the card.
-    if (pixelBuffer.width() != _width || pixelBuffer.height() != _height) {
-        if (!_loggedSourceSizeMismatch) {
-            _loggedSourceSizeMismatch = true;
+    if (pixelBuffer.width() != _session->width || pixelBuffer.height() != _session->height) {
+        if (!_session->logged[LoggedSourceSizeMismatch]) {
+            _session->logged[LoggedSourceSizeMismatch] = true;
             platform::systemLog("⚠️ DeckLinkOutput[%d] drop frame due to size mismatch in=%zux%zu out=%dx%d",
                 _instanceId, static_cast<std::size_t>(pixelBuffer.width()),
-                static_cast<std::size_t>(pixelBuffer.height()), _width, _height);
+                static_cast<std::size_t>(pixelBuffer.height()), _session->width, _session->height);
         }
         return;
     }
-    _loggedSourceSizeMismatch = false;
+    _session->logged[LoggedSourceSizeMismatch] = false;
     if (pixelBuffer.format() != media::PixelFormat::BGRA) {
-        if (!_loggedSourceFormatMismatch) {
-            _loggedSourceFormatMismatch = true;
+        if (!_session->logged[LoggedSourceFormatMismatch]) {
+            _session->logged[LoggedSourceFormatMismatch] = true;
             platform::systemLog("⚠️ DeckLinkOutput[%d] drop frame: pixel format %s is not BGRA", _instanceId,
                 PixelFormatName(static_cast<std::uint32_t>(pixelBuffer.format())));
         }
@@ -75,14 +75,14 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
 
     // 4. An HDR mode the running output cannot honour goes out as SDR Rec. 2020.
     const bool hdrRequested = IsHDRColorMode(_colorMode);
-    const bool isHDR = hdrRequested && _hdrUnavailableReason.empty();
+    const bool isHDR = hdrRequested && _session->hdrUnavailableReason.empty();
     const std::int32_t frameColorMode = hdrRequested && !isHDR ? 2 : _colorMode;
-    if (_colorMode != _lastLoggedColorMode || isHDR != _lastLoggedIsHDR) {
-        _lastLoggedColorMode = _colorMode;
-        _lastLoggedIsHDR = isHDR;
+    if (_colorMode != _session->lastLoggedColorMode || isHDR != _session->lastLoggedIsHDR) {
+        _session->lastLoggedColorMode = _colorMode;
+        _session->lastLoggedIsHDR = isHDR;
         if (isHDR)
             platform::systemLog("✨ DeckLinkOutput[%d] HDR mode (pixelFormat=%s, hasConverter=%d)", _instanceId,
-                PixelFormatName(_hdrPixelFormat), _videoConversion ? 1 : 0);
+                PixelFormatName(_session->hdrPixelFormat), _session->videoConversion ? 1 : 0);
         else
             platform::systemLog("ℹ️ DeckLinkOutput[%d] SDR mode (colorMode=%d)", _instanceId, _colorMode);
     }
@@ -90,27 +90,27 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
     ComPtr<IDeckLinkVideoFrame> frame;
     // 5. Lend the pixels to the card without a copy: shown as they are in SDR, and in HDR read once
     // by the converter below, which spares a full-frame copy per HDR frame.
-    if (_macOutput) {
+    if (_session->macOutput) {
         auto* hold = new PixelBufferHold();
         hold->frame = pixelBuffer;
         const DeckLinkPixelBufferRef reference { pixelBuffer.data(), pixelBuffer.width(), pixelBuffer.height(),
             static_cast<std::int32_t>(pixelBuffer.rowBytes()), kDeckLinkFormat8BitBGRA, hold, retainHold, releaseHold };
-        const HRESULT result = _macOutput->CreateVideoFrameFromPixelBuffer(&reference, frame.put());
+        const HRESULT result = _session->macOutput->CreateVideoFrameFromPixelBuffer(&reference, frame.put());
         releaseHold(hold);
         if (result == S_OK && frame) {
-            if (!_loggedMacWrapOK) {
-                _loggedMacWrapOK = true;
+            if (!_session->logged[LoggedMacWrapOK]) {
+                _session->logged[LoggedMacWrapOK] = true;
                 platform::systemLog("✅ DeckLinkOutput[%d] using IDeckLinkMacOutput zero-copy path", _instanceId);
             }
         } else {
             frame.reset();
-            if (!_loggedMacWrapFail) {
-                _loggedMacWrapFail = true;
+            if (!_session->logged[LoggedMacWrapFail]) {
+                _session->logged[LoggedMacWrapFail] = true;
                 platform::systemLog("⚠️ DeckLinkOutput[%d] IDeckLinkMacOutput wrap failed (hr=0x%08X), fallback to "
                                     "copy path",
                     _instanceId, static_cast<unsigned>(result));
             }
-            _macOutput.reset();
+            _session->macOutput.reset();
         }
     }
 
@@ -118,20 +118,20 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
     if (!frame) {
         if (!pixelBuffer.data() || pixelBuffer.rowBytes() == 0)
             return;
-        const std::size_t rowBytes = 4 * static_cast<std::size_t>(_width);
-        auto buffer
-            = ComPtr<SimpleVideoBuffer>::adopt(new SimpleVideoBuffer(rowBytes * static_cast<std::size_t>(_height)));
+        const std::size_t rowBytes = 4 * static_cast<std::size_t>(_session->width);
+        auto buffer = ComPtr<SimpleVideoBuffer>::adopt(
+            new SimpleVideoBuffer(rowBytes * static_cast<std::size_t>(_session->height)));
         void* bytes = nullptr;
         ComPtr<IDeckLinkMutableVideoFrame> copy;
         HRESULT result = buffer->GetBytes(&bytes);
         if (result == S_OK && bytes)
-            result = _output->CreateVideoFrameWithBuffer(_width, _height, static_cast<std::int32_t>(rowBytes),
-                kDeckLinkFormat8BitBGRA, isHDR ? kDeckLinkFrameContainsHDRMetadata : kDeckLinkFrameFlagDefault,
-                buffer.get(), copy.put());
+            result = _session->output->CreateVideoFrameWithBuffer(_session->width, _session->height,
+                static_cast<std::int32_t>(rowBytes), kDeckLinkFormat8BitBGRA,
+                isHDR ? kDeckLinkFrameContainsHDRMetadata : kDeckLinkFrameFlagDefault, buffer.get(), copy.put());
         if (result != S_OK || !bytes || !copy) {
             // Every frame would go the same way: one line per start.
-            if (!_loggedCopyFail) {
-                _loggedCopyFail = true;
+            if (!_session->logged[LoggedCopyFail]) {
+                _session->logged[LoggedCopyFail] = true;
                 platform::systemLog("❌ DeckLinkOutput[%d] copy path: no frame for the picture (hr=0x%08X %s), "
                                     "dropping frames",
                     _instanceId, static_cast<unsigned>(result), HResultName(result));
@@ -140,7 +140,7 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
         }
         buffer.reset();
         const std::size_t perRow = std::min(pixelBuffer.rowBytes(), rowBytes);
-        for (int row = 0; row < _height; ++row)
+        for (int row = 0; row < _session->height; ++row)
             std::memcpy(static_cast<std::uint8_t*>(bytes) + static_cast<std::size_t>(row) * rowBytes,
                 pixelBuffer.row(row), perRow);
         frame = std::move(copy);
@@ -148,49 +148,51 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
 
     // 7. HDR: convert into the 10-bit format.
     if (isHDR) {
-        if (_hdrPixelFormat == kDeckLinkFormat8BitBGRA) {
-            if (!_loggedHDRV210Unsupported) {
-                _loggedHDRV210Unsupported = true;
+        if (_session->hdrPixelFormat == kDeckLinkFormat8BitBGRA) {
+            if (!_session->logged[LoggedHDRV210Unsupported]) {
+                _session->logged[LoggedHDRV210Unsupported] = true;
                 platform::systemLog(
                     "❌ DeckLinkOutput[%d] HDR: no 10-bit format supported; dropping frame (no BGRA fallback)",
                     _instanceId);
             }
             return;
         }
-        if (!_videoConversion) {
-            if (!_loggedHDRConverterMissing) {
-                _loggedHDRConverterMissing = true;
+        if (!_session->videoConversion) {
+            if (!_session->logged[LoggedHDRConverterMissing]) {
+                _session->logged[LoggedHDRConverterMissing] = true;
                 platform::systemLog(
                     "❌ DeckLinkOutput[%d] HDR: CreateVideoConversionInstance failed (no converter)", _instanceId);
             }
             return;
         }
-        const std::int32_t rowBytes
-            = _hdrExpectedRowBytes > 0 ? _hdrExpectedRowBytes : FallbackRowBytes(_hdrPixelFormat, _width);
+        const std::int32_t rowBytes = _session->hdrExpectedRowBytes > 0
+            ? _session->hdrExpectedRowBytes
+            : FallbackRowBytes(_session->hdrPixelFormat, _session->width);
         ComPtr<IDeckLinkMutableVideoFrame> hdrFrame;
-        HRESULT result = _output->CreateVideoFrame(
-            _width, _height, rowBytes, _hdrPixelFormat, kDeckLinkFrameContainsHDRMetadata, hdrFrame.put());
+        HRESULT result = _session->output->CreateVideoFrame(_session->width, _session->height, rowBytes,
+            _session->hdrPixelFormat, kDeckLinkFrameContainsHDRMetadata, hdrFrame.put());
         if (result != S_OK || !hdrFrame) {
-            if (!_loggedHDRConvertFail) {
-                _loggedHDRConvertFail = true;
+            if (!_session->logged[LoggedHDRConvertFail]) {
+                _session->logged[LoggedHDRConvertFail] = true;
                 platform::systemLog("❌ DeckLinkOutput[%d] HDR: CreateVideoFrame(%s) failed (hr=0x%08X %s)", _instanceId,
-                    PixelFormatName(_hdrPixelFormat), static_cast<unsigned>(result), HResultName(result));
+                    PixelFormatName(_session->hdrPixelFormat), static_cast<unsigned>(result), HResultName(result));
             }
             return;
         }
-        result = _videoConversion->ConvertFrame(frame.get(), hdrFrame.get());
+        result = _session->videoConversion->ConvertFrame(frame.get(), hdrFrame.get());
         if (result != S_OK) {
-            if (!_loggedHDRConvertFail) {
-                _loggedHDRConvertFail = true;
+            if (!_session->logged[LoggedHDRConvertFail]) {
+                _session->logged[LoggedHDRConvertFail] = true;
                 platform::systemLog("❌ DeckLinkOutput[%d] HDR: %s conversion failed (hr=0x%08X %s), dropping frame",
-                    _instanceId, PixelFormatName(_hdrPixelFormat), static_cast<unsigned>(result), HResultName(result));
+                    _instanceId, PixelFormatName(_session->hdrPixelFormat), static_cast<unsigned>(result),
+                    HResultName(result));
             }
             return;
         }
-        if (!_loggedHDRConvertOK) {
-            _loggedHDRConvertOK = true;
+        if (!_session->logged[LoggedHDRConvertOK]) {
+            _session->logged[LoggedHDRConvertOK] = true;
             platform::systemLog(
-                "✅ DeckLinkOutput[%d] HDR: using %s output", _instanceId, PixelFormatName(_hdrPixelFormat));
+                "✅ DeckLinkOutput[%d] HDR: using %s output", _instanceId, PixelFormatName(_session->hdrPixelFormat));
         }
         frame = std::move(hdrFrame);
     }
@@ -200,7 +202,7 @@ void DeckLinkOutput::displayPixelBuffer(const media::Frame& pixelBuffer)
         return;
 
     // 9. / 10. Submit.
-    if (_useScheduledPlayback && _frameDuration >= 1 && _timeScale >= 1)
+    if (_session->useScheduledPlayback && _session->frameDuration >= 1 && _session->timeScale >= 1)
         submitScheduled(frame.get(), isHDR);
     else
         submitSync(frame.get(), isHDR);
@@ -210,15 +212,15 @@ bool DeckLinkOutput::writeFrameMetadata(IDeckLinkVideoFrame* frame, std::int32_t
 {
     auto metadata = ComPtr<IDeckLinkVideoFrame>::retain(frame).as<IDeckLinkVideoFrameMutableMetadataExtensions>();
     if (!metadata) {
-        if (isHDR && !_loggedHDRMetadataUnsupported) {
-            _loggedHDRMetadataUnsupported = true;
+        if (isHDR && !_session->logged[LoggedHDRMetadataUnsupported]) {
+            _session->logged[LoggedHDRMetadataUnsupported] = true;
             platform::systemLog(
                 "⚠️ DeckLinkOutput[%d] HDR: frame does not support metadata extensions", _instanceId);
         }
         return true;
     }
     // Failing writes are named once per start; a card that refuses them refuses every frame.
-    const bool report = !_loggedHDRMetadataSetFail;
+    const bool report = !_session->logged[LoggedHDRMetadataSetFail];
     bool complete = true;
     auto setInt = [&](DeckLinkFrameMetadataID id, const char* name, std::int64_t value) {
         const HRESULT result = metadata->SetInt(id, value);
@@ -257,7 +259,7 @@ bool DeckLinkOutput::writeFrameMetadata(IDeckLinkVideoFrame* frame, std::int32_t
     }
     if (complete)
         return true;
-    _loggedHDRMetadataSetFail = true;
+    _session->logged[LoggedHDRMetadataSetFail] = true;
     if (isHDR && report)
         platform::systemLog(
             "❌ DeckLinkOutput[%d] HDR: metadata write incomplete; dropping frame to avoid invalid output frame",
@@ -268,38 +270,40 @@ bool DeckLinkOutput::writeFrameMetadata(IDeckLinkVideoFrame* frame, std::int32_t
 void DeckLinkOutput::submitScheduled(IDeckLinkVideoFrame* frame, bool isHDR)
 {
     std::uint32_t buffered = 0;
-    const bool bufferedKnown = _output->GetBufferedVideoFrameCount(&buffered) == S_OK;
+    const bool bufferedKnown = _session->output->GetBufferedVideoFrameCount(&buffered) == S_OK;
     if (bufferedKnown && buffered > 3) {
-        if (!_loggedScheduleDrop) {
-            _loggedScheduleDrop = true;
+        if (!_session->logged[LoggedScheduleDrop]) {
+            _session->logged[LoggedScheduleDrop] = true;
             platform::systemLog("⚠️ DeckLinkOutput[%d] HDR: dropping frame to keep scheduler stable (buffered=%u)",
                 _instanceId, buffered);
         }
         return;
     }
-    if (_scheduledPlaybackStarted) {
+    if (_session->scheduledPlaybackStarted) {
         // Behind the card's clock: skip ahead rather than queue frames for times already gone.
         DeckLinkTimeValue streamTime = 0;
         double speed = 0;
-        if (_output->GetScheduledStreamTime(_timeScale, &streamTime, &speed) == S_OK && _nextFrameTime <= streamTime)
-            _nextFrameTime = streamTime + _frameDuration;
+        if (_session->output->GetScheduledStreamTime(_session->timeScale, &streamTime, &speed) == S_OK
+            && _session->nextFrameTime <= streamTime)
+            _session->nextFrameTime = streamTime + _session->frameDuration;
     } else {
-        _nextFrameTime = _frameDuration * static_cast<std::int64_t>(_scheduledPrerollCount);
+        _session->nextFrameTime = _session->frameDuration * static_cast<std::int64_t>(_session->scheduledPrerollCount);
     }
 
     frame->AddRef();
-    _outputCallback->adoptScheduledFrame(frame);
-    const HRESULT result = _output->ScheduleVideoFrame(frame, _nextFrameTime, _frameDuration, _timeScale);
+    _session->outputCallback->adoptScheduledFrame(frame);
+    const HRESULT result = _session->output->ScheduleVideoFrame(
+        frame, _session->nextFrameTime, _session->frameDuration, _session->timeScale);
     if (result == S_OK) {
-        _nextFrameTime += _frameDuration;
-        if (!_scheduledPlaybackStarted) {
-            ++_scheduledPrerollCount;
-            if (_scheduledPrerollCount >= 2) {
-                const HRESULT started = _output->StartScheduledPlayback(0, _timeScale, 1.0);
+        _session->nextFrameTime += _session->frameDuration;
+        if (!_session->scheduledPlaybackStarted) {
+            ++_session->scheduledPrerollCount;
+            if (_session->scheduledPrerollCount >= 2) {
+                const HRESULT started = _session->output->StartScheduledPlayback(0, _session->timeScale, 1.0);
                 if (started == S_OK) {
-                    _scheduledPlaybackStarted = true;
-                } else if (!_loggedScheduleFail) {
-                    _loggedScheduleFail = true;
+                    _session->scheduledPlaybackStarted = true;
+                } else if (!_session->logged[LoggedScheduleFail]) {
+                    _session->logged[LoggedScheduleFail] = true;
                     platform::systemLog("❌ DeckLinkOutput[%d] Output: StartScheduledPlayback failed (hr=0x%08X %s)",
                         _instanceId, static_cast<unsigned>(started), HResultName(started));
                 }
@@ -308,22 +312,23 @@ void DeckLinkOutput::submitScheduled(IDeckLinkVideoFrame* frame, bool isHDR)
         return;
     }
 
-    _outputCallback->releaseUnscheduledFrame(frame);
-    if (_loggedScheduleFail)
+    _session->outputCallback->releaseUnscheduledFrame(frame);
+    if (_session->logged[LoggedScheduleFail])
         return;
-    _loggedScheduleFail = true;
+    _session->logged[LoggedScheduleFail] = true;
     std::uint32_t nowBuffered = 0;
-    if (_output->GetBufferedVideoFrameCount(&nowBuffered) == S_OK)
+    if (_session->output->GetBufferedVideoFrameCount(&nowBuffered) == S_OK)
         platform::systemLog("❌ DeckLinkOutput[%d] Output: ScheduleVideoFrame failed (hr=0x%08X %s buffered=%u "
                             "next=%lld dur=%lld ts=%lld)",
             _instanceId, static_cast<unsigned>(result), HResultName(result), nowBuffered,
-            static_cast<long long>(_nextFrameTime), static_cast<long long>(_frameDuration),
-            static_cast<long long>(_timeScale));
+            static_cast<long long>(_session->nextFrameTime), static_cast<long long>(_session->frameDuration),
+            static_cast<long long>(_session->timeScale));
     else
         platform::systemLog(
             "❌ DeckLinkOutput[%d] Output: ScheduleVideoFrame failed (hr=0x%08X %s next=%lld dur=%lld ts=%lld)",
-            _instanceId, static_cast<unsigned>(result), HResultName(result), static_cast<long long>(_nextFrameTime),
-            static_cast<long long>(_frameDuration), static_cast<long long>(_timeScale));
+            _instanceId, static_cast<unsigned>(result), HResultName(result),
+            static_cast<long long>(_session->nextFrameTime), static_cast<long long>(_session->frameDuration),
+            static_cast<long long>(_session->timeScale));
     if (result == E_INVALIDARG && isHDR) {
         platform::systemLog("🧪 DeckLinkOutput[%d] HDR diag: E_INVALIDARG from ScheduleVideoFrame (check frame "
                             "size/pixel format/metadata for active mode)",
@@ -335,10 +340,10 @@ void DeckLinkOutput::submitScheduled(IDeckLinkVideoFrame* frame, bool isHDR)
 
 void DeckLinkOutput::submitSync(IDeckLinkVideoFrame* frame, bool)
 {
-    const HRESULT result = _output->DisplayVideoFrameSync(frame);
-    if (result == S_OK || _loggedScheduleDrop)
+    const HRESULT result = _session->output->DisplayVideoFrameSync(frame);
+    if (result == S_OK || _session->logged[LoggedScheduleDrop])
         return;
-    _loggedScheduleDrop = true;
+    _session->logged[LoggedScheduleDrop] = true;
     platform::systemLog("❌ DeckLinkOutput[%d] HDR: DisplayVideoFrameSync failed (hr=0x%08X %s)", _instanceId,
         static_cast<unsigned>(result), HResultName(result));
     if (result == E_INVALIDARG) {
@@ -352,9 +357,9 @@ void DeckLinkOutput::submitSync(IDeckLinkVideoFrame* frame, bool)
 
 void DeckLinkOutput::diagnoseFrame(IDeckLinkVideoFrame* frame, const char* context)
 {
-    if (_loggedHDRInvalidFrameDetail)
+    if (_session->logged[LoggedHDRInvalidFrameDetail])
         return;
-    _loggedHDRInvalidFrameDetail = true;
+    _session->logged[LoggedHDRInvalidFrameDetail] = true;
     refreshHDMIOutputStatusIfPossible(false);
     const std::int32_t width = frame->GetWidth();
     const std::int32_t height = frame->GetHeight();
@@ -362,13 +367,13 @@ void DeckLinkOutput::diagnoseFrame(IDeckLinkVideoFrame* frame, const char* conte
     const DeckLinkPixelFormat format = frame->GetPixelFormat();
     const DeckLinkFrameFlags flags = frame->GetFlags();
     std::int32_t expected = 0;
-    const HRESULT hrExpected = _output->RowBytesForPixelFormat(format, width, &expected);
+    const HRESULT hrExpected = _session->output->RowBytesForPixelFormat(format, width, &expected);
     platform::systemLog("🧪 DeckLinkOutput[%d] HDR frame diag(%s): w=%d h=%d rb=%d fmt=%s flags=0x%llX expectedRB=%d "
                         "hrExpected=0x%08X reqMode=%s(%lld) hdmiMode=%s(%lld)",
         _instanceId, context, width, height, rowBytes, PixelFormatName(format), static_cast<unsigned long long>(flags),
-        expected, static_cast<unsigned>(hrExpected), DisplayModeTag(_displayMode).c_str(),
-        static_cast<long long>(_displayMode), DisplayModeTag(_lastHDMIMode).c_str(),
-        static_cast<long long>(_lastHDMIMode));
+        expected, static_cast<unsigned>(hrExpected), DisplayModeTag(_session->displayMode).c_str(),
+        static_cast<long long>(_session->displayMode), DisplayModeTag(_session->lastHDMIMode).c_str(),
+        static_cast<long long>(_session->lastHDMIMode));
 }
 
 } // namespace decklink

@@ -18,13 +18,15 @@ constexpr std::uint32_t kMaxEDIDBytes = 4096;
 
 void DeckLinkOutput::refreshHDMIOutputStatusIfPossible(bool log)
 {
-    if (!_deckLink)
+    if (!_session->deckLink)
         return;
-    auto status = _deckLink.as<IDeckLinkStatus>();
+    auto status = _session->deckLink.as<IDeckLinkStatus>();
     if (!status) {
-        _lastHDMIStatusValid = false;
-        _lastHDMIMode = _lastHDMIFormatFlags = _lastHDMILastPix = _lastHDMIOutFlags = 0;
-        _lastSinkHDRValid = _lastSinkHasStaticHDRBlock = _lastSinkSupportsPQ = _lastSinkSupportsHLG = false;
+        _session->lastHDMIStatusValid = false;
+        _session->lastHDMIMode = _session->lastHDMIFormatFlags = _session->lastHDMILastPix = _session->lastHDMIOutFlags
+            = 0;
+        _session->lastSinkHDRValid = _session->lastSinkHasStaticHDRBlock = _session->lastSinkSupportsPQ
+            = _session->lastSinkSupportsHLG = false;
         return;
     }
     auto readInt = [&](DeckLinkStatusID id, std::int64_t* value) {
@@ -33,11 +35,11 @@ void DeckLinkOutput::refreshHDMIOutputStatusIfPossible(bool log)
             *value = 0;
         return result;
     };
-    const HRESULT hrMode = readInt(kDeckLinkStatusHDMIOutputActualMode, &_lastHDMIMode);
-    const HRESULT hrFlags = readInt(kDeckLinkStatusHDMIOutputActualFormatFlags, &_lastHDMIFormatFlags);
-    const HRESULT hrPix = readInt(kDeckLinkStatusLastVideoOutputPixelFormat, &_lastHDMILastPix);
-    const HRESULT hrOut = readInt(kDeckLinkStatusCurrentVideoOutputFlags, &_lastHDMIOutFlags);
-    _lastHDMIStatusValid = hrMode == S_OK || hrFlags == S_OK || hrPix == S_OK || hrOut == S_OK;
+    const HRESULT hrMode = readInt(kDeckLinkStatusHDMIOutputActualMode, &_session->lastHDMIMode);
+    const HRESULT hrFlags = readInt(kDeckLinkStatusHDMIOutputActualFormatFlags, &_session->lastHDMIFormatFlags);
+    const HRESULT hrPix = readInt(kDeckLinkStatusLastVideoOutputPixelFormat, &_session->lastHDMILastPix);
+    const HRESULT hrOut = readInt(kDeckLinkStatusCurrentVideoOutputFlags, &_session->lastHDMIOutFlags);
+    _session->lastHDMIStatusValid = hrMode == S_OK || hrFlags == S_OK || hrPix == S_OK || hrOut == S_OK;
 
     std::uint32_t size = 0;
     if (status->GetBytes(kDeckLinkStatusSinkEDID, nullptr, &size) != S_OK || size == 0)
@@ -48,29 +50,29 @@ void DeckLinkOutput::refreshHDMIOutputStatusIfPossible(bool log)
     HDMISinkCapabilities sink;
     if (status->GetBytes(kDeckLinkStatusSinkEDID, edid.data(), &read) == S_OK)
         sink = ParseHDMISinkEDID(edid.data(), std::min(read, size));
-    _lastSinkHDRValid = sink.valid;
-    _lastSinkHasStaticHDRBlock = sink.hasStaticHDRBlock;
-    _lastSinkSupportsPQ = sink.supportsPQ;
-    _lastSinkSupportsHLG = sink.supportsHLG;
+    _session->lastSinkHDRValid = sink.valid;
+    _session->lastSinkHasStaticHDRBlock = sink.hasStaticHDRBlock;
+    _session->lastSinkSupportsPQ = sink.supportsPQ;
+    _session->lastSinkSupportsHLG = sink.supportsHLG;
 
     if (!log)
         return;
-    if (_lastHDMIStatusValid) {
-        const std::int64_t flags = _lastHDMIFormatFlags;
+    if (_session->lastHDMIStatusValid) {
+        const std::int64_t flags = _session->lastHDMIFormatFlags;
         const bool flag10 = (flags & kDeckLinkHDMIFormat10Bit) != 0;
-        const bool pix10 = PixelFormatIs10Bit(static_cast<std::uint32_t>(_lastHDMILastPix));
-        const bool req10 = IsHDRColorMode(_colorMode) && PixelFormatIs10Bit(_hdrPixelFormat);
+        const bool pix10 = PixelFormatIs10Bit(static_cast<std::uint32_t>(_session->lastHDMILastPix));
+        const bool req10 = IsHDRColorMode(_colorMode) && PixelFormatIs10Bit(_session->hdrPixelFormat);
         platform::systemLog("📺 DeckLinkOutput[%d] HDMI status: mode=%lld flags=0x%llX (10bit=%d 12bit=%d 422=%d 444=%d "
                             "flag10=%d pix10=%d req10=%d) lastPix=0x%llX outFlags=0x%llX",
-            _instanceId, static_cast<long long>(_lastHDMIMode), static_cast<unsigned long long>(flags),
+            _instanceId, static_cast<long long>(_session->lastHDMIMode), static_cast<unsigned long long>(flags),
             (flag10 || pix10 || req10) ? 1 : 0, (flags & kDeckLinkHDMIFormat12Bit) ? 1 : 0,
             (flags & kDeckLinkHDMIFormatYCbCr422) ? 1 : 0, (flags & kDeckLinkHDMIFormatYCbCr444) ? 1 : 0,
-            flag10 ? 1 : 0, pix10 ? 1 : 0, req10 ? 1 : 0, static_cast<unsigned long long>(_lastHDMILastPix),
-            static_cast<unsigned long long>(_lastHDMIOutFlags));
-        if (_lastSinkHDRValid)
+            flag10 ? 1 : 0, pix10 ? 1 : 0, req10 ? 1 : 0, static_cast<unsigned long long>(_session->lastHDMILastPix),
+            static_cast<unsigned long long>(_session->lastHDMIOutFlags));
+        if (_session->lastSinkHDRValid)
             platform::systemLog("📺 DeckLinkOutput[%d] HDMI sink EDID: CTA=%d HDRStatic=%d PQ=%d HLG=%d", _instanceId,
-                sink.hasCTAExtension ? 1 : 0, _lastSinkHasStaticHDRBlock ? 1 : 0, _lastSinkSupportsPQ ? 1 : 0,
-                _lastSinkSupportsHLG ? 1 : 0);
+                sink.hasCTAExtension ? 1 : 0, _session->lastSinkHasStaticHDRBlock ? 1 : 0,
+                _session->lastSinkSupportsPQ ? 1 : 0, _session->lastSinkSupportsHLG ? 1 : 0);
         else
             platform::systemLog("📺 DeckLinkOutput[%d] HDMI sink EDID: unavailable", _instanceId);
     } else {
@@ -79,11 +81,11 @@ void DeckLinkOutput::refreshHDMIOutputStatusIfPossible(bool log)
             _instanceId, static_cast<unsigned>(hrMode), static_cast<unsigned>(hrFlags), static_cast<unsigned>(hrPix),
             static_cast<unsigned>(hrOut));
     }
-    if (_lastSinkHDRValid && (_colorMode == 3 || _colorMode == 5) && !_lastSinkSupportsPQ)
+    if (_session->lastSinkHDRValid && (_colorMode == 3 || _colorMode == 5) && !_session->lastSinkSupportsPQ)
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] HDMI sink EDID does not advertise PQ support. Output may stay SDR.",
             _instanceId);
-    if (_lastSinkHDRValid && _colorMode == 4 && !_lastSinkSupportsHLG)
+    if (_session->lastSinkHDRValid && _colorMode == 4 && !_session->lastSinkSupportsHLG)
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] HDMI sink EDID does not advertise HLG support. Output may stay SDR.",
             _instanceId);
@@ -96,17 +98,17 @@ void DeckLinkOutput::logHDMIOutputStatusIfPossible()
 
 std::string DeckLinkOutput::hdmiStatusSummary()
 {
-    if (!_deckLink || !_running)
+    if (!_session->deckLink || !_session->running)
         return "HDMI: -";
     refreshHDMIOutputStatusIfPossible(false);
-    if (!_lastHDMIStatusValid)
+    if (!_session->lastHDMIStatusValid)
         return "HDMI: unavailable";
 
-    const std::int64_t flags = _lastHDMIFormatFlags;
-    const bool hdrRunning
-        = IsHDRColorMode(_colorMode) && _hdrUnavailableReason.empty() && PixelFormatIs10Bit(_hdrPixelFormat);
+    const std::int64_t flags = _session->lastHDMIFormatFlags;
+    const bool hdrRunning = IsHDRColorMode(_colorMode) && _session->hdrUnavailableReason.empty()
+        && PixelFormatIs10Bit(_session->hdrPixelFormat);
     const bool tenBit = (flags & kDeckLinkHDMIFormat10Bit)
-        || PixelFormatIs10Bit(static_cast<std::uint32_t>(_lastHDMILastPix)) || hdrRunning;
+        || PixelFormatIs10Bit(static_cast<std::uint32_t>(_session->lastHDMILastPix)) || hdrRunning;
     const char* depth;
     if (tenBit)
         depth = (flags & kDeckLinkHDMIFormat12Bit) ? "12-bit" : "10-bit";
@@ -128,50 +130,51 @@ std::string DeckLinkOutput::hdmiStatusSummary()
         sampling = "YUV 4:2:0";
 
     std::string request;
-    if (IsHDRColorMode(_colorMode) && _hdrUnavailableReason.empty() && _hdrPixelFormat != kDeckLinkFormat8BitBGRA)
-        request = std::string(" • req=") + PixelFormatName(_hdrPixelFormat);
+    if (IsHDRColorMode(_colorMode) && _session->hdrUnavailableReason.empty()
+        && _session->hdrPixelFormat != kDeckLinkFormat8BitBGRA)
+        request = std::string(" • req=") + PixelFormatName(_session->hdrPixelFormat);
     std::string sink;
-    if (_lastSinkHDRValid)
-        sink = " • sink(PQ=" + std::to_string(_lastSinkSupportsPQ ? 1 : 0)
-            + " HLG=" + std::to_string(_lastSinkSupportsHLG ? 1 : 0) + ")";
+    if (_session->lastSinkHDRValid)
+        sink = " • sink(PQ=" + std::to_string(_session->lastSinkSupportsPQ ? 1 : 0)
+            + " HLG=" + std::to_string(_session->lastSinkSupportsHLG ? 1 : 0) + ")";
     // An HDR mode the running output cannot honour says so rather than pretending.
     std::string unavailable;
-    if (IsHDRColorMode(_colorMode) && !_hdrUnavailableReason.empty())
-        unavailable = " • HDR unavailable (" + _hdrUnavailableReason + ")";
+    if (IsHDRColorMode(_colorMode) && !_session->hdrUnavailableReason.empty())
+        unavailable = " • HDR unavailable (" + _session->hdrUnavailableReason + ")";
 
-    return std::string("HDMI: ") + depth + " " + sampling
-        + " • pix=" + PixelFormatName(static_cast<std::uint32_t>(_lastHDMILastPix)) + request + sink + unavailable;
+    return std::string("HDMI: ") + depth + " " + sampling + " • pix="
+        + PixelFormatName(static_cast<std::uint32_t>(_session->lastHDMILastPix)) + request + sink + unavailable;
 }
 
 bool DeckLinkOutput::validateHDMISinkHDRCompatibility()
 {
     if (!IsHDRColorMode(_colorMode))
         return true;
-    if (_outputConnection != kDeckLinkVideoConnectionHDMI && _outputConnection != 0)
+    if (_session->outputConnection != kDeckLinkVideoConnectionHDMI && _session->outputConnection != 0)
         return true;
     refreshHDMIOutputStatusIfPossible(false);
-    if (!_lastSinkHDRValid) {
+    if (!_session->lastSinkHDRValid) {
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] HDMI sink EDID unavailable; cannot verify HDR sink compatibility.", _instanceId);
         return true;
     }
     const bool pq = _colorMode == 3 || _colorMode == 5;
-    if (pq && !_lastSinkSupportsPQ) {
+    if (pq && !_session->lastSinkSupportsPQ) {
         platform::systemLog(
             "❌ DeckLinkOutput[%d] HDMI sink EDID does not advertise PQ support. Rejecting PQ output start.",
             _instanceId);
         return false;
     }
-    if (_colorMode == 4 && !_lastSinkSupportsHLG) {
+    if (_colorMode == 4 && !_session->lastSinkSupportsHLG) {
         platform::systemLog("❌ DeckLinkOutput[%d] HDMI sink EDID does not advertise HLG support. Rejecting HLG output "
                             "start.",
             _instanceId);
         return false;
     }
-    if (pq && _height <= 2159)
+    if (pq && _session->height <= 2159)
         platform::systemLog(
             "⚠️ DeckLinkOutput[%d] PQ selected at %d-line mode. Some TVs only accept PQ over UHD timings.",
-            _instanceId, _height);
+            _instanceId, _session->height);
     return true;
 }
 

@@ -145,7 +145,7 @@ TEST_F(DeckLinkOutputColor, SummaryFollowsTheOutputAndTheDisplay)
 TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
 {
     setSink(makeEdidWithoutHDR());
-    EXPECT_FALSE(start(0, 0, 3));
+    EXPECT_EQ(start(0, 0, 3).error(), DeckLinkOutput::StartError::SinkRejectsHDR);
     EXPECT_TRUE(log.contains("HDMI sink EDID does not advertise PQ support. Output may stay SDR."));
     EXPECT_TRUE(log.contains("HDMI sink EDID does not advertise PQ support. Rejecting PQ output start."));
     EXPECT_EQ(outputState(0).enabled, 0);

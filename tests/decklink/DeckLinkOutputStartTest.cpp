@@ -10,6 +10,7 @@ using namespace decklinktest;
 namespace {
 
 using DeckLinkOutputStart = DeckLinkOutputTest;
+using StartError = DeckLinkOutput::StartError;
 
 std::int64_t configInt(std::uint32_t id)
 {
@@ -138,11 +139,11 @@ TEST_F(DeckLinkOutputStart, SettersBeforeStartSurviveItButNotAStop)
 TEST_F(DeckLinkOutputStart, MissingDriverOrDeviceFailsWithoutTouchingTheSettings)
 {
     corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
-    EXPECT_FALSE(start(0, 0, 2));
+    EXPECT_EQ(start(0, 0, 2).error(), StartError::NoDriver);
     EXPECT_TRUE(log.contains("❌ CreateDeckLinkIteratorInstance failed"));
     corvale_sim_set_failures(0);
-    EXPECT_FALSE(start(7, 0));
-    EXPECT_FALSE(start(-1, 0));
+    EXPECT_EQ(start(7, 0).error(), StartError::DeviceNotFound);
+    EXPECT_EQ(start(-1, 0).error(), StartError::DeviceNotFound);
     EXPECT_EQ(log.count("❌ DeckLink device not found at index"), 2);
     EXPECT_EQ(output->colorMode(), 2);
     EXPECT_FALSE(output->isRunning());
@@ -153,16 +154,20 @@ TEST_F(DeckLinkOutputStart, DeviceFailuresEndStoppedWithTheirLines)
     const struct {
         std::uint32_t failure;
         const char* line;
+        StartError error;
     } cases[] = {
-        { CORVALE_SIM_FAIL_OUTPUT_INTERFACE, "❌ QueryInterface(IID_IDeckLinkOutput) failed" },
-        { CORVALE_SIM_FAIL_DISPLAY_MODE_ITERATOR, "❌ Display mode not supported on this device" },
-        { CORVALE_SIM_FAIL_DOES_SUPPORT, "final DoesSupportVideoMode failed (hr=0x80000008 supported=0" },
-        { CORVALE_SIM_FAIL_ENABLE_OUTPUT, "❌ EnableVideoOutput failed" },
+        { CORVALE_SIM_FAIL_OUTPUT_INTERFACE, "❌ QueryInterface(IID_IDeckLinkOutput) failed",
+            StartError::NoOutputInterface },
+        { CORVALE_SIM_FAIL_DISPLAY_MODE_ITERATOR, "❌ Display mode not supported on this device",
+            StartError::ModeUnsupported },
+        { CORVALE_SIM_FAIL_DOES_SUPPORT, "final DoesSupportVideoMode failed (hr=0x80000008 supported=0",
+            StartError::ModeUnsupported },
+        { CORVALE_SIM_FAIL_ENABLE_OUTPUT, "❌ EnableVideoOutput failed", StartError::EnableFailed },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         corvale_sim_set_failures(c.failure);
-        EXPECT_FALSE(start(0, 0, 1));
+        EXPECT_EQ(start(0, 0, 1).error(), c.error);
         EXPECT_TRUE(log.contains(c.line));
         EXPECT_FALSE(output->isRunning());
         EXPECT_EQ(output->colorMode(), 0); // a failed start ends stopped
@@ -183,7 +188,7 @@ TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
 
     const std::uint32_t bgraOnly[] = { kDeckLinkFormat8BitBGRA };
     corvale_sim_set_output_pixel_formats(0, bgraOnly, 1);
-    EXPECT_FALSE(start(0, 0, 3));
+    EXPECT_EQ(start(0, 0, 3).error(), StartError::NoTenBitFormat);
     EXPECT_TRUE(log.contains("HDR: no 10-bit pixel format available for this mode/device"));
 
     const std::uint32_t r210Only[] = { kDeckLinkFormat8BitBGRA, kDeckLinkFormat10BitRGB };
@@ -193,7 +198,7 @@ TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
     EXPECT_TRUE(log.contains("fmt select: wantsHDR=1 v210=0 R10l=0 R10b=0 r210=1 chosen=r210"));
 
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERSION_FACTORY);
-    EXPECT_FALSE(start(0, 0, 3));
+    EXPECT_EQ(start(0, 0, 3).error(), StartError::NoVideoConversion);
     EXPECT_TRUE(log.contains("HDR: video conversion unavailable"));
 }
 
@@ -207,7 +212,7 @@ TEST_F(DeckLinkOutputStart, RateOnlySubstitutionIsPlayedButASizeChangeRefusesThe
     EXPECT_EQ(output->displayMode(), kDeckLinkModeHD1080p50);
 
     corvale_sim_set_output_mode_substitution(0, kDeckLinkModeNTSC, kDeckLinkModePAL);
-    EXPECT_FALSE(start(0, 0));
+    EXPECT_EQ(start(0, 0).error(), StartError::ModeChangesFrameSize);
     EXPECT_TRUE(log.contains("converted display mode changes the frame size (720x486 -> 720x576); not starting"));
     EXPECT_EQ(outputState(0).enabled, 0);
 }

@@ -124,14 +124,14 @@ void DeckLinkOutputTest::on(const std::function<void()>& work)
     queue.sync(work);
 }
 
-bool DeckLinkOutputTest::start(int device, int modeCode)
+DeckLinkOutput::StartResult DeckLinkOutputTest::start(int device, int modeCode)
 {
-    bool started = false;
+    DeckLinkOutput::StartResult started;
     on([&] { started = output->startWithDeviceIndex(device, modeCode); });
     return started;
 }
 
-bool DeckLinkOutputTest::start(int device, int modeCode, int colorMode)
+DeckLinkOutput::StartResult DeckLinkOutputTest::start(int device, int modeCode, int colorMode)
 {
     on([&] { output->setColorMode(colorMode); });
     return start(device, modeCode);

@@ -47,9 +47,9 @@ protected:
 
     // Runs on the output queue and waits.
     void on(const std::function<void()>& work);
-    bool start(int device, int modeCode);
+    DeckLinkOutput::StartResult start(int device, int modeCode);
     // Sets the colour mode first.
-    bool start(int device, int modeCode, int colorMode);
+    DeckLinkOutput::StartResult start(int device, int modeCode, int colorMode);
     void send(const media::Frame& frame);
     // NTSC-sized frames carrying the counters first..last.
     void sendCounters(std::uint32_t first, std::uint32_t last);
