@@ -14,7 +14,7 @@
 //   PlaybackView_Capture.cpp    the capture live view (placeholder until it is built)
 //   PlaybackView_TakeView.cpp   the take multi-view (placeholder until it is built)
 //   PlaybackView_Inspector.cpp  the inspector pane (placeholder until it is built)
-//   PlaybackView_Playlist.cpp   the playlist pane (placeholder until it is built)
+//   PlaybackView_Playlist.cpp   the playlist pane (PlaylistPane)
 //
 // Main thread only. Views read the models and this screen's state; controls call model methods
 // from user-only signals and the screen's setters, which emit on every real change.
@@ -115,6 +115,8 @@ signals:
     void showSupportPopoverChanged(bool show);
     // The project, its format or the settings' format changed: projectTitleText() may differ.
     void projectTitleChanged();
+    // The playlist's Settings control was used: the shell opens the settings window.
+    void settingsRequested();
 
 private:
     void buildLayout();
