@@ -11,6 +11,7 @@
 #include "ui/AppTheme.h"
 #include "ui/AppWindowChrome.h"
 #include "ui/LayoutLogger.h"
+#include "ui/PaneChrome.h"
 #include "ui/SplitViewMemory.h"
 
 #include <QCloseEvent>
@@ -55,7 +56,8 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
 
     recordPane_ = new ui::AppPane(env_.makeRecordView ? env_.makeRecordView() : placeholder("recordPlaceholder"));
     recordPane_->setObjectName(QStringLiteral("recordPane"));
-    playbackPane_ = new ui::AppPane(placeholder("playbackPlaceholder"));
+    playbackPane_
+        = new ui::PaneChrome(env_.makePlaybackView ? env_.makePlaybackView() : placeholder("playbackPlaceholder"));
     playbackPane_->setObjectName(QStringLiteral("playbackPane"));
     playbackPane_->setMinimumWidth(minimumPlaybackWidth);
 

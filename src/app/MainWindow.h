@@ -70,6 +70,8 @@ public:
         std::function<bool()> layoutLogGesture = {};
         // The recording screen of the left pane; none leaves the pane empty.
         std::function<QWidget*()> makeRecordView = {};
+        // The playback screen of the right pane; none leaves the pane empty.
+        std::function<QWidget*()> makePlaybackView = {};
     };
 
     explicit MainWindow(Environment environment, QWidget* parent = nullptr);

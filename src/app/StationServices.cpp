@@ -17,6 +17,7 @@
 #include "playback/taps/PlaybackDeckLinkTap.h"
 #include "playback/taps/PlaybackMultiViewTap.h"
 #include "playback/taps/RecordViewModelTapSink.h"
+#include "playback_screen/PlaybackView.h"
 #include "projects/ProjectLibraryStore.h"
 #include "projects/ui/ProjectLibraryView.h"
 #include "record_screen/RecordView.h"
@@ -228,6 +229,11 @@ MainWindow::Environment StationServices::mainWindowEnvironment()
         [this]() -> QWidget* {
             return new record_screen::RecordView(record_screen::RecordView::Environment {
                 *recordVM_, settings::AppSettings::shared(), settings::RecordSidebarState::shared(), dialogs_ });
+        },
+        [this, playback]() -> QWidget* {
+            return new playback_screen::PlaybackView(playback_screen::PlaybackScreenModels { *playback, *recordVM_,
+                projects::ProjectLibraryStore::shared(), settings::AppSettings::shared(),
+                settings::RecordSidebarState::shared(), dialogs_, platform::Scheduler::main() });
         },
     };
 }

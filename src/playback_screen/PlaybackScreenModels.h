@@ -21,7 +21,8 @@ class RecordSidebarState;
 } // namespace settings
 namespace ui {
 class DialogService;
-}
+class LayoutLogger;
+} // namespace ui
 
 namespace playback_screen {
 
@@ -33,8 +34,10 @@ struct PlaybackScreenModels {
     // "recordSidebarCollapsed": read, never written, by the screen.
     settings::RecordSidebarState& sidebar;
     ui::DialogService& dialogs;
-    // Hover tooltips and other delays.
+    // Hover tooltips, the display tick of players that play, and other delays.
     platform::Scheduler& scheduler;
+    // Where the panes report their sizes; none: the process-wide layout log.
+    ui::LayoutLogger* layoutLogger = nullptr;
 };
 
 } // namespace playback_screen

@@ -9,6 +9,7 @@
 #include "settings/CaptureFormat.h"
 #include "settings/RecordSidebarState.h"
 #include "ui/DialogService.h"
+#include "ui/LayoutLogger.h"
 #include "ui/PaneChrome.h"
 
 #include <QScrollArea>
@@ -31,12 +32,10 @@ QWidget* padded(QWidget* content, QMargins margins, const char* name)
     return holder;
 }
 
-ui::PaneChrome* pane(QWidget* content, const char* name, const char* layoutLabel)
+ui::PaneChrome* pane(QWidget* content, const char* name)
 {
     auto* chrome = new ui::PaneChrome(content);
     chrome->setObjectName(QString::fromLatin1(name));
-    // The shell's layout log reports each major pane's size under this label.
-    chrome->setProperty("layoutLogLabel", QString::fromUtf8(layoutLabel));
     return chrome;
 }
 
@@ -67,8 +66,7 @@ void PlaybackView::buildLayout()
 {
     const QMargins paneMargins(panePadding, panePadding, panePadding, panePadding);
 
-    centrePane_ = pane(
-        padded(makePlaybackMainPane(), paneMargins, "centreContent"), "centrePane", "③ Center Pane (Player/Capture)");
+    centrePane_ = pane(padded(makePlaybackMainPane(), paneMargins, "centreContent"), "centrePane");
     centrePane_->setMinimumSize(centreMinimumWidth, centreMinimumHeight);
 
     inspectorScroll_ = new QScrollArea;
@@ -79,14 +77,12 @@ void PlaybackView::buildLayout()
     inspectorScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     inspectorScroll_->setWidget(makePlaybackInspectorPane());
     inspectorScroll_->viewport()->setAutoFillBackground(false);
-    inspectorPane_ = pane(padded(inspectorScroll_, paneMargins, "inspectorContent"), "inspectorPane",
-        "④ Right Inspector (Output Preview)");
+    inspectorPane_ = pane(padded(inspectorScroll_, paneMargins, "inspectorContent"), "inspectorPane");
     inspectorPane_->setMinimumWidth(inspectorMinimumWidth);
     inspectorPane_->setMaximumWidth(inspectorMaximumWidth);
 
     top_ = new QSplitter(Qt::Horizontal);
     top_->setObjectName(QStringLiteral("topSplitter"));
-    top_->setProperty("layoutLogLabel", QStringLiteral("⑤ Top Area (Player + Inspector)"));
     top_->setChildrenCollapsible(false);
     top_->addWidget(centrePane_);
     top_->addWidget(inspectorPane_);
@@ -94,8 +90,8 @@ void PlaybackView::buildLayout()
     top_->setStretchFactor(1, 0);
     top_->setSizes({ 100000, inspectorIdealWidth });
 
-    playlistPane_ = pane(padded(makePlaybackPlaylistPane(), QMargins(0, playlistTopPadding, 0, 0), "playlistContent"),
-        "playlistPane", "⑥ Bottom Playlist");
+    playlistPane_ = pane(
+        padded(makePlaybackPlaylistPane(), QMargins(0, playlistTopPadding, 0, 0), "playlistContent"), "playlistPane");
     playlistPane_->setMinimumHeight(playlistMinimumHeight);
 
     vertical_ = new QSplitter(Qt::Vertical);
@@ -105,6 +101,12 @@ void PlaybackView::buildLayout()
     vertical_->addWidget(playlistPane_);
     vertical_->setStretchFactor(0, 1);
     vertical_->setStretchFactor(1, 0);
+
+    ui::LayoutLogger& logger = models_.layoutLogger ? *models_.layoutLogger : ui::LayoutLogger::shared();
+    ui::layoutLog(centrePane_, QStringLiteral("③ Center Pane (Player/Capture)"), logger);
+    ui::layoutLog(inspectorPane_, QStringLiteral("④ Right Inspector (Output Preview)"), logger);
+    ui::layoutLog(top_, QStringLiteral("⑤ Top Area (Player + Inspector)"), logger);
+    ui::layoutLog(playlistPane_, QStringLiteral("⑥ Bottom Playlist"), logger);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(rootPadding, rootPadding, rootPadding, rootPadding);

@@ -11,8 +11,8 @@
 // once the feed is gone).
 
 #include "media/frame/ScaledFrameCache.h"
-#include "platform/MainThread.h"
 #include "media/player/MediaPlayer.h"
+#include "platform/MainThread.h"
 #include "platform/Scheduler.h"
 
 #include <QObject>

@@ -16,7 +16,6 @@
 
 #include <memory>
 
-
 namespace playback_screen {
 
 class PlayerFrameFeed;

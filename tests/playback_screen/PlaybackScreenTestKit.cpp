@@ -29,6 +29,8 @@ void ScreenTest::SetUp()
     vm->setMediaLoader(std::make_unique<SilentMediaLoader>());
     library = std::make_unique<projects::ProjectLibraryStore>(*settings, *defaults);
     sidebar = std::make_unique<settings::RecordSidebarState>(*defaults);
+    logger = std::make_unique<ui::LayoutLogger>(ui::LayoutLogger::Services {
+        scheduler, *defaults, [] { return QDateTime::currentDateTime(); }, [] { return QString(); } });
 }
 
 void ScreenTest::TearDown()
@@ -41,7 +43,7 @@ void ScreenTest::TearDown()
 
 playback_screen::PlaybackScreenModels ScreenTest::models()
 {
-    return { *vm, *engine, *library, *settings, *sidebar, dialogs, scheduler };
+    return { *vm, *engine, *library, *settings, *sidebar, dialogs, scheduler, logger.get() };
 }
 
 void ScreenTest::showScreen(QSize size)

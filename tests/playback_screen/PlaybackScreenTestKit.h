@@ -11,6 +11,7 @@
 #include "playback_screen/PlaybackView.h"
 #include "projects/ProjectLibraryStore.h"
 #include "settings/RecordSidebarState.h"
+#include "ui/LayoutLogger.h"
 
 #include <memory>
 #include <vector>
@@ -37,6 +38,7 @@ protected:
     std::unique_ptr<projects::ProjectLibraryStore> library;
     std::unique_ptr<settings::RecordSidebarState> sidebar;
     ui::FakeDialogService dialogs;
+    std::unique_ptr<ui::LayoutLogger> logger;
     std::unique_ptr<playback_screen::PlaybackView> view;
 };
 

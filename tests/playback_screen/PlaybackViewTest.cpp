@@ -4,6 +4,7 @@
 #include "PlaybackScreenTestKit.h"
 #include "kit/ScreenKit.h"
 #include "projects/ProjectInfo.h"
+#include "ui/LayoutLogger.h"
 #include "ui/PaneChrome.h"
 
 #include <QApplication>
@@ -27,7 +28,14 @@ TEST_F(PlaybackViewTest, PanesKeepTheirBoundsAndCaptureDropsThePlaylist)
     EXPECT_GE(inspector.width(), PlaybackView::inspectorMinimumWidth);
     EXPECT_LE(inspector.width(), PlaybackView::inspectorMaximumWidth);
     EXPECT_GE(view->playlistPane()->height(), PlaybackView::playlistMinimumHeight);
-    EXPECT_EQ(view->playlistPane()->property("layoutLogLabel").toString(), "⑥ Bottom Playlist");
+    scheduler.advance(ui::LayoutLogger::debounceSeconds);
+    QStringList labels;
+    for (const auto& entry : logger->entries())
+        labels.append(entry.label);
+    labels.sort();
+    EXPECT_EQ(labels,
+        QStringList({ "③ Center Pane (Player/Capture)", "④ Right Inspector (Output Preview)",
+            "⑤ Top Area (Player + Inspector)", "⑥ Bottom Playlist" }));
 
     view->setCenterMode(CenterMode::capture);
     QApplication::processEvents();
