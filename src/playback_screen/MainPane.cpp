@@ -11,7 +11,6 @@
 #include "ui/SegmentedPillControl.h"
 #include "ui/StyledButton.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -74,6 +73,24 @@ private:
     QString text_;
 };
 
+// The standard horizontal divider: one line in the separator colour.
+class Divider final : public QWidget {
+public:
+    explicit Divider(QWidget* parent)
+        : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("transportDivider"));
+        setFixedHeight(1);
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter(this).fillRect(rect(), ui::ThemeColor(ui::ColorRole::separator).color());
+    }
+};
+
 ui::StyledButton* headerButton(QWidget* parent, const char* name, const QString& icon, ui::ThemeColor tint)
 {
     auto* button = new ui::StyledButton(ui::ButtonLabel::symbol(icon, ui::AppTheme::systemFont(12, QFont::Medium)),
@@ -99,10 +116,7 @@ MainPane::MainPane(PlaybackView& screen, QWidget* parent)
     layout->addWidget(picture_, 1);
     timeline_ = new TimelineView(screen_.models().vm, this);
     layout->addWidget(timeline_);
-    divider_ = new QFrame(this);
-    divider_->setObjectName(QStringLiteral("transportDivider"));
-    divider_->setFrameShape(QFrame::HLine);
-    divider_->setFrameShadow(QFrame::Plain);
+    divider_ = new Divider(this);
     layout->addWidget(divider_);
     transport_ = new TransportBar(screen_, this);
     layout->addWidget(transport_);

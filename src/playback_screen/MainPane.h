@@ -9,8 +9,6 @@
 
 #include <QWidget>
 
-class QFrame;
-
 namespace ui {
 class SegmentedPillControl;
 class StyledButton;
@@ -49,7 +47,7 @@ private:
     QWidget* titleChip_ = nullptr;
     PictureArea* picture_ = nullptr;
     TimelineView* timeline_ = nullptr;
-    QFrame* divider_ = nullptr;
+    QWidget* divider_ = nullptr;
     TransportBar* transport_ = nullptr;
 };
 

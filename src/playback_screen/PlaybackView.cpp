@@ -76,6 +76,8 @@ void PlaybackView::buildLayout()
     inspectorScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     inspectorScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     inspectorScroll_->setWidget(makePlaybackInspectorPane());
+    // The pane's card shows through the scroll area (setWidget() makes its widget paint a fill).
+    inspectorScroll_->widget()->setAutoFillBackground(false);
     inspectorScroll_->viewport()->setAutoFillBackground(false);
     inspectorPane_ = pane(padded(inspectorScroll_, paneMargins, "inspectorContent"), "inspectorPane");
     inspectorPane_->setMinimumWidth(inspectorMinimumWidth);
