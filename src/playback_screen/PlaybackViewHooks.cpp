@@ -26,29 +26,19 @@ PlaybackViewHooks::PlaybackViewHooks(PlaybackView& screen)
     , screen_(screen)
 {
     playback::PlaybackViewModel& vm = screen_.models().vm;
-    connect(&screen_, &PlaybackView::centerModeChanged, this, &PlaybackViewHooks::schedule);
-    connect(&screen_, &PlaybackView::uiSelectedClipIDChanged, this, &PlaybackViewHooks::schedule);
-    connect(&vm, &playback::PlaybackViewModel::selectedClipIDChanged, this, &PlaybackViewHooks::schedule);
-    connect(&vm, &playback::PlaybackViewModel::secondaryClipIDChanged, this, &PlaybackViewHooks::schedule);
-    connect(&vm, &playback::PlaybackViewModel::previewTakeChanged, this, &PlaybackViewHooks::schedule);
-    connect(&vm, &playback::PlaybackViewModel::previewTakeClipIDsChanged, this, &PlaybackViewHooks::schedule);
-    schedule();
-}
-
-void PlaybackViewHooks::schedule()
-{
-    if (passPending_)
-        return;
-    passPending_ = true;
-    platform::postTo(this, [this] { runPendingPass(); });
+    connect(&screen_, &PlaybackView::centerModeChanged, this, [this] { pass_.request(); });
+    connect(&screen_, &PlaybackView::uiSelectedClipIDChanged, this, [this] { pass_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::selectedClipIDChanged, this, [this] { pass_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::secondaryClipIDChanged, this, [this] { pass_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::previewTakeChanged, this, [this] { pass_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::previewTakeClipIDsChanged, this, [this] { pass_.request(); });
+    pass_.request();
 }
 
 void PlaybackViewHooks::runPendingPass()
 {
-    if (!passPending_)
-        return;
-    passPending_ = false;
-    runPass();
+    if (pass_.isPending())
+        pass_.runNow();
 }
 
 void PlaybackViewHooks::runPass()

@@ -15,6 +15,7 @@
 // Main thread only.
 
 #include "playback_screen/CenterMode.h"
+#include "playback_screen/OncePerTurn.h"
 
 #include <QObject>
 #include <QUuid>
@@ -33,12 +34,11 @@ public:
 
     // Runs a queued pass now (tests; the pass is otherwise run by the event loop).
     void runPendingPass();
-    bool isPassPending() const { return passPending_; }
+    bool isPassPending() const { return pass_.isPending(); }
     // Passes run so far; for tests.
     int passCount() const { return passCount_; }
 
 private:
-    void schedule();
     void runPass();
 
     void initialHook();
@@ -49,7 +49,7 @@ private:
     void syncSelectedHook(const std::optional<QUuid>& selected);
 
     PlaybackView& screen_;
-    bool passPending_ = false;
+    OncePerTurn pass_ { this, [this] { runPass(); } };
     int passCount_ = 0;
     bool initialDone_ = false;
     // The keys the keyed hooks last ran with (none until their first run).

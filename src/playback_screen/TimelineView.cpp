@@ -1,6 +1,5 @@
 #include "playback_screen/TimelineView.h"
 
-#include "platform/MainThread.h"
 #include "playback/PlaybackViewModel.h"
 #include "ui/AppTheme.h"
 
@@ -66,16 +65,16 @@ TimelineView::TimelineView(playback::PlaybackViewModel& vm, QWidget* parent)
     slider_->setPalette(palette);
     connect(slider_, &QSlider::sliderMoved, this, &TimelineView::userMoved);
 
-    connect(&vm_, &playback::PlaybackViewModel::currentTimeChanged, this, &TimelineView::scheduleRefresh);
-    connect(&vm_, &playback::PlaybackViewModel::durationChanged, this, &TimelineView::scheduleRefresh);
-    connect(&vm_, &playback::PlaybackViewModel::markInChanged, this, &TimelineView::scheduleRefresh);
-    connect(&vm_, &playback::PlaybackViewModel::markOutChanged, this, &TimelineView::scheduleRefresh);
+    connect(&vm_, &playback::PlaybackViewModel::currentTimeChanged, this, [this] { updates_.request(); });
+    connect(&vm_, &playback::PlaybackViewModel::durationChanged, this, [this] { updates_.request(); });
+    connect(&vm_, &playback::PlaybackViewModel::markInChanged, this, [this] { updates_.request(); });
+    connect(&vm_, &playback::PlaybackViewModel::markOutChanged, this, [this] { updates_.request(); });
     connect(ui::AppTheme::notifier(), &ui::ThemeNotifier::appearanceChanged, this, [this] {
         QPalette p = slider_->palette();
         p.setColor(QPalette::Highlight, ui::AppTheme::accent.color());
         slider_->setPalette(p);
     });
-    refresh();
+    apply();
 }
 
 int TimelineView::rowHeight() const
@@ -99,20 +98,8 @@ TimelineGeometry TimelineView::geometryNow() const
     return TimelineGeometry::compute(width(), vm_.currentTime(), vm_.duration(), vm_.markIn(), vm_.markOut());
 }
 
-void TimelineView::scheduleRefresh()
+void TimelineView::apply()
 {
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    platform::postTo(this, [this] {
-        if (refreshPending_)
-            refresh();
-    });
-}
-
-void TimelineView::refresh()
-{
-    refreshPending_ = false;
     const TimelineGeometry g = geometryNow();
     const QSignalBlocker blocker(slider_);
     slider_->setRange(0, milliseconds(g.sliderMaximum));

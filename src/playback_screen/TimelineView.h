@@ -12,6 +12,7 @@
 //
 // Main thread only.
 
+#include "playback_screen/OncePerTurn.h"
 #include "playback_screen/TimelineGeometry.h"
 #include "ui/ShapeShadow.h"
 
@@ -51,8 +52,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void scheduleRefresh();
-    void refresh();
+    void apply();
     void userMoved(int milliseconds);
     int rowHeight() const;
     void paintTrack(QPainter& painter, const TimelineGeometry& g);
@@ -61,7 +61,7 @@ private:
 
     playback::PlaybackViewModel& vm_;
     QSlider* slider_;
-    bool refreshPending_ = false;
+    OncePerTurn updates_ { this, [this] { apply(); } };
     int paintCount_ = 0;
     ui::ShapeShadow inShadow_;
     ui::ShapeShadow outShadow_;

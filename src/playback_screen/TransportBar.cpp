@@ -1,6 +1,5 @@
 #include "playback_screen/TransportBar.h"
 
-#include "platform/MainThread.h"
 #include "playback/PlaybackViewModel.h"
 #include "playback_screen/ExternalPlaybackWindowController.h"
 #include "playback_screen/PlaybackView.h"
@@ -166,10 +165,10 @@ TransportBar::TransportBar(PlaybackView& screen, QWidget* parent)
     connect(addButton("clearMarksButton", QStringLiteral("eraser.fill"), tr("Clear All Marks")),
         &QAbstractButton::clicked, &vm, [&vm] { vm.clearMarks(); });
 
-    connect(&vm, &playback::PlaybackViewModel::isPlayingChanged, this, &TransportBar::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::markInChanged, this, &TransportBar::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::markOutChanged, this, &TransportBar::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::loopInOutChanged, this, &TransportBar::scheduleRefresh);
+    connect(&vm, &playback::PlaybackViewModel::isPlayingChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::markInChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::markOutChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::loopInOutChanged, this, [this] { updates_.request(); });
     refresh();
 }
 
@@ -199,20 +198,8 @@ ui::StyledButton* TransportBar::addButton(const char* name, const QString& icon,
     return button;
 }
 
-void TransportBar::scheduleRefresh()
+void TransportBar::apply()
 {
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    platform::postTo(this, [this] {
-        if (refreshPending_)
-            refresh();
-    });
-}
-
-void TransportBar::refresh()
-{
-    refreshPending_ = false;
     const playback::PlaybackViewModel& vm = screen_.models().vm;
     const auto setProminent = [](ui::StyledButton* button, ui::ThemeColor tint, bool prominent) {
         const auto& style = static_cast<const ui::PillButtonStyle&>(button->buttonStyle());

@@ -11,6 +11,8 @@
 //
 // Main thread only.
 
+#include "playback_screen/OncePerTurn.h"
+
 #include <QWidget>
 
 namespace ui {
@@ -37,14 +39,14 @@ public:
     QString markOutText() const;
 
     // Applies the engine's state now (it is otherwise applied once per event-loop turn).
-    void refresh();
+    void refresh() { updates_.runNow(); }
 
 private:
-    void scheduleRefresh();
+    void apply();
     ui::StyledButton* addButton(const char* name, const QString& icon, const QString& tooltip);
 
     PlaybackView& screen_;
-    bool refreshPending_ = false;
+    OncePerTurn updates_ { this, [this] { apply(); } };
     ui::StyledButton* playPause_ = nullptr;
     ui::StyledButton* markIn_ = nullptr;
     ui::StyledButton* markOut_ = nullptr;

@@ -1,6 +1,5 @@
 #include "playback_screen/ViewerContent.h"
 
-#include "platform/MainThread.h"
 #include "playback/PlaybackViewModel.h"
 #include "playback_screen/OfflineOverlay.h"
 #include "playback_screen/PlaybackView.h"
@@ -68,13 +67,13 @@ ViewerContent::ViewerContent(PlaybackView& screen, bool isMini, QWidget* parent)
     mask_ = new CornerMask(radius(), frame_);
 
     playback::PlaybackViewModel& vm = screen_.models().vm;
-    connect(&vm, &playback::PlaybackViewModel::clipsChanged, this, &ViewerContent::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::selectedClipIDChanged, this, &ViewerContent::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::secondaryClipIDChanged, this, &ViewerContent::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::previewTakeChanged, this, &ViewerContent::scheduleRefresh);
-    connect(&vm, &playback::PlaybackViewModel::previewTakeClipIDsChanged, this, &ViewerContent::scheduleRefresh);
+    connect(&vm, &playback::PlaybackViewModel::clipsChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::selectedClipIDChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::secondaryClipIDChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::previewTakeChanged, this, [this] { updates_.request(); });
+    connect(&vm, &playback::PlaybackViewModel::previewTakeClipIDsChanged, this, [this] { updates_.request(); });
     connect(&screen_.models().sidebar, &settings::RecordSidebarState::isCollapsedChanged, this,
-        &ViewerContent::scheduleRefresh);
+        [this] { updates_.request(); });
     refresh();
 }
 
@@ -96,20 +95,8 @@ ViewerContent::Shape ViewerContent::currentShape() const
     return shape;
 }
 
-void ViewerContent::scheduleRefresh()
+void ViewerContent::apply()
 {
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    platform::postTo(this, [this] {
-        if (refreshPending_)
-            refresh();
-    });
-}
-
-void ViewerContent::refresh()
-{
-    refreshPending_ = false;
     const Shape shape = currentShape();
     if (!built_ || shape != shape_) {
         shape_ = shape;

@@ -13,6 +13,8 @@
 //
 // Main thread only.
 
+#include "playback_screen/OncePerTurn.h"
+
 #include <QWidget>
 
 namespace playback_screen {
@@ -46,7 +48,7 @@ public:
     QList<PlayerView*> playerViews() const;
 
     // Applies the engine's state now (it is otherwise applied once per event-loop turn).
-    void refresh();
+    void refresh() { updates_.runNow(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -60,7 +62,7 @@ private:
         bool operator==(const Shape&) const = default;
     };
     Shape currentShape() const;
-    void scheduleRefresh();
+    void apply();
     void rebuild();
     void placeFrame();
     QWidget* side(bool offline, PlayerView** view);
@@ -69,7 +71,7 @@ private:
     const bool isMini_;
     Shape shape_;
     bool built_ = false;
-    bool refreshPending_ = false;
+    OncePerTurn updates_ { this, [this] { apply(); } };
     QWidget* frame_ = nullptr;
     QWidget* content_ = nullptr;
     QWidget* mask_ = nullptr;
