@@ -92,6 +92,9 @@ StationServices::StationServices(Options options)
         &playback::PlaybackViewModel::reloadPlaylistFromDisk);
     QObject::connect(driveSync_.get(), &cloud::GoogleDriveSyncManager::localFileRenamed, playback,
         &playback::PlaybackViewModel::repointClips);
+
+    remoteControl_ = std::make_unique<StationRemoteControl>(StationRemoteControl::Services { *remoteStack_,
+        *playbackVM_, *recordVM_, [live = liveVideo_](int count) { live->updateActiveTrackCount(count); } });
 }
 
 StationServices::~StationServices() = default;
@@ -139,7 +142,10 @@ void StationServices::setupControlServer()
     remoteStack_->setupControlServer();
 }
 
-void StationServices::setupRealtimeSyncPipelines() { }
+void StationServices::setupRealtimeSyncPipelines()
+{
+    remoteControl_->setupRealtimeSyncPipelines();
+}
 
 void StationServices::routeSignals(SignalRoute route)
 {
@@ -191,7 +197,10 @@ void StationServices::stopControlServer()
     remoteStack_->stop();
 }
 
-void StationServices::endRealtimeSync() { }
+void StationServices::endRealtimeSync()
+{
+    remoteControl_->endRealtimeSync();
+}
 
 void StationServices::exitEventLoop()
 {

@@ -3,8 +3,7 @@
 // The station's shared objects, made once at start-up from the process-wide settings, scheduler,
 // clock and notification centre, and the shell's operations performed on them: the capture and
 // playback engines, the project library, cloud sync, the remote-control stack and the dialog
-// service. Pieces the station does not have yet (remote state broadcasts, the live-video session)
-// are quiet stand-ins.
+// service. The live-video session is a quiet stand-in until the station streams.
 //
 // Main thread only, except the signal route (see AppServices).
 
@@ -13,6 +12,7 @@
 #include "app/DialogPermissionPrompter.h"
 #include "app/DialogPlaybackDialogs.h"
 #include "app/IdleLiveVideoSession.h"
+#include "app/StationRemoteControl.h"
 #include "app/WidgetDialogService.h"
 #include "projects/ProjectRecorder.h"
 #include "remote/ControlServer.h"
@@ -98,6 +98,8 @@ private:
     std::unique_ptr<playback::PlaybackDeckLinkTap> mainTap_;
     std::unique_ptr<playback::PlaybackDeckLinkTap> programTap_;
     std::unique_ptr<playback::PlaybackMultiViewTap> multiViewTap_;
+    // Goes before the engines and the stack it works on.
+    std::unique_ptr<StationRemoteControl> remoteControl_;
 };
 
 } // namespace app

@@ -6,6 +6,7 @@
 #include "platform/DebugLog.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace projects {
 
@@ -96,8 +97,12 @@ QString ProjectLibraryStore::cloudProjectFolder(
     const QString plain = cleaned(root.filePath(sanitizedFolderName(name)));
     const QString separate
         = cleaned(root.filePath(suffixedFolderName(name, QLatin1Char(' ') + ProjectInfo::idString(id).left(8))));
-    // A record keeps the folder it has (also when its identity changes with this upsert).
-    if (existing && (cleaned(existing->folderPath) == separate || cleaned(existing->folderPath) == plain))
+    // A record keeps the folder it has (also when its identity changes with this upsert), and so
+    // does one whose folder is elsewhere on disk: a project made in a folder of the operator's
+    // choice records there, and moving its record would leave later takes out of every sync.
+    if (existing
+        && (cleaned(existing->folderPath) == separate || cleaned(existing->folderPath) == plain
+            || (!existing->folderPath.isEmpty() && QFileInfo(existing->folderPath).isDir())))
         return cleaned(existing->folderPath);
     if (isFolderOfAnotherProject(plain, id))
         return separate;

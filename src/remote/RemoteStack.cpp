@@ -41,6 +41,11 @@ void RemoteStack::setCommandTable(RemoteCommandTable& table)
     handler_->setCommandTable(table);
 }
 
+void RemoteStack::restoreStandInCommandTable()
+{
+    handler_->setCommandTable(*standInTable_);
+}
+
 void RemoteStack::setupControlServer()
 {
     Q_ASSERT(platform::isMainThread());

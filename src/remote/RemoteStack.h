@@ -50,6 +50,8 @@ public:
 
     // Runs permitted commands from now on (the table must outlive the stack or be replaced).
     void setCommandTable(RemoteCommandTable& table);
+    // Back to the stand-in, before a table installed with setCommandTable() goes.
+    void restoreStandInCommandTable();
 
     // Installs the command handler and starts the server; only the first call does anything.
     void setupControlServer();

@@ -31,6 +31,9 @@ inline bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     return writeFile(path, bytes);
 }
+// The live heap under AddressSanitizer (whose quarantine keeps freed memory resident), else the
+// resident set.
+qint64 memoryInUse();
 
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:

@@ -14,10 +14,6 @@
 
 #include <unistd.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 using namespace cloud_test;
 using cloud::DriveClient;
 using cloud::SyncError;
@@ -31,18 +27,6 @@ const QString kFolderQuery
 QJsonObject bodyOf(const FakeGoogleServer::Request& request)
 {
     return QJsonDocument::fromJson(request.body).object();
-}
-
-// Live heap under AddressSanitizer (its quarantine keeps freed memory resident), else the RSS.
-qint64 memoryInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
-#endif
 }
 
 class DriveClientTest : public ::testing::Test {
@@ -203,31 +187,6 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     EXPECT_EQ(
         run([&](DriveClient& drive) { return drive.uploadFile(path + "-gone", parent, std::nullopt); }).error().kind,
         SyncError::Kind::localFile);
-}
-
-TEST_F(DriveClientTest, ALargeUploadStreamsWithFlatMemoryAndReportsProgress)
-{
-    const QString parent = kit.server.addFolder(QStringLiteral("Feature"));
-    const QString path = kit.dir.filePath(QStringLiteral("big.mov"));
-    QFile big(path);
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(big.resize(64LL * 1024 * 1024));
-    big.close();
-    QList<double> progress;
-    qint64 peak = 0;
-    QObject::connect(kit.manager.get(), &cloud::CloudSync::currentUploadProgressChanged, [&](double value) {
-        progress << value;
-        peak = std::max(peak, memoryInUse());
-    });
-    const qint64 before = memoryInUse();
-    const auto uploaded = run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); });
-    ASSERT_TRUE(uploaded);
-    EXPECT_EQ(kit.server.file(uploaded.value())->size, 64LL * 1024 * 1024);
-    EXPECT_EQ(kit.server.file(uploaded.value())->md5, QStringLiteral("7f614da9329cd3aebf59b91aadc30bf0"));
-    ASSERT_FALSE(progress.isEmpty());
-    EXPECT_EQ(progress.last(), 1.0);
-    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-    EXPECT_LT(peak - before, 32LL * 1024 * 1024);
 }
 
 TEST_F(DriveClientTest, TrashRefreshesFirstAndRenameNeedsSuccess)

@@ -1,6 +1,7 @@
 #include "FakeGoogleServer.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -369,7 +370,9 @@ public:
         if (method == "PUT" && upload)
             return transfer(request, md5);
         const QByteArray bearer = request.header("Authorization");
-        if (!bearer.startsWith("Bearer ") || !accessTokens.contains(QString::fromUtf8(bearer.mid(7))))
+        const auto issued
+            = bearer.startsWith("Bearer ") ? accessTokens.find(QString::fromUtf8(bearer.mid(7))) : accessTokens.end();
+        if (issued == accessTokens.end() || issued->second.hasExpired())
             return driveError(401, QStringLiteral("Invalid Credentials"));
         if (path == "/oauth2/v3/userinfo" && method == "GET") {
             QJsonObject info { { QStringLiteral("sub"), QStringLiteral("1") } };
@@ -478,7 +481,8 @@ public:
             return oauthError(QStringLiteral("unsupported_grant_type"), QStringLiteral("Bad grant"));
         }
         const QString access = QStringLiteral("access+&=") + QString::number(++nextID);
-        accessTokens.insert(access);
+        // Google keeps to the lifetime it announced, by its own clock.
+        accessTokens.emplace(access, QDeadlineTimer(qint64(settings.tokenLifetime * 1000)));
         answer.insert(QStringLiteral("access_token"), access);
         return json(200, answer);
     }
@@ -586,7 +590,7 @@ public:
     std::map<QString, Session> sessions;
     std::map<QString, std::pair<QString, QString>> codes; // code -> challenge, redirect URI
     QSet<QString> refreshTokens;
-    QSet<QString> accessTokens;
+    std::map<QString, QDeadlineTimer> accessTokens;
     Settings settings;
     int nextID = 0;
 
