@@ -24,7 +24,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QUrlQuery>
 
 #include <unistd.h>
 
@@ -71,12 +70,9 @@ QByteArray openSession(
     QNetworkAccessManager network;
     QNetworkRequest tokenRequest(base.resolved(QUrl(QStringLiteral("/token"))));
     tokenRequest.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-    QUrlQuery form;
-    form.addQueryItem(QStringLiteral("client_id"), clientID);
-    form.addQueryItem(QStringLiteral("client_secret"), QString());
-    form.addQueryItem(QStringLiteral("grant_type"), QStringLiteral("refresh_token"));
-    form.addQueryItem(QStringLiteral("refresh_token"), QString::fromLatin1(QUrl::toPercentEncoding(refreshToken)));
-    QNetworkReply* token = waitFor(network.post(tokenRequest, form.query(QUrl::FullyEncoded).toUtf8()));
+    const QByteArray form = "client_id=" + QUrl::toPercentEncoding(clientID)
+        + "&client_secret=&grant_type=refresh_token&refresh_token=" + QUrl::toPercentEncoding(refreshToken);
+    QNetworkReply* token = waitFor(network.post(tokenRequest, form));
     const QString access = QJsonDocument::fromJson(token->readAll()).object().value("access_token").toString();
     token->deleteLater();
     QNetworkRequest sessionRequest(base.resolved(QUrl(QStringLiteral("/upload/drive/v3/files?uploadType=resumable"))));
@@ -193,6 +189,9 @@ int main(int argc, char** argv)
     std::printf("%lld MiB: station %.1f MB/s (%.3f s)   curl %.1f MB/s (%.3f s)\n", static_cast<long long>(mebibytes),
         speed(stationSeconds), stationSeconds, speed(curlSeconds), curlSeconds);
     std::printf("station memory growth: %.2f MiB (goal: under 32 MiB)\n", double(peak - before) / (1 << 20));
+    if (!curlOk)
+        std::printf("curl: %s %s\n", location.isEmpty() ? "no upload session" : "",
+            curl.readAllStandardError().trimmed().constData());
     if (!uploaded || !curlOk) {
         std::printf("ratio station/curl = n/a (an upload failed)\n");
         return 1;

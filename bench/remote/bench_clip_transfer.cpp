@@ -43,7 +43,7 @@ QByteArrayView chunkData(const QByteArray& line)
         return {};
     const auto from = start + key.size();
     const auto end = line.indexOf('"', from);
-    return end < 0 ? QByteArrayView() : QByteArrayView(line).mid(from, end - from);
+    return end < 0 ? QByteArrayView() : QByteArrayView(line).sliced(from, end - from);
 }
 
 struct Fetch {

@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <sys/socket.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>

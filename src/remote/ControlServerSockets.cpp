@@ -103,6 +103,8 @@ void ControlServerSockets::accept()
         // connection is held back by TCP itself.
         socket->setReadBufferSize(readChunkBytes);
         enableKeepAlive(socket);
+        // Clocks and acks are small lines that must not wait for the peer's delayed ACK.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         server_.queuedCalls().post([server = &server_, count] { server->publishConnectedClients(count); });
         connect(socket, &QTcpSocket::readyRead, this, [this, id] { readFrom(id); });
         connect(socket, &QTcpSocket::bytesWritten, this, [this, id, socket] { updateSocketBytes(id, socket); });
