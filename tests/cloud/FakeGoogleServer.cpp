@@ -5,11 +5,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <condition_variable>
 #include <map>
@@ -343,6 +345,14 @@ public:
             connections_.erase(socket);
             socket->abort();
             socket->deleteLater();
+            return;
+        }
+        if (fault && fault->kind == Fault::Kind::delay) {
+            QPointer<QTcpSocket> guard(socket);
+            QTimer::singleShot(fault->delayMs, this, [guard, answer] {
+                if (guard)
+                    write(guard, answer);
+            });
             return;
         }
         write(socket, answer);

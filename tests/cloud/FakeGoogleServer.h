@@ -49,13 +49,14 @@ public:
 
     // A canned answer for requests of one method whose path starts with `pathPrefix`.
     struct Fault {
-        enum class Kind { status, drop, noLocation };
+        enum class Kind { status, drop, delay, noLocation };
         Kind kind = Kind::status;
         QByteArray method;
         QByteArray pathPrefix;
         int status = 500;
         QByteArray contentType = "text/plain";
         QByteArray body;
+        int delayMs = 0; // delay: the answer is held this long (slow uploads, hung requests)
         int skip = 0; // matching requests to let through first
         int times = 1; // -1: every later match
     };
