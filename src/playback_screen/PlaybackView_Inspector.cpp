@@ -1,16 +1,24 @@
 // The inspector pane of the playback screen.
 
+#include "playback_screen/OutputPreviewViewer.h"
+#include "playback_screen/PlaybackInspectorPane.h"
 #include "playback_screen/PlaybackView.h"
 
 namespace playback_screen {
 
-// An empty place until the inspector pane is built: a plain widget with a name tests can find.
 QWidget* PlaybackView::makePlaybackInspectorPane()
 {
-
-    auto* place = new QWidget;
-    place->setObjectName(QStringLiteral("makePlaybackInspectorPanePlaceholder"));
-    return place;
+    auto* playbackPicture = new QWidget;
+    auto* preview = new OutputPreviewViewer(models_.recordVM, playbackPicture, makeCaptureLiveView(true));
+    preview->setCenterMode(centerMode_);
+    auto* pane = new PlaybackInspectorPane(models_.vm, models_.recordVM, preview);
+    pane->setCenterMode(centerMode_);
+    pane->refresh();
+    connect(this, &PlaybackView::centerModeChanged, pane, [pane, preview](CenterMode mode) {
+        preview->setCenterMode(mode);
+        pane->setCenterMode(mode);
+    });
+    return pane;
 }
 
 } // namespace playback_screen

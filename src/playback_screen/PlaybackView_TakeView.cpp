@@ -1,18 +1,21 @@
 // The take multi-view of the playback screen.
 
 #include "playback_screen/PlaybackView.h"
+#include "playback_screen/TakeMultiView.h"
 
 namespace playback_screen {
 
-// An empty place until the take multi-view is built: a plain widget with a name tests can find.
 QWidget* PlaybackView::makeTakeMultiView(bool isMini, bool wideRow, double cornerRadius)
 {
-    (void)isMini;
-    (void)wideRow;
-    (void)cornerRadius;
-    auto* place = new QWidget;
-    place->setObjectName(QStringLiteral("makeTakeMultiViewPlaceholder"));
-    return place;
+    TakeTilePictures pictures {
+        [](QWidget* parent) { return new QWidget(parent); },
+        [](QWidget*, media::MediaPlayer*) {},
+        [](bool, QWidget* parent) { return new QWidget(parent); },
+    };
+    auto* view = new TakeMultiView(models_.vm, std::move(pictures), isMini, wideRow, cornerRadius);
+    view->setHideHUD(hideHUD_);
+    connect(this, &PlaybackView::hideHUDChanged, view, &TakeMultiView::setHideHUD);
+    return view;
 }
 
 } // namespace playback_screen

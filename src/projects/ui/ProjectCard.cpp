@@ -5,13 +5,13 @@
 #include "settings/CaptureFormat.h"
 #include "ui/AppTheme.h"
 #include "ui/IconRegistry.h"
+#include "ui/TextLines.h"
 #include "ui/ValueAnimator.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -35,34 +35,6 @@ QColor mix(const QColor& from, const QColor& to, double t)
     auto lerp = [t](float a, float b) { return a + (b - a) * static_cast<float>(t); };
     return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
         lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
-// Wraps `text` into at most `maxLines` lines of `width`; the last line kept is elided when more
-// would follow.
-QStringList wrapLines(const QString& text, const QFont& font, double width, int maxLines)
-{
-    QStringList lines;
-    if (text.isEmpty())
-        return { QString() };
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    for (;;) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width);
-        if (lines.size() == maxLines - 1) {
-            const QString rest = text.mid(line.textStart());
-            lines << QFontMetricsF(font).elidedText(rest, Qt::ElideRight, width);
-            break;
-        }
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
-    }
-    layout.endLayout();
-    return lines;
 }
 
 } // namespace
@@ -149,7 +121,7 @@ ProjectCard::Layout ProjectCard::layoutFor(double width) const
         std::ceil(badgeMetrics.horizontalAdvance(badgeText())) + 16, std::ceil(badgeMetrics.height()) + 6);
     const double nameWidth = std::max(1.0, inner - badgeSize.width() - headerSpacing);
     const QFont nameFont = TextStyle::headline();
-    layout.nameLines = wrapLines(project_.name, nameFont, nameWidth, maxNameLines);
+    layout.nameLines = ui::wrapLines(project_.name, nameFont, nameWidth, maxNameLines);
     const double nameHeight = layout.nameLines.size() * QFontMetricsF(nameFont).lineSpacing();
     layout.name = QRectF(padding, y, nameWidth, nameHeight);
     layout.badge = QRectF(QPointF(padding + inner - badgeSize.width(), y), badgeSize);

@@ -1,0 +1,110 @@
+// Pictures of the playback screen's live inputs, take tiles and output controls in both
+// appearances, written when CORVALE_TEST_ARTIFACTS names a folder. The probes check only what a
+// picture must show.
+
+#include "PlaybackScreenTestKit.h"
+#include "kit/ScreenKit.h"
+#include "media/frame/ScaledFrameCache.h"
+#include "ui/PaneChrome.h"
+#include "playback_screen/CaptureLiveView.h"
+#include "playback_screen/OutputPreviewViewer.h"
+
+using namespace playback_screen;
+namespace kit = ui::screenkit;
+
+namespace {
+
+class CaptureScreenshots : public playback_screen_test::ScreenTest {
+protected:
+    // Slots 0...count-1 active; `live` ones capture a synthetic camera, `recording` ones record too.
+    void inputs(int count, std::initializer_list<int> live, std::initializer_list<int> recording)
+    {
+        while (engine->activeInputCount() < count)
+            engine->addSource();
+        for (int slot : live) {
+            engine->setCaptureSource(slot, capture::CaptureSourceKind::avFoundation);
+            startCapturing(slot);
+        }
+        deliverCameraFrames(3);
+        for (int slot : recording)
+            engine->setIsRecording(slot, true);
+    }
+    void shoot(const QString& name, const std::function<void()>& check = {})
+    {
+        kit::inBothAppearances([&](const QString& appearance) {
+            showScreen();
+            view->setCenterMode(centerMode);
+            view->setHideHUD(hideHUD);
+            settle();
+            // Let the scaled pictures arrive before the shot.
+            for (auto* live : view->findChildren<CaptureLiveView*>()) {
+                if (!live->isVisible())
+                    continue;
+                capturetest::processEventsUntil([&] {
+                    const CaptureTileLayout layout = live->tileLayout();
+                    for (int i = 0; i < live->tileCount(); ++i) {
+                        const QSize size = layout.tiles[i].size().toSize();
+                        if (!live->tile(i).image.isNull() && live->pictures(i).scaledFrame(size).isNull())
+                            return false;
+                    }
+                    return true;
+                });
+            }
+            kit::screenshot(view.get(), name + "_" + appearance);
+            if (check)
+                check();
+            view.reset();
+        });
+    }
+    void TearDown() override
+    {
+        for (int slot = 0; slot < 4; ++slot)
+            engine->setIsRecording(slot, false);
+        ScreenTest::TearDown();
+    }
+
+    CenterMode centerMode = CenterMode::capture;
+    bool hideHUD = false;
+};
+
+} // namespace
+
+TEST_F(CaptureScreenshots, OneLiveInput)
+{
+    inputs(1, { 0 }, {});
+    shoot("playback_capture_1_live", [&] {
+        auto* live = kit::find<CaptureLiveView>(view->centrePane(), "captureLiveView");
+        ASSERT_TRUE(live);
+        EXPECT_EQ(live->tile(0).badge().status, StatusBadge::Status::live);
+    });
+}
+
+TEST_F(CaptureScreenshots, ThreeInputsRecLiveIdle)
+{
+    inputs(3, { 0, 1 }, { 0 });
+    shoot("playback_capture_3_rec_live_idle");
+}
+
+TEST_F(CaptureScreenshots, FourInputsAndTheHUDHidden)
+{
+    inputs(4, { 0, 1, 3 }, { 1 });
+    shoot("playback_capture_4");
+    hideHUD = true;
+    shoot("playback_capture_4_hud_hidden");
+}
+
+TEST_F(CaptureScreenshots, OutputOnInHDRAndNoOutputDevice)
+{
+    centerMode = CenterMode::playback;
+    engine->setOutputColorMode(capture::OutputColorMode::rec2020PQ);
+    engine->refreshOutputDevices();
+    engine->toggleOutput();
+    shoot("playback_output_on_hdr", [&] {
+        auto* overlay = kit::find<OutputPreviewOverlay>(view.get(), "outputPreviewOverlay");
+        EXPECT_TRUE(overlay->showsHDR() && overlay->showsOutPill());
+    });
+    engine->toggleOutput();
+    corvale_sim_set_device_count(0);
+    engine->refreshOutputDevices();
+    shoot("playback_output_no_device");
+}
