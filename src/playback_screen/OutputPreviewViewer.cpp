@@ -178,39 +178,21 @@ void OutputPreviewOverlay::paintEvent(QPaintEvent*)
     }
 }
 
-OutputPreviewViewer::OutputPreviewViewer(
-    capture::RecordViewModel& record, QWidget* playbackPicture, QWidget* capturePicture, QWidget* parent)
+OutputPreviewViewer::OutputPreviewViewer(capture::RecordViewModel& record, QWidget* picture, QWidget* parent)
     : QWidget(parent)
-    , playback_(playbackPicture)
-    , capture_(capturePicture)
+    , picture_(picture)
     , overlay_(new OutputPreviewOverlay(record, this))
 {
     setObjectName(QStringLiteral("outputPreviewViewer"));
-    playback_->setParent(this);
-    capture_->setParent(this);
+    picture_->setParent(this);
     overlay_->raise();
-    setCenterMode(CenterMode::playback);
-}
-
-void OutputPreviewViewer::setCenterMode(CenterMode mode)
-{
-    mode_ = mode;
-    playback_->setVisible(mode == CenterMode::playback);
-    capture_->setVisible(mode == CenterMode::capture);
-    overlay_->raise();
-}
-
-QWidget* OutputPreviewViewer::currentPicture() const
-{
-    return mode_ == CenterMode::playback ? playback_ : capture_;
 }
 
 void OutputPreviewViewer::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    playback_->setGeometry(rect());
-    capture_->setGeometry(rect());
-    // Both pictures centre a 16:9 frame; the labels sit on its corners.
+    picture_->setGeometry(rect());
+    // The pictures centre a 16:9 frame; the labels sit on its corners.
     const double w = std::min<double>(width(), height() * 16.0 / 9.0);
     const double h = w * 9.0 / 16.0;
     overlay_->setGeometry(QRectF((width() - w) / 2, (height() - h) / 2, w, h).toRect());

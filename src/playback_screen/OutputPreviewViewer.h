@@ -1,18 +1,14 @@
 #pragma once
 
-// The small picture of what the program output carries, in the inspector: the small viewer in
-// playback mode or the small capture live view in capture mode, under two labels that ignore the
+// The small picture of what the program output carries, in the inspector: the small picture area
+// (the viewer in playback mode, the live inputs in capture mode), under two labels that ignore the
 // mouse: a card at the top left naming the output's colour mode and format (with an orange "HDR"
 // tag for the HDR modes), and a green "OUT" pill at the top right while the output is requested
 // on, whatever the device reports.
 //
 // Main thread only.
 
-#include "playback_screen/CenterMode.h"
-
 #include <QWidget>
-
-class QStackedLayout;
 
 namespace capture {
 class RecordViewModel;
@@ -49,22 +45,17 @@ private:
 class OutputPreviewViewer final : public QWidget {
     Q_OBJECT
 public:
-    // Takes ownership of both pictures.
-    OutputPreviewViewer(
-        capture::RecordViewModel& record, QWidget* playbackPicture, QWidget* capturePicture, QWidget* parent = nullptr);
+    // Takes ownership of the picture.
+    OutputPreviewViewer(capture::RecordViewModel& record, QWidget* picture, QWidget* parent = nullptr);
 
-    void setCenterMode(CenterMode mode);
-    CenterMode centerMode() const { return mode_; }
-    QWidget* currentPicture() const;
+    QWidget* picture() const { return picture_; }
     OutputPreviewOverlay* overlay() const { return overlay_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    CenterMode mode_ = CenterMode::playback;
-    QWidget* playback_;
-    QWidget* capture_;
+    QWidget* picture_;
     OutputPreviewOverlay* overlay_;
 };
 

@@ -79,6 +79,7 @@ void PlaybackView::buildLayout()
     // The pane's card shows through the scroll area (setWidget() makes its widget paint a fill).
     inspectorScroll_->widget()->setAutoFillBackground(false);
     inspectorScroll_->viewport()->setAutoFillBackground(false);
+    inspectorScroll_->widget()->setAutoFillBackground(false); // the pane card shows through
     inspectorPane_ = pane(padded(inspectorScroll_, paneMargins, "inspectorContent"), "inspectorPane");
     inspectorPane_->setMinimumWidth(inspectorMinimumWidth);
     inspectorPane_->setMaximumWidth(inspectorMaximumWidth);

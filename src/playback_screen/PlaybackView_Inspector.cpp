@@ -1,6 +1,7 @@
 // The inspector pane of the playback screen.
 
 #include "playback_screen/OutputPreviewViewer.h"
+#include "playback_screen/PictureArea.h"
 #include "playback_screen/PlaybackInspectorPane.h"
 #include "playback_screen/PlaybackView.h"
 
@@ -8,16 +9,12 @@ namespace playback_screen {
 
 QWidget* PlaybackView::makePlaybackInspectorPane()
 {
-    auto* playbackPicture = new QWidget;
-    auto* preview = new OutputPreviewViewer(models_.recordVM, playbackPicture, makeCaptureLiveView(true));
-    preview->setCenterMode(centerMode_);
+    // The small picture area follows the centre mode itself: the viewer or the live inputs.
+    auto* preview = new OutputPreviewViewer(models_.recordVM, new PictureArea(*this, true));
     auto* pane = new PlaybackInspectorPane(models_.vm, models_.recordVM, preview);
     pane->setCenterMode(centerMode_);
     pane->refresh();
-    connect(this, &PlaybackView::centerModeChanged, pane, [pane, preview](CenterMode mode) {
-        preview->setCenterMode(mode);
-        pane->setCenterMode(mode);
-    });
+    connect(this, &PlaybackView::centerModeChanged, pane, &PlaybackInspectorPane::setCenterMode);
     return pane;
 }
 

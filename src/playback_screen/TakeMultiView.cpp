@@ -4,39 +4,10 @@
 #include "playback/PlaybackViewModel.h"
 #include "playback_screen/TakeGridLayout.h"
 #include "playback_screen/TakeTile.h"
-#include "ui/AppTheme.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace playback_screen {
-
-// The view's rounded outer corners, painted over the tiles in the pane's colour.
-class TakeMultiView::CornerMask final : public QWidget {
-public:
-    CornerMask(double radius, QWidget* parent)
-        : QWidget(parent)
-        , radius_(radius)
-    {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_NoSystemBackground);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath outside;
-        outside.addRect(rect());
-        QPainterPath inside;
-        inside.addRoundedRect(rect(), radius_, radius_);
-        painter.fillPath(outside.subtracted(inside), ui::AppTheme::surface.color());
-    }
-
-private:
-    double radius_;
-};
 
 bool TakeMultiView::usesRow(bool isMini, bool isRecordCollapsed, int clipCount)
 {
@@ -51,7 +22,6 @@ TakeMultiView::TakeMultiView(playback::PlaybackViewModel& vm, TakeTilePictures p
     , isMini_(isMini)
     , wideRow_(wideRow && !isMini)
     , cornerRadius_(cornerRadius)
-    , mask_(new CornerMask(cornerRadius, this))
 {
     setObjectName(QStringLiteral("takeMultiView"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -112,15 +82,17 @@ void TakeMultiView::layoutTiles()
             tile->setGeometry(media::FrameCompositor::pixelRect(cells_[i]));
         tile->setVisible(i < cells_.size());
     }
-    mask_->setGeometry(rect());
-    mask_->raise();
     update();
 }
 
 void TakeMultiView::paintEvent(QPaintEvent*)
 {
+    // Empty cells and the spacing show this black, rounded like the viewer's frame around it.
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    painter.drawRoundedRect(QRectF(rect()), cornerRadius_, cornerRadius_);
 }
 
 void TakeMultiView::resizeEvent(QResizeEvent* event)

@@ -48,7 +48,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    class CornerMask;
     void layoutTiles();
 
     playback::PlaybackViewModel& vm_;
@@ -61,7 +60,6 @@ private:
     QList<QUuid> order_;
     QHash<QUuid, TakeTile*> tiles_;
     QList<QRectF> cells_;
-    QWidget* mask_;
 };
 
 } // namespace playback_screen

@@ -5,9 +5,10 @@
 #include "PlaybackScreenTestKit.h"
 #include "kit/ScreenKit.h"
 #include "media/frame/ScaledFrameCache.h"
-#include "ui/PaneChrome.h"
 #include "playback_screen/CaptureLiveView.h"
 #include "playback_screen/OutputPreviewViewer.h"
+#include "playback_screen/TakeMultiView.h"
+#include "ui/PaneChrome.h"
 
 using namespace playback_screen;
 namespace kit = ui::screenkit;
@@ -107,4 +108,27 @@ TEST_F(CaptureScreenshots, OutputOnInHDRAndNoOutputDevice)
     corvale_sim_set_device_count(0);
     engine->refreshOutputDevices();
     shoot("playback_output_no_device");
+}
+
+TEST_F(CaptureScreenshots, TakeOfThreeAsAGridAndOfFourAsARow)
+{
+    centerMode = CenterMode::playback;
+    for (int cam = 1; cam <= 3; ++cam)
+        addClip(QString("R1-SC1-T3-Cam%1.mov").arg(cam));
+    vm->previewTake(3);
+    shoot("playback_take_3_grid", [&] {
+        auto* multi = kit::find<TakeMultiView>(view->centrePane(), "takeMultiView");
+        ASSERT_TRUE(multi);
+        EXPECT_FALSE(multi->isWideRow());
+        EXPECT_EQ(multi->cellRects().size(), 4);
+    });
+    for (int cam = 1; cam <= 4; ++cam)
+        addClip(QString("R1-SC1-T4-Cam%1.mov").arg(cam));
+    vm->previewTake(4);
+    sidebar->setCollapsed(true);
+    shoot("playback_take_4_row", [&] {
+        auto* multi = kit::find<TakeMultiView>(view->centrePane(), "takeMultiView");
+        ASSERT_TRUE(multi);
+        EXPECT_TRUE(multi->isWideRow());
+    });
 }

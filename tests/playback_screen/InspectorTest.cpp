@@ -7,6 +7,7 @@
 #include "playback_screen/InspectorValues.h"
 #include "playback_screen/OutputControlCard.h"
 #include "playback_screen/OutputPreviewViewer.h"
+#include "playback_screen/PictureArea.h"
 #include "playback_screen/PlaybackInspectorPane.h"
 #include "ui/StyledButton.h"
 #include "ui/SwitchButton.h"
@@ -196,12 +197,12 @@ TEST_F(InspectorTest, NoDeviceCaptionDetailAndPreview)
     EXPECT_EQ(overlay()->formatText(), settings::displayName(engine->outputFormat()));
 
     // Capture mode swaps the picture; the labels stay.
-    auto* preview = kit::find<OutputPreviewViewer>(pane(), "outputPreviewViewer");
+    auto* area = kit::find<PictureArea>(pane(), "pictureAreaMini");
     view->setCenterMode(CenterMode::capture);
     settle();
     EXPECT_EQ(pane()->captionText(), "Capture (Realtime)");
     EXPECT_EQ(pane()->detailValues()[4], "Cam 3");
-    auto* live = qobject_cast<CaptureLiveView*>(preview->currentPicture());
+    auto* live = qobject_cast<CaptureLiveView*>(area->current());
     ASSERT_TRUE(live);
     EXPECT_TRUE(live->isVisible() && live->isMini());
     EXPECT_TRUE(overlay()->isVisible());
