@@ -22,7 +22,6 @@ CaptureLiveView::CaptureLiveView(capture::RecordViewModel& record, BadgePulseClo
     , isMini_(isMini)
 {
     setObjectName(QStringLiteral("captureLiveView"));
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     for (int i = 0; i < slotCount; ++i) {
         pictures_[i] = std::make_unique<media::ScaledFrameCache>();

@@ -111,7 +111,6 @@ TEST(OutputControlCard, OnOffNoDeviceAndStatusLines)
     EXPECT_FALSE(noDevice->isHidden());
     for (const char* line : { "outputStatusLine", "outputHDMILine", "outputSourceColorLine", "outputCadenceLine" })
         EXPECT_FALSE(lineShown(line)) << line;
-    EXPECT_EQ(kit::find<ui::ThemedLabel>(card.get(), "outputColorLine")->text(), "Output Color: ");
 }
 
 namespace {
@@ -170,8 +169,6 @@ TEST_F(InspectorTest, NoDeviceCaptionDetailAndPreview)
     EXPECT_GT(scroll->verticalScrollBar()->maximum(), 0);
 
     // Pressing Start without a device: the engine's status, and no "OUT" pill (it follows the request).
-    EXPECT_EQ(kit::find<QComboBox>(pane(), "outputDeviceMenu")->itemText(0), "Output Device");
-    EXPECT_TRUE(kit::find<QWidget>(pane(), "noDeviceLine")->isVisible());
     kit::click(kit::find<ui::StyledButton>(pane(), "outputToggle"));
     settle();
     EXPECT_EQ(kit::find<ui::ThemedLabel>(pane(), "outputStatusLine")->text(), "No DeckLink device");
@@ -190,7 +187,6 @@ TEST_F(InspectorTest, NoDeviceCaptionDetailAndPreview)
         settle();
         EXPECT_EQ(overlay()->colorText(), names[raw]);
         EXPECT_EQ(overlay()->showsHDR(), raw >= 3) << raw;
-        EXPECT_EQ(overlay()->hdrRect().isNull(), raw < 3) << raw;
         EXPECT_EQ(
             kit::find<ui::ThemedLabel>(pane(), "outputColorLine")->text(), QString("Output Color: ") + names[raw]);
     }
