@@ -1,0 +1,48 @@
+#include "WebRTCTestStation.h"
+
+#include "remote/WebRTCSignalingAdapter.h"
+
+#include <QTest>
+
+// GLib and GStreamer keep type data, plug-in registries and thread pools for the life of the
+// process on purpose; the leak checker cannot tell those from leaks.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libglib-2.0.so\nleak:libgobject-2.0.so\nleak:libgstreamer-1.0.so\nleak:libgio-2.0.so\n"
+           "leak:libnice.so\nleak:libgnutls.so\nleak:libp11-kit.so\n";
+}
+
+WebRTCTestStation::WebRTCTestStation()
+    : defaults_(dir_.filePath(QStringLiteral("defaults.json")))
+    , settings_(defaults_)
+{
+    prompter_.autoAnswer = true;
+    remote::ControlServer::Options options;
+    options.address = QHostAddress::LocalHost;
+    options.port = 0;
+    stack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
+        [this] { return settings_.pairingCode(); }, prompter_, &publisher_, options, clock_ });
+    stack_->setCommandTable(table_);
+    manager_ = std::make_unique<remote::WebRTCSessionManager>(
+        stack_->webrtcSignalingAdapter(), remote::WebRTCSessionManager::Options { QString() });
+    manager_->setLocalIceAddresses({ QStringLiteral("127.0.0.1") });
+    QObject::connect(
+        manager_.get(), &remote::WebRTCSessionManager::stateChanged, [this] { states.push_back(manager_->state()); });
+    auto* manager = manager_.get();
+    stack_->webrtcSignalingAdapter().setOnSignal([manager](const remote::WebRTCSignalMessage& message) {
+        platform::runOnMain(manager, [manager, message] { manager->handleSignal(message); });
+    });
+    stack_->setupControlServer();
+    (void)QTest::qWaitFor([this] { return stack_->controlServer().isRunning(); }, 5000);
+}
+
+WebRTCTestStation::~WebRTCTestStation()
+{
+    manager_.reset();
+    stack_->stop();
+}
+
+quint16 WebRTCTestStation::port()
+{
+    return stack_->controlServer().port();
+}
