@@ -8,6 +8,7 @@
 #include "cloud/ProjectLibraryStoreAdapter.h"
 #include "media/player/FFmpegMediaPlayer.h"
 #include "platform/DebugLog.h"
+#include "platform/MainThread.h"
 #include "platform/MediaClock.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Scheduler.h"
@@ -23,6 +24,7 @@
 #include "record_screen/RecordView.h"
 #include "remote/RemoteStack.h"
 #include "remote/WebRTCSignalingAdapter.h"
+#include "remote/webrtc/WebRTCSessionManager.h"
 #include "settings/AppSettings.h"
 #include "settings/RecordSidebarState.h"
 
@@ -56,7 +58,6 @@ StationServices::StationServices(Options options)
     : prompter_(dialogs_, nullptr)
     , conflicts_(dialogs_, nullptr)
     , playbackDialogs_(dialogs_)
-    , liveVideo_(std::make_shared<IdleLiveVideoSession>())
 {
     auto& settings = settings::AppSettings::shared();
     auto& defaults = platform::UserDefaults::standard();
@@ -66,6 +67,7 @@ StationServices::StationServices(Options options)
 
     remoteStack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
         [] { return settings::AppSettings::shared().pairingCode(); }, prompter_, options.publisher, options.server });
+    liveVideo_ = std::make_shared<remote::WebRTCSessionManager>(remoteStack_->webrtcSignalingAdapter());
 
     // Cloud sync lives from start-up: its first refresh confirms a sign-in kept in the keyring.
     keychain_ = std::make_unique<cloud::KeychainStore>();
@@ -113,6 +115,11 @@ void StationServices::attachWebRTC()
 {
     recordVM_->setWebRTC(liveVideo_);
     recordVM_->applyWebRTCSourceRouting();
+    // Track 0 shows the card at start-up: a task queued after the routing's, so it lands last.
+    platform::runOnMain([session = std::weak_ptr<remote::WebRTCSessionManager>(liveVideo_)] {
+        if (auto manager = session.lock())
+            manager->setActiveSource(remote::WebRTCSessionManager::ActiveSource::deckLink);
+    });
 }
 
 void StationServices::updateActiveTrackCount()

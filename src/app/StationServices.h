@@ -3,7 +3,7 @@
 // The station's shared objects, made once at start-up from the process-wide settings, scheduler,
 // clock and notification centre, and the shell's operations performed on them: the capture and
 // playback engines, the project library, cloud sync, the remote-control stack and the dialog
-// service. The live-video session is a quiet stand-in until the station streams.
+// service.
 //
 // Main thread only, except the signal route (see AppServices).
 
@@ -11,7 +11,6 @@
 #include "app/DialogConflictPrompter.h"
 #include "app/DialogPermissionPrompter.h"
 #include "app/DialogPlaybackDialogs.h"
-#include "app/IdleLiveVideoSession.h"
 #include "app/StationRemoteControl.h"
 #include "app/WidgetDialogService.h"
 #include "projects/ProjectRecorder.h"
@@ -36,6 +35,7 @@ class PlaybackMultiViewTap;
 namespace remote {
 class RemoteStack;
 class ServicePublisher;
+class WebRTCSessionManager;
 } // namespace remote
 
 namespace app {
@@ -84,8 +84,10 @@ private:
     DialogPermissionPrompter prompter_;
     DialogConflictPrompter conflicts_;
     DialogPlaybackDialogs playbackDialogs_;
-    std::shared_ptr<IdleLiveVideoSession> liveVideo_;
     std::unique_ptr<remote::RemoteStack> remoteStack_;
+    // Made after the stack, whose signalling adapter it talks through; the capture engine holds
+    // it weakly.
+    std::shared_ptr<remote::WebRTCSessionManager> liveVideo_;
     std::unique_ptr<cloud::KeychainStore> keychain_;
     std::unique_ptr<cloud::ProjectLibraryStoreAdapter> cloudLibrary_;
     std::unique_ptr<cloud::GoogleDriveSyncManager> driveSync_;

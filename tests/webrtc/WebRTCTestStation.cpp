@@ -23,7 +23,7 @@ WebRTCTestStation::WebRTCTestStation()
     stack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
         [this] { return settings_.pairingCode(); }, prompter_, &publisher_, options, clock_ });
     stack_->setCommandTable(table_);
-    manager_ = std::make_unique<remote::WebRTCSessionManager>(
+    manager_ = std::make_shared<remote::WebRTCSessionManager>(
         stack_->webrtcSignalingAdapter(), remote::WebRTCSessionManager::Options { QString() });
     manager_->setLocalIceAddresses({ QStringLiteral("127.0.0.1") });
     QObject::connect(

@@ -22,6 +22,7 @@ public:
 
     quint16 port();
     remote::WebRTCSessionManager& manager() { return *manager_; }
+    const std::shared_ptr<remote::WebRTCSessionManager>& sharedManager() const { return manager_; }
     remote::RemoteStack& stack() { return *stack_; }
     // Every state the manager passed through, in order.
     std::vector<remote::WebRTCSessionManager::State> states;
@@ -36,5 +37,5 @@ private:
     FakeServicePublisher publisher_;
     RecordingCommandTable table_;
     std::unique_ptr<remote::RemoteStack> stack_;
-    std::unique_ptr<remote::WebRTCSessionManager> manager_;
+    std::shared_ptr<remote::WebRTCSessionManager> manager_;
 };
