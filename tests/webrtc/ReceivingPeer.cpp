@@ -12,17 +12,6 @@
 #include <gst/video/video.h>
 #include <gst/webrtc/webrtc.h>
 
-namespace {
-
-struct AnswerContext {
-    platform::LivenessFlag::Token token;
-    ReceivingPeer* peer;
-    GstElement* webrtc;
-    std::function<void(const QString&)> send;
-};
-
-} // namespace
-
 ReceivingPeer::ReceivingPeer(QString clientKey)
     : clientKey_(std::move(clientKey))
 {
@@ -62,6 +51,13 @@ bool ReceivingPeer::wait(const std::function<bool()>& condition, int timeoutMs)
         [&] {
             while (auto message = client_.next(0))
                 handle(*message);
+            std::vector<QJsonObject> outgoing;
+            {
+                std::lock_guard lock(mutex_);
+                outgoing.swap(outbox_);
+            }
+            for (const auto& payload : outgoing)
+                sendSignal(sessionID_, payload);
             return condition();
         },
         timeoutMs);
@@ -107,28 +103,12 @@ void ReceivingPeer::buildPipeline()
     g_signal_emit_by_name(ice, "add-local-ip-address", "127.0.0.1", &added);
     gst_object_unref(ice);
     g_signal_connect(webrtc_, "pad-added", G_CALLBACK(&ReceivingPeer::onPadAdded), this);
-    struct CandidateContext {
-        platform::LivenessFlag::Token token;
-        ReceivingPeer* peer;
-    };
-    auto* candidateContext = new CandidateContext { alive_.token(), this };
-    g_signal_connect_data(
-        webrtc_, "on-ice-candidate", G_CALLBACK(+[](GstElement*, guint mline, gchar* line, gpointer data) {
-            const auto* context = static_cast<const CandidateContext*>(data);
-            remote::gstTakeOver(context);
-            platform::runOnMain(context->token, [peer = context->peer, mline, text = QString::fromUtf8(line)] {
-                peer->sendSignal(peer->sessionID_,
-                    QJsonObject { { "kind", "ice" }, { "sdpMid", QStringLiteral("video%1").arg(mline) },
-                        { "sdpMLineIndex", int(mline) }, { "candidate", text } });
-            });
-        }),
-        candidateContext,
-        [](gpointer data, GClosure*) {
-            remote::gstTakeOver(data);
-            delete static_cast<CandidateContext*>(data);
-        },
-        GConnectFlags(0));
-    remote::gstHandOff(candidateContext);
+    g_signal_connect(webrtc_, "on-ice-candidate", G_CALLBACK(+[](GstElement*, guint mline, gchar* line, gpointer data) {
+        static_cast<ReceivingPeer*>(data)->post(
+            QJsonObject { { "kind", "ice" }, { "sdpMid", QStringLiteral("video%1").arg(mline) },
+                { "sdpMLineIndex", int(mline) }, { "candidate", line } });
+    }),
+        this);
     gst_element_set_state(pipeline_, GST_STATE_PLAYING);
 }
 
@@ -140,32 +120,22 @@ void ReceivingPeer::answer(const QString& sdp)
     g_signal_emit_by_name(webrtc_, "set-remote-description", offer, nullptr);
     gst_webrtc_session_description_free(offer);
 
-    auto* context = new AnswerContext { alive_.token(), this, webrtc_, {} };
     GstPromise* promise = gst_promise_new_with_change_func(
         [](GstPromise* promise, gpointer data) {
-            const auto* context = static_cast<const AnswerContext*>(data);
-            remote::gstTakeOver(context);
-            if (gst_promise_wait(promise) != GST_PROMISE_RESULT_REPLIED)
-                return;
+            auto* self = static_cast<ReceivingPeer*>(data);
             GstWebRTCSessionDescription* answer = nullptr;
-            gst_structure_get(
-                gst_promise_get_reply(promise), "answer", GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &answer, nullptr);
+            if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED)
+                gst_structure_get(
+                    gst_promise_get_reply(promise), "answer", GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &answer, nullptr);
             if (!answer)
                 return;
-            g_signal_emit_by_name(context->webrtc, "set-local-description", answer, nullptr);
+            g_signal_emit_by_name(self->webrtc_, "set-local-description", answer, nullptr);
             gchar* text = gst_sdp_message_as_text(answer->sdp);
-            platform::runOnMain(context->token, [peer = context->peer, sdp = QString::fromUtf8(text)] {
-                peer->sendSignal(peer->sessionID_, QJsonObject { { "kind", "answer" }, { "sdp", sdp } });
-            });
+            self->post(QJsonObject { { "kind", "answer" }, { "sdp", text } });
             g_free(text);
             gst_webrtc_session_description_free(answer);
         },
-        context,
-        [](gpointer data) {
-            remote::gstTakeOver(data);
-            delete static_cast<AnswerContext*>(data);
-        });
-    remote::gstHandOff(context);
+        this, nullptr);
     g_signal_emit_by_name(webrtc_, "create-answer", nullptr, promise);
     gst_promise_unref(promise);
 }
@@ -189,22 +159,24 @@ void ReceivingPeer::onPadAdded(GstElement*, GstPad* pad, gpointer data)
         if (mline >= 0 && mline < self->mids_.size())
             mid = self->mids_[mline].toUtf8();
     }
-    GstElement* depay = gst_element_factory_make("rtpvp8depay", nullptr);
-    GstElement* decoder = gst_element_factory_make("vp8dec", nullptr);
-    GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    GstElement* decode = gst_parse_bin_from_description("rtpvp8depay ! vp8dec ! videoconvert ! appsink name=sink "
+                                                        "caps=video/x-raw,format=BGRA sync=false emit-signals=true",
+        TRUE, nullptr);
+    GstElement* sink = gst_bin_get_by_name(GST_BIN(decode), "sink");
     g_object_set_data_full(G_OBJECT(sink), "mid", g_strdup(mid.constData()), g_free);
-    GstCaps* caps = gst_caps_from_string("video/x-raw,format=BGRA");
-    g_object_set(sink, "caps", caps, "sync", FALSE, "emit-signals", TRUE, nullptr);
-    gst_caps_unref(caps);
     g_signal_connect(sink, "new-sample", G_CALLBACK(&ReceivingPeer::onSample), self);
-    gst_bin_add_many(GST_BIN(self->pipeline_), depay, decoder, convert, sink, nullptr);
-    gst_element_link_many(depay, decoder, convert, sink, nullptr);
-    for (GstElement* element : { depay, decoder, convert, sink })
-        gst_element_sync_state_with_parent(element);
-    GstPad* input = gst_element_get_static_pad(depay, "sink");
+    gst_object_unref(sink);
+    gst_bin_add(GST_BIN(self->pipeline_), decode);
+    gst_element_sync_state_with_parent(decode);
+    GstPad* input = gst_element_get_static_pad(decode, "sink");
     gst_pad_link(pad, input);
     gst_object_unref(input);
+}
+
+void ReceivingPeer::post(const QJsonObject& payload)
+{
+    std::lock_guard lock(mutex_);
+    outbox_.push_back(payload);
 }
 
 GstFlowReturn ReceivingPeer::onSample(GstElement* sink, gpointer data)

@@ -4,12 +4,11 @@
 // own that answers the station's offer, trickles ICE on 127.0.0.1 and decodes each track (told
 // apart by its mid) into an appsink, reading the counter drawn into the test pictures.
 //
-// Threads: used on the test's main thread; decoding runs on GStreamer's threads and only appends
-// to the record under its lock. Every wait runs the main event loop (where the station lives)
+// Threads: used on the test's main thread; GStreamer's threads only append to the record and the
+// outbox under the lock. Every wait runs the main event loop (where the station lives)
 // with its time-out as an upper bound.
 
 #include "../remote/RemoteTestClient.h"
-#include "platform/MainThread.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -60,6 +59,8 @@ private:
     void answer(const QString& sdp);
     void buildPipeline();
     void teardown();
+    // Signals made on GStreamer's threads wait here until the next turn of wait() sends them.
+    void post(const QJsonObject& payload);
     static void onPadAdded(GstElement* webrtc, GstPad* pad, gpointer self);
     static GstFlowReturn onSample(GstElement* sink, gpointer self);
 
@@ -71,7 +72,7 @@ private:
     std::vector<QJsonObject> offers_;
     std::vector<QJsonObject> candidates_;
     QStringList mids_; // under mutex_
+    std::vector<QJsonObject> outbox_; // under mutex_
     mutable std::mutex mutex_;
     std::vector<Received> received_;
-    platform::LivenessFlag alive_;
 };

@@ -11,6 +11,7 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -182,7 +183,8 @@ TEST(WebRTCFrameTest, TwentySessionsLeaveNoGstreamerObjectBehind)
     const bool released = QTest::qWaitFor(
         [&] {
             countObjectsMadeAndKept(leaks, kept);
-            return kept.empty();
+            // Negative counts are objects of the warm-up cycle that went late.
+            return std::all_of(kept.begin(), kept.end(), [](const auto& item) { return item.second < 0; });
         },
         10000);
     EXPECT_TRUE(released) << ::testing::PrintToString(kept);

@@ -116,8 +116,7 @@ TEST_F(WebRTCSourcesTest, TheCardsFirstInputReachesTrackZeroThroughTheCaptureEng
     engine->setCaptureSource(0, capture::CaptureSourceKind::deckLink);
     engine->setSelectedFormat(0, settings::CaptureFormat::hd1080p25);
     engine->startCapture(0);
-    drainEvents();
-    ASSERT_EQ(station.manager().activeSources()[0], Source::deckLink);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return station.manager().activeSources()[0] == Source::deckLink; }, 5000));
 
     ASSERT_TRUE(peer.connectWithView(station.port()));
     peer.start(QStringLiteral("S1"));
