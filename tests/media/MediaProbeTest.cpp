@@ -52,7 +52,6 @@ TEST(MediaProbe, ReadsSizeRateDurationRotationFieldsAndTracks)
     };
     const std::pair<const char*, ClipSpec> cases[] = {
         { "probe_prores_23976", clipOf(Codec::ProRes, 24000, 1001) },
-        { "probe_h264_25", clipOf(Codec::H264, 25, 1) },
         { "probe_h264_2997", clipOf(Codec::H264, 30000, 1001) },
         { "probe_rotated", clipOf(Codec::H264, 25, 1, 90) },
         { "probe_interlaced", clipOf(Codec::ProRes, 25, 1, 0, true) },
