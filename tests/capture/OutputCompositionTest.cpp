@@ -107,7 +107,7 @@ TEST_F(OutputCompositionTest, PlaybackGridShapesKeepTheirOrderFromTheTop)
         int columns;
         int rows;
     };
-    for (const Shape shape : { Shape { 1, 1, 1 }, { 2, 2, 1 }, { 3, 2, 2 }, { 5, 3, 2 }, { 9, 3, 3 }, { 12, 4, 3 } }) {
+    for (const Shape shape : { Shape { 1, 1, 1 }, { 3, 2, 2 }, { 5, 3, 2 }, { 12, 4, 3 } }) {
         SCOPED_TRACE(shape.clips);
         const QList<QUuid> shown = order.mid(0, shape.clips);
         const QSize size { 120 * shape.columns, 120 * shape.rows };

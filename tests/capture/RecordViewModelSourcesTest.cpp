@@ -179,23 +179,6 @@ TEST_F(SourcesTest, FormatOrDeviceChangeReopensACapturingCardInput)
     EXPECT_TRUE(card(1).streaming);
 }
 
-TEST_F(SourcesTest, CameraSwitchKeepsTheSession)
-{
-    startCapturing(0);
-    engine->setSelectedAVDeviceID(0, kCamera2);
-    EXPECT_EQ(status(), QStringLiteral("Switching to Synthetic Camera 2\u2026"));
-    engine->waitForCameraFrames();
-    drainEvents();
-    EXPECT_EQ(status(), QStringLiteral("Receiving from Synthetic Camera 2"));
-
-    // An identifier that is not connected keeps the running camera.
-    engine->setSelectedAVDeviceID(0, QStringLiteral("not-connected"));
-    EXPECT_EQ(status(), QStringLiteral("No camera available"));
-    const auto received = engine->receivedFrameCount(0);
-    deliverCameraFrames(2);
-    EXPECT_GT(engine->receivedFrameCount(0), received);
-}
-
 TEST_F(SourcesTest, ChangesOnIdleOrUnusedSlotsAreOnlyRemembered)
 {
     QSignalSpy statuses(engine.get(), &RecordViewModel::statusTextsChanged);
