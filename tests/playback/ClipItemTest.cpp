@@ -43,17 +43,13 @@ TEST(ClipItem, SlateDisplayNameFollowsTheFileName)
         const char* expected;
     } cases[] = {
         { "A-B.mov", "A-B" },
-        { "R1--SC2--T3.mov", "R1--SC2--T3" },
         { "R1-SC2-T3-Cam1.mov", "R1-SC2-T3" },
-        { "R1-SC2-T3-Cam1-S1.mov", "R1-SC2-T3" },
         { "R1-SC2-T3-Cam1-S1-x-7.mov", "R1-SC2-T3-Cam1-S1-x" },
         { "R1-SC2-T3-Cam1-S1-x-final.mov", "R1-SC2-T3-Cam1-S1-x-final" },
         { "R1-SC2-T3-2024-05-01-input2.mov", "R1-SC2-T3-Cam2-01-05-2024" },
         { "a-b-c-d-e-f.mov", "a-b-c-f-d-e" },
-        { "a.b.mov", "a.b" },
         // A standard recording keeps its date, with or without a segment.
         { "R1-SC12-T3-Cam2-2025-01-31.mov", "R1-SC12-T3-Cam2-2025-01-31" },
-        { "R1-SC12-T3-Cam2-S2-2025-01-31.mov", "R1-SC12-T3-Cam2-S2-2025-01-31" },
         // Not a date (no 13th month): the last integer token goes, as for any other name.
         { "R1-SC12-T3-Cam2-2025-13-31.mov", "R1-SC12-T3-Cam2-2025-13" },
         { "R1-SC2-T3-Cam1-a-b-99999999999999999999.mov", "R1-SC2-T3-Cam1-a-b-99999999999999999999" },
@@ -72,11 +68,8 @@ TEST(ClipItem, FormatLabelDescribesTheProbedFormat)
     } cases[] = {
         { 1920, 23.976, QStringLiteral("p"), "1920x1080 24P" },
         { 1920, 29.97, QStringLiteral("i"), "1920x1080 30I" },
-        { 1920, 12.5, QStringLiteral("p"), "1920x1080 13P" },
         { 1920, 59.7, QStringLiteral("p"), "1920x1080 60P" },
         { 1920, std::nullopt, QStringLiteral("p"), "1920x1080 -P" },
-        { 1920, 0.0, QStringLiteral("p"), "1920x1080 -P" },
-        { 1920, 25.0, QString(), "1920x1080 25P" },
         { 1920, 25.0, std::nullopt, "1920x1080 25P" },
         { std::nullopt, 25.0, QStringLiteral("p"), "\u2014" },
     };
@@ -110,24 +103,15 @@ TEST(ClipItem, DecodingRefusesMissingOrWronglyTypedFields)
     const QJsonValue missing(QJsonValue::Undefined);
     const std::pair<const char*, QJsonValue> cases[] = {
         { "id", missing },
-        { "id", QJsonValue::Null },
         { "id", "{6F9619FF-8B86-D011-B42D-00C04FC964FF}" },
-        { "id", "6F9619FF-8B86-D011-B42D-00C04FC964FG" },
         { "url", missing },
-        { "url", "" },
         { "url", "file:///m/a b.mov" },
-        { "title", missing },
         { "title", 7 },
-        { "duration", missing },
         { "duration", "1" },
         { "markIn", "1" },
-        { "markOut", true },
         { "reel", 1 },
-        { "scene", QJsonArray { "x" } },
         { "take", 3.5 },
-        { "take", "3" },
         { "inputNumber", 1e19 },
-        { "isGood", 1 },
         { "isGood", "true" },
     };
     for (const auto& [key, value] : cases) {

