@@ -85,10 +85,6 @@ TEST(SettingsEnums, DerivedValues)
     EXPECT_EQ(seconds(CloudSyncInterval::manual), std::nullopt);
     EXPECT_EQ(seconds(CloudSyncInterval::minutes15), 900.0);
     EXPECT_EQ(seconds(CloudSyncInterval::hourly), 3600.0);
-
-    EXPECT_EQ(forcedAppearanceName(AppearanceMode::system), std::nullopt);
-    EXPECT_EQ(forcedAppearanceName(AppearanceMode::light), QString("NSAppearanceNameAqua"));
-    EXPECT_EQ(forcedAppearanceName(AppearanceMode::dark), QString("NSAppearanceNameDarkAqua"));
 }
 
 } // namespace settings
