@@ -54,8 +54,6 @@ TEST(AppPaneAndCard, OutlinesLieOverTheContentButClicksReachTheControlsBeneath)
         QSignalSpy clicked(button, &QPushButton::clicked);
         screenkit::click(button, QPoint(0, 20));
         EXPECT_EQ(clicked.count(), 1);
-        EXPECT_EQ(border->strokeColor(), AppTheme::border);
-        EXPECT_DOUBLE_EQ(border->lineWidth(), 0.5);
     }
 
     // Activating a card changes only its outline.
@@ -64,7 +62,6 @@ TEST(AppPaneAndCard, OutlinesLieOverTheContentButClicksReachTheControlsBeneath)
     card->setActive(true);
     QApplication::processEvents();
     EXPECT_EQ(card->border()->strokeColor(), AppTheme::borderStrong);
-    EXPECT_DOUBLE_EQ(card->border()->lineWidth(), 1.0);
     EXPECT_EQ(card->content()->geometry(), QRect(0, 0, 160, 60));
     EXPECT_EQ(cardButton->geometry(), buttonBefore);
     EXPECT_EQ(card->sizeHint(), sizeBefore);

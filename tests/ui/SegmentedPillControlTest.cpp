@@ -7,10 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QFontMetricsF>
 #include <QSignalSpy>
-
-#include <cmath>
 
 namespace ui {
 
@@ -79,24 +76,6 @@ TEST(SegmentedPillControl, EqualValuesSelectTogetherAndSegmentsTakeNoFocus)
     for (int i = 0; i < control->segmentCount(); ++i)
         EXPECT_EQ(control->segment(i)->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(control->focusPolicy(), Qt::NoFocus);
-}
-
-TEST(SegmentedPillControl, ASegmentWithoutSymbolIsItsTextAndPaddingOnly)
-{
-    std::vector<SegmentedPillControl::Option> options = {
-        { 0, QStringLiteral("Local"), std::nullopt },
-        { 1, QStringLiteral("Local"), QStringLiteral("internaldrive") },
-    };
-    auto control = screenkit::showWidget<SegmentedPillControl>(QSize(), options, 0);
-    const QFontMetricsF metrics(AppTheme::systemFont(12, QFont::DemiBold));
-    const int text = static_cast<int>(std::ceil(metrics.horizontalAdvance(QStringLiteral("Local"))));
-    EXPECT_EQ(control->segment(0)->sizeHint().width(), text + 28);
-    // The symbol adds its own width and the 5-point gap.
-    const int symbol = static_cast<int>(std::round(11 * 1.2));
-    EXPECT_EQ(control->segment(1)->sizeHint().width(), text + 28 + symbol + 5);
-    // Segments sit 3 in from the track and 2 apart.
-    EXPECT_EQ(control->segment(0)->geometry().left(), 3);
-    EXPECT_EQ(control->segment(1)->geometry().left(), control->segment(0)->geometry().right() + 1 + 2);
 }
 
 } // namespace ui
