@@ -119,7 +119,6 @@ TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
     };
     const Case cases[] = {
         { "Sync complete", {}, { "Sync complete" } },
-        { "", { "a.mov", "b.mov", "c.mov" }, { "a.mov", "b.mov", "c.mov" } },
         { "Sync partial", { "a.mov", "b.mov", "c.mov", "d.mov" },
             { "Sync partial", "a.mov", "b.mov", "c.mov", "+1 more failed" } },
         { "", { "1", "2", "3", "4", "5" }, { "1", "2", "3", "+2 more failed" } },

@@ -44,14 +44,12 @@ TEST_F(LibraryFixture, ImportsFoldersAndProjectFilesAndRefusesTheRest)
         QString idText = {}; // the identifier in the file, and whether the record keeps it
         bool keepsId = false;
     };
-    const QString braced = "{" + knownId.mid(0, 35) + "B}";
     const Case cases[] = {
         { "a plain folder", "Plain", "", "", "Plain", "" },
         { "an undecodable metadata file in capitals", "Shouting", ".CORVALE_PROJECT.JSON", "{broken", "Shouting", "" },
         { "a renamed backup", "Backup", "backup-copy.json", metadata(knownId, "Restored"), "Restored", "", knownId,
             true },
         { "other JSON", "Other", "settings.json", R"({"volume": 11})", "", "Not a valid project file." },
-        { "a braced identifier", "Braced", "meta.json", metadata(braced, "Braced Spot"), "Braced Spot", "", braced },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -69,7 +69,6 @@ TEST(RenameProjectView, ReturnSavesEscapeCancelsAndEditsAreReported)
     int cancels = 0;
     auto sheet = ui::screenkit::showWidget<RenameProjectView>(
         QSize(), QStringLiteral("Spot"), [&] { ++cancels; }, [&] { ++saves; });
-    EXPECT_GE(sheet->field()->width(), RenameProjectView::minimumColumnWidth - 24);
     EXPECT_EQ(sheet->field()->placeholderText(), "Project Name");
     EXPECT_EQ(sheet->name(), "Spot");
     QSignalSpy edited(sheet.get(), &RenameProjectView::nameEdited);
