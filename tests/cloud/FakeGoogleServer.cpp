@@ -69,115 +69,97 @@ std::optional<std::map<QString, QString>> parseForm(const QByteArray& body)
 }
 
 // Drive's search language, as far as the station uses it: terms joined by and/or, parentheses,
-// 'id' in parents, name/mimeType = or != 'text', trashed = true/false.
+// 'id' in parents, name/mimeType = or != 'text', trashed = true/false. Anything else is refused.
 class QueryParser {
 public:
     QueryParser(const QString& text, const FakeGoogleServer::File& file)
-        : text_(text)
-        , file_(file)
+        : file_(file)
     {
+        static const QRegularExpression token(QStringLiteral(R"(\s*('(?:\\.|[^'\\])*'|!=|[=()]|\w+)\s*)"));
+        for (qsizetype pos = 0; pos < text.size();) {
+            const QRegularExpressionMatch match = token.match(
+                text, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
+            if (!match.hasMatch()) {
+                tokens_.append(QStringLiteral("?")); // never accepted
+                break;
+            }
+            tokens_.append(match.captured(1));
+            pos = match.capturedEnd();
+        }
     }
 
     std::optional<bool> evaluate()
     {
         const std::optional<bool> result = orExpression();
-        skipSpaces();
-        if (!result || pos_ != text_.size())
-            return std::nullopt;
-        return result;
+        return result && at_ == tokens_.size() ? result : std::nullopt;
     }
 
 private:
-    void skipSpaces()
+    bool take(const char* word)
     {
-        while (pos_ < text_.size() && text_[pos_] == QLatin1Char(' '))
-            ++pos_;
-    }
-    bool word(const char* expected)
-    {
-        skipSpaces();
-        const QLatin1String w(expected);
-        if (!text_.mid(pos_).startsWith(w))
-            return false;
-        const qsizetype end = pos_ + w.size();
-        if (end < text_.size() && text_[end].isLetterOrNumber() && text_[end - 1].isLetter())
-            return false;
-        pos_ = end;
-        return true;
+        const bool found = at_ < tokens_.size() && tokens_[at_] == QLatin1String(word);
+        at_ += found ? 1 : 0;
+        return found;
     }
     std::optional<QString> literal()
     {
-        skipSpaces();
-        if (pos_ >= text_.size() || text_[pos_] != QLatin1Char('\''))
+        if (at_ >= tokens_.size() || !tokens_[at_].startsWith(QLatin1Char('\'')))
             return std::nullopt;
+        const QString quoted = tokens_[at_++];
         QString value;
-        for (++pos_; pos_ < text_.size(); ++pos_) {
-            if (text_[pos_] == QLatin1Char('\\') && pos_ + 1 < text_.size())
-                value += text_[++pos_];
-            else if (text_[pos_] == QLatin1Char('\''))
-                return ++pos_, value;
-            else
-                value += text_[pos_];
+        for (qsizetype i = 1; i + 1 < quoted.size(); ++i)
+            value += quoted[quoted[i] == QLatin1Char('\\') ? ++i : i];
+        return value;
+    }
+    // One level of and/or: `op` joins the terms `next` reads.
+    template <class Next> std::optional<bool> joined(const char* op, bool isOr, Next next)
+    {
+        std::optional<bool> result = next();
+        while (result && take(op)) {
+            const std::optional<bool> right = next();
+            if (!right)
+                return std::nullopt;
+            result = isOr ? *result || *right : *result && *right;
         }
-        return std::nullopt;
+        return result;
     }
     std::optional<bool> orExpression()
     {
-        std::optional<bool> result = andExpression();
-        while (result && word("or")) {
-            const std::optional<bool> right = andExpression();
-            if (!right)
-                return std::nullopt;
-            result = *result || *right;
-        }
-        return result;
-    }
-    std::optional<bool> andExpression()
-    {
-        std::optional<bool> result = term();
-        while (result && word("and")) {
-            const std::optional<bool> right = term();
-            if (!right)
-                return std::nullopt;
-            result = *result && *right;
-        }
-        return result;
+        return joined("or", true, [this] { return joined("and", false, [this] { return term(); }); });
     }
     std::optional<bool> term()
     {
-        if (word("(")) {
+        if (take("(")) {
             const std::optional<bool> inner = orExpression();
-            return inner && word(")") ? inner : std::nullopt;
+            return inner && take(")") ? inner : std::nullopt;
         }
         if (const std::optional<QString> parent = literal()) {
-            if (!word("in") || !word("parents"))
+            if (!take("in") || !take("parents"))
                 return std::nullopt;
             return *parent == QLatin1String("root") ? file_.parents.isEmpty() : file_.parents.contains(*parent);
         }
         for (const char* field : { "name", "mimeType" }) {
-            if (!word(field))
+            if (!take(field))
                 continue;
-            const bool negated = word("!=");
-            if (!negated && !word("="))
-                return std::nullopt;
-            const std::optional<QString> value = literal();
+            const bool negated = take("!=");
+            const std::optional<QString> value = negated || take("=") ? literal() : std::nullopt;
             if (!value)
                 return std::nullopt;
             const QString& actual = QLatin1String(field) == QLatin1String("name") ? file_.name : file_.mimeType;
             return (actual == *value) != negated;
         }
-        if (word("trashed") && word("=")) {
-            if (word("true"))
+        if (take("trashed") && take("=")) {
+            if (take("true"))
                 return file_.trashed;
-            if (word("false"))
+            if (take("false"))
                 return !file_.trashed;
         }
         return std::nullopt;
     }
 
-    const QString& text_;
     const FakeGoogleServer::File& file_;
-    qsizetype pos_ = 0;
+    QStringList tokens_;
+    qsizetype at_ = 0;
 };
 
 } // namespace

@@ -140,44 +140,89 @@ TEST(CloudList, WithoutATokenTheSyncIsNotConnected)
     EXPECT_FALSE(idle.cloudListLoaded());
 }
 
-TEST(ProjectSync, FirstSyncThenSecondStationFindsTheProject)
+TEST(ProjectSync, FirstSyncThenASecondStationFindsTheRootAndDownloadsThePlaylist)
 {
     CloudTestKit kit;
-    Station station(kit);
-    auto& manager = *station.manager;
     auto project = kit.cloudProject(QStringLiteral("Feature"));
-    writeBytes(project.folderPath + "/playlist.json", R"({"clips":[]})");
+    writeBytes(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
     writeBytes(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
     writeBytes(project.folderPath + "/notes.txt", "not media");
-    kit.library.setCurrent(project);
-    station.statuses->clear();
-    kit.fullSync();
+    {
+        Station station(kit);
+        auto& manager = *station.manager;
+        kit.library.setCurrent(project);
+        station.statuses->clear();
+        kit.fullSync();
 
-    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-    EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
-    EXPECT_FALSE(manager.isSyncing());
-    EXPECT_EQ(manager.pendingCount(), 0);
-    const QStringList texts = station.texts();
-    EXPECT_EQ(texts.mid(0, 4),
-        QStringList({ "Refreshing cloud projects…", "Syncing…", "Downloading project data…", "Syncing… 1/3" }));
-    EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), 2); // the root, the project folder
-    const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
-    ASSERT_TRUE(state.driveProjectFolderID);
-    EXPECT_EQ(kit.library.current->cloudFolderID, state.driveProjectFolderID);
-    EXPECT_TRUE(state.pending.isEmpty());
-    EXPECT_EQ(
-        QStringList(state.uploaded.keys()), QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
-    const auto folder = kit.server.file(*state.driveProjectFolderID);
-    ASSERT_TRUE(folder);
-    EXPECT_EQ(folder->name, QStringLiteral("Feature"));
-    EXPECT_EQ(folder->parents, QStringList { station.rootID() });
-    EXPECT_EQ(kit.server.file(state.uploaded.value("A001.mov"))->size, 3000);
-    EXPECT_TRUE(manager.lastSyncAt());
+        EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+        EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
+        EXPECT_FALSE(manager.isSyncing());
+        EXPECT_EQ(manager.pendingCount(), 0);
+        EXPECT_EQ(station.texts().mid(0, 4),
+            QStringList({ "Refreshing cloud projects…", "Syncing…", "Downloading project data…", "Syncing… 1/3" }));
+        EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), 2); // the root, the project folder
+        const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
+        ASSERT_TRUE(state.driveProjectFolderID);
+        EXPECT_EQ(kit.library.current->cloudFolderID, state.driveProjectFolderID);
+        EXPECT_TRUE(state.pending.isEmpty());
+        EXPECT_EQ(
+            QStringList(state.uploaded.keys()), QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
+        const auto folder = kit.server.file(*state.driveProjectFolderID);
+        ASSERT_TRUE(folder);
+        EXPECT_EQ(folder->name, QStringLiteral("Feature"));
+        EXPECT_EQ(folder->parents, QStringList { station.rootID() });
+        EXPECT_EQ(kit.server.file(state.uploaded.value("A001.mov"))->size, 3000);
+        EXPECT_TRUE(manager.lastSyncAt());
 
-    // A second run uploads the two project files onto their Drive files, nothing new.
+        // A second run uploads the two project files onto their Drive files, nothing new.
+        kit.fullSync();
+        EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
+        EXPECT_EQ(station.driveFiles(*state.driveProjectFolderID).size(), 3);
+    }
+    const CloudSyncState firstState = CloudSyncStateStore::read(project.folderPath);
+    kit.manager.reset();
+
+    // The second station: no root in its keychain, no state, no local folder yet.
+    kit.keychain.deleteItem(QStringLiteral("drive_root_folder_id"));
+    kit.library.setCurrent(std::nullopt);
+    kit.library.upserted.clear();
+    const int foldersMade = int(kit.server.requests("POST", "/drive/v3/files").size());
+    Station second(kit);
+    auto& manager = *second.manager;
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud list refreshed"));
+    EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), foldersMade); // found, not made
+    ASSERT_EQ(kit.library.upserted.size(), 1);
+    EXPECT_EQ(kit.library.upserted[0].id, project.metadata.id);
+    EXPECT_EQ(manager.cloudProjectIDs(), QSet<QUuid> { project.id });
+
+    auto opened = project;
+    opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
+    opened.cloudFolderID = kit.library.upserted[0].driveFolderID;
+    QDir().mkpath(opened.folderPath);
+    kit.library.setCurrent(opened);
+    QSignalSpy replaced(&manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
+    QSignalSpy progress(&manager, &cloud::CloudSync::currentDownloadProgressChanged);
+    second.statuses->clear();
     kit.fullSync();
     EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-    EXPECT_EQ(station.driveFiles(*state.driveProjectFolderID).size(), 3);
+    EXPECT_TRUE(second.texts().contains(QStringLiteral("Downloading… 1/2")));
+    QFile playlist(opened.folderPath + "/playlist.json");
+    ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
+    EXPECT_EQ(playlist.readAll(), QByteArray(R"({"clips":["first"]})"));
+    ASSERT_EQ(replaced.size(), 1);
+    EXPECT_EQ(replaced[0][0].toString(), opened.folderPath + "/playlist.json");
+    const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
+    EXPECT_EQ(state.driveProjectFolderID, firstState.driveProjectFolderID); // its existing folder
+    EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
+    EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 3); // no second copies
+
+    // A local edit since the last sync wins over Drive: uploaded, not overwritten.
+    writeBytes(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
+    replaced.clear();
+    kit.fullSync();
+    EXPECT_TRUE(replaced.isEmpty());
+    EXPECT_EQ(kit.server.file(state.uploaded.value("playlist.json"))->content, QByteArray(R"({"clips":["edited"]})"));
 }
 
 TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
@@ -239,63 +284,6 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
     EXPECT_EQ(kit.server.file(other)->size, 10);
     EXPECT_EQ(kit.prompter.asked.size(), 3);
-}
-
-TEST(ProjectSync, SecondStationFindsTheRootAndDownloadsThePlaylist)
-{
-    CloudTestKit kit;
-    auto project = kit.cloudProject(QStringLiteral("Feature"));
-    writeBytes(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
-    {
-        Station first(kit);
-        kit.library.setCurrent(project);
-        kit.fullSync();
-        ASSERT_EQ(first.manager->statusText(), QStringLiteral("Sync complete"));
-    }
-    const CloudSyncState firstState = CloudSyncStateStore::read(project.folderPath);
-    kit.manager.reset();
-
-    // The second station: no root in its keychain, no state, no local folder yet.
-    kit.keychain.deleteItem(QStringLiteral("drive_root_folder_id"));
-    kit.library.setCurrent(std::nullopt);
-    kit.library.upserted.clear();
-    const int foldersMade = int(kit.server.requests("POST", "/drive/v3/files").size());
-    Station second(kit);
-    auto& manager = *second.manager;
-    kit.fullSync();
-    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud list refreshed"));
-    EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), foldersMade); // found, not made
-    ASSERT_EQ(kit.library.upserted.size(), 1);
-    EXPECT_EQ(kit.library.upserted[0].id, project.metadata.id);
-    EXPECT_EQ(manager.cloudProjectIDs(), QSet<QUuid> { project.id });
-
-    auto opened = project;
-    opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
-    opened.cloudFolderID = kit.library.upserted[0].driveFolderID;
-    QDir().mkpath(opened.folderPath);
-    kit.library.setCurrent(opened);
-    QSignalSpy replaced(&manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
-    QSignalSpy progress(&manager, &cloud::CloudSync::currentDownloadProgressChanged);
-    second.statuses->clear();
-    kit.fullSync();
-    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-    EXPECT_TRUE(second.texts().contains(QStringLiteral("Downloading… 1/2")));
-    QFile playlist(opened.folderPath + "/playlist.json");
-    ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
-    EXPECT_EQ(playlist.readAll(), QByteArray(R"({"clips":["first"]})"));
-    ASSERT_EQ(replaced.size(), 1);
-    EXPECT_EQ(replaced[0][0].toString(), opened.folderPath + "/playlist.json");
-    const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
-    EXPECT_EQ(state.driveProjectFolderID, firstState.driveProjectFolderID); // its existing folder
-    EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
-    EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 2); // no second copies
-
-    // A local edit since the last sync wins over Drive: uploaded, not overwritten.
-    writeBytes(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
-    replaced.clear();
-    kit.fullSync();
-    EXPECT_TRUE(replaced.isEmpty());
-    EXPECT_EQ(kit.server.file(state.uploaded.value("playlist.json"))->content, QByteArray(R"({"clips":["edited"]})"));
 }
 
 TEST(ProjectSync, FailuresArePartialOrFailedAndRetryCompletes)
