@@ -1,13 +1,9 @@
 #include "RemoteBenchKit.h"
 
-#include "fakes/FakeMediaPlayer.h"
 #include "platform/Scheduler.h"
-#include "playback/ClipMediaLoader.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
@@ -25,12 +21,6 @@
 namespace remote_bench {
 
 namespace {
-
-class SilentLoader final : public playback::ClipMediaLoader {
-public:
-    void loadThumbnail(const QUrl&, QObject*, std::function<void(platform::Result<QImage, QString>)>) override { }
-    void loadInfo(const QUrl&, QObject*, std::function<void(platform::Result<media::MediaInfo, QString>)>) override { }
-};
 
 class AllowAll final : public remote::PermissionPrompter {
 public:
@@ -62,49 +52,13 @@ std::int64_t residentBytes()
 }
 
 Station::Station()
-    : project(dir.filePath(QStringLiteral("project")))
-    , defaults(dir.filePath(QStringLiteral("defaults.json")))
-    , settings(defaults)
+    : prompter_(std::make_unique<AllowAll>())
+    , publisher_(std::make_unique<NoPublisher>())
+    , kit(platform::Scheduler::main(), *prompter_, *publisher_)
 {
-    QDir().mkpath(project);
-    auto& scheduler = platform::Scheduler::main();
-    playback = std::make_unique<playback::PlaybackViewModel>(
-        settings, media::FakeMediaPlayer::factory(&players), scheduler, notifications);
-    playback->setMediaLoader(std::make_unique<SilentLoader>());
-    media::CameraDiscovery::Options cameras;
-    cameras.deviceFolder = dir.filePath(QStringLiteral("dev")).toStdString();
-    capture = std::make_unique<capture::RecordViewModel>(capture::RecordViewModel::Services {
-        settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem {}, cameras });
-    prompter = std::make_unique<AllowAll>();
-    publisher = std::make_unique<NoPublisher>();
-    remote::ControlServer::Options options;
-    options.address = QHostAddress::LocalHost;
-    options.port = 0;
-    stack = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
-        [] { return QStringLiteral("123456"); }, *prompter, publisher.get(), options });
-    control = std::make_unique<app::StationRemoteControl>(
-        app::StationRemoteControl::Services { *stack, *playback, *capture, [](int) {}, scheduler });
-    settings.setRecordingFolderPath(project);
-    playback->exitProjectSelectionMode();
-    stack->setupControlServer();
-    runUntil([this] { return stack->controlServer().isRunning(); });
-    control->setupRealtimeSyncPipelines();
-}
-
-Station::~Station()
-{
-    stack->stop();
-    control.reset();
-}
-
-QUuid Station::record(const QString& name, const QByteArray& content)
-{
-    QFile file(QDir(project).filePath(name));
-    if (file.open(QIODevice::WriteOnly))
-        file.write(content);
-    file.close();
-    playback->addClipFromRecording(QUrl::fromLocalFile(file.fileName()));
-    return playback->clips().last().id;
+    kit.stack->setupControlServer();
+    runUntil([this] { return kit.stack->controlServer().isRunning(); });
+    kit.control->setupRealtimeSyncPipelines();
 }
 
 LineClient::LineClient(quint16 port)

@@ -5,19 +5,12 @@
 // loopback sockets on their own threads, and raw servers on one network thread that stand for
 // what the bytes alone would cost.
 
-#include "app/StationRemoteControl.h"
-#include "capture/RecordViewModel.h"
-#include "platform/ManualMediaClock.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UserDefaults.h"
-#include "playback/PlaybackViewModel.h"
+#include "RemoteStationKit.h"
+
 #include "remote/PermissionPrompter.h"
-#include "remote/RemoteStack.h"
 #include "remote/ServicePublisher.h"
-#include "settings/AppSettings.h"
 
 #include <QByteArray>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <chrono>
@@ -27,10 +20,6 @@
 #include <string>
 #include <vector>
 
-namespace media {
-class FakeMediaPlayer;
-}
-
 namespace remote_bench {
 
 using Clock = std::chrono::steady_clock;
@@ -39,28 +28,19 @@ double secondsSince(Clock::time_point start);
 // Resident memory of this process in bytes.
 std::int64_t residentBytes();
 
+// The station's remote side, listening, with its pipelines running on the main thread's timers;
+// every permission asked is granted.
 class Station {
 public:
     Station();
-    ~Station();
+    quint16 port() const { return kit.stack->controlServer().port(); }
 
-    // A file in the project folder added as a finished recording; its id.
-    QUuid record(const QString& name, const QByteArray& content);
-    quint16 port() const { return stack->controlServer().port(); }
+private:
+    std::unique_ptr<remote::PermissionPrompter> prompter_;
+    std::unique_ptr<remote::ServicePublisher> publisher_;
 
-    QTemporaryDir dir;
-    QString project;
-    platform::UserDefaults defaults;
-    settings::AppSettings settings;
-    platform::ManualMediaClock clock;
-    platform::NotificationCenter notifications;
-    std::vector<media::FakeMediaPlayer*> players;
-    std::unique_ptr<playback::PlaybackViewModel> playback;
-    std::unique_ptr<capture::RecordViewModel> capture;
-    std::unique_ptr<remote::PermissionPrompter> prompter;
-    std::unique_ptr<remote::ServicePublisher> publisher;
-    std::unique_ptr<remote::RemoteStack> stack;
-    std::unique_ptr<app::StationRemoteControl> control;
+public:
+    RemoteStationKit kit;
 };
 
 // A tablet: a blocking socket to 127.0.0.1. Use it from one thread at a time.

@@ -154,7 +154,7 @@ int main(int argc, char** argv)
     const qint64 mebibytes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 256;
 
     Station station;
-    const QString path = QDir(station.project).filePath(QStringLiteral("A001_S1_T1_C1.mov"));
+    const QString path = QDir(station.kit.project).filePath(QStringLiteral("A001_S1_T1_C1.mov"));
     {
         QByteArray block(1 << 20, '\0');
         QRandomGenerator(11).fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
@@ -166,13 +166,13 @@ int main(int argc, char** argv)
             file.write(block);
         }
     }
-    station.playback->addClipFromRecording(QUrl::fromLocalFile(path));
-    const QUuid id = station.playback->clips().last().id;
+    station.kit.playback->addClipFromRecording(QUrl::fromLocalFile(path));
+    const QUuid id = station.kit.playback->clips().last().id;
 
     // A slow tablet first, before the fast runs have grown the heap: 4 s at 5 MB/s.
     std::int64_t growth = 0;
     fetchFromStation(station, id, 5e6, qint64(20e6), &growth);
-    runUntil([&station] { return station.stack->controlServer().connectedClients() == 0; });
+    runUntil([&station] { return station.kit.stack->controlServer().connectedClients() == 0; });
 
     const Fetch viaStation = fetchFromStation(station, id);
     const Fetch viaRaw = fetchRaw(path);

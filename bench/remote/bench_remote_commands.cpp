@@ -68,8 +68,8 @@ int main(int argc, char** argv)
     double stationPing = -1.0, stationToggle = -1.0;
     {
         Station station;
-        station.record(QStringLiteral("A001_S1_T1_C1.mov"), "take");
-        station.players.at(0)->makeReady(3600.0);
+        station.kit.record(QStringLiteral("A001_S1_T1_C1.mov"), "take");
+        station.kit.mainPlayer().makeReady(3600.0);
         stationPing = pipeline(station.port(), true, ping, pings, "\"pong\"");
         stationToggle = pipeline(station.port(), true, toggle, toggles, "\"ack\"");
     }

@@ -102,12 +102,13 @@ int main(int argc, char** argv)
 
     Station station;
     // Only the command's own broadcast is timed: the pipelines' later messages would mix in.
-    station.control->endRealtimeSync();
+    station.kit.control->endRealtimeSync();
     for (int i = 0; i < 200; ++i)
-        station.record(QStringLiteral("A%1_S1_T%2_C1.mov").arg(i / 10, 3, 10, QLatin1Char('0')).arg(i % 10 + 1), "x");
+        station.kit.record(
+            QStringLiteral("A%1_S1_T%2_C1.mov").arg(i / 10, 3, 10, QLatin1Char('0')).arg(i % 10 + 1), "x");
     // The bytes a stop puts on the wire, for the raw server to send as they are.
     const QByteArray update
-        = QJsonDocument(station.control->snapshots().buildRemoteStatePayload()).toJson(QJsonDocument::Compact);
+        = QJsonDocument(station.kit.control->snapshots().buildRemoteStatePayload()).toJson(QJsonDocument::Compact);
     const QByteArray fanned = R"({"type":"state.update","payload":)" + update + "}\n"
         + R"({"type":"state.clock","payload":{"isPlaying":false,"currentTime":0,"duration":0,"isTakePreviewActive":false,"sentAtUnix":1765000000.123}})"
         + "\n";
@@ -118,7 +119,7 @@ int main(int argc, char** argv)
     for (const int tablets : counts) {
         const auto s = measure(station.port(), true, tablets, rounds, R"({"action":"stop","clientKey":"A"})");
         // The server takes 64 connections: the last run's are gone before the next connects.
-        runUntil([&station] { return station.stack->controlServer().connectedClients() == 0; });
+        runUntil([&station] { return station.kit.stack->controlServer().connectedClients() == 0; });
         const auto r = measure(raw.port(), false, tablets, rounds, "go");
         std::printf("%2d tablets: station p50 %7.3f ms  p99 %7.3f ms   raw p50 %7.3f ms  p99 %7.3f ms\n", tablets,
             s.p50, s.p99, r.p50, r.p99);

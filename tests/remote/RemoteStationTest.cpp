@@ -1,32 +1,20 @@
 // Remote control over the station's real engines: the playback engine on fake players, the
 // capture engine without cards or cameras, the control server on loopback.
 
+#include "RemoteStationKit.h"
 #include "RemoteTestClient.h"
 #include "RemoteTestSupport.h"
 
-#include "app/StationRemoteControl.h"
-#include "capture/RecordViewModel.h"
 #include "fakes/FakeMediaPlayer.h"
-#include "platform/ManualMediaClock.h"
 #include "platform/ManualScheduler.h"
-#include "platform/NotificationCenter.h"
-#include "platform/UserDefaults.h"
-#include "playback/ClipMediaLoader.h"
-#include "playback/PlaybackViewModel.h"
 #include "remote/PlaybackRemotePort.h"
-#include "remote/RemoteStack.h"
 #include "remote/RemoteStateBroadcaster.h"
-#include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -35,68 +23,17 @@ using namespace remote;
 
 namespace {
 
-// Thumbnails and formats never arrive: the players are fakes and the files are not movies.
-class SilentMediaLoader final : public playback::ClipMediaLoader {
-public:
-    void loadThumbnail(const QUrl&, QObject*, std::function<void(platform::Result<QImage, QString>)>) override { }
-    void loadInfo(const QUrl&, QObject*, std::function<void(platform::Result<media::MediaInfo, QString>)>) override { }
-};
-
 class RemoteStationTest : public ::testing::Test {
 protected:
-    RemoteStationTest()
-        : defaults(dir.filePath("defaults.json"))
-        , settings(defaults)
-    {
-        playback = std::make_unique<playback::PlaybackViewModel>(
-            settings, media::FakeMediaPlayer::factory(&players), scheduler, notifications);
-        playback->setMediaLoader(std::make_unique<SilentMediaLoader>());
-        media::CameraDiscovery::Options cameras;
-        cameras.deviceFolder = dir.filePath("dev").toStdString(); // no camera nodes
-        capture = std::make_unique<capture::RecordViewModel>(capture::RecordViewModel::Services {
-            settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem {}, cameras });
-        ControlServer::Options options;
-        options.address = QHostAddress::LocalHost;
-        options.port = 0;
-        stack = std::make_unique<RemoteStack>(RemoteStack::Dependencies {
-            [] { return QStringLiteral("123456"); }, prompter, &publisher, options, clock });
-        control = std::make_unique<app::StationRemoteControl>(app::StationRemoteControl::Services {
-            *stack, *playback, *capture, [this](int count) { trackCounts.push_back(count); }, scheduler });
-        project = dir.filePath("project");
-        QDir().mkpath(project);
-        settings.setRecordingFolderPath(project);
-        playback->exitProjectSelectionMode();
-        QCoreApplication::processEvents();
-    }
-
-    ~RemoteStationTest() override
-    {
-        stack->stop();
-        control.reset();
-    }
-
-    // A finished take arriving as the capture engine announces it; the engine selects it.
-    QUuid record(const QString& name, const QByteArray& content)
-    {
-        QFile file(QDir(project).filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
-        notifications.post(QString::fromLatin1(playback::PlaybackViewModel::kRecordingFinishedNotification),
-            { { QString::fromLatin1(playback::PlaybackViewModel::kRecordingURLKey),
-                QUrl::fromLocalFile(file.fileName()) } });
-        QCoreApplication::processEvents();
-        return playback->clips().last().id;
-    }
-
-    media::FakeMediaPlayer& mainPlayer() { return *players.at(0); }
+    QUuid record(const QString& name, const QByteArray& content) { return kit.record(name, content); }
+    media::FakeMediaPlayer& mainPlayer() { return kit.mainPlayer(); }
 
     void connectWithControl(RemoteTestClient& client)
     {
-        stack->setupControlServer();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return stack->controlServer().isRunning(); }, 5000));
+        kit.stack->setupControlServer();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return kit.stack->controlServer().isRunning(); }, 5000));
         prompter.autoAnswer = true;
-        ASSERT_TRUE(client.connectTo(stack->controlServer().port()));
+        ASSERT_TRUE(client.connectTo(kit.stack->controlServer().port()));
         client.send({ { "type", "auth.request" }, { "clientKey", "A" }, { "scope", "control" } });
         ASSERT_TRUE(client.expect("auth.grant"));
     }
@@ -115,26 +52,16 @@ protected:
         return update ? update->value("payload").toObject() : QJsonObject();
     }
 
-    QTemporaryDir dir;
-    platform::UserDefaults defaults;
-    settings::AppSettings settings;
     platform::ManualScheduler scheduler;
-    platform::ManualMediaClock clock;
-    platform::NotificationCenter notifications;
-    std::vector<media::FakeMediaPlayer*> players;
-    std::unique_ptr<playback::PlaybackViewModel> playback;
-    std::unique_ptr<capture::RecordViewModel> capture;
     ScriptedPrompter prompter;
     FakeServicePublisher publisher;
-    std::unique_ptr<RemoteStack> stack;
-    std::unique_ptr<app::StationRemoteControl> control;
     std::vector<int> trackCounts;
-    QString project;
+    RemoteStationKit kit { scheduler, prompter, publisher, [this](int count) { trackCounts.push_back(count); } };
 };
 
 TEST_F(RemoteStationTest, SnapshotsReadTheRealEngines)
 {
-    auto& snapshots = control->snapshots();
+    auto& snapshots = kit.control->snapshots();
     const QJsonObject empty { { "isPlaying", false }, { "currentTime", 0.0 }, { "duration", 0.0 },
         { "loopInOut", false }, { "clips", QJsonArray() }, { "isTakePreviewActive", false },
         { "previewTakeClipIDs", QJsonArray() }, { "captureInputCount", 1 }, { "outputColorMode", "Rec.709 (SDR)" },
@@ -151,9 +78,9 @@ TEST_F(RemoteStationTest, SnapshotsReadTheRealEngines)
     record("A001_S1_T3_C1.mov", "b");
     mainPlayer().makeReady(8.0);
     mainPlayer().setCurrentTime(2.5);
-    capture->setOutputColorMode(capture::OutputColorMode::rec2020HLG);
-    capture->addSource();
-    capture->addSource();
+    kit.capture->setOutputColorMode(capture::OutputColorMode::rec2020HLG);
+    kit.capture->addSource();
+    kit.capture->addSource();
     payload = snapshots.buildRemoteStatePayload();
     EXPECT_EQ(payload.value("currentTime").toDouble(), 2.5) << "the player's own time";
     EXPECT_EQ(payload.value("duration").toDouble(), 8.0);
@@ -163,7 +90,7 @@ TEST_F(RemoteStationTest, SnapshotsReadTheRealEngines)
     EXPECT_TRUE(payload.value("outputIsHDR").toBool());
     const auto clips = payload.value("clips").toArray();
     ASSERT_EQ(clips.size(), 2);
-    EXPECT_EQ(clips[0].toObject().value("name").toString(), playback->clips().first().slateDisplayName());
+    EXPECT_EQ(clips[0].toObject().value("name").toString(), kit.playback->clips().first().slateDisplayName());
     EXPECT_EQ(clips[0].toObject().value("id").toString(), PlaybackRemotePort::idText(a));
     EXPECT_EQ(clips[1].toObject().value("isOffline").toBool(), false);
 }
@@ -178,28 +105,28 @@ TEST_F(RemoteStationTest, AControllingClientDrivesPlaybackAndFetchesARecordedCli
     const QUuid first = record("A001_S1_T1_C1.mov", "first");
     const QUuid second = record("A001_S1_T2_C1.mov", take);
     mainPlayer().makeReady(10.0);
-    control->setupRealtimeSyncPipelines();
+    kit.control->setupRealtimeSyncPipelines();
     RemoteTestClient client;
     connectWithControl(client);
 
     auto state = drive(client, "toggle_play");
-    EXPECT_TRUE(playback->isPlaying());
+    EXPECT_TRUE(kit.playback->isPlaying());
     EXPECT_TRUE(state.value("isPlaying").toBool());
     EXPECT_EQ(state.value("selectedClipID").toString(), PlaybackRemotePort::idText(second));
     drive(client, "stop");
-    EXPECT_FALSE(playback->isPlaying());
+    EXPECT_FALSE(kit.playback->isPlaying());
     drive(client, "seek", { { "seconds", 4.0 } });
     EXPECT_DOUBLE_EQ(mainPlayer().currentTime().seconds(), 4.0);
     state = drive(client, "mark_in");
-    EXPECT_EQ(playback->markIn(), std::optional<double>(4.0));
+    EXPECT_EQ(kit.playback->markIn(), std::optional<double>(4.0));
     EXPECT_EQ(state.value("markIn").toDouble(), 4.0);
     state = drive(client, "toggle_loop");
-    EXPECT_TRUE(playback->loopInOut());
+    EXPECT_TRUE(kit.playback->loopInOut());
     state = drive(client, "next_clip");
-    EXPECT_EQ(playback->selectedClipID(), first) << "wraps to the top";
+    EXPECT_EQ(kit.playback->selectedClipID(), first) << "wraps to the top";
     EXPECT_EQ(state.value("selectedClipID").toString(), PlaybackRemotePort::idText(first));
     drive(client, "set_output_clip", { { "clipID", PlaybackRemotePort::idText(second) } });
-    EXPECT_EQ(playback->secondaryClipID(), second);
+    EXPECT_EQ(kit.playback->secondaryClipID(), second);
 
     // The recorded take, byte for byte.
     client.send({ { "action", "request_cache_manifest" }, { "clientKey", "A" } });
@@ -224,14 +151,14 @@ TEST_F(RemoteStationTest, AControllingClientDrivesPlaybackAndFetchesARecordedCli
         QCryptographicHash::hash(take, QCryptographicHash::Sha256));
 
     // Unasked: the engine's own changes reach the client through the pipelines, until teardown.
-    playback->setLoopInOut(false);
+    kit.playback->setLoopInOut(false);
     scheduler.advance(0.080);
     const auto pushed = client.expect("state.update");
     ASSERT_TRUE(pushed);
     EXPECT_FALSE(pushed->value("payload").toObject().value("loopInOut").toBool());
     EXPECT_TRUE(client.expect("state.clock"));
-    control->endRealtimeSync();
-    playback->setLoopInOut(true);
+    kit.control->endRealtimeSync();
+    kit.playback->setLoopInOut(true);
     scheduler.advance(1.0);
     EXPECT_TRUE(client.expectNothing(100));
     EXPECT_EQ(trackCounts, std::vector<int> { 1 });
