@@ -4,8 +4,6 @@
 #include "CloudTestKit.h"
 
 #include "cloud/CloudSyncStateStore.h"
-#include "cloud/ProjectLibraryStoreAdapter.h"
-#include "projects/ProjectLibraryStore.h"
 
 #include <gtest/gtest.h>
 
@@ -160,27 +158,4 @@ TEST(SyncManager, PhasesAndEndpoints)
     EXPECT_FALSE(endpoints.isConfigured()); // never Google's hosts, never another's
     qunsetenv("CORVALE_GOOGLE_BASE_URL");
     QFile::remove(defaults.filePath());
-}
-
-TEST(SyncManager, FollowsTheRealLibrarysCurrentCloudProject)
-{
-    CloudTestKit kit;
-    projects::ProjectLibraryStore store(kit.settings, kit.defaults);
-    cloud::ProjectLibraryStoreAdapter adapter(store);
-    cloud::GoogleDriveSyncManager manager({ kit.settings, kit.defaults, kit.keychain, adapter, kit.scheduler, kit.clock,
-        kit.notifications, kit.endpoints(), [](const QUrl&) { return false; } });
-    QSignalSpy changed(&adapter, &cloud::CloudProjectLibrary::currentProjectIDChanged);
-    const auto created
-        = store.createProject(QStringLiteral("Cloud One"), kit.dir.path(), settings::CaptureFormat::hd1080p25,
-            projects::ProjectStorageType::cloud, settings::ProjectOutputColorMode::rec709, nullptr);
-    ASSERT_TRUE(created);
-    EXPECT_FALSE(changed.isEmpty());
-    const auto project = adapter.currentProject();
-    ASSERT_TRUE(project);
-    EXPECT_TRUE(project->isCloud);
-    EXPECT_EQ(project->folderPath, created->folderPath);
-    kit.notifications.post(
-        QStringLiteral("corvaleRecordingFinished"), { { QStringLiteral("url"), QUrl::fromLocalFile("/r/T1.mov") } });
-    EXPECT_EQ(manager.pendingCount(), 1);
-    EXPECT_EQ(CloudSyncStateStore::read(created->folderPath).pending, QStringList { "T1.mov" });
 }
