@@ -111,6 +111,13 @@ QFont AppTheme::systemFont(double pixelSize, QFont::Weight weight)
     return font;
 }
 
+QColor AppTheme::mix(const QColor& from, const QColor& to, double t)
+{
+    auto lerp = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
+    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
+        lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
+}
+
 QFont AppTheme::monospacedDigitFont(double pixelSize, QFont::Weight weight)
 {
     // DejaVu Sans draws every digit at the same advance, so counters do not jitter.

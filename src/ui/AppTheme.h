@@ -125,6 +125,9 @@ public:
     static void apply(settings::AppearanceMode mode);
     static settings::AppearanceMode appliedMode();
 
+    // `from` moved a fraction `t` (0...1) of the way to `to`, every channel and the opacity alike.
+    static QColor mix(const QColor& from, const QColor& to, double t);
+
     // The palette the desktop gave at start-up, which `system` restores. Taken from the application
     // on the first apply() unless given earlier.
     static void setDesktopPalette(const QPalette& palette);

@@ -24,13 +24,6 @@ ButtonLabel segmentLabel(const QString& label, const std::optional<QString>& ico
     return result;
 }
 
-QColor mix(const QColor& from, const QColor& to, double t)
-{
-    auto lerp = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-        lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
 constexpr QMarginsF segmentPadding(14, 6, 14, 6);
 
 } // namespace
@@ -122,7 +115,7 @@ QColor SegmentedPillControl::Segment::fillColor() const
 
 QColor SegmentedPillControl::Segment::foregroundColor() const
 {
-    return mix(AppTheme::textSecondary.color(), QColor(Qt::white), selectionProgress());
+    return AppTheme::mix(AppTheme::textSecondary.color(), QColor(Qt::white), selectionProgress());
 }
 
 QSize SegmentedPillControl::Segment::sizeHint() const

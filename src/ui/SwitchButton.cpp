@@ -10,17 +10,6 @@
 
 namespace ui {
 
-namespace {
-
-QColor mix(const QColor& from, const QColor& to, double t)
-{
-    auto lerp = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-        lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
-} // namespace
-
 SwitchButton::SwitchButton(const QString& label, const QFont& font, ThemeColor labelColor, QWidget* parent)
     : QAbstractButton(parent)
     , labelColor_(labelColor)
@@ -75,7 +64,8 @@ void SwitchButton::paintEvent(QPaintEvent*)
     const double t = knob_->value();
     QPainterPath capsule;
     capsule.addRoundedRect(track, track.height() / 2, track.height() / 2);
-    painter.fillPath(capsule, mix(AppTheme::textSecondary.opacity(0.35).color(), AppTheme::accent.color(), t));
+    painter.fillPath(
+        capsule, AppTheme::mix(AppTheme::textSecondary.opacity(0.35).color(), AppTheme::accent.color(), t));
     const double knob = track.height() - 4;
     const QRectF knobRect(track.left() + 2 + t * (track.width() - knob - 4), track.top() + 2, knob, knob);
     painter.setPen(QPen(QColor(0, 0, 0, 40), 0.5));

@@ -49,10 +49,12 @@ TEST(TimelineGeometryTest, EdgesAndMarks)
         EXPECT_DOUBLE_EQ(g.bubbleX, c.bubble) << c.width << " " << c.time;
         EXPECT_EQ(g.markInX, c.inX) << c.width << " " << c.time;
         EXPECT_EQ(g.markOutX, c.outX) << c.width << " " << c.time;
-        if (c.inX)
+        if (c.inX) {
             EXPECT_DOUBLE_EQ(g.inBadgeX, c.inBadge);
-        if (c.outX)
+        }
+        if (c.outX) {
             EXPECT_DOUBLE_EQ(g.outBadgeX, c.outBadge);
+        }
         EXPECT_EQ(g.showsRange, c.range);
         EXPECT_DOUBLE_EQ(g.sliderMaximum, c.sliderMax);
     }

@@ -30,13 +30,6 @@ QFont badgeFont()
     return font;
 }
 
-QColor mix(const QColor& from, const QColor& to, double t)
-{
-    auto lerp = [t](float a, float b) { return a + (b - a) * static_cast<float>(t); };
-    return QColor::fromRgbF(lerp(from.redF(), to.redF()), lerp(from.greenF(), to.greenF()),
-        lerp(from.blueF(), to.blueF()), lerp(from.alphaF(), to.alphaF()));
-}
-
 } // namespace
 
 struct ProjectCard::Layout {
@@ -165,12 +158,13 @@ QSize ProjectCard::minimumSizeHint() const
 
 QColor ProjectCard::fillColor() const
 {
-    return mix(ui::AppTheme::surface2.color(), ui::AppTheme::accent.opacity(0.08).color(), selectionProgress());
+    return ui::AppTheme::mix(
+        ui::AppTheme::surface2.color(), ui::AppTheme::accent.opacity(0.08).color(), selectionProgress());
 }
 
 QColor ProjectCard::borderColor() const
 {
-    return mix(ui::AppTheme::border.color(), ui::AppTheme::accent.color(), selectionProgress());
+    return ui::AppTheme::mix(ui::AppTheme::border.color(), ui::AppTheme::accent.color(), selectionProgress());
 }
 
 double ProjectCard::borderWidth() const
@@ -203,7 +197,7 @@ void ProjectCard::paintEvent(QPaintEvent*)
 
     // Name.
     painter.setFont(TextStyle::headline());
-    painter.setPen(mix(ui::AppTheme::textPrimary.color(), accent, t));
+    painter.setPen(ui::AppTheme::mix(ui::AppTheme::textPrimary.color(), accent, t));
     const double lineSpacing = QFontMetricsF(TextStyle::headline()).lineSpacing();
     for (int i = 0; i < layout.nameLines.size(); ++i) {
         const QRectF line(layout.name.left(), layout.name.top() + i * lineSpacing, layout.name.width(), lineSpacing);
@@ -212,10 +206,10 @@ void ProjectCard::paintEvent(QPaintEvent*)
 
     // Storage badge.
     painter.setPen(Qt::NoPen);
-    painter.setBrush(mix(ui::AppTheme::surface.color(), ui::AppTheme::accent.opacity(0.15).color(), t));
+    painter.setBrush(ui::AppTheme::mix(ui::AppTheme::surface.color(), ui::AppTheme::accent.opacity(0.15).color(), t));
     painter.drawRoundedRect(layout.badge, layout.badge.height() / 2, layout.badge.height() / 2);
     painter.setFont(badgeFont());
-    painter.setPen(mix(secondary, accent, t));
+    painter.setPen(ui::AppTheme::mix(secondary, accent, t));
     painter.drawText(layout.badge, Qt::AlignCenter, badgeText());
 
     // Folder path, cut off after one line.
@@ -241,8 +235,8 @@ void ProjectCard::paintEvent(QPaintEvent*)
     filmTint.setAlphaF(0.7f);
     QColor formatTint = accent;
     formatTint.setAlphaF(0.9f);
-    iconRow(layout.formatRow, QStringLiteral("film"), mix(secondary, filmTint, t), 6, badgeFont(),
-        mix(secondary, formatTint, t), formatText());
+    iconRow(layout.formatRow, QStringLiteral("film"), ui::AppTheme::mix(secondary, filmTint, t), 6, badgeFont(),
+        ui::AppTheme::mix(secondary, formatTint, t), formatText());
     if (layout.clockRow) {
         iconRow(*layout.clockRow, QStringLiteral("clock"), ui::AppTheme::textSecondary.opacity(0.6).color(), 4,
             TextStyle::caption2(), secondary, lastOpenedText().value_or(QString()));
