@@ -89,7 +89,7 @@ PlaybackInspectorPane::PlaybackInspectorPane(
     column->addStretch(1);
     column->addSpacing(8);
 
-    const auto later = [this] { refreshLater_.request(); };
+    const auto later = [this] { updates_.request(); };
     using PVM = playback::PlaybackViewModel;
     connect(&vm_, &PVM::selectedClipIDChanged, this, later);
     connect(&vm_, &PVM::secondaryClipIDChanged, this, later);
@@ -114,7 +114,7 @@ void PlaybackInspectorPane::setCenterMode(CenterMode mode)
     if (mode_ == mode)
         return;
     mode_ = mode;
-    refreshLater_.request();
+    updates_.request();
 }
 
 QString PlaybackInspectorPane::captionText() const

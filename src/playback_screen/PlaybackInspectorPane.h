@@ -9,7 +9,7 @@
 
 #include "playback_screen/CenterMode.h"
 
-#include "playback_screen/RefreshLater.h"
+#include "playback_screen/OncePerTurn.h"
 
 #include <QList>
 #include <QWidget>
@@ -54,7 +54,7 @@ private:
     playback::PlaybackViewModel& vm_;
     capture::RecordViewModel& record_;
     CenterMode mode_ = CenterMode::playback;
-    RefreshLater refreshLater_ { this, [this] { refresh(); } };
+    OncePerTurn updates_ { this, [this] { refresh(); } };
     ui::ThemedLabel* caption_;
     QWidget* preview_;
     OutputControlCard* card_;

@@ -26,7 +26,7 @@ TakeMultiView::TakeMultiView(playback::PlaybackViewModel& vm, TakeTilePictures p
     setObjectName(QStringLiteral("takeMultiView"));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     using PVM = playback::PlaybackViewModel;
-    const auto later = [this] { refreshLater_.request(); };
+    const auto later = [this] { updates_.request(); };
     connect(&vm_, &PVM::previewTakeClipIDsChanged, this, later);
     connect(&vm_, &PVM::clipsChanged, this, later);
     connect(&vm_, &PVM::selectedClipIDChanged, this, later);

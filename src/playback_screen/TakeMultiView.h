@@ -11,7 +11,7 @@
 
 #include "playback_screen/TakeTile.h"
 
-#include "playback_screen/RefreshLater.h"
+#include "playback_screen/OncePerTurn.h"
 #include <QHash>
 
 #include <QList>
@@ -56,7 +56,7 @@ private:
     const bool wideRow_;
     const double cornerRadius_;
     bool hideHUD_ = false;
-    RefreshLater refreshLater_ { this, [this] { refresh(); } };
+    OncePerTurn updates_ { this, [this] { refresh(); } };
     QList<QUuid> order_;
     QHash<QUuid, TakeTile*> tiles_;
     QList<QRectF> cells_;
