@@ -120,22 +120,34 @@ void ReceivingPeer::answer(const QString& sdp)
     g_signal_emit_by_name(webrtc_, "set-remote-description", offer, nullptr);
     gst_webrtc_session_description_free(offer);
 
+    struct Context {
+        ReceivingPeer* self;
+        GstElement* webrtc;
+    };
+    auto* context = new Context { this, webrtc_ };
+    remote::gstHandOff(context);
     GstPromise* promise = gst_promise_new_with_change_func(
         [](GstPromise* promise, gpointer data) {
-            auto* self = static_cast<ReceivingPeer*>(data);
+            const auto* context = static_cast<const Context*>(data);
+            remote::gstTakeOver(context);
             GstWebRTCSessionDescription* answer = nullptr;
             if (gst_promise_wait(promise) == GST_PROMISE_RESULT_REPLIED)
                 gst_structure_get(
                     gst_promise_get_reply(promise), "answer", GST_TYPE_WEBRTC_SESSION_DESCRIPTION, &answer, nullptr);
-            if (!answer)
-                return;
-            g_signal_emit_by_name(self->webrtc_, "set-local-description", answer, nullptr);
-            gchar* text = gst_sdp_message_as_text(answer->sdp);
-            self->post(QJsonObject { { "kind", "answer" }, { "sdp", text } });
-            g_free(text);
-            gst_webrtc_session_description_free(answer);
+            if (answer) {
+                g_signal_emit_by_name(context->webrtc, "set-local-description", answer, nullptr);
+                gchar* text = gst_sdp_message_as_text(answer->sdp);
+                context->self->post(QJsonObject { { "kind", "answer" }, { "sdp", text } });
+                g_free(text);
+                gst_webrtc_session_description_free(answer);
+            }
+            remote::gstHandOff(context);
         },
-        this, nullptr);
+        context,
+        [](gpointer data) {
+            remote::gstTakeOver(data);
+            delete static_cast<Context*>(data);
+        });
     g_signal_emit_by_name(webrtc_, "create-answer", nullptr, promise);
     gst_promise_unref(promise);
 }

@@ -355,17 +355,8 @@ void WebRTCPeerConnection::offer(DescriptionCompletion completion)
 
 void WebRTCPeerConnection::setLocalDescription(const QString& offerSdp, Completion completion)
 {
-    Q_ASSERT(platform::isMainThread());
-    GstWebRTCSessionDescription* description = parseDescription(GST_WEBRTC_SDP_TYPE_OFFER, offerSdp);
-    if (closed_ || !description) {
-        if (description)
-            gst_webrtc_session_description_free(description);
-        const QString error = closed_ ? QStringLiteral("the peer connection was closed") : QStringLiteral("bad offer");
-        platform::runOnMain(alive_.token(), [completion, error] { completion(error); });
-        return;
-    }
-    runWithPromise("set-local-description", description, false,
-        [this, offerSdp, completion = std::move(completion)](const QString&, const QString& error) {
+    applyDescription("set-local-description", GST_WEBRTC_SDP_TYPE_OFFER, offerSdp,
+        [this, offerSdp, completion = std::move(completion)](const QString& error) {
             if (error.isEmpty())
                 localMids_ = sdpMediaIds(offerSdp);
             completion(error);
@@ -374,17 +365,23 @@ void WebRTCPeerConnection::setLocalDescription(const QString& offerSdp, Completi
 
 void WebRTCPeerConnection::setRemoteDescription(const QString& answerSdp, Completion completion)
 {
+    applyDescription("set-remote-description", GST_WEBRTC_SDP_TYPE_ANSWER, answerSdp, std::move(completion));
+}
+
+void WebRTCPeerConnection::applyDescription(
+    const char* signal, GstWebRTCSDPType type, const QString& sdp, Completion completion)
+{
     Q_ASSERT(platform::isMainThread());
-    GstWebRTCSessionDescription* description = parseDescription(GST_WEBRTC_SDP_TYPE_ANSWER, answerSdp);
+    GstWebRTCSessionDescription* description = parseDescription(type, sdp);
     if (closed_ || !description) {
         if (description)
             gst_webrtc_session_description_free(description);
         const QString error
-            = closed_ ? QStringLiteral("the peer connection was closed") : QStringLiteral("unreadable answer");
+            = closed_ ? QStringLiteral("the peer connection was closed") : QStringLiteral("unreadable description");
         platform::runOnMain(alive_.token(), [completion, error] { completion(error); });
         return;
     }
-    runWithPromise("set-remote-description", description, false,
+    runWithPromise(signal, description, false,
         [completion = std::move(completion)](const QString&, const QString& error) { completion(error); });
 }
 

@@ -93,6 +93,7 @@ private:
     bool build(const Configuration& configuration);
     bool buildBranch(int slot);
     void connectSignals();
+    void applyDescription(const char* signal, GstWebRTCSDPType type, const QString& sdp, Completion completion);
     void runWithPromise(const char* signal, GstWebRTCSessionDescription* description, bool wantsOffer,
         DescriptionCompletion completion);
 
