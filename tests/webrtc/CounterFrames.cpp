@@ -34,13 +34,6 @@ media::Frame counterFrame(std::uint64_t counter, int width, int height)
     return std::move(frame).share();
 }
 
-QImage counterImage(std::uint64_t counter, int width, int height)
-{
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    draw(image.bits(), std::size_t(image.bytesPerLine()), counter, width, height);
-    return image;
-}
-
 std::optional<std::uint64_t> readCounter(const std::uint8_t* bgra, std::size_t rowBytes, int width, int height)
 {
     const int block = width / kColumns;

@@ -56,8 +56,8 @@ TEST(WebRTCFrameTest, PoolsAreMadePerSizeAndAgainAfterAChangeOrReset)
     EXPECT_EQ(cache.ensurePool(64, 32, 4), nullptr);
     EXPECT_EQ(cache.ensurePool(64, 32, -1), nullptr);
     EXPECT_EQ(cache.makePixelBuffer(QImage(), 0, 32, 0), nullptr);
-    EXPECT_EQ(cache.makePixelBuffer(countertest::counterImage(5, 320, 32), 320, 32, 0).get() != nullptr, true);
-    EXPECT_NE(cache.makePixelBuffer(countertest::counterImage(6, 320, 32), 320, 32, 0), nullptr);
+    EXPECT_NE(cache.makePixelBuffer(countertest::counterFrame(5, 320, 32).imageView(), 320, 32, 0), nullptr);
+    EXPECT_NE(cache.makePixelBuffer(countertest::counterFrame(6, 320, 32).imageView(), 320, 32, 0), nullptr);
     EXPECT_EQ(cache.poolsMade(), 1);
     EXPECT_NE(cache.ensurePool(320, 32, 1), nullptr);
     EXPECT_EQ(cache.poolsMade(), 2) << "one pool per slot";
@@ -68,7 +68,8 @@ TEST(WebRTCFrameTest, PoolsAreMadePerSizeAndAgainAfterAChangeOrReset)
     EXPECT_EQ(cache.poolsMade(), 4) << "reset forgets every pool";
 
     // The pixels arrive as drawn.
-    remote::GstBufferPtr buffer = cache.makePixelBuffer(countertest::counterImage(0xC0FFEE, 320, 48), 320, 48, 0);
+    remote::GstBufferPtr buffer
+        = cache.makePixelBuffer(countertest::counterFrame(0xC0FFEE, 320, 48).imageView(), 320, 48, 0);
     GstMapInfo map;
     ASSERT_TRUE(gst_buffer_map(buffer.get(), &map, GST_MAP_READ));
     EXPECT_EQ(countertest::readCounter(map.data, 320 * 4, 320, 48), 0xC0FFEEu);
@@ -168,7 +169,7 @@ TEST(WebRTCFrameTest, TwentySessionsLeaveNoGstreamerObjectBehind)
         manager.start(QStringLiteral("S"));
         ASSERT_TRUE(waitForState(manager, WebRTCSessionManager::State::running));
         manager.push(countertest::counterFrame(1, 320, 240), 0, Source::deckLink, std::nullopt);
-        manager.push(countertest::counterImage(2, 320, 240), 1, Source::deckLink, std::nullopt);
+        manager.push(countertest::counterFrame(2, 320, 240).imageView(), 1, Source::deckLink, std::nullopt);
         manager.drainFrameQueue();
         manager.handleSignal({ QStringLiteral("S"), QJsonObject { { "kind", "stop" } } });
     };

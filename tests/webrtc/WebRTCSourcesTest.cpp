@@ -45,7 +45,7 @@ protected:
 TEST_F(WebRTCSourcesTest, BridgeRouterAndPlaybackTapFeedSlotZeroOnlyAsTheirProducer)
 {
     startSession();
-    const QImage image = countertest::counterImage(7, 320, 240);
+    const QImage image = countertest::counterFrame(7, 320, 240).imageView();
 
     // The bridge: its observer sees the picture at once, the session takes it as DeckLink's.
     remote::DeckLinkWebRTCBridge bridge;
