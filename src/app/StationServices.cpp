@@ -67,7 +67,10 @@ StationServices::StationServices(Options options)
 
     remoteStack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
         [] { return settings::AppSettings::shared().pairingCode(); }, prompter_, options.publisher, options.server });
-    liveVideo_ = std::make_shared<remote::WebRTCSessionManager>(remoteStack_->webrtcSignalingAdapter());
+    remote::WebRTCSessionManager::Options liveVideoOptions;
+    liveVideoOptions.stunServer = remote::WebRTCSessionManager::stunServerSetting(&defaults);
+    liveVideo_ = std::make_shared<remote::WebRTCSessionManager>(
+        remoteStack_->webrtcSignalingAdapter(), std::move(liveVideoOptions));
 
     // Cloud sync lives from start-up: its first refresh confirms a sign-in kept in the keyring.
     keychain_ = std::make_unique<cloud::KeychainStore>();

@@ -4,6 +4,7 @@
 #include "remote/webrtc/WebRTCSessionManager.h"
 
 #include "platform/DebugLog.h"
+#include "platform/UserDefaults.h"
 #include "remote/WebRTCSignalingAdapter.h"
 #include "remote/webrtc/FrameInjectorCapturer.h"
 #include "remote/webrtc/PixelPoolCache.h"
@@ -45,10 +46,14 @@ WebRTCSessionManager::~WebRTCSessionManager()
     peer_.reset();
 }
 
-QString WebRTCSessionManager::stunServerFromEnvironment()
+QString WebRTCSessionManager::stunServerSetting(const platform::UserDefaults* defaults)
 {
     if (qEnvironmentVariableIsSet("CORVALE_STUN_SERVER"))
         return qEnvironmentVariable("CORVALE_STUN_SERVER").trimmed();
+    if (defaults) {
+        if (auto stored = defaults->stringForKey(QStringLiteral("stunServer")))
+            return stored->trimmed();
+    }
     return QStringLiteral("stun:stun.l.google.com:19302");
 }
 

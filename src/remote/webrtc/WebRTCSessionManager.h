@@ -29,6 +29,10 @@
 #include <mutex>
 #include <optional>
 
+namespace platform {
+class UserDefaults;
+}
+
 namespace remote {
 
 class FrameInjectorCapturer;
@@ -50,7 +54,7 @@ public:
 
     struct Options {
         // "stun:host:port"; empty: no STUN server.
-        QString stunServer = stunServerFromEnvironment();
+        QString stunServer = stunServerSetting();
         // The host clock frames without a usable time are stamped with.
         platform::MediaClock* clock = &platform::MediaClock::system();
     };
@@ -59,8 +63,9 @@ public:
     WebRTCSessionManager(WebRTCSignalingAdapter& signaling, Options options, QObject* parent = nullptr);
     ~WebRTCSessionManager() override;
 
-    // CORVALE_STUN_SERVER when set (empty: none), else a public STUN server on port 19302.
-    static QString stunServerFromEnvironment();
+    // CORVALE_STUN_SERVER when set (empty: none), else the "stunServer" setting of `defaults` when
+    // stored, else a public STUN server on port 19302.
+    static QString stunServerSetting(const platform::UserDefaults* defaults = nullptr);
     // ICE gathers on these addresses only from the next start (tests: {"127.0.0.1"}).
     void setLocalIceAddresses(QStringList addresses) { localIceAddresses_ = std::move(addresses); }
 
