@@ -49,6 +49,14 @@ struct Station {
         return all;
     }
     QString rootID() { return kit.keychain.getText(QStringLiteral("drive_root_folder_id")).value_or(QString()); }
+    // A Drive folder "Feature" the project's sync state already points at.
+    QString linkedFolder(const cloud::CloudProjectLibrary::Project& project)
+    {
+        CloudSyncState state;
+        state.driveProjectFolderID = kit.server.addFolder("Feature");
+        CloudSyncStateStore::save(state, project.folderPath);
+        return *state.driveProjectFolderID;
+    }
     QList<FakeGoogleServer::File> driveFiles(const QString& parent)
     {
         QList<FakeGoogleServer::File> files;
@@ -227,10 +235,7 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     Station station(kit);
     auto& manager = *station.manager;
     auto project = kit.cloudProject();
-    CloudSyncState state;
-    state.driveProjectFolderID = kit.server.addFolder("Feature");
-    CloudSyncStateStore::save(state, project.folderPath);
-    const QString folder = *state.driveProjectFolderID;
+    const QString folder = station.linkedFolder(project);
     const QString remoteClip = kit.server.addFile("clip.mov", folder, "drive", "video/quicktime");
     kit.server.addFolder("B.mov", folder); // a folder is no conflict
     writeBytes(project.folderPath + "/B.mov", "b");
@@ -244,7 +249,7 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     EXPECT_EQ(manager.phase(), CloudSyncPhase::partial);
     EXPECT_TRUE(manager.canRetry());
     EXPECT_EQ(kit.prompter.asked, QStringList { "clip.mov" });
-    state = CloudSyncStateStore::read(project.folderPath);
+    CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
     EXPECT_EQ(state.pending, QStringList({ "clip.mov", "clip_Local.mov" }));
     EXPECT_TRUE(state.uploaded.contains("B.mov"));
 
@@ -358,10 +363,7 @@ TEST(ProjectSync, SyncNowDuringARunGivesOneMorePass)
     Station station(kit);
     auto& manager = *station.manager;
     auto project = kit.cloudProject();
-    CloudSyncState state;
-    state.driveProjectFolderID = kit.server.addFolder("Feature");
-    CloudSyncStateStore::save(state, project.folderPath);
-    kit.server.addFile("clip.MOV", *state.driveProjectFolderID, "drive");
+    kit.server.addFile("clip.MOV", station.linkedFolder(project), "drive");
     writeBytes(project.folderPath + "/clip.MOV", "local");
     kit.library.setCurrent(project);
     kit.prompter.onAsk = [&] {

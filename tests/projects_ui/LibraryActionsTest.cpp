@@ -2,24 +2,16 @@
 // folder: what reaches the store, what the operator is told, and the selection afterwards.
 
 #include "LibraryFixture.h"
+#include "kit/Files.h"
 #include "projects/ProjectMetadata.h"
 #include "projects/ui/RenameProjectView.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 
 namespace projects_ui {
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QByteArray metadata(const QString& id, const QString& name)
 {
@@ -58,7 +50,7 @@ TEST_F(LibraryFixture, ImportsFoldersAndProjectFilesAndRefusesTheRest)
         QString chosen = folder;
         if (!c.file.isEmpty()) {
             chosen = folder + QLatin1Char('/') + c.file;
-            writeFile(chosen, c.content);
+            testkit::writeFile(chosen, c.content);
         }
         const int alertsBefore = static_cast<int>(dialogs.alerts().size());
         const int exitsBefore = exits;

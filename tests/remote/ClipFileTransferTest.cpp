@@ -1,6 +1,7 @@
 #include "RemoteEngineFakes.h"
 #include "RemoteTestClient.h"
 #include "RemoteTestSupport.h"
+#include "kit/Files.h"
 
 #include "platform/ManualMediaClock.h"
 #include "remote/ClipFileTransfer.h"
@@ -89,10 +90,7 @@ protected:
     PlaybackRemotePort::Clip addClip(const QString& name, const QByteArray& content)
     {
         const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
+        testkit::writeFile(path, content);
         auto clip = fakeClip(static_cast<int>(playback.clipList.size()) + 1);
         clip.url = QUrl::fromLocalFile(path);
         clip.name = name;
@@ -189,7 +187,6 @@ TEST_F(ClipFileTransferTest, FilesArriveWholeInNumberedChunks)
 TEST_F(ClipFileTransferTest, ManifestListsOnlyFilesThatExist)
 {
     const auto bare = addClip(QStringLiteral("NOEXT"), "abc");
-    ASSERT_TRUE(QFile(dir.filePath("NOEXT")).open(QIODevice::ReadWrite));
     {
         QFile file(dir.filePath("NOEXT"));
         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
