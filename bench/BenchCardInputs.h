@@ -1,6 +1,7 @@
 #pragma once
 
-// Starts inputs 0-3 of a capture engine on the simulated card's four devices, each fed 1080p60.
+// Starts inputs 0-3 of a capture engine on the simulated card's four devices (1080p60 unless asked
+// otherwise).
 // Shared by the benchmarks that need the station's heaviest live load.
 
 #include "capture/RecordViewModel.h"
@@ -10,15 +11,16 @@
 
 namespace bench {
 
-inline bool startFourCardInputs1080p60(capture::RecordViewModel& engine)
+// Inputs 0-3 on the card's four devices, each sending `mode` and set to `format`.
+inline bool startFourCardInputs(capture::RecordViewModel& engine, std::uint32_t mode, settings::CaptureFormat format)
 {
     for (int i = 0; i < 4; ++i) {
-        corvale_sim_set_source_mode(i, 'Hp60');
+        corvale_sim_set_source_mode(i, mode);
         if (i > 0)
             engine.addSource();
         engine.setCaptureSource(i, capture::CaptureSourceKind::deckLink);
         engine.setSelectedDeckLinkIndex(i, i);
-        engine.setSelectedFormat(i, settings::CaptureFormat::hd1080p60);
+        engine.setSelectedFormat(i, format);
         engine.startCapture(i);
         if (!engine.isCapturingFlags()[i]) {
             std::fprintf(stderr, "card input %d did not start\n", i);
@@ -26,6 +28,11 @@ inline bool startFourCardInputs1080p60(capture::RecordViewModel& engine)
         }
     }
     return true;
+}
+
+inline bool startFourCardInputs1080p60(capture::RecordViewModel& engine)
+{
+    return startFourCardInputs(engine, 'Hp60', settings::CaptureFormat::hd1080p60);
 }
 
 } // namespace bench

@@ -63,6 +63,7 @@ bool PlaylistDelegate::editorEvent(
             emit buttonClicked(row, button);
         return wasOnButton;
     }
+    pressed_.reset();
     if (button == PlaylistRowPainter::Button::none)
         // A header is no row: clicks on it select nothing and leave the selection alone.
         return model_.isHeader(row);
