@@ -56,8 +56,11 @@ MainWindow::MainWindow(Environment environment, QWidget* parent)
 
     recordPane_ = new ui::AppPane(env_.makeRecordView ? env_.makeRecordView() : placeholder("recordPlaceholder"));
     recordPane_->setObjectName(QStringLiteral("recordPane"));
-    playbackPane_
-        = new ui::PaneChrome(env_.makePlaybackView ? env_.makePlaybackView() : placeholder("playbackPlaceholder"));
+    QWidget* playbackView = env_.makePlaybackView ? env_.makePlaybackView() : placeholder("playbackPlaceholder");
+    // The playback screen's Settings control opens the settings window, as the menu item does.
+    if (playbackView->metaObject()->indexOfSignal("settingsRequested()") >= 0)
+        connect(playbackView, SIGNAL(settingsRequested()), this, SIGNAL(settingsRequested()));
+    playbackPane_ = new ui::PaneChrome(playbackView);
     playbackPane_->setObjectName(QStringLiteral("playbackPane"));
     playbackPane_->setMinimumWidth(minimumPlaybackWidth);
 
