@@ -50,9 +50,9 @@ PlaylistActionsBar::PlaylistActionsBar(PlaybackView& screen, PlaylistModel& mode
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
 
-    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { scheduleRefresh(); });
-    connect(&model_, &QAbstractItemModel::dataChanged, this, [this] { scheduleRefresh(); });
-    connect(&screen_, &PlaybackView::uiSelectedClipIDChanged, this, [this] { scheduleRefresh(); });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { updates_.request(); });
+    connect(&model_, &QAbstractItemModel::dataChanged, this, [this] { updates_.request(); });
+    connect(&screen_, &PlaybackView::uiSelectedClipIDChanged, this, [this] { updates_.request(); });
     connect(&screen_, &PlaybackView::showSupportPopoverChanged, this, [this] { syncSupportPopover(); });
     refresh();
 }
@@ -113,18 +113,13 @@ QWidget* PlaylistActionsBar::buildCompactRows()
     return rows;
 }
 
-void PlaylistActionsBar::scheduleRefresh()
-{
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { refresh(); }, Qt::QueuedConnection);
-}
-
 void PlaylistActionsBar::refresh()
 {
-    refreshQueued_ = false;
+    updates_.runNow();
+}
+
+void PlaylistActionsBar::apply()
+{
     const playback::PlaybackViewModel& vm = screen_.models().vm;
     const PlaylistActionsState next = actionsState(screen_.uiSelectedClipID(), static_cast<int>(vm.clips().size()),
         vm.goodClipsCount(), model_.groups(), screen_.collapsedTakes());

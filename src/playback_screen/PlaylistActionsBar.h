@@ -8,6 +8,7 @@
 //
 // Main thread only.
 
+#include "playback_screen/OncePerTurn.h"
 #include "playback_screen/PlaylistActionsState.h"
 
 #include <QWidget>
@@ -55,7 +56,7 @@ private:
     QWidget* buildSingleRow();
     QWidget* buildCompactRows();
     ui::StyledButton* makeButton(Form& form, Control control, bool compact, const QString& objectName);
-    void scheduleRefresh();
+    void apply();
     void chooseForm();
     void run(Control control);
     void syncSupportPopover();
@@ -69,7 +70,7 @@ private:
     SupportPopover* popover_ = nullptr;
     PlaylistActionsState state_;
     bool showsSingle_ = true;
-    bool refreshQueued_ = false;
+    OncePerTurn updates_ { this, [this] { apply(); } };
 };
 
 } // namespace playback_screen

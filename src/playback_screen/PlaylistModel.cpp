@@ -31,25 +31,20 @@ PlaylistModel::PlaylistModel(PlaybackView& screen, QObject* parent)
     , screen_(screen)
 {
     playback::PlaybackViewModel& vm = screen_.models().vm;
-    connect(&vm, &playback::PlaybackViewModel::clipsChanged, this, [this] { scheduleRefresh(); });
-    connect(&screen_, &PlaybackView::collapsedTakesChanged, this, [this] { scheduleRefresh(); });
+    connect(&vm, &playback::PlaybackViewModel::clipsChanged, this, [this] { updates_.request(); });
+    connect(&screen_, &PlaybackView::collapsedTakesChanged, this, [this] { updates_.request(); });
     connect(&screen_.models().settings, &settings::AppSettings::projectFormatChanged, this,
         [this] { refreshAllClipRows(); });
     rebuild(vm.clips());
 }
 
-void PlaylistModel::scheduleRefresh()
-{
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this, [this] { refresh(); }, Qt::QueuedConnection);
-}
-
 void PlaylistModel::refresh()
 {
-    refreshQueued_ = false;
+    updates_.runNow();
+}
+
+void PlaylistModel::apply()
+{
     const QList<playback::ClipItem>& clips = screen_.models().vm.clips();
     if (collapsed_ != screen_.collapsedTakes() || !sameStructure(clips))
         rebuild(clips);

@@ -12,6 +12,7 @@
 //
 // Main thread only.
 
+#include "playback_screen/OncePerTurn.h"
 #include "playback_screen/PlaylistRowPainter.h"
 #include "playback_screen/TakeGroup.h"
 
@@ -75,7 +76,7 @@ private:
         QPixmap pixmap;
     };
 
-    void scheduleRefresh();
+    void apply();
     bool sameStructure(const QList<playback::ClipItem>& clips) const;
     void rebuild(const QList<playback::ClipItem>& clips);
     void updateValues(const QList<playback::ClipItem>& clips);
@@ -92,8 +93,8 @@ private:
     std::vector<int> headerLine_;
     mutable QHash<QUuid, Thumbnail> thumbnails_;
     double dpr_ = 1.0;
-    bool refreshQueued_ = false;
     int rebuildCount_ = 0;
+    OncePerTurn updates_ { this, [this] { apply(); } };
 };
 
 } // namespace playback_screen
