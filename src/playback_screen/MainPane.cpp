@@ -20,8 +20,6 @@ namespace playback_screen {
 
 namespace {
 
-const ui::ThemeColor secondary = ui::AppTheme::textSecondary;
-
 // The project title with a folder symbol, on one line, elided when the header is short of room.
 class TitleChip final : public QWidget {
 public:
@@ -59,7 +57,7 @@ protected:
         QPainterPath path;
         path.addRoundedRect(QRectF(rect()), 8, 8);
         painter.fillPath(path, ui::AppTheme::surface.opacity(0.7).color());
-        const QColor colour = secondary.color();
+        const QColor colour = ui::AppTheme::textSecondary.color();
         const QSizeF symbol = ui::IconRegistry::symbolSize(font());
         ui::IconRegistry::paint(
             painter, QStringLiteral("folder"), QRectF(QPointF(8, (height() - symbol.height()) / 2), symbol), colour);
@@ -74,9 +72,9 @@ private:
 };
 
 // The standard horizontal divider: one line in the separator colour.
-class Divider final : public QWidget {
+class HairlineDivider final : public QWidget {
 public:
-    explicit Divider(QWidget* parent)
+    explicit HairlineDivider(QWidget* parent)
         : QWidget(parent)
     {
         setObjectName(QStringLiteral("transportDivider"));
@@ -116,7 +114,7 @@ MainPane::MainPane(PlaybackView& screen, QWidget* parent)
     layout->addWidget(picture_, 1);
     timeline_ = new TimelineView(screen_.models().vm, this);
     layout->addWidget(timeline_);
-    divider_ = new Divider(this);
+    divider_ = new HairlineDivider(this);
     layout->addWidget(divider_);
     transport_ = new TransportBar(screen_, this);
     layout->addWidget(transport_);
@@ -161,7 +159,7 @@ QWidget* MainPane::buildHeader()
         [this] { screen_.setShowTransportUI(!screen_.showTransportUI()); });
     row->addWidget(timelineToggle_);
 
-    hudToggle_ = headerButton(header, "hudToggle", QStringLiteral("eye"), secondary);
+    hudToggle_ = headerButton(header, "hudToggle", QStringLiteral("eye"), ui::AppTheme::textSecondary);
     connect(hudToggle_, &QAbstractButton::clicked, this, [this] { screen_.setHideHUD(!screen_.hideHUD()); });
     row->addWidget(hudToggle_);
 
@@ -181,7 +179,8 @@ void MainPane::refresh()
     timelineToggle_->setLabel(ui::ButtonLabel::symbol(
         transport ? QStringLiteral("timeline.selection") : QStringLiteral("rectangle.bottomthird.inset"),
         ui::AppTheme::systemFont(12, QFont::Medium)));
-    timelineToggle_->setButtonStyle(ui::PillButtonStyle(transport ? ui::AppTheme::accent : secondary, transport, true));
+    timelineToggle_->setButtonStyle(
+        ui::PillButtonStyle(transport ? ui::AppTheme::accent : ui::AppTheme::textSecondary, transport, true));
     ui::hoverTooltip(timelineToggle_, transport ? tr("Hide Timeline") : tr("Show Timeline"), 0.2, scheduler);
     timelineToggle_->setEnabled(playback);
 

@@ -20,15 +20,15 @@ namespace playback_screen {
 
 namespace {
 
-const ui::ThemeColor red(ui::ColorRole::systemRed);
-const ui::ThemeColor orange(ui::ColorRole::systemOrange);
+const ui::ThemeColor markTint(ui::ColorRole::systemRed);
+const ui::ThemeColor inOutTint(ui::ColorRole::systemOrange);
 // The platform's secondary colour for pills that are neither marks nor the main action.
-const ui::ThemeColor secondary = ui::AppTheme::textSecondary;
+const ui::ThemeColor quietTint = ui::AppTheme::textSecondary;
 
 // A short vertical divider between the pill groups.
-class Divider final : public QWidget {
+class GroupDivider final : public QWidget {
 public:
-    Divider()
+    GroupDivider()
     {
         setObjectName(QStringLiteral("transportSeparator"));
         setFixedSize(1, 18);
@@ -142,7 +142,7 @@ TransportBar::TransportBar(PlaybackView& screen, QWidget* parent)
             const PlaybackScreenModels& m = screen_.models();
             ExternalPlaybackWindowController::shared().show(m.vm, m.settings, m.scheduler);
         });
-    layout->addWidget(new Divider);
+    layout->addWidget(new GroupDivider);
     markIn_ = addButton("markInButton", QStringLiteral("square.lefthalf.filled"), tr("Mark In  (I)"));
     connect(markIn_, &QAbstractButton::clicked, &vm, [&vm] { vm.setMarkIn(); });
     markOut_ = addButton("markOutButton", QStringLiteral("square.righthalf.filled"), tr("Mark Out  (O)"));
@@ -151,7 +151,7 @@ TransportBar::TransportBar(PlaybackView& screen, QWidget* parent)
     connect(playInOut_, &QAbstractButton::clicked, &vm, [&vm] { vm.playInToOut(); });
     loop_ = addButton("loopButton", QStringLiteral("repeat"), tr("Loop In–Out"));
     connect(loop_, &QAbstractButton::clicked, &vm, [&vm] { vm.setLoopInOut(!vm.loopInOut()); });
-    layout->addWidget(new Divider);
+    layout->addWidget(new GroupDivider);
     jumpIn_ = addButton("jumpInButton", QStringLiteral("arrowshape.backward.fill"), tr("Jump to Mark In"));
     connect(jumpIn_, &QAbstractButton::clicked, &vm, [&vm] {
         if (vm.markIn())
@@ -178,14 +178,14 @@ ui::StyledButton* TransportBar::addButton(const char* name, const QString& icon,
     static const std::map<QString, std::pair<ui::ThemeColor, bool>> looks {
         { QStringLiteral("openFilesButton"), { ui::AppTheme::accent, false } },
         { QStringLiteral("playPauseButton"), { ui::AppTheme::accent, true } },
-        { QStringLiteral("externalWindowButton"), { secondary, false } },
-        { QStringLiteral("markInButton"), { red, false } },
-        { QStringLiteral("markOutButton"), { red, false } },
-        { QStringLiteral("playInOutButton"), { orange, false } },
-        { QStringLiteral("loopButton"), { orange, false } },
-        { QStringLiteral("jumpInButton"), { secondary, false } },
-        { QStringLiteral("jumpOutButton"), { secondary, false } },
-        { QStringLiteral("clearMarksButton"), { red, false } },
+        { QStringLiteral("externalWindowButton"), { quietTint, false } },
+        { QStringLiteral("markInButton"), { markTint, false } },
+        { QStringLiteral("markOutButton"), { markTint, false } },
+        { QStringLiteral("playInOutButton"), { inOutTint, false } },
+        { QStringLiteral("loopButton"), { inOutTint, false } },
+        { QStringLiteral("jumpInButton"), { quietTint, false } },
+        { QStringLiteral("jumpOutButton"), { quietTint, false } },
+        { QStringLiteral("clearMarksButton"), { markTint, false } },
     };
     const auto& [tint, prominent] = looks.at(QString::fromLatin1(name));
     auto* button
@@ -211,9 +211,9 @@ void TransportBar::apply()
     label.icon = playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill");
     playPause_->setLabel(label);
     ui::hoverTooltip(playPause_, playing ? tr("Pause") : tr("Play"), 0.2, screen_.models().scheduler);
-    setProminent(markIn_, red, vm.markIn().has_value());
-    setProminent(markOut_, red, vm.markOut().has_value());
-    setProminent(loop_, orange, vm.loopInOut());
+    setProminent(markIn_, markTint, vm.markIn().has_value());
+    setProminent(markOut_, markTint, vm.markOut().has_value());
+    setProminent(loop_, inOutTint, vm.loopInOut());
     ui::hoverTooltip(
         loop_, vm.loopInOut() ? tr("Loop On — Click to Disable") : tr("Loop In–Out"), 0.2, screen_.models().scheduler);
     playInOut_->setEnabled(vm.markIn() && vm.markOut());
