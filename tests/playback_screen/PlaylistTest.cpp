@@ -71,6 +71,10 @@ TEST(TakeGroupingTest, OrdersTakesAndClips)
         ASSERT_EQ(g.size(), 1u);
         EXPECT_EQ(titles(g[0]), c.expected);
     }
+    // Collapsing all covers the takes of now: a new take comes in expanded, a key outlives its clips.
+    const TakeKeySet all = allTakeKeys(groupClipsByTake({ clip("a", 1), clip("b", 2) }));
+    EXPECT_FALSE(isAllCollapsed(groupClipsByTake({ clip("a", 1), clip("b", 2), clip("c", 3) }), all));
+    EXPECT_TRUE(isAllCollapsed(groupClipsByTake({ clip("b", 2) }), all));
     EXPECT_TRUE(groupClipsByTake({}).empty());
     EXPECT_FALSE(isAllCollapsed({}, { std::nullopt }));
 }
@@ -235,9 +239,16 @@ TEST_F(PlaylistTest, MenusAndDeletes)
 
     const QUuid first = addClip("R1-SC1-T1-Cam1.mov");
     addClip("R1-SC1-T1-Cam2.mov");
+    const QUuid lone = addClip("R1-SC1-T5-Cam1.mov");
     showScreen();
     pane()->runClipMenuAction(ClipMenuAction::deleteClip, first);
-    EXPECT_EQ(vm->clips().size(), 1);
+    EXPECT_EQ(vm->clips().size(), 2);
+    // A collapsed take that lost its last clip shows collapsed when a clip of it comes back.
+    view->setCollapsedTakes({ 5 });
+    pane()->runClipMenuAction(ClipMenuAction::deleteClip, lone);
+    addClip("R1-SC1-T5-Cam2.mov");
+    settle();
+    EXPECT_TRUE(pane()->model()->headerContent(headerRow("Take 5")).collapsed);
     EXPECT_EQ(dialogs.pendingAlertCount(), 0);
     EXPECT_TRUE(QFile::exists(folder.filePath("R1-SC1-T1-Cam1.mov")));
     for (const char* answer : { "Cancel", "Delete All" }) {
