@@ -2,7 +2,10 @@
 // player never put in twice, and pictures that reach the painter at the size they are drawn.
 
 #include "PlaybackScreenTestKit.h"
+#include "PlayerTestSupport.h"
 #include "kit/ScreenKit.h"
+#include "media/player/FFmpegMediaPlayer.h"
+#include "media/player/PlayerItem.h"
 #include "playback_screen/MainPane.h"
 #include "playback_screen/OfflineOverlay.h"
 #include "playback_screen/PictureArea.h"
@@ -124,6 +127,26 @@ TEST_F(ViewerTest, PictureIsLetterboxedAtItsDrawnSize)
     // 4:3 in 16:9: a 240-wide picture between black bars of 40.
     for (const auto& [x, white] : { std::pair { 38, false }, { 42, true }, { 277, true }, { 282, false } })
         EXPECT_EQ(ui::screenkit::pixelAt(image, QPoint(x, 90)) == QColor(Qt::white), white) << x;
+}
+
+TEST(PlayerViewRealPlayer, DecodedFrameReachesTheViewAfterASeek)
+{
+    testclips::ClipSpec spec;
+    const QString path = testclips::ClipLibrary::shared().path(QStringLiteral("viewer.mov"), spec);
+    media::FFmpegMediaPlayer player;
+    PlayerView view(platform::Scheduler::main(), &player);
+    view.resize(320, 180);
+    view.show();
+    auto item = media::PlayerItem::create(QUrl::fromLocalFile(path));
+    player.replaceCurrentItem(item);
+    ASSERT_TRUE(testclips::waitUntilLoaded(*item));
+    player.seek(media::MediaTime::fromSeconds(0.5));
+    auto feed = PlayerFrameFeed::forPlayer(&player, platform::Scheduler::main());
+    QSignalSpy ready(&feed->cache(), &media::ScaledFrameCache::frameReady);
+    for (int i = 0; i < 40 && testclips::readFrameNumber(feed->frame()) != 12; ++i)
+        ready.wait(250);
+    EXPECT_EQ(testclips::readFrameNumber(feed->frame()), 12);
+    EXPECT_EQ(feed->cache().scaledFrame(QSize(320, 180)).width(), 320);
 }
 
 } // namespace
