@@ -73,6 +73,8 @@ void PlaybackView::buildLayout()
     inspectorScroll_->setObjectName(QStringLiteral("inspectorScroll"));
     inspectorScroll_->setWidgetResizable(true);
     inspectorScroll_->setFrameShape(QFrame::NoFrame);
+    // Keys stay with the window's shortcuts (Space must not scroll the inspector).
+    inspectorScroll_->setFocusPolicy(Qt::NoFocus);
     inspectorScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     inspectorScroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     inspectorScroll_->setWidget(makePlaybackInspectorPane());
