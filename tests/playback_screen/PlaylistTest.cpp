@@ -22,11 +22,11 @@
 using namespace playback_screen;
 using playback::ClipItem;
 using playback_screen_test::ScreenTest;
-using Button = PlaylistRowPainter::Button;
+using RowButton = PlaylistRowPainter::Button;
 
 namespace {
 
-ClipItem clip(const QString& title, std::optional<qint64> take, std::optional<qint64> input = {})
+ClipItem takeClip(const QString& title, std::optional<qint64> take, std::optional<qint64> input = {})
 {
     ClipItem c;
     c.id = QUuid::createUuid();
@@ -36,7 +36,7 @@ ClipItem clip(const QString& title, std::optional<qint64> take, std::optional<qi
     return c;
 }
 
-QStringList titles(const TakeGroup& group)
+QStringList groupTitles(const TakeGroup& group)
 {
     QStringList out;
     for (const ClipItem& c : group.clips)
@@ -46,7 +46,7 @@ QStringList titles(const TakeGroup& group)
 
 TEST(TakeGroupingTest, OrdersTakesAndClips)
 {
-    const auto groups = groupClipsByTake({ clip("a", 10), clip("b", 2), clip("c", {}), clip("d", -3) });
+    const auto groups = groupClipsByTake({ takeClip("a", 10), takeClip("b", 2), takeClip("c", {}), takeClip("d", -3) });
     QStringList labels;
     for (const TakeGroup& g : groups)
         labels << g.label;
@@ -59,22 +59,22 @@ TEST(TakeGroupingTest, OrdersTakesAndClips)
     const QString composed = QString::fromUtf8("\u00e9"), decomposed = QString::fromUtf8("e\u0301");
     const QString astral = QString::fromUcs4(U"\U0001F600"), bmpHigh = QString::fromUcs4(U"\uFF5E");
     for (const Case& c : std::vector<Case> {
-             { { clip("two", 1, 2), clip("none", 1), clip("one", 1, 1), clip("zero", 1, 0) },
+             { { takeClip("two", 1, 2), takeClip("none", 1), takeClip("one", 1, 1), takeClip("zero", 1, 0) },
                  { "none", "zero", "one", "two" } },
-             { { clip("abc", 1, 1), clip("Abc", 1, 1) }, { "Abc", "abc" } },
-             { { clip(decomposed, 1), clip(composed, 1) }, { decomposed, composed } },
-             { { clip(composed, 1), clip(decomposed, 1) }, { composed, decomposed } },
+             { { takeClip("abc", 1, 1), takeClip("Abc", 1, 1) }, { "Abc", "abc" } },
+             { { takeClip(decomposed, 1), takeClip(composed, 1) }, { decomposed, composed } },
+             { { takeClip(composed, 1), takeClip(decomposed, 1) }, { composed, decomposed } },
              // By scalar value, not by UTF-16 unit (a surrogate pair sorts after U+FF5E).
-             { { clip(astral, 1), clip(bmpHigh, 1) }, { bmpHigh, astral } },
+             { { takeClip(astral, 1), takeClip(bmpHigh, 1) }, { bmpHigh, astral } },
          }) {
         const auto g = groupClipsByTake(c.clips);
         ASSERT_EQ(g.size(), 1u);
-        EXPECT_EQ(titles(g[0]), c.expected);
+        EXPECT_EQ(groupTitles(g[0]), c.expected);
     }
     // Collapsing all covers the takes of now: a new take comes in expanded, a key outlives its clips.
-    const TakeKeySet all = allTakeKeys(groupClipsByTake({ clip("a", 1), clip("b", 2) }));
-    EXPECT_FALSE(isAllCollapsed(groupClipsByTake({ clip("a", 1), clip("b", 2), clip("c", 3) }), all));
-    EXPECT_TRUE(isAllCollapsed(groupClipsByTake({ clip("b", 2) }), all));
+    const TakeKeySet all = allTakeKeys(groupClipsByTake({ takeClip("a", 1), takeClip("b", 2) }));
+    EXPECT_FALSE(isAllCollapsed(groupClipsByTake({ takeClip("a", 1), takeClip("b", 2), takeClip("c", 3) }), all));
+    EXPECT_TRUE(isAllCollapsed(groupClipsByTake({ takeClip("b", 2) }), all));
     EXPECT_TRUE(groupClipsByTake({}).empty());
     EXPECT_FALSE(isAllCollapsed({}, { std::nullopt }));
 }
@@ -87,8 +87,8 @@ TEST(PlaylistRowTest, CellsBadgesAndHits)
                   cells.duration.width(), cells.thumbnail.height() }),
         QList<int>({ 90, 60, 70, 70, 80, 50 }));
     EXPECT_EQ(cells.name.right() + 1 + PlaylistRowPainter::cellSpacing, cells.good.left());
-    EXPECT_EQ(PlaylistRowPainter::rowButtonAt(line, cells.good.center()), Button::clipGood);
-    EXPECT_EQ(PlaylistRowPainter::rowButtonAt(line, cells.name.center()), Button::none);
+    EXPECT_EQ(PlaylistRowPainter::rowButtonAt(line, cells.good.center()), RowButton::clipGood);
+    EXPECT_EQ(PlaylistRowPainter::rowButtonAt(line, cells.name.center()), RowButton::none);
     EXPECT_EQ(PlaylistRowPainter::rowToolTipAt(line, {}, cells.good.center()), "Good Take");
     for (auto input : { std::optional<qint64>(), std::optional<qint64>(0), std::optional<qint64>(-1) })
         EXPECT_FALSE(PlaylistRowPainter::camBadgeText(input));
@@ -136,7 +136,7 @@ TEST_F(PlaylistTest, RowContentFromClips)
 {
     showScreen();
     settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
-    ClipItem c = clip("x", 1);
+    ClipItem c = takeClip("x", 1);
     c.markOut = 59.5;
     c.duration = 360000;
     EXPECT_EQ(PlaylistModel::contentFor(c, *vm, {}).inText, "-");
@@ -165,12 +165,12 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
     EXPECT_EQ(vm->selectedClipID(), a1);
     QSignalSpy engineWrites(vm.get(), &playback::PlaybackViewModel::selectedClipIDChanged);
     QSignalSpy screenWrites(view.get(), &PlaybackView::uiSelectedClipIDChanged);
-    pane()->pressButton(headerRow("Take 2"), Button::collapse);
+    pane()->pressButton(headerRow("Take 2"), RowButton::collapse);
     settle();
     EXPECT_EQ(model->headerContent(headerRow("Take 2")).clipCount, 2);
     EXPECT_FALSE(model->rowOf(a1));
     EXPECT_FALSE(pane()->list()->selectionModel()->hasSelection());
-    pane()->pressButton(headerRow("Take 2"), Button::collapse);
+    pane()->pressButton(headerRow("Take 2"), RowButton::collapse);
     settle();
     EXPECT_TRUE(pane()->list()->selectionModel()->isSelected(model->index(*model->rowOf(a1))));
     // Transport keys reach no list search or selection.
@@ -183,7 +183,7 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
 
     mainPlayer().makeReady(10.0);
     // Good this Take, then one clip's toggle repaints that row only; playhead ticks nothing.
-    pane()->pressButton(headerRow("Take 2"), Button::takeGood);
+    pane()->pressButton(headerRow("Take 2"), RowButton::takeGood);
     settle();
     EXPECT_TRUE(vm->isTakeAllGood(2));
     EXPECT_TRUE(model->headerContent(headerRow("Take 2")).allGood);
@@ -192,7 +192,7 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
     const int rebuilds = model->rebuildCount(), rows = pane()->delegate()->rowPaints(),
               headers = pane()->delegate()->headerPaints();
     (void)headers;
-    pane()->pressButton(*model->rowOf(a2), Button::clipGood);
+    pane()->pressButton(*model->rowOf(a2), RowButton::clipGood);
     settle();
     EXPECT_FALSE(vm->clips()[1].isGood);
     EXPECT_EQ(pane()->delegate()->rowPaints() - rows, 1);
@@ -211,7 +211,7 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
     QApplication::setActiveWindow(view.get());
     pane()->list()->setFocus();
     userSelects(b);
-    pane()->pressButton(headerRow("Take 2"), Button::multiView);
+    pane()->pressButton(headerRow("Take 2"), RowButton::multiView);
     settle();
     EXPECT_TRUE(vm->isTakePreviewActive());
     EXPECT_EQ(view->uiSelectedClipID(), vm->selectedClipID());
@@ -264,7 +264,7 @@ TEST_F(PlaylistTest, MenusAndDeletes)
 TEST_F(PlaylistTest, ActionsBarAndSupport)
 {
     EXPECT_EQ(actionsState({}, 0, 0, {}, {}), PlaylistActionsState());
-    const auto groups = groupClipsByTake({ clip("a", 1), clip("b", 2) });
+    const auto groups = groupClipsByTake({ takeClip("a", 1), takeClip("b", 2) });
     const PlaylistActionsState partial = actionsState(QUuid::createUuid(), 2, 1, groups, { 1 });
     EXPECT_TRUE(partial.deleteClipEnabled && partial.deleteAllEnabled && partial.exportEnabled
         && partial.collapseEnabled && !partial.collapseExpands);
