@@ -1,6 +1,6 @@
 // Cloud sync on the station's real project library and playback engine (fake players), against
 // the fake Drive: two stations sharing one account, the duplicate-name prompt re-pointing the
-// engine's clip, short-lived tokens, a large sparse clip, and a worker stopped mid-run.
+// engine's clip, a large sparse clip, and a worker stopped mid-run.
 
 #include "CloudTestKit.h"
 
@@ -133,10 +133,10 @@ TEST(CloudStation, TwoStationsShareAProjectThroughTheRealLibraryAndEngine)
     EXPECT_EQ(CloudSyncStateStore::read(listed[0].folderPath).driveProjectFolderID, listed[0].cloudFolderID);
 }
 
-TEST(CloudStation, ShortLivedTokensSlowUploadsAndALargeSparseClip)
+// A token running out mid-run is the Drive client's test (driven by the server, not by waiting).
+TEST(CloudStation, ALargeSparseClipIsStreamedFromDisk)
 {
     CloudTestKit kit;
-    kit.server.configure([](FakeGoogleServer::Settings& s) { s.tokenLifetime = 2; });
     RealStation station(kit, QStringLiteral("station"));
     const auto created = station.store.createProject(QStringLiteral("Big"), kit.dir.filePath("local"),
         settings::CaptureFormat::hd1080p25, projects::ProjectStorageType::cloud,
@@ -146,10 +146,6 @@ TEST(CloudStation, ShortLivedTokensSlowUploadsAndALargeSparseClip)
     station.record(QStringLiteral("A.mov"), "a");
     // Sparse: no disk used, all zeros.
     ASSERT_TRUE(QFile(station.record(QStringLiteral("B.mov"), {})).resize(256LL * 1024 * 1024));
-    // Each upload answers after the token it started with has run out.
-    FakeGoogleServer::Fault slow { FakeGoogleServer::Fault::Kind::delay, "PUT", "/upload", 0, {}, {}, 2100 };
-    slow.times = 2;
-    kit.server.addFault(slow);
     QList<double> progress;
     qint64 peak = 0;
     QObject::connect(kit.manager.get(), &cloud::CloudSync::currentUploadProgressChanged, [&](double value) {
@@ -165,7 +161,6 @@ TEST(CloudStation, ShortLivedTokensSlowUploadsAndALargeSparseClip)
     ASSERT_FALSE(progress.isEmpty());
     EXPECT_TRUE(progress.contains(1.0)) << "before the end-of-run reset";
     EXPECT_LT(peak - before, 32LL * 1024 * 1024) << "streamed from disk";
-    EXPECT_GE(kit.server.requests("POST", "/token").size(), 3) << "renewed as it ran out";
 }
 
 TEST(CloudStation, AWorkerStoppedAfterOneUploadKeepsItRecorded)

@@ -38,15 +38,6 @@ struct Station {
     {
         kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
         manager = &kit.start(std::nullopt, true);
-        statuses = std::make_unique<QSignalSpy>(manager, &cloud::CloudSync::statusTextChanged);
-    }
-    QStringList texts() const
-    {
-        QStringList all;
-        for (const auto& args : *statuses)
-            all << args.first().toString();
-        statuses->clear();
-        return all;
     }
     QString rootID() { return kit.keychain.getText(QStringLiteral("drive_root_folder_id")).value_or(QString()); }
     // A Drive folder "Feature" the project's sync state already points at.
@@ -71,7 +62,6 @@ struct Station {
 
     CloudTestKit& kit;
     TestManager* manager = nullptr;
-    std::unique_ptr<QSignalSpy> statuses;
 };
 
 } // namespace
@@ -148,8 +138,10 @@ TEST(CloudList, WithoutATokenTheSyncIsNotConnected)
     EXPECT_FALSE(idle.cloudListLoaded());
 }
 
-TEST(ProjectSync, FirstSyncThenASecondStationFindsTheRootAndDownloadsThePlaylist)
+TEST(ProjectSync, ASecondStationDownloadsThePlaylistAndALocalEditWins)
 {
+    // The two-station round trip on the real library is the station test's; this one checks the
+    // files: what goes up, what comes down, and that a local edit is not overwritten.
     CloudTestKit kit;
     auto project = kit.cloudProject(QStringLiteral("Feature"));
     writeBytes(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
@@ -157,71 +149,35 @@ TEST(ProjectSync, FirstSyncThenASecondStationFindsTheRootAndDownloadsThePlaylist
     writeBytes(project.folderPath + "/notes.txt", "not media");
     {
         Station station(kit);
-        auto& manager = *station.manager;
         kit.library.setCurrent(project);
-        station.statuses->clear();
         kit.fullSync();
-
-        EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-        EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
-        EXPECT_FALSE(manager.isSyncing());
-        EXPECT_EQ(manager.pendingCount(), 0);
-        EXPECT_EQ(station.texts().mid(0, 4),
-            QStringList({ "Refreshing cloud projects…", "Syncing…", "Downloading project data…", "Syncing… 1/3" }));
-        EXPECT_EQ(kit.server.requests("POST", "/drive/v3/files").size(), 2); // the root, the project folder
+        EXPECT_EQ(station.manager->statusText(), QStringLiteral("Sync complete"));
         const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
-        ASSERT_TRUE(state.driveProjectFolderID);
-        EXPECT_EQ(kit.library.current->cloudFolderID, state.driveProjectFolderID);
         EXPECT_TRUE(state.pending.isEmpty());
         EXPECT_EQ(
             QStringList(state.uploaded.keys()), QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
-        const auto folder = kit.server.file(*state.driveProjectFolderID);
-        ASSERT_TRUE(folder);
-        EXPECT_EQ(folder->name, QStringLiteral("Feature"));
-        EXPECT_EQ(folder->parents, QStringList { station.rootID() });
         EXPECT_EQ(kit.server.file(state.uploaded.value("A001.mov"))->size, 3000);
-        EXPECT_TRUE(manager.lastSyncAt());
-
-        // A second run uploads the two project files onto their Drive files, nothing new.
-        kit.fullSync();
-        EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-        EXPECT_EQ(station.driveFiles(*state.driveProjectFolderID).size(), 3);
     }
     const CloudSyncState firstState = CloudSyncStateStore::read(project.folderPath);
     kit.manager.reset();
 
-    // The second station (no root in its keychain, no state, no local folder yet) finds the root
-    // and lists the project: the station test on the real library checks both.
-    kit.keychain.deleteItem(QStringLiteral("drive_root_folder_id"));
-    kit.library.setCurrent(std::nullopt);
-    kit.library.upserted.clear();
-    Station second(kit);
-    auto& manager = *second.manager;
-    kit.fullSync();
-    ASSERT_EQ(kit.library.upserted.size(), 1);
-
     auto opened = project;
     opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
-    opened.cloudFolderID = kit.library.upserted[0].driveFolderID;
+    opened.cloudFolderID = firstState.driveProjectFolderID;
     QDir().mkpath(opened.folderPath);
     kit.library.setCurrent(opened);
-    QSignalSpy replaced(&manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
-    QSignalSpy progress(&manager, &cloud::CloudSync::currentDownloadProgressChanged);
-    second.statuses->clear();
+    Station second(kit);
+    QSignalSpy replaced(second.manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
     kit.fullSync();
-    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync complete"));
-    EXPECT_TRUE(second.texts().contains(QStringLiteral("Downloading… 1/2")));
+    EXPECT_EQ(second.manager->statusText(), QStringLiteral("Sync complete"));
     QFile playlist(opened.folderPath + "/playlist.json");
     ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
     EXPECT_EQ(playlist.readAll(), QByteArray(R"({"clips":["first"]})"));
-    ASSERT_EQ(replaced.size(), 1);
-    EXPECT_EQ(replaced[0][0].toString(), opened.folderPath + "/playlist.json");
+    EXPECT_EQ(replaced.size(), 1);
     const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
-    EXPECT_EQ(state.driveProjectFolderID, firstState.driveProjectFolderID); // its existing folder
     EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
     EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 3); // no second copies
 
-    // A local edit since the last sync wins over Drive: uploaded, not overwritten.
     writeBytes(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
     replaced.clear();
     kit.fullSync();

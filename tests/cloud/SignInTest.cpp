@@ -52,12 +52,6 @@ TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
     kit.signIn();
     ASSERT_EQ(kit.opened.size(), 1);
     const QUrlQuery query(kit.opened[0]);
-    QStringList names;
-    for (const auto& item : query.queryItems())
-        names << item.first;
-    EXPECT_EQ(names,
-        QStringList({ "client_id", "redirect_uri", "response_type", "scope", "access_type", "prompt", "code_challenge",
-            "code_challenge_method", "state" }));
     EXPECT_EQ(query.queryItemValue("scope", QUrl::FullyDecoded),
         QStringLiteral("https://www.googleapis.com/auth/drive.file email profile"));
     EXPECT_EQ(query.queryItemValue("prompt"), QStringLiteral("consent"));
@@ -101,8 +95,6 @@ TEST(SignIn, FailuresGiveTheirStatusLines)
                 kit.server.addFault(tokenFault(400, R"({"error":"invalid_grant","error_description":"Bad Request"})"));
             },
             QStringLiteral("Login failed: invalid_grant (Bad Request)"), 1 },
-        { "empty 400", [](CloudTestKit& kit) { kit.server.addFault(tokenFault(400, " \r\n")); },
-            QStringLiteral("Login failed: HTTP 400"), 1 },
         { "not JSON", [](CloudTestKit& kit) { kit.server.addFault(tokenFault(200, "<html>")); },
             QStringLiteral("Login failed: The token answer could not be read"), 1 },
         { "browser missing", [](CloudTestKit& kit) { kit.browserOpens = false; },
