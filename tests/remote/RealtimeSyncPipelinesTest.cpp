@@ -132,20 +132,4 @@ TEST(RealtimeSyncPipelinesTest, OnlyANewInputCountReachesTheTracks)
     EXPECT_EQ(kit.trackCounts, (std::vector<int> { 1, 2, 4 }));
 }
 
-TEST(RealtimeSyncPipelinesTest, NothingAfterTeardown)
-{
-    platform::ManualScheduler scheduler;
-    PipelineKit kit(scheduler);
-    kit.pipelines.setupRealtimeSyncPipelines();
-    kit.playback.assign(Property::isPlaying);
-    kit.capture.setInputs(2);
-    kit.pipelines.teardown();
-    kit.playback.assign(Property::currentTime);
-    kit.playback.assign(Property::clips);
-    scheduler.advance(1.0);
-    EXPECT_EQ(kit.takeTypes(), QStringList { clock }) << "only the leading edge sent before teardown";
-    EXPECT_TRUE(kit.trackCounts.empty());
-    EXPECT_EQ(scheduler.pendingCount(), 0u);
-}
-
 } // namespace

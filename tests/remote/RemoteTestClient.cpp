@@ -5,8 +5,6 @@
 #include <QJsonDocument>
 #include <QTest>
 
-#include <sys/socket.h>
-
 bool RemoteTestClient::connectTo(quint16 port, int timeoutMs)
 {
     QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { pump(); });
@@ -38,12 +36,6 @@ void RemoteTestClient::sendSlow(const QByteArray& bytes, int pieces, const std::
         if (afterPiece)
             afterPiece(i);
     }
-}
-
-void RemoteTestClient::shutdownWrite()
-{
-    socket_.flush();
-    ::shutdown(static_cast<int>(socket_.socketDescriptor()), SHUT_WR);
 }
 
 void RemoteTestClient::close()

@@ -29,8 +29,6 @@ public:
     void sendRaw(const QByteArray& bytes);
     // Sends `bytes` in `pieces` segments, running `afterPiece(index)` once each is on the wire.
     void sendSlow(const QByteArray& bytes, int pieces, const std::function<void(int piece)>& afterPiece = {});
-    // Closes the sending side only.
-    void shutdownWrite();
     void close();
 
     // The next message, whatever its type.
