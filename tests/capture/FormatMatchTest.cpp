@@ -110,7 +110,7 @@ TEST_F(FormatMatchTest, UnsteadyRateIsNeverAReasonAndNoProjectFormatChecksNothin
     EXPECT_FALSE(engine->projectFormatMismatchFlags()[1]);
 }
 
-TEST_F(FormatMatchTest, DescriptionsAndColourNames)
+TEST_F(FormatMatchTest, ExpectedProjectDescriptions)
 {
     settings->setProjectFormat(settings::CaptureFormat::hd1080psf25);
     settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020HLG);
@@ -118,11 +118,6 @@ TEST_F(FormatMatchTest, DescriptionsAndColourNames)
     settings->setProjectFormat(settings::CaptureFormat::hd1080i5994);
     settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::p3D65PQ);
     EXPECT_EQ(engine->expectedProjectDescription(), QStringLiteral("1920x1080 29.97i \u2022 P3-D65"));
-    using settings::ProjectColorSpace;
-    for (auto [name, space] :
-        { std::pair { "ITU_R_2020", std::optional(ProjectColorSpace::rec2020) }, { "P3_D65", ProjectColorSpace::p3d65 },
-            { "ITU_R_601_4", ProjectColorSpace::rec709 }, { "nil", std::nullopt } })
-        EXPECT_EQ(RecordViewModel::projectColorSpace(QLatin1String(name)), space) << name;
 }
 
 } // namespace

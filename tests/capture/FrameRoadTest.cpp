@@ -102,21 +102,6 @@ TEST_F(FrameRoadTest, CameraColourTagsGoToTheWriterAndTheSignalChecks)
     EXPECT_EQ(engine->incomingScanModes()[0], settings::ProjectScanMode::progressive);
 }
 
-TEST(FrameFittingTest, AspectFitCentresTheScaledSource)
-{
-    const struct {
-        QSizeF source;
-        QRectF expected;
-    } cases[] = {
-        { { 1280, 720 }, { 0, 0, 1920, 1080 } },
-        { { 720, 576 }, { 285, 0, 1350, 1080 } },
-        { { 1080, 1920 }, { 656.25, 0, 607.5, 1080 } },
-        { { 0, 576 }, { 0, 0, 1920, 1080 } },
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(RecordViewModel::aspectFitRect(c.source, { 0, 0, 1920, 1080 }), c.expected);
-}
-
 TEST(FrameFittingTest, MakePixelBufferSharesAFittingPictureAndLetterboxesOthers)
 {
     media::MutableFrame red(media::PixelFormat::BGRA, 8, 2);

@@ -91,7 +91,6 @@ TEST_F(OutputControlTest, StartsInTheResolvedModeAndStops)
     EXPECT_TRUE(engine->isOutputOn());
     EXPECT_EQ(engine->outputActiveModeCode(), 7);
     EXPECT_EQ(engine->outputActiveSize(), QSize(1920, 1080));
-    EXPECT_TRUE(engine->outputHDMIStatusText().startsWith(QStringLiteral("HDMI: ")));
     EXPECT_NE(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
     CorvaleSimOutputState state {};
     corvale_sim_output_state(0, &state);
@@ -170,9 +169,6 @@ TEST_F(OutputControlTest, FailedStartsReportRetryAndRecover)
         turnOn();
         EXPECT_EQ(engine->outputStatusText(), QString::fromUtf8(c.status));
         EXPECT_EQ(engine->outputWarningAlertMessage(), QString::fromUtf8(c.alert));
-        EXPECT_EQ(engine->outputHDMIStatusText(), QStringLiteral("HDMI: -"));
-        EXPECT_EQ(engine->outputActiveModeCode(), std::nullopt);
-        EXPECT_EQ(engine->outputActiveSize(), QSize(0, 0));
         const int attempts = log.count("🎛️ StartOutput");
         scheduler.advance(1.1);
         settle();
