@@ -146,7 +146,6 @@ TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
     EXPECT_TRUE(card->progressSection()->isVisibleTo(card.get()));
     EXPECT_TRUE(card->pendingBadge()->isVisibleTo(card.get()));
     EXPECT_EQ(card->transferLabel()->text(), "Uploading…");
-    EXPECT_EQ(card->percentLabel()->text(), "99%");
     EXPECT_EQ(card->progressBar()->value(), 999);
 
     cloud.setPhase(cloud::CloudSyncPhase::downloading);
@@ -154,7 +153,6 @@ TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
     cloud.setCurrentDownloadProgress(1.0);
     cloud.setPendingCount(0);
     EXPECT_EQ(card->transferLabel()->text(), "Downloading playlist.json");
-    EXPECT_EQ(card->percentLabel()->text(), "100%");
     EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
 
     for (cloud::CloudSyncPhase phase : { cloud::CloudSyncPhase::refreshing, cloud::CloudSyncPhase::complete }) {

@@ -11,85 +11,42 @@
 
 namespace projects_ui {
 
-namespace {
-
-QByteArray metadata(const QString& id, const QString& name)
-{
-    return QStringLiteral(R"({"id":"%1","name":"%2","formatRaw":"hd1080p50","colorSpaceRaw":"rec709",)"
-                          R"("storageRaw":"local","createdAt":12.5,"folderName":"whatever"})")
-        .arg(id, name)
-        .toUtf8();
-}
-
-} // namespace
-
+// What a chosen file or folder becomes is tested with the store; here the panel, what the operator is
+// told and the selection afterwards.
 TEST_F(LibraryFixture, ImportsFoldersAndProjectFilesAndRefusesTheRest)
 {
-    const QString knownId = QStringLiteral("0A1B2C3D-0000-4000-8000-00000000000A");
-    struct Case {
-        const char* what;
-        QString folder; // made in the scratch folder
-        QString file; // written into it, with `content` (empty: choose the folder itself)
-        QByteArray content;
-        QString expectedName; // empty: the import is refused with `expectedError`
-        QString expectedError;
-        QString idText = {}; // the identifier in the file, and whether the record keeps it
-        bool keepsId = false;
-    };
-    const Case cases[] = {
-        { "a plain folder", "Plain", "", "", "Plain", "" },
-        { "an undecodable metadata file in capitals", "Shouting", ".CORVALE_PROJECT.JSON", "{broken", "Shouting", "" },
-        { "a renamed backup", "Backup", "backup-copy.json", metadata(knownId, "Restored"), "Restored", "", knownId,
-            true },
-        { "other JSON", "Other", "settings.json", R"({"volume": 11})", "", "Not a valid project file." },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const QString folder = env.path(QStringLiteral("imports/") + c.folder);
-        QDir().mkpath(folder);
-        QString chosen = folder;
-        if (!c.file.isEmpty()) {
-            chosen = folder + QLatin1Char('/') + c.file;
-            testkit::writeFile(chosen, c.content);
-        }
-        const int alertsBefore = static_cast<int>(dialogs.alerts().size());
-        const int exitsBefore = exits;
-        dialogs.answerNextOpenPanelWith({ chosen });
+    const QString plain = env.path(QStringLiteral("imports/Plain"));
+    const QString other = env.path(QStringLiteral("imports/Other/settings.json"));
+    QDir().mkpath(plain);
+    QDir().mkpath(env.path(QStringLiteral("imports/Other")));
+    testkit::writeFile(other, R"({"volume": 11})");
+    const auto import = [&](const QStringList& chosen) {
+        dialogs.answerNextOpenPanelWith(chosen);
         view().importProject();
         QApplication::processEvents();
-        const auto& request = dialogs.openPanels().back().request;
-        EXPECT_EQ(request.title, "Import Project Folder");
-        EXPECT_EQ(request.message, "Select a project folder or .corvale_project.json");
-        EXPECT_EQ(request.prompt, "Import");
-        EXPECT_TRUE(request.chooseDirectories && request.alsoChooseFiles && !request.allowsMultipleSelection);
-        if (c.expectedName.isEmpty()) {
-            ASSERT_EQ(static_cast<int>(dialogs.alerts().size()), alertsBefore + 1);
-            EXPECT_EQ(alertMessages().back(), c.expectedError);
-            EXPECT_EQ(exits, exitsBefore);
-            continue;
-        }
-        EXPECT_EQ(static_cast<int>(dialogs.alerts().size()), alertsBefore);
-        const auto current = library().currentProject();
-        ASSERT_TRUE(current.has_value());
-        EXPECT_EQ(current->name, c.expectedName);
-        EXPECT_EQ(QDir(current->folderPath), QDir(folder));
-        if (!c.idText.isEmpty()) {
-            EXPECT_EQ(current->id == QUuid::fromString(c.idText), c.keepsId);
-        }
-        EXPECT_EQ(view().selection(), current->id);
-        EXPECT_EQ(exits, exitsBefore + 1);
-    }
+    };
 
-    // The same folder again.
-    dialogs.answerNextOpenPanelWith({ env.path(QStringLiteral("imports/Plain")) });
-    view().importProject();
-    QApplication::processEvents();
+    import({ plain });
+    const auto& request = dialogs.openPanels().back().request;
+    EXPECT_EQ(request.title, "Import Project Folder");
+    EXPECT_EQ(request.message, "Select a project folder or .corvale_project.json");
+    EXPECT_EQ(request.prompt, "Import");
+    EXPECT_TRUE(request.chooseDirectories && request.alsoChooseFiles && !request.allowsMultipleSelection);
+    EXPECT_TRUE(dialogs.alerts().empty());
+    const auto current = library().currentProject();
+    ASSERT_TRUE(current.has_value());
+    EXPECT_EQ(current->name, "Plain");
+    EXPECT_EQ(view().selection(), current->id);
+    EXPECT_EQ(exits, 1);
+
+    import({ other });
+    EXPECT_EQ(alertMessages().back(), "Not a valid project file.");
+    import({ plain });
     EXPECT_EQ(alertMessages().back(), "This project is already imported.");
+    EXPECT_EQ(exits, 1);
     // A cancelled panel does nothing.
     const auto alerts = dialogs.alerts().size();
-    dialogs.answerNextOpenPanelWith({});
-    view().importProject();
-    QApplication::processEvents();
+    import({});
     EXPECT_EQ(dialogs.alerts().size(), alerts);
 }
 

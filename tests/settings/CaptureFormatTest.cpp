@@ -70,8 +70,6 @@ TEST(CaptureFormat, AutoAndTheEdgesOfTheModeTable)
     EXPECT_EQ(fpsForModeCode(29), std::nullopt);
     EXPECT_EQ(sizeForModeCode(29), std::nullopt);
     EXPECT_EQ(sizeForModeCode(0), QSize(720, 486));
-    EXPECT_EQ(fromRaw<ProjectScanMode>(u"psf"), ProjectScanMode::psf);
-    EXPECT_EQ(fromRaw<ProjectScanMode>(u"PsF"), std::nullopt);
 }
 
 TEST(CaptureFormat, ModeCodeForMeasuredFrames)

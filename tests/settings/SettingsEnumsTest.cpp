@@ -65,16 +65,10 @@ TEST(SettingsEnums, CasesRawValuesAndLabelsInDeclarationOrder)
         { "shuttleReverse", "Shuttle Reverse" }, { "stop", "Stop" }, { "shuttleForward", "Shuttle Forward" } });
     // Scans are stored but never shown by name.
     expectCases<ProjectScanMode>({ { "progressive", {} }, { "interlaced", {} }, { "psf", {} } });
-    // Spellings that differ only in one letter's case.
-    EXPECT_EQ(fromRaw<ProjectOutputColorMode>(u"rec2020pq"), std::nullopt);
-    EXPECT_EQ(fromRaw<ProjectColorSpace>(u"p3D65"), std::nullopt);
 }
 
 TEST(SettingsEnums, DerivedValues)
 {
-    for (RecordingCodec codec : allCases<RecordingCodec>())
-        EXPECT_EQ(isProRes(codec), toRaw(codec).startsWith("proRes")) << toRaw(codec).toStdString();
-
     EXPECT_EQ(bitsPerSecond(RecordingBitrate::auto_), std::nullopt);
     EXPECT_EQ(bitsPerSecond(RecordingBitrate::mbps10), 10'000'000); // decimal, not 10,485,760
     EXPECT_EQ(bitsPerSecond(RecordingBitrate::mbps200), 200'000'000);
