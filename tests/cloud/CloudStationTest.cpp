@@ -59,7 +59,7 @@ struct RealStation {
     QString record(const QString& name, const QByteArray& content)
     {
         const QString path = QDir(settings.recordingFolderPath().value_or(QString())).filePath(name);
-        writeBytes(path, content);
+        writeFile(path, content);
         notifications.post(
             QStringLiteral("corvaleRecordingFinished"), { { QStringLiteral("url"), QUrl::fromLocalFile(path) } });
         QCoreApplication::processEvents();
@@ -170,7 +170,7 @@ TEST(CloudStation, AWorkerStoppedAfterOneUploadKeepsItRecorded)
     auto& manager = kit.start(std::nullopt, true);
     auto project = kit.cloudProject();
     for (const char* name : { "A.mov", "B.mov" })
-        writeBytes(project.folderPath + "/" + name, name);
+        writeFile(project.folderPath + "/" + name, name);
     // A Drive name that is a path: nothing is written for it, in or out of the folder.
     project.cloudFolderID = kit.server.addFolder("Feature");
     kit.server.addFile("../x", *project.cloudFolderID, "outside", "application/json");

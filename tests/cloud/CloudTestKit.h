@@ -26,11 +26,6 @@
 namespace cloud_test {
 
 using testkit::writeFile;
-// The shared writer under the name the cloud tests know it by.
-inline bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    return writeFile(path, bytes);
-}
 // The live heap under AddressSanitizer (whose quarantine keeps freed memory resident), else the
 // resident set.
 qint64 memoryInUse();
@@ -38,10 +33,9 @@ qint64 memoryInUse();
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:
     std::optional<Project> currentProject() const override { return current; }
-    void upsertCloudProject(const projects::ProjectMetadata& metadata, const QString& folderID, const QString&) override
+    void upsertCloudProject(const projects::ProjectMetadata& metadata, const QString&, const QString&) override
     {
         upserted.append(metadata);
-        upsertedFolders.append(folderID);
     }
     void updateCloudFolderID(const QUuid& projectID, const QString& folderID) override
     {
@@ -59,7 +53,6 @@ public:
     }
     std::optional<Project> current;
     QList<projects::ProjectMetadata> upserted;
-    QStringList upsertedFolders;
 };
 
 // Answers the duplicate-name question from a script, and counts the questions.

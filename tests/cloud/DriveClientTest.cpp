@@ -130,7 +130,7 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
 {
     const QString parent = kit.server.addFolder(QStringLiteral("Feature"));
     const QString path = kit.dir.filePath(QStringLiteral("clip.MOV"));
-    writeBytes(path, "movie bytes");
+    writeFile(path, "movie bytes");
     const auto uploaded = run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); });
     ASSERT_TRUE(uploaded);
     const auto start = kit.server.requests("POST", "/upload/drive/v3/files").value(0);
@@ -147,7 +147,7 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     EXPECT_EQ(kit.manager->currentUploadProgress(), 1.0);
 
     // New content for an existing file: PATCH on its identifier, the local name only.
-    writeBytes(path, "new");
+    writeFile(path, "new");
     ASSERT_EQ(run([&](DriveClient& drive) { return drive.uploadFile(path, parent, uploaded.value()); }).value(),
         uploaded.value());
     const auto patch = kit.server.requests("PATCH", "/upload/drive/v3/files/").value(0);

@@ -144,9 +144,9 @@ TEST(ProjectSync, ASecondStationDownloadsThePlaylistAndALocalEditWins)
     // files: what goes up, what comes down, and that a local edit is not overwritten.
     CloudTestKit kit;
     auto project = kit.cloudProject(QStringLiteral("Feature"));
-    writeBytes(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
-    writeBytes(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
-    writeBytes(project.folderPath + "/notes.txt", "not media");
+    writeFile(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
+    writeFile(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
+    writeFile(project.folderPath + "/notes.txt", "not media");
     {
         Station station(kit);
         kit.library.setCurrent(project);
@@ -178,7 +178,7 @@ TEST(ProjectSync, ASecondStationDownloadsThePlaylistAndALocalEditWins)
     EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
     EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 3); // no second copies
 
-    writeBytes(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
+    writeFile(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
     replaced.clear();
     kit.fullSync();
     EXPECT_TRUE(replaced.isEmpty());
@@ -194,9 +194,9 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     const QString folder = station.linkedFolder(project);
     const QString remoteClip = kit.server.addFile("clip.mov", folder, "drive", "video/quicktime");
     kit.server.addFolder("B.mov", folder); // a folder is no conflict
-    writeBytes(project.folderPath + "/B.mov", "b");
-    writeBytes(project.folderPath + "/clip.mov", "local");
-    writeBytes(project.folderPath + "/clip_Local.mov", "in the way");
+    writeFile(project.folderPath + "/B.mov", "b");
+    writeFile(project.folderPath + "/clip.mov", "local");
+    writeFile(project.folderPath + "/clip_Local.mov", "in the way");
     kit.library.setCurrent(project);
 
     kit.prompter.answers = { Action::cancel };
@@ -226,7 +226,7 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     // Overwrite: a new local clip.MOV meets an untracked Drive file of that name; the answer
     // stays recorded although the upload fails.
     const QString other = kit.server.addFile("take.MOV", folder, "drive", "video/quicktime");
-    writeBytes(project.folderPath + "/take.MOV", "local take");
+    writeFile(project.folderPath + "/take.MOV", "local take");
     kit.prompter.answers = { Action::overwrite };
     FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain",
         "boom" };
@@ -250,7 +250,7 @@ TEST(ProjectSync, FailuresArePartialOrFailedAndRetryCompletes)
     auto& manager = *station.manager;
     auto project = kit.cloudProject();
     for (const char* name : { "A.mov", "B.mov", "C.mov" })
-        writeBytes(project.folderPath + "/" + name, name);
+        writeFile(project.folderPath + "/" + name, name);
     kit.library.setCurrent(project);
     FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain", "no" };
     fault.skip = 2; // the metadata file and A.mov go through
@@ -297,7 +297,7 @@ TEST(ProjectSync, DownloadFailureAloneAndHostileNames)
 
     // Names in the state that are no plain file name never reach the disk or Drive.
     QDir().mkpath(project.folderPath);
-    writeBytes(kit.dir.filePath("x"), "outside");
+    writeFile(kit.dir.filePath("x"), "outside");
     CloudSyncState state;
     state.driveProjectFolderID = project.cloudFolderID;
     state.pending = QStringList { "../../x", "../x", "..", "a/b.mov" };
@@ -320,7 +320,7 @@ TEST(ProjectSync, SyncNowDuringARunGivesOneMorePass)
     auto& manager = *station.manager;
     auto project = kit.cloudProject();
     kit.server.addFile("clip.MOV", station.linkedFolder(project), "drive");
-    writeBytes(project.folderPath + "/clip.MOV", "local");
+    writeFile(project.folderPath + "/clip.MOV", "local");
     kit.library.setCurrent(project);
     kit.prompter.onAsk = [&] {
         kit.prompter.onAsk = nullptr;

@@ -68,7 +68,7 @@ TEST(SyncState, FinishedTakesJoinThePendingUploadsOfTheCurrentCloudProject)
     finish(QStringLiteral("/x/C.mov"));
     EXPECT_TRUE(published.isEmpty());
 
-    writeBytes(file, R"({"pending":["lost.mov"]})"); // no "uploaded": read as empty, then replaced
+    writeFile(file, R"({"pending":["lost.mov"]})"); // no "uploaded": read as empty, then replaced
     finish(QStringLiteral("/x/D.mov"));
     EXPECT_EQ(testkit::readFile(file), QByteArray(R"({"pending":["D.mov"],"uploaded":{}})"));
 

@@ -177,7 +177,6 @@ ProbedMovie probeMovie(const std::string& path, const std::function<void(const A
     // The container's own view, before any decoding fills fields in from the bitstream.
     AVStream* stream = format->streams[0];
     const AVCodecParameters* par = stream->codecpar;
-    movie.videoStream = par->codec_type == AVMEDIA_TYPE_VIDEO;
     movie.codecName = avcodec_get_name(par->codec_id);
     char tag[5] = {};
     for (int i = 0; i < 4; ++i)

@@ -34,7 +34,6 @@ struct ProbedMovie {
     std::string error;
     std::string majorBrand;
     unsigned streamCount = 0;
-    bool videoStream = false;
     std::string codecName;
     std::string codecTag; // four characters
     std::string profile;

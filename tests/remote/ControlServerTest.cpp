@@ -141,7 +141,6 @@ TEST_F(ControlServerTest, LineLimitClosesOnlyTheOffendingConnection)
     // One byte more with no line feed: closed.
     bad->sendRaw(atLimit + "x");
     ASSERT_TRUE(bad->waitForClose());
-    EXPECT_TRUE(log.contains("⚠️ ControlServer: line over limit, closing"));
     good->send(numbered(7));
     ASSERT_TRUE(waitForReceived(2));
     EXPECT_EQ(received.back().second, numbered(7));
@@ -157,7 +156,6 @@ TEST_F(ControlServerTest, ConnectionsBeyondTheLimitAreClosed)
     ASSERT_TRUE(waitForConnections(std::size_t(limit)));
     auto extra = connectClient();
     ASSERT_TRUE(extra->waitForClose());
-    EXPECT_TRUE(log.contains("connection limit reached"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return server->connectedClients() == limit; }, 5000));
     clients.back()->send(numbered(64));
     ASSERT_TRUE(waitForReceived(1));
@@ -185,7 +183,6 @@ TEST_F(ControlServerTest, ReaderThatStopsReadingIsClosedOverTheUnsentLimit)
     }
     // A tablet that does not read does not see the close either: the server's side is checked.
     ASSERT_TRUE(QTest::qWaitFor([&] { return !server->unsentBytes(ids[1]); }, 20000));
-    EXPECT_TRUE(log.contains("⚠️ ControlServer: unsent output over limit, closing"));
     server->broadcastState(numbered(1));
     EXPECT_EQ(reader->next(), numbered(1));
     EXPECT_FALSE(server->unsentBytes(ids[1]).has_value());
