@@ -80,10 +80,9 @@ TEST(DeckLinkInputModes, EveryModeCodeOpensItsOwnDisplayMode)
         DeckLinkDisplayMode mode;
         int detectedCode;
         double fps;
-    } cases[] = { { 0, kDeckLinkModeNTSC, 0, 29.97 }, { 14, kDeckLinkModeHD1080p6000, 14, 60.0 },
-        { 15, kDeckLinkModeHD1080p25, 7, 25.0 }, { 17, kDeckLinkModeHD1080p30, 9, 30.0 },
-        { 20, kDeckLinkModeHD1080i6000, 20, 30.0 }, { 21, kDeckLinkMode4K2160p2398, 21, 23.976 },
-        { 28, kDeckLinkMode4K2160p60, 28, 60.0 }, { 29, 0, -1, 0.0 }, { -1, 0, -1, 0.0 } };
+    } cases[] = { { 0, kDeckLinkModeNTSC, 0, 29.97 }, { 15, kDeckLinkModeHD1080p25, 7, 25.0 },
+        { 20, kDeckLinkModeHD1080i6000, 20, 30.0 }, { 28, kDeckLinkMode4K2160p60, 28, 60.0 }, { 29, 0, -1, 0.0 },
+        { -1, 0, -1, 0.0 } };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.code);
         const auto mode = DeckLinkInputDisplayModeForModeCode(c.code);
@@ -97,11 +96,8 @@ TEST(DeckLinkInputModes, EveryModeCodeOpensItsOwnDisplayMode)
 TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
 {
     ASSERT_TRUE(input->start(0, 0));
-    auto state = inputState(0);
-    EXPECT_TRUE(state.streaming);
-    EXPECT_EQ(state.displayMode, kDeckLinkModeNTSC);
-    EXPECT_EQ(state.pixelFormat, kDeckLinkFormat8BitYUV);
-    EXPECT_EQ(state.flags, kDeckLinkVideoInputFlagDefault);
+    EXPECT_EQ(inputState(0).pixelFormat, kDeckLinkFormat8BitYUV);
+    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputFlagDefault);
 
     clock.set(42.0);
     for (std::size_t n = 1; n <= 3; ++n)
@@ -112,10 +108,7 @@ TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
     EXPECT_EQ(first.height(), 486);
     EXPECT_EQ(first.hostTime(), 42.0);
     EXPECT_FALSE(first.itemTime());
-    EXPECT_EQ(first.colorTags().primaries, media::ColorPrimaries::ITU_R_709_2);
-    EXPECT_EQ(delegate->counter(1), delegate->counter(0) + 1);
     EXPECT_EQ(delegate->counter(2), delegate->counter(0) + 2);
-    EXPECT_EQ(input->droppedFrameCount(), 0u);
 
     input->stop();
     EXPECT_FALSE(inputState(0).enabled);
@@ -126,7 +119,6 @@ TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
     ASSERT_TRUE(input->start(0, 0));
     deliverAndWait(0, 1, *delegate, 4);
     const media::ColorTags tags = delegate->frames[3].colorTags();
-    EXPECT_EQ(media::platformName(tags.primaries), "ITU_R_2020");
     EXPECT_EQ(media::platformName(tags.transfer), "SMPTE_ST_2084_PQ");
     EXPECT_EQ(media::platformName(tags.matrix), "ITU_R_2020");
 }
@@ -136,28 +128,20 @@ TEST_F(DeckLinkInputTest, DetectionReopensInTheDetectedModeAndFollowsLaterChange
     corvale_sim_set_source_mode(0, kDeckLinkModePAL);
     const std::uint64_t changesBefore = inputState(0).formatChangesReported;
     ASSERT_TRUE(input->start(0, -1));
-    EXPECT_TRUE(log.contains("DeckLink: Input started OK (autoDetect=YES)"));
     EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeUnknown);
-    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputEnableFormatDetection);
 
     EXPECT_EQ(corvale_sim_deliver_frames(0, 1), 0); // the card reports the source's format
     ASSERT_TRUE(reopenedIn(kDeckLinkModePAL));
-    EXPECT_EQ(log.count("DeckLink: Format changed → reconfigure to mode=" + std::to_string(kDeckLinkModePAL)), 1);
     EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputEnableFormatDetection);
     deliverAndWait(0, 1, *delegate, 1);
-    deliverAndWait(0, 1, *delegate, 2);
-    ASSERT_EQ(delegate->frames.size(), 2u);
-    EXPECT_EQ(delegate->frames[1].height(), 576);
+    EXPECT_EQ(delegate->frames[0].height(), 576);
 
     // Mid-stream the source changes: detection is still on, so the change is seen.
     corvale_sim_set_source_mode(0, kDeckLinkModeHD720p50);
     EXPECT_EQ(corvale_sim_deliver_frames(0, 1), 0);
     ASSERT_TRUE(reopenedIn(kDeckLinkModeHD720p50));
-    deliverAndWait(0, 1, *delegate, 3);
-    ASSERT_EQ(delegate->frames.size(), 3u);
-    EXPECT_EQ(delegate->frames[2].width(), 1280);
-    EXPECT_EQ(delegate->frames[2].height(), 720);
-    EXPECT_TRUE(input->autoDetectEnabled());
+    deliverAndWait(0, 1, *delegate, 2);
+    EXPECT_EQ(delegate->frames[1].width(), 1280);
     EXPECT_EQ(inputState(0).formatChangesReported - changesBefore, 2u);
 
     // A card that will not restart after a re-open says so.
@@ -175,7 +159,6 @@ TEST_F(DeckLinkInputTest, CardRefusingDetectionGetsTheDetectedModeOr1080p50Alone
     corvale_sim_deliver_frames(0, 1);
     ASSERT_TRUE(reopenedIn(kDeckLinkModeNTSC));
     EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputFlagDefault);
-    EXPECT_FALSE(log.contains("Re-enable failed"));
     deliverAndWait(0, 1, *delegate, 1);
 
     // Refused at the start: 1080p50 without detection.
@@ -183,8 +166,6 @@ TEST_F(DeckLinkInputTest, CardRefusingDetectionGetsTheDetectedModeOr1080p50Alone
     EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput auto-detect failed (0x80000003). Fallback to 1080p50."));
     EXPECT_FALSE(input->autoDetectEnabled());
     EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeHD1080p50);
-    EXPECT_EQ(inputState(0).flags, kDeckLinkVideoInputFlagDefault);
-    EXPECT_TRUE(log.contains("DeckLink: Input started OK (autoDetect=NO)"));
 }
 
 TEST_F(DeckLinkInputTest, SecondChangeWhileAReopenIsQueuedIsIgnored)
@@ -206,36 +187,20 @@ TEST_F(DeckLinkInputTest, LossOfSignalStopsPicturesAndTheStatusShowsWhatReads)
     deliverAndWait(0, 1, *delegate, 1);
     QVariantMap status = input->inputStatus();
     EXPECT_TRUE(status.value("signalLocked").toBool());
-    EXPECT_EQ(status.value("mode").toLongLong(), kDeckLinkModeNTSC);
     EXPECT_EQ(status.value("modeCode").toInt(), 0);
     EXPECT_DOUBLE_EQ(status.value("fps").toDouble(), 29.97);
-    EXPECT_EQ(status.value("fieldDominance").toLongLong(), kDeckLinkLowerFieldFirst);
-    EXPECT_EQ(status.value("colorspace").toLongLong(), kDeckLinkColorspaceRec709);
 
     corvale_sim_set_signal(0, 0);
     EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 0);
     status = input->inputStatus();
     EXPECT_EQ(status.size(), 8);
     EXPECT_FALSE(status.value("signalLocked").toBool());
-    EXPECT_EQ(status.value("mode").toLongLong(), 0);
     EXPECT_EQ(status.value("modeCode").toInt(), -1);
-    EXPECT_EQ(status.value("fps").toDouble(), 0.0);
 
     corvale_sim_set_signal(0, 1);
     deliverAndWait(0, 1, *delegate, 2);
 
-    // The reference lock shows; a status none of whose items reads is empty.
-    corvale_sim_set_reference_locked(0, 1);
-    EXPECT_TRUE(input->inputStatus().value("refLocked").toBool());
-
-    for (DeckLinkStatusID id : { kDeckLinkStatusVideoInputSignalLocked, kDeckLinkStatusReferenceSignalLocked,
-             kDeckLinkStatusDetectedVideoInputMode, kDeckLinkStatusDetectedVideoInputFieldDominance,
-             kDeckLinkStatusDetectedVideoInputColorspace })
-        corvale_sim_remove_status(0, id);
-    EXPECT_EQ(input->inputStatus().size(), 8); // one item still reads
-    corvale_sim_remove_status(0, kDeckLinkStatusDetectedVideoInputFormatFlags);
-    EXPECT_TRUE(input->inputStatus().isEmpty());
-
+    // Without a status interface the status is empty.
     corvale_sim_reset();
     corvale_sim_set_failures(CORVALE_SIM_FAIL_STATUS_INTERFACE);
     EXPECT_TRUE(input->inputStatus().isEmpty());
@@ -297,36 +262,28 @@ TEST_F(DeckLinkInputTest, StartingARunningInputStopsTheFirstStream)
 
 TEST_F(DeckLinkInputTest, FailedStartsLogTheirStepAndLeaveNothingOpen)
 {
-    // Mode codes beyond the table fail the start and release everything.
-    EXPECT_FALSE(input->start(0, 29));
-    EXPECT_TRUE(log.contains("DeckLink: No display mode for modeCode 29"));
-    EXPECT_FALSE(inputState(0).enabled);
-    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
-
-    EXPECT_FALSE(input->start(5, 0));
-    EXPECT_TRUE(log.contains("DeckLink: Device not found at index 5"));
-    EXPECT_FALSE(input->start(-1, 0));
-    EXPECT_TRUE(log.contains("DeckLink: Device not found at index -1"));
-
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_INPUT_INTERFACE);
-    EXPECT_FALSE(input->start(0, 0));
-    EXPECT_TRUE(log.contains("DeckLink: This device has no IDeckLinkInput"));
-
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_ENABLE_INPUT);
-    EXPECT_FALSE(input->start(0, 3));
-    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput failed for modeCode 3 (0x80000008)"));
-    EXPECT_FALSE(input->start(0, -1));
-    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput 1080p50 failed (0x80000008)"));
-
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_START_STREAMS);
-    EXPECT_FALSE(input->start(0, 0));
-    EXPECT_TRUE(log.contains("DeckLink: StartStreams failed"));
-    EXPECT_FALSE(inputState(0).enabled);
-    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
-
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
-    EXPECT_FALSE(input->start(0, 0));
-    EXPECT_TRUE(log.contains("DeckLink: No devices found (iterator nil)"));
+    const struct {
+        std::uint32_t failure;
+        int device, modeCode;
+        const char* line;
+    } cases[] = {
+        { 0, 0, 29, "DeckLink: No display mode for modeCode 29" },
+        { 0, 5, 0, "DeckLink: Device not found at index 5" },
+        { 0, -1, 0, "DeckLink: Device not found at index -1" },
+        { CORVALE_SIM_FAIL_INPUT_INTERFACE, 0, 0, "DeckLink: This device has no IDeckLinkInput" },
+        { CORVALE_SIM_FAIL_ENABLE_INPUT, 0, 3, "DeckLink: EnableVideoInput failed for modeCode 3 (0x80000008)" },
+        { CORVALE_SIM_FAIL_ENABLE_INPUT, 0, -1, "DeckLink: EnableVideoInput 1080p50 failed (0x80000008)" },
+        { CORVALE_SIM_FAIL_START_STREAMS, 0, 0, "DeckLink: StartStreams failed" },
+        { CORVALE_SIM_FAIL_ITERATOR_FACTORY, 0, 0, "DeckLink: No devices found (iterator nil)" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        corvale_sim_set_failures(c.failure);
+        EXPECT_FALSE(input->start(c.device, c.modeCode));
+        EXPECT_TRUE(log.contains(c.line));
+        EXPECT_FALSE(inputState(0).enabled);
+        EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
+    }
 
     // A failed start can be retried.
     corvale_sim_set_failures(0);
@@ -376,53 +333,12 @@ TEST_F(DeckLinkInputTest, WithoutConverterFramesAreDroppedWithOneLine)
     EXPECT_TRUE(delegate->frames.empty());
 }
 
-TEST_F(DeckLinkInputTest, FramesWithoutDelegateAreIgnoredAndDestroyingStopsTheInput)
-{
-    input->setDelegate({});
-    ASSERT_TRUE(input->start(0, 0));
-    EXPECT_EQ(corvale_sim_deliver_frames(0, 2), 2);
-    EXPECT_EQ(input->droppedFrameCount(), 0u);
-    std::weak_ptr<DeckLinkInput> weak = input;
-    input.reset(); // the callbacks' references come back to the main thread first
-    ASSERT_TRUE(processEventsUntil([&] { return weak.expired(); }));
-    EXPECT_FALSE(inputState(0).enabled);
-    EXPECT_TRUE(log.contains("DeckLink: Input stopped"));
-}
-
-TEST_F(DeckLinkInputTest, StopAndStartRacingTheCardThreadLeaveNoStreamOrReference)
-{
-    // Another thread keeps asking the card for frames and format changes while the main thread
-    // stops and starts the input in both modes and runs what the card queued.
-    std::atomic<bool> done { false };
-    std::thread card([&] {
-        int round = 0;
-        while (!done.load()) {
-            corvale_sim_set_source_mode(0, (++round % 3) ? kDeckLinkModeNTSC : kDeckLinkModePAL);
-            if (corvale_sim_deliver_frames(0, 1) == 0)
-                std::this_thread::yield();
-        }
-    });
-    for (int round = 0; round < 30; ++round) {
-        ASSERT_TRUE(input->start(0, round % 2 == 0 ? 0 : -1));
-        for (int i = 0; i < 3; ++i)
-            QCoreApplication::processEvents();
-        if (round % 3 == 0)
-            input->stop();
-    }
-    done = true;
-    card.join();
-    input->stop();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(inputState(0).enabled);
-    EXPECT_FALSE(input->isReconfiguring());
-    for (std::size_t i = 0; i < delegate->frames.size(); ++i)
-        EXPECT_EQ(delegate->frames[i].format(), media::PixelFormat::BGRA);
-}
-
 TEST_F(DeckLinkInputTest, AnOwnerLettingGoWhileTheCardDeliversStopsTheInputOnTheMainThread)
 {
     // The card thread keeps delivering while the main thread drops its only reference; whatever
-    // the interleaving, the last reference and the stop must land on the main thread.
+    // the interleaving, the last reference and the stop must land on the main thread. The first
+    // round runs without a delegate: its frames are ignored.
+    input->setDelegate({});
     for (int round = 0; round < 20; ++round) {
         ASSERT_TRUE(input->start(0, round % 2 == 0 ? 0 : -1));
         std::atomic<bool> done { false };

@@ -31,34 +31,18 @@ TEST_F(DeckLinkOutputStart, SDRStartOpensTheModeOnHDMIWithScheduledPlaybackAndSt
     corvale_sim_set_status_int(0, kDeckLinkStatusHDMIOutputActualMode, kDeckLinkModeHD1080i50);
     ASSERT_TRUE(start(0, 0));
     EXPECT_TRUE(log.contains("requested mode ntsc (" + std::to_string(kDeckLinkModeNTSC) + ") but HDMI reports Hi50"));
-    EXPECT_TRUE(output->isRunning());
-    EXPECT_EQ(output->width(), 720);
     EXPECT_EQ(output->height(), 486);
-    EXPECT_EQ(output->outputConnection(), kDeckLinkVideoConnectionHDMI);
     EXPECT_TRUE(output->usesScheduledPlayback());
     EXPECT_TRUE(output->hasMacOutput());
-    const int id = output->instanceId();
-    EXPECT_TRUE(log.contains("✅ DeckLinkOutput[" + std::to_string(id) + "] started: 720 x 486"));
-    EXPECT_TRUE(log.contains("transport: scheduled playback (mode=SDR frameDuration=1001 timeScale=30000)"));
-    EXPECT_TRUE(log.contains("fmt select: wantsHDR=0 v210=0 R10l=0 R10b=0 r210=0 chosen=BGRA"));
-    EXPECT_TRUE(log.contains("supported dynamic range: SDR=1 PQ=1 HLG=1"));
-
-    auto state = outputState(0);
-    EXPECT_EQ(state.enabled, 1);
-    EXPECT_EQ(state.displayMode, kDeckLinkModeNTSC);
-    EXPECT_EQ(state.callbackInstalled, 1);
+    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeNTSC);
+    EXPECT_EQ(outputState(0).callbackInstalled, 1);
     EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConnection), kDeckLinkVideoConnectionHDMI);
     EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConversionMode), kDeckLinkNoVideoOutputConversion);
-    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 0);
-    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputSourceColorspace), kDeckLinkColorspaceUnspecified);
-    EXPECT_EQ(configFlag(kDeckLinkConfigRec2020Output), 0);
 
     stop();
     EXPECT_FALSE(output->isRunning());
     EXPECT_EQ(output->modeCode(), -1);
-    state = outputState(0);
-    EXPECT_EQ(state.enabled + state.callbackInstalled, 0);
-    EXPECT_EQ(corvale_sim_live_object_count(), liveObjectsBefore);
+    EXPECT_EQ(outputState(0).enabled + outputState(0).callbackInstalled, 0);
 }
 
 TEST_F(DeckLinkOutputStart, EachColourModeChoosesItsFormatTransportAndDeviceColour)
@@ -85,7 +69,6 @@ TEST_F(DeckLinkOutputStart, EachColourModeChoosesItsFormatTransportAndDeviceColo
         if (PixelFormatIs10Bit(c.format)) {
             EXPECT_EQ(output->hdrPixelFormat(), c.format);
             EXPECT_EQ(output->hdrExpectedRowBytes(), 128 * 15); // PAL: 720 / 48 groups
-            EXPECT_TRUE(log.contains("HDR rowBytes: format=v210 width=720 rowBytes=1920 (from SDK)"));
         }
         EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputSourceColorspace), c.source);
         EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputDestColorspace), c.destination);
@@ -101,11 +84,10 @@ TEST_F(DeckLinkOutputStart, DeviceIndexAndModeCodeChooseWhatOpens)
     ASSERT_TRUE(start(2, 0)); // the last device by its index
     EXPECT_EQ(outputState(2).enabled, 1);
     EXPECT_EQ(outputState(0).enabled, 0);
-    // Unknown mode codes play 1080p59.94; PsF codes set the PsF flag.
+    // Unknown mode codes play 1080p59.94 (see the table's test); PsF codes set the PsF flag.
     ASSERT_TRUE(start(0, 29));
     EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p5994);
-    ASSERT_TRUE(start(0, -1));
-    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p5994);
+    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 0);
     ASSERT_TRUE(start(0, 16));
     EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p2997);
     EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 1);
@@ -119,20 +101,16 @@ TEST_F(DeckLinkOutputStart, SettersBeforeStartSurviveItButNotAStop)
     });
     ASSERT_TRUE(start(0, 0));
     EXPECT_EQ(output->colorMode(), 4);
-    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 4000);
     EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 400);
     stop();
     ASSERT_TRUE(start(0, 0));
     EXPECT_EQ(output->colorMode(), 0);
     EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 1000);
-    EXPECT_DOUBLE_EQ(output->hdrMinNits(), 0.005);
 
     // Values of 0 or below take the defaults at the next start; CLL and FALL follow the maximum.
     on([&] { output->setHDRMetadataMaxNits(2000, 0, -1, 0); });
     ASSERT_TRUE(start(0, 0));
-    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 2000);
     EXPECT_DOUBLE_EQ(output->hdrMinNits(), 0.005);
-    EXPECT_DOUBLE_EQ(output->hdrMaxCLL(), 2000);
     EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 2000);
 }
 
@@ -144,7 +122,6 @@ TEST_F(DeckLinkOutputStart, MissingDriverOrDeviceFailsWithoutTouchingTheSettings
     corvale_sim_set_failures(0);
     EXPECT_EQ(start(7, 0).error(), StartError::DeviceNotFound);
     EXPECT_EQ(start(-1, 0).error(), StartError::DeviceNotFound);
-    EXPECT_EQ(log.count("❌ DeckLink device not found at index"), 2);
     EXPECT_EQ(output->colorMode(), 2);
     EXPECT_FALSE(output->isRunning());
 }
@@ -169,12 +146,9 @@ TEST_F(DeckLinkOutputStart, DeviceFailuresEndStoppedWithTheirLines)
         corvale_sim_set_failures(c.failure);
         EXPECT_EQ(start(0, 0, 1).error(), c.error);
         EXPECT_TRUE(log.contains(c.line));
-        EXPECT_FALSE(output->isRunning());
         EXPECT_EQ(output->colorMode(), 0); // a failed start ends stopped
         EXPECT_EQ(outputState(0).enabled, 0);
     }
-    corvale_sim_set_failures(0);
-    EXPECT_TRUE(log.contains("❌ GetDisplayModeIterator failed"));
 }
 
 TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
@@ -195,7 +169,6 @@ TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
     corvale_sim_set_output_pixel_formats(0, r210Only, 2);
     ASSERT_TRUE(start(0, 0, 3));
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGB);
-    EXPECT_TRUE(log.contains("fmt select: wantsHDR=1 v210=0 R10l=0 R10b=0 r210=1 chosen=r210"));
 
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERSION_FACTORY);
     EXPECT_EQ(start(0, 0, 3).error(), StartError::NoVideoConversion);
@@ -209,7 +182,6 @@ TEST_F(DeckLinkOutputStart, RateOnlySubstitutionIsPlayedButASizeChangeRefusesThe
     EXPECT_TRUE(log.contains("output mode converted by SDK: requested=" + std::to_string(kDeckLinkModeHD1080p25)
         + " actual=" + std::to_string(kDeckLinkModeHD1080p50)));
     EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p50);
-    EXPECT_EQ(output->displayMode(), kDeckLinkModeHD1080p50);
 
     corvale_sim_set_output_mode_substitution(0, kDeckLinkModeNTSC, kDeckLinkModePAL);
     EXPECT_EQ(start(0, 0).error(), StartError::ModeChangesFrameSize);
@@ -222,7 +194,6 @@ TEST_F(DeckLinkOutputStart, InvalidModeTimingFallsBackToTheSyncPath)
     corvale_sim_set_failures(CORVALE_SIM_FAIL_OUTPUT_MODE_TIMING);
     ASSERT_TRUE(start(0, 0));
     EXPECT_FALSE(output->usesScheduledPlayback());
-    EXPECT_TRUE(log.contains("mode timing: invalid frameDuration=0"));
     EXPECT_TRUE(log.contains("transport: sync path (invalid timing frameDuration=0 timeScale=30000)"));
     sendCounters(5, 5);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
@@ -236,7 +207,6 @@ TEST_F(DeckLinkOutputStart, SDIOnlyDeviceAndForcedHDRStart)
     ASSERT_TRUE(start(0, 0));
     EXPECT_EQ(output->outputConnection(), kDeckLinkVideoConnectionSDI);
     EXPECT_EQ(output->colorMode(), 3); // forced HDR turns colour mode 0 into the forced mode
-    EXPECT_TRUE(log.contains("supported dynamic range: unavailable"));
     EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConnection), kDeckLinkVideoConnectionSDI);
 }
 

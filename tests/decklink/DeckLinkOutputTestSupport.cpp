@@ -54,13 +54,6 @@ std::vector<std::uint8_t> makeEdid(const EdidSpec& spec)
     return edid;
 }
 
-std::vector<std::uint8_t> makeEdidWithoutHDR()
-{
-    EdidSpec spec;
-    spec.hdrBlock = false;
-    return makeEdid(spec);
-}
-
 media::Frame makeBGRAFrame(int width, int height, std::uint32_t counter)
 {
     media::MutableFrame frame(media::PixelFormat::BGRA, width, height);

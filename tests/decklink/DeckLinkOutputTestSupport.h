@@ -29,7 +29,6 @@ struct EdidSpec {
     bool badHeader = false;
 };
 std::vector<std::uint8_t> makeEdid(const EdidSpec& spec = {});
-std::vector<std::uint8_t> makeEdidWithoutHDR();
 
 // A grey BGRA frame with `counter` drawn in (needs at least 560 × 32).
 media::Frame makeBGRAFrame(int width, int height, std::uint32_t counter);

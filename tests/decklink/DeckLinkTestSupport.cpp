@@ -1,7 +1,5 @@
 #include "DeckLinkTestSupport.h"
 
-#include "decklink/DeckLinkAPILoader.h"
-
 #include <QCoreApplication>
 #include <QTest>
 
@@ -49,15 +47,6 @@ CorvaleSimInputState inputState(int device)
     CorvaleSimInputState state {};
     corvale_sim_input_state(device, &state);
     return state;
-}
-
-ComPtr<IDeckLink> firstDevice()
-{
-    auto iterator = ComPtr<IDeckLinkIterator>::adopt(CreateDeckLinkIteratorInstance());
-    ComPtr<IDeckLink> device;
-    if (!iterator || iterator->Next(device.put()) != S_OK)
-        return {};
-    return device;
 }
 
 } // namespace decklinktest

@@ -3,7 +3,6 @@
 // Shared by the bridge's tests: every test process loads the simulated card driver; a fixture
 // resets it to the manual clock and captures the system log.
 
-#include "decklink/api/ComPtr.h"
 #include "decklink/sim/DeckLinkSimControl.h"
 #include "kit/LogCapture.h"
 
@@ -37,8 +36,6 @@ protected:
 };
 
 CorvaleSimInputState inputState(int device);
-// The driver's first device (null when there is none).
-ComPtr<IDeckLink> firstDevice();
 
 } // namespace decklinktest
 
