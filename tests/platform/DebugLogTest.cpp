@@ -12,15 +12,11 @@ TEST(DebugLog, EnabledBuildJoinsItemsOfAnyTypeWithSpaces)
 {
     std::vector<std::string> lines;
     debuglog::setSink([&](const std::string& line) { lines.push_back(line); });
-    dlog("❌ startWriting failed:", QStringLiteral("disk full"));
-    dlog(QStringLiteral("✅ ControlServer listening on port ") + QString::number(8765));
     dlog("🔁 [WebRTC] signalingState=", 2, true, 0.5, std::string("x"), QUrl(QStringLiteral("file:///a.mov")));
     debuglog::setSink({});
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "❌ startWriting failed: disk full");
-    EXPECT_EQ(lines[1], "✅ ControlServer listening on port 8765");
-    EXPECT_EQ(lines[2].rfind("🔁 [WebRTC] signalingState= 2 true 0.5 x ", 0), 0u) << lines[2];
-    EXPECT_NE(lines[2].find("file:///a.mov"), std::string::npos);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("🔁 [WebRTC] signalingState= 2 true 0.5 x ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("file:///a.mov"), std::string::npos);
 }
 #endif
 
