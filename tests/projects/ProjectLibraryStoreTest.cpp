@@ -17,17 +17,10 @@ QList<QUuid> ids(const QList<ProjectInfo>& projects)
     return result;
 }
 
-TEST_F(ProjectLibraryStoreTest, AFirstStartWritesNothing)
+TEST_F(ProjectLibraryStoreTest, AFirstStartWritesNothingAndTheLibrarySurvivesARelaunch)
 {
-    EXPECT_TRUE(store().projects().isEmpty());
     EXPECT_EQ(store().currentProjectID(), std::nullopt);
-    EXPECT_FALSE(store().isLibraryPresented());
     EXPECT_FALSE(defaults_->contains(ProjectLibraryStore::projectsKey));
-    EXPECT_FALSE(defaults_->contains(ProjectLibraryStore::currentKey));
-}
-
-TEST_F(ProjectLibraryStoreTest, TheLibrarySurvivesARelaunch)
-{
     ASSERT_TRUE(store().createProject("One", path("p"), settings::CaptureFormat::hd720p50, ProjectStorageType::local,
         settings::ProjectOutputColorMode::rec2020PQ, nullptr));
     const auto two = store().createProject("Two", path("p"), settings::CaptureFormat::uhd2160p25,
