@@ -42,66 +42,45 @@ void FakeDialogService::showAlert(QWidget*, const AlertRequest& request, std::fu
     }
 }
 
-void FakeDialogService::deliverAlert(std::size_t index, const QString& buttonTitle)
+bool FakeDialogService::deliverAlert(std::size_t index, const QString& buttonTitle)
 {
     Alert& alert = alerts_[index];
     const auto button = buttonIndex(alert.request, buttonTitle);
     if (!button) {
         ADD_FAILURE() << "the alert \"" << alert.request.title.toStdString() << "\" has no button \""
                       << buttonTitle.toStdString() << "\"";
-        return;
+        return false;
     }
     alert.answer = *button;
     // A copy: the callback may make new requests, which moves the records.
     const auto done = alert.done;
     if (done)
         done(*button);
-}
-
-template <class P, class A>
-void FakeDialogService::recordPanel(std::vector<P>& panels, std::deque<A>& scripted, P panel)
-{
-    panels.push_back(std::move(panel));
-    if (scripted.empty())
-        return;
-    A answer = scripted.front();
-    scripted.pop_front();
-    later([this, alive = std::weak_ptr<bool>(alive_), &panels, index = panels.size() - 1, answer] {
-        if (!alive.lock())
-            return;
-        panels[index].answer.emplace(answer);
-        const auto done = panels[index].done; // a copy: the callback may make new requests
-        if (done)
-            done(answer);
-    });
-}
-
-template <class P, class A>
-bool FakeDialogService::answerOldest(std::vector<P>& panels, const A& answer, const char* kind)
-{
-    for (P& panel : panels) {
-        if (panel.answer)
-            continue;
-        panel.answer.emplace(answer);
-        const auto done = panel.done;
-        if (done)
-            done(answer);
-        return true;
-    }
-    ADD_FAILURE() << "no " << kind << " panel is waiting for an answer";
-    return false;
+    return true;
 }
 
 void FakeDialogService::showOpenPanel(
     QWidget*, const OpenPanelRequest& request, std::function<void(const QStringList&)> done)
 {
-    recordPanel(openPanels_, scriptedOpens_, OpenPanel { request, std::move(done), std::nullopt });
+    openPanels_.push_back(OpenPanel { request, std::move(done), std::nullopt });
+    if (scriptedOpens_.empty())
+        return;
+    const QStringList answer = scriptedOpens_.front();
+    scriptedOpens_.pop_front();
+    later([this, alive = std::weak_ptr<bool>(alive_), index = openPanels_.size() - 1, answer] {
+        if (!alive.lock())
+            return;
+        openPanels_[index].answer.emplace(answer);
+        const auto done = openPanels_[index].done; // a copy: the callback may make new requests
+        if (done)
+            done(answer);
+    });
 }
 
 void FakeDialogService::showSavePanel(
     QWidget*, const SavePanelRequest& request, std::function<void(const std::optional<QString>&)> done)
 {
-    recordPanel(savePanels_, scriptedSaves_, SavePanel { request, std::move(done), std::nullopt });
+    savePanels_.push_back(SavePanel { request, std::move(done), std::nullopt });
 }
 
 void FakeDialogService::answerNextAlertWith(const QString& buttonTitle)
@@ -112,11 +91,6 @@ void FakeDialogService::answerNextAlertWith(const QString& buttonTitle)
 void FakeDialogService::answerNextOpenPanelWith(const QStringList& paths)
 {
     scriptedOpens_.push_back(paths);
-}
-
-void FakeDialogService::answerNextSavePanelWith(const std::optional<QString>& path)
-{
-    scriptedSaves_.push_back(path);
 }
 
 int FakeDialogService::pendingAlertCount() const
@@ -130,28 +104,11 @@ int FakeDialogService::pendingAlertCount() const
 bool FakeDialogService::answerAlert(const QString& buttonTitle)
 {
     for (std::size_t i = 0; i < alerts_.size(); ++i) {
-        if (alerts_[i].answer)
-            continue;
-        if (!buttonIndex(alerts_[i].request, buttonTitle)) {
-            ADD_FAILURE() << "the alert \"" << alerts_[i].request.title.toStdString() << "\" has no button \""
-                          << buttonTitle.toStdString() << "\"";
-            return false;
-        }
-        deliverAlert(i, buttonTitle);
-        return true;
+        if (!alerts_[i].answer)
+            return deliverAlert(i, buttonTitle);
     }
     ADD_FAILURE() << "no alert is waiting for an answer";
     return false;
-}
-
-bool FakeDialogService::answerOpenPanel(const QStringList& paths)
-{
-    return answerOldest(openPanels_, paths, "open");
-}
-
-bool FakeDialogService::answerSavePanel(const std::optional<QString>& path)
-{
-    return answerOldest(savePanels_, path, "save");
 }
 
 } // namespace ui

@@ -37,31 +37,25 @@ public:
     // Scripted answers, used in order by the next requests of their kind.
     void answerNextAlertWith(const QString& buttonTitle);
     void answerNextOpenPanelWith(const QStringList& paths);
-    void answerNextSavePanelWith(const std::optional<QString>& path);
 
     const std::vector<Alert>& alerts() const { return alerts_; }
     const std::vector<OpenPanel>& openPanels() const { return openPanels_; }
+    // Save panels are recorded and never answered.
     const std::vector<SavePanel>& savePanels() const { return savePanels_; }
     int pendingAlertCount() const;
 
     // Answers the oldest unanswered alert by button title, at once. False (and a test failure) when
     // no alert waits or it has no such button.
     bool answerAlert(const QString& buttonTitle);
-    bool answerOpenPanel(const QStringList& paths);
-    bool answerSavePanel(const std::optional<QString>& path);
 
 private:
-    void deliverAlert(std::size_t index, const QString& buttonTitle);
-    // Records a panel request and answers it on the next turn when an answer was scripted.
-    template <class P, class A> void recordPanel(std::vector<P>& panels, std::deque<A>& scripted, P panel);
-    template <class P, class A> bool answerOldest(std::vector<P>& panels, const A& answer, const char* kind);
+    bool deliverAlert(std::size_t index, const QString& buttonTitle);
 
     std::vector<Alert> alerts_;
     std::vector<OpenPanel> openPanels_;
     std::vector<SavePanel> savePanels_;
     std::deque<QString> scriptedAlerts_;
     std::deque<QStringList> scriptedOpens_;
-    std::deque<std::optional<QString>> scriptedSaves_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -39,16 +39,11 @@ public:
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    std::vector<std::string> lines() const
+    // The index of the first line that contains `text`; -1 when none does.
+    int find(const std::string& text) const
     {
         std::lock_guard lock(mutex_);
-        return lines_;
-    }
-    // The first line at or after `from` that contains `text`; -1 when none does.
-    int find(const std::string& text, int from = 0) const
-    {
-        std::lock_guard lock(mutex_);
-        for (int i = std::max(from, 0); i < int(lines_.size()); ++i) {
+        for (int i = 0; i < int(lines_.size()); ++i) {
             if (lines_[std::size_t(i)].find(text) != std::string::npos)
                 return i;
         }
