@@ -1,20 +1,16 @@
 #include "SettingsFixture.h"
 
 #include "app/LayoutLogOverlay.h"
-#include "settings/AppSettings.h"
-
 #include "app/MainWindow.h"
 #include "projects/ui/ProjectLibraryView.h"
 #include "projects/ui/SignedOutCloudSync.h"
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
 #include <QScrollArea>
-#include <QSplitter>
 
 namespace app {
 namespace {
@@ -36,9 +32,9 @@ QImage withSheet(MainWindow& window)
     return image;
 }
 
-using ScreenshotsTest = ShellFixture;
+using ScreenshotsTest = SettingsFixture;
 
-TEST_F(ScreenshotsTest, MainWindowExpandedCollapsedAndWithTheLibrary)
+TEST_F(ScreenshotsTest, MainWindowLayoutLogAndSettings)
 {
     projects_ui::SignedOutCloudSync cloud;
     ui::FakeDialogService libraryDialogs;
@@ -47,14 +43,10 @@ TEST_F(ScreenshotsTest, MainWindowExpandedCollapsedAndWithTheLibrary)
             { library, nullptr, {}, cloud, settings, libraryDialogs, scheduler, folder.path(), QLocale::c() }, parent);
     };
     ui::screenkit::inBothAppearances([&](const QString& appearance) {
-        application.reset();
         sidebar.setCollapsed(false);
-        library.setLibraryPresented(false);
-        services.log.clear();
-        CorvaleApp& corvale = app();
-        MainWindow& window = corvale.mainWindow();
+        MainWindow& window = app().mainWindow();
         window.resize(designSize);
-        window.show();
+        app().show();
         QApplication::processEvents();
         if (QDialog* sheet = window.librarySheet())
             sheet->reject();
@@ -70,8 +62,21 @@ TEST_F(ScreenshotsTest, MainWindowExpandedCollapsedAndWithTheLibrary)
         QApplication::processEvents();
         EXPECT_EQ(window.recordPane()->width(), MainWindow::collapsedSidebarWidth);
         ui::screenkit::screenshot(&window, QStringLiteral("app_window_collapsed_") + appearance);
-
         sidebar.setCollapsed(false);
+
+        layoutLogger.clearEntries();
+        window.layoutLogOverlay()->setShown(true);
+        QApplication::processEvents();
+        ui::screenkit::screenshot(window.layoutLogOverlay(), QStringLiteral("layout_log_empty_") + appearance);
+        layoutLogger.record(QStringLiteral("① Left Sidebar (RecordView)"), QSizeF(324, 1014));
+        layoutLogger.record(QStringLiteral("② Right Area (PlaybackView)"), QSizeF(1165, 1014));
+        scheduler.advance(1);
+        layoutLogger.record(QStringLiteral("⑥ Bottom Playlist"), QSizeF(0, 250));
+        scheduler.advance(1);
+        QApplication::processEvents();
+        ui::screenkit::screenshot(&window, QStringLiteral("layout_log_entries_") + appearance);
+        window.layoutLogOverlay()->setShown(false);
+
         library.setLibraryPresented(true);
         QApplication::processEvents();
         const QString folder = ui::screenkit::artifactsFolder();
@@ -80,69 +85,34 @@ TEST_F(ScreenshotsTest, MainWindowExpandedCollapsedAndWithTheLibrary)
             EXPECT_TRUE(withSheet(window).save(
                 QDir(folder).filePath(QStringLiteral("app_window_library_") + appearance + QStringLiteral(".png"))));
         }
-        corvale.quit();
-    });
-}
+        library.setLibraryPresented(false);
 
-} // namespace
-} // namespace app
-
-namespace app {
-namespace {
-
-using SettingsScreenshotsTest = SettingsFixture;
-
-TEST_F(SettingsScreenshotsTest, SettingsPanesAndTheLayoutLog)
-{
-    ui::screenkit::inBothAppearances([&](const QString& appearance) {
         settings.setProjectOutputColorMode(settings::ProjectOutputColorMode::rec709);
-        SettingsRootView& window = openSettings();
-        window.setSelection(SettingsRootView::Tab::general);
+        SettingsRootView& settingsWindow = openSettings();
+        settingsWindow.setSelection(SettingsRootView::Tab::general);
         QApplication::processEvents();
-        const QImage general = ui::screenkit::screenshot(&window, QStringLiteral("settings_general_") + appearance);
-        // The window backdrop shows in the margin around the pane.
-        EXPECT_TRUE(ui::screenkit::sameColor(
-            ui::screenkit::pixelAt(general, QPoint(4, 400)), ui::ThemeColor(ui::AppTheme::bg).color(), 8));
-
+        ui::screenkit::screenshot(&settingsWindow, QStringLiteral("settings_general_") + appearance);
         settings.setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020PQ);
-        window.generalScrollArea()->ensureWidgetVisible(
-            ui::screenkit::find<QWidget>(window.currentPane(), QStringLiteral("hdrRow")));
+        settingsWindow.generalScrollArea()->ensureWidgetVisible(
+            ui::screenkit::find<QWidget>(settingsWindow.currentPane(), QStringLiteral("hdrRow")));
         QApplication::processEvents();
-        ui::screenkit::screenshot(&window, QStringLiteral("settings_general_hdr_") + appearance);
+        ui::screenkit::screenshot(&settingsWindow, QStringLiteral("settings_general_hdr_") + appearance);
 
-        window.setSelection(SettingsRootView::Tab::keyboard);
+        settingsWindow.setSelection(SettingsRootView::Tab::keyboard);
         keyboard->cancelEditing();
         QApplication::processEvents();
-        ui::screenkit::screenshot(&window, QStringLiteral("settings_keyboard_") + appearance);
+        ui::screenkit::screenshot(&settingsWindow, QStringLiteral("settings_keyboard_") + appearance);
         keyboard->beginEditing(settings::PlayerAction::markIn);
         QApplication::processEvents();
-        auto* chip
-            = qobject_cast<KeyboardSettingsView*>(window.currentPane())->shortcutButton(settings::PlayerAction::markIn);
+        auto* chip = qobject_cast<KeyboardSettingsView*>(settingsWindow.currentPane())
+                         ->shortcutButton(settings::PlayerAction::markIn);
         const QImage capturing
-            = ui::screenkit::screenshot(&window, QStringLiteral("settings_keyboard_capturing_") + appearance);
+            = ui::screenkit::screenshot(&settingsWindow, QStringLiteral("settings_keyboard_capturing_") + appearance);
         // The capturing chip is filled blue at its left end, clear of its text.
-        const QColor fill = ui::screenkit::pixelAt(capturing, chip->mapTo(&window, QPoint(4, chip->height() / 2)));
+        const QColor fill
+            = ui::screenkit::pixelAt(capturing, chip->mapTo(&settingsWindow, QPoint(4, chip->height() / 2)));
         EXPECT_GT(fill.blue(), fill.red() + 80);
-        window.close();
-
-        MainWindow& main = app().mainWindow();
-        main.resize(1519, 1036);
-        app().show();
-        QApplication::processEvents();
-        if (QDialog* sheet = main.librarySheet())
-            sheet->reject();
-        layoutLogger.clearEntries();
-        main.layoutLogOverlay()->setShown(true);
-        QApplication::processEvents();
-        ui::screenkit::screenshot(main.layoutLogOverlay(), QStringLiteral("layout_log_empty_") + appearance);
-        layoutLogger.record(QStringLiteral("① Left Sidebar (RecordView)"), QSizeF(324, 1014));
-        layoutLogger.record(QStringLiteral("② Right Area (PlaybackView)"), QSizeF(1165, 1014));
-        scheduler.advance(1);
-        layoutLogger.record(QStringLiteral("⑥ Bottom Playlist"), QSizeF(0, 250));
-        scheduler.advance(1);
-        QApplication::processEvents();
-        ui::screenkit::screenshot(&main, QStringLiteral("layout_log_entries_") + appearance);
-        main.layoutLogOverlay()->setShown(false);
+        settingsWindow.close();
     });
 }
 

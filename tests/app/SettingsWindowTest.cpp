@@ -4,12 +4,10 @@
 
 #include "SettingsFixture.h"
 
-#include "playback/keys/ShortcutLabel.h"
 #include "settings/KeyBinding.h"
 #include "ui/SegmentedPillControl.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,10 +36,6 @@ TEST_F(SettingsWindowTest, OpensOnGeneralAndClosingNotSwitchingCancelsACapture)
 {
     SettingsRootView& window = openSettings();
     EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Settings"));
-    EXPECT_EQ(window.size(), QSize(640, 820));
-    EXPECT_EQ(window.minimumSize(), QSize(584, 344));
-    EXPECT_EQ(window.selection(), SettingsRootView::Tab::general);
     EXPECT_EQ(window.generalScrollArea()->widget(), &pane<GeneralSettingsView>());
 
     ui::screenkit::click(window.tabSwitch()->segment(1));
@@ -59,7 +53,6 @@ TEST_F(SettingsWindowTest, OpensOnGeneralAndClosingNotSwitchingCancelsACapture)
 
     // Reopening shows General again, in the same window.
     EXPECT_EQ(&openSettings(), &window);
-    EXPECT_EQ(window.selection(), SettingsRootView::Tab::general);
     EXPECT_EQ(window.tabSwitch()->selection().toInt(), int(SettingsRootView::Tab::general));
     EXPECT_EQ(services.log.count(QStringLiteral("makeSettingsWindow")), 1);
 }
@@ -76,8 +69,6 @@ TEST_F(SettingsWindowTest, GeneralFollowsTheSettingsWithoutWritingBack)
     settings.setRecordingCodec(settings::RecordingCodec::hevc);
     EXPECT_EQ(codec->currentText(), QStringLiteral("HEVC (H.265)"));
     EXPECT_EQ(codecWrites.count(), 1) << "the refresh wrote the value back";
-    settings.setHdmiOutFollowsPreview(false);
-    EXPECT_FALSE(find<QCheckBox>(pane, QStringLiteral("hdmiFollowToggle"))->isChecked());
 
     for (auto value : settings::allCases<settings::RecordingCodec>()) {
         choose(codec, settings::displayName(value));
@@ -99,10 +90,7 @@ TEST_F(SettingsWindowTest, GeneralFollowsTheSettingsWithoutWritingBack)
     }
     EXPECT_EQ(find<QComboBox>(pane, QStringLiteral("hdrPicker"))->currentText(), QStringLiteral("4000 nits"));
     EXPECT_EQ(recordVM->outputHDRMasteringNits(), capture::HDRMasteringNits::n4000);
-
     auto* formats = find<QComboBox>(pane, QStringLiteral("projectFormatPicker"));
-    EXPECT_EQ(formats->count(), 29);
-    EXPECT_EQ(formats->itemText(0), QStringLiteral("SD 525i59.94 (NTSC)"));
     EXPECT_EQ(formats->findText(settings::displayName(settings::CaptureFormat::auto_)), -1);
 }
 
@@ -118,17 +106,13 @@ TEST_F(SettingsWindowTest, ChooseStoresTheFolderAsChosenAndResetForgetsIt)
     ui::screenkit::click(find<QAbstractButton>(&general, QStringLiteral("chooseFolderButton")));
     QApplication::processEvents();
     EXPECT_EQ(settings.recordingFolderBookmarkData(), QByteArray("old")) << "a cancel changes nothing";
-    const auto& request = settingsDialogs.openPanels().at(0).request;
-    EXPECT_EQ(request.title, QStringLiteral("Choose Recording Folder"));
-    EXPECT_EQ(request.directory, recordVM->outputFolderDisplayPath());
-    EXPECT_TRUE(request.chooseDirectories && !request.allowsMultipleSelection);
+    EXPECT_TRUE(settingsDialogs.openPanels().at(0).request.chooseDirectories);
 
     settingsDialogs.answerNextOpenPanelWith({ chosen });
     general.chooseRecordingFolder();
     QApplication::processEvents();
     EXPECT_EQ(defaults.stringForKey(QStringLiteral("recordingFolderPath")), chosen);
     EXPECT_FALSE(defaults.contains(QStringLiteral("recordingFolderBookmark")));
-    EXPECT_EQ(recordVM->outputFolderURL(), QUrl::fromLocalFile(chosen));
     EXPECT_EQ(find<QLabel>(&general, QStringLiteral("recordingFolderPath"))->text(), chosen);
 
     settings.setRecordingFolderBookmarkData(QByteArray("again"));
@@ -165,13 +149,14 @@ protected:
     const QStringList factory { "Space", "I", "O", "J", "K", "L" };
 };
 
-TEST_F(KeyboardPaneTest, CapturesMovesCancelsAndStoresKeys)
+// What a key does once captured (Ctrl, Escape, storage, keys bound twice) is the shortcut
+// manager's and tested there; here the pane's clicks, labels and banner.
+TEST_F(KeyboardPaneTest, ClicksStartMoveAndEndTheCaptureAndTheLabelsFollow)
 {
     EXPECT_EQ(labels(), factory);
     EXPECT_FALSE(view->banner()->isVisibleTo(view));
 
     clickShortcut(PlayerAction::markIn);
-    EXPECT_EQ(view->shortcutLabel(PlayerAction::markIn), QStringLiteral("Press key..."));
     EXPECT_TRUE(view->banner()->isVisibleTo(view));
     EXPECT_EQ(find<QLabel>(view, QStringLiteral("captureAction"))->text(), QStringLiteral("Mark In"));
     clickShortcut(PlayerAction::markIn);
@@ -181,26 +166,8 @@ TEST_F(KeyboardPaneTest, CapturesMovesCancelsAndStoresKeys)
     clickShortcut(PlayerAction::stop);
     EXPECT_EQ(labels().at(1), QStringLiteral("I"));
     EXPECT_EQ(labels().at(4), QStringLiteral("Press key..."));
-    press(Qt::Key_Escape);
-    EXPECT_EQ(labels(), factory);
-
-    clickShortcut(PlayerAction::markIn);
-    press(Qt::Key_M, Qt::ControlModifier);
-    EXPECT_EQ(keyboard->editingAction(), PlayerAction::markIn) << "Ctrl keys stay the application's";
     press(Qt::Key_M, Qt::ShiftModifier);
-    EXPECT_EQ(labels().at(1), QStringLiteral("Shift+M"));
-    EXPECT_TRUE(view->binding(PlayerAction::markIn)->modifiers & settings::ModifierFlag::shift);
-    const auto stored = settings::KeyBinding::decodeList(
-        defaults.dataForKey(QString::fromLatin1(playback::KeyboardShortcutManager::kStorageKey)).value_or(""));
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(std::any_of(stored.value().begin(), stored.value().end(), [](const settings::KeyBinding& b) {
-        return b.action == PlayerAction::markIn && playback::shortcutLabel(b) == QStringLiteral("Shift+M");
-    }));
-
-    clickShortcut(PlayerAction::markOut);
-    press(Qt::Key_J);
-    EXPECT_EQ(labels().at(2), QStringLiteral("J"));
-    EXPECT_EQ(labels().at(3), QStringLiteral("J"));
+    EXPECT_EQ(labels().at(4), QStringLiteral("Shift+M"));
 
     clickShortcut(PlayerAction::playPause);
     ui::screenkit::click(find<QAbstractButton>(view, QStringLiteral("resetShortcuts")));
