@@ -7,6 +7,7 @@
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QPainter>
