@@ -37,7 +37,6 @@ TEST_F(DeckLinkOutputColor, ForcedHDRTurnsColourModeZeroIntoTheForcedModeOnTheRu
     ASSERT_TRUE(start(0, 0));
     on([&] { output->setForceHDR(true); });
     sendCounters(1, 1);
-    EXPECT_TRUE(log.contains("forceHDR applied colorMode=3"));
     EXPECT_EQ(output->colorMode(), 3);
     stop();
     const auto frames = recordedFrames(0);
@@ -52,7 +51,6 @@ TEST_F(DeckLinkOutputColor, SwitchingARunningSDROutputToHDRPreparesTheTenBitForm
     sendCounters(1, 1);
     on([&] { output->setColorMode(4); });
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitYUV);
-    EXPECT_TRUE(log.contains("HDR prepared on the running output: pixelFormat=v210 rowBytes=1920"));
     EXPECT_TRUE(output->usesScheduledPlayback()); // the transport chosen at start stays
     sendCounters(2, 2);
 
