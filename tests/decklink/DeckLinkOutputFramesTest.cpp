@@ -1,5 +1,5 @@
-// Frames through the program output: sizes, the zero-copy and copy paths, HDR conversion, the
-// colour and HDR metadata the card receives per colour mode, and the failures of each step.
+// Frames through the program output: sizes, the zero-copy and copy paths, HDR conversion, and the
+// failures of each step. (The items each colour mode writes are checked with the starts.)
 
 #include "DeckLinkOutputTestSupport.h"
 
@@ -12,50 +12,6 @@ namespace {
 using DeckLinkOutputFrames = DeckLinkOutputTest;
 
 constexpr int kW = 720, kH = 486; // colour mode code 0, NTSC
-
-TEST_F(DeckLinkOutputFrames, MetadataOfEachColourModeReachesTheCard)
-{
-    struct Expected {
-        int mode;
-        DeckLinkPixelFormat format;
-        std::int64_t colorspace; // -12345: not written
-        std::int64_t eotf;
-        double redX; // -1: no primaries
-    };
-    const Expected cases[] = {
-        { 0, kDeckLinkFormat8BitBGRA, -12345, -12345, -1 },
-        { 1, kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceRec709, 0, -1 },
-        { 2, kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceRec2020, 0, -1 },
-        { 3, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 2, 0.708 },
-        { 4, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 3, 0.708 },
-        { 5, kDeckLinkFormat10BitYUV, kDeckLinkColorspaceRec2020, 2, 0.68 },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        corvale_sim_clear_output_frames(0);
-        on([&] { output->setHDRMetadataMaxNits(2000, 0.005, 2000, 2000); });
-        ASSERT_TRUE(start(0, 0, c.mode));
-        sendCounters(100 * static_cast<std::uint32_t>(c.mode) + 1, 100 * static_cast<std::uint32_t>(c.mode) + 2);
-        stop(); // scheduled frames leave as flushed and are recorded then
-        const auto frames = recordedFrames(0);
-        ASSERT_EQ(frames.size(), 2u);
-        const auto& f = frames[0];
-        EXPECT_EQ(f.pixelFormat, c.format);
-        EXPECT_EQ(f.frameCounter, 100 * c.mode + 1); // the picture survives wrap, copy and conversion
-        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataColorspace), c.colorspace);
-        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataHDREOTF), c.eotf);
-        EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesRedX), c.redX);
-        if (c.mode >= 3) {
-            EXPECT_EQ(f.flags & kDeckLinkFrameContainsHDRMetadata, kDeckLinkFrameContainsHDRMetadata);
-            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMinDisplayMasteringLuminance), 0.005);
-            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMaximumFrameAverageLightLevel), 2000);
-            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesBlueY), c.mode == 5 ? 0.06 : 0.046);
-        } else {
-            EXPECT_EQ(f.wrapped, 1); // SDR goes without a copy
-            EXPECT_FALSE(frameHas(f, kDeckLinkFrameMetadataHDRWhitePointX));
-        }
-    }
-}
 
 TEST_F(DeckLinkOutputFrames, WrongSizeIsDroppedWithOneLineUntilARightFrameComes)
 {

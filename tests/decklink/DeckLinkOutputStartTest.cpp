@@ -1,5 +1,6 @@
 // Starting and stopping the program output on the simulated card: display modes, connection,
-// device configuration, transports, and every way a start can fail.
+// device configuration, transports, the items each colour mode puts on a frame, and every way a
+// start can fail.
 
 #include "DeckLinkOutputTestSupport.h"
 
@@ -45,36 +46,59 @@ TEST_F(DeckLinkOutputStart, SDRStartOpensTheModeOnHDMIWithScheduledPlaybackAndSt
     EXPECT_EQ(outputState(0).enabled + outputState(0).callbackInstalled, 0);
 }
 
-TEST_F(DeckLinkOutputStart, EachColourModeChoosesItsFormatTransportAndDeviceColour)
+TEST_F(DeckLinkOutputStart, EachColourModeSetsTheDeviceTransportAndTheFramesItems)
 {
     struct Case {
         int mode;
         const char* transport;
         DeckLinkPixelFormat format;
-        DeckLinkColorspace source, destination;
-        int rec2020;
+        std::int64_t source, destination, rec2020; // the device's configuration
+        std::int64_t colorspace, eotf; // the frame's items (-12345: not written)
+        double redX; // -1: no primaries
     };
     const Case cases[] = {
-        { 1, "transport: scheduled playback (mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', 'r709', 0 },
-        { 2, "transport: scheduled playback (mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', '2020', 1 },
-        { 3, "transport: sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
-        { 4, "transport: scheduled playback (mode=HLG", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
-        { 5, "transport: sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1 },
+        { 0, "(mode=SDR", kDeckLinkFormat8BitBGRA, kDeckLinkColorspaceUnspecified, kDeckLinkColorspaceUnspecified, 0,
+            -12345, -12345, -1 },
+        { 1, "(mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', 'r709', 0, 'r709', 0, -1 },
+        { 2, "(mode=SDR", kDeckLinkFormat8BitBGRA, 'r709', '2020', 1, '2020', 0, -1 },
+        { 3, "sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1, '2020', 2, 0.708 },
+        { 4, "(mode=HLG", kDeckLinkFormat10BitYUV, '2020', '2020', 1, '2020', 3, 0.708 },
+        { 5, "sync path (PQ stability mode)", kDeckLinkFormat10BitYUV, '2020', '2020', 1, '2020', 2, 0.68 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
-        ASSERT_TRUE(start(0, 1, c.mode));
+        corvale_sim_clear_output_frames(0);
+        on([&] { output->setHDRMetadataMaxNits(2000, 0.005, 2000, 2000); });
+        ASSERT_TRUE(start(0, 0, c.mode));
         EXPECT_EQ(output->colorMode(), c.mode);
         EXPECT_TRUE(log.contains(c.transport));
-        if (PixelFormatIs10Bit(c.format)) {
-            EXPECT_EQ(output->hdrPixelFormat(), c.format);
-            EXPECT_EQ(output->hdrExpectedRowBytes(), 128 * 15); // PAL: 720 / 48 groups
-        }
         EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputSourceColorspace), c.source);
         EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputDestColorspace), c.destination);
         EXPECT_EQ(configFlag(kDeckLinkConfigRec2020Output), c.rec2020);
-        stop();
+        if (PixelFormatIs10Bit(c.format)) {
+            EXPECT_EQ(output->hdrExpectedRowBytes(), 128 * 15); // 720 / 48 groups
+        }
+        const auto counter = 100 * static_cast<std::uint32_t>(c.mode) + 1;
+        sendCounters(counter, counter + 1);
+        stop(); // scheduled frames leave as flushed and are recorded then
         EXPECT_EQ(output->colorMode(), 0); // stop resets the colour mode
+        const auto frames = recordedFrames(0);
+        ASSERT_EQ(frames.size(), 2u);
+        const auto& f = frames[0];
+        EXPECT_EQ(f.pixelFormat, c.format);
+        EXPECT_EQ(f.frameCounter, counter); // the picture survives wrap, copy and conversion
+        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataColorspace), c.colorspace);
+        EXPECT_EQ(frameInt(f, kDeckLinkFrameMetadataHDREOTF), c.eotf);
+        EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesRedX), c.redX);
+        if (c.mode >= 3) {
+            EXPECT_EQ(f.flags & kDeckLinkFrameContainsHDRMetadata, kDeckLinkFrameContainsHDRMetadata);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMinDisplayMasteringLuminance), 0.005);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRMaximumFrameAverageLightLevel), 2000);
+            EXPECT_DOUBLE_EQ(frameFloat(f, kDeckLinkFrameMetadataHDRDisplayPrimariesBlueY), c.mode == 5 ? 0.06 : 0.046);
+        } else {
+            EXPECT_EQ(f.wrapped, 1); // SDR goes without a copy
+            EXPECT_FALSE(frameHas(f, kDeckLinkFrameMetadataHDRWhitePointX));
+        }
     }
 }
 
