@@ -66,29 +66,16 @@ TEST(ManualScheduler, CancelFromInsideABlockAndFromAnotherBlock)
     EXPECT_EQ(scheduler.repeating(0.0, [] {}), 0u);
 }
 
-TEST(QtScheduler, OnceRunsLaterOnTheMainThreadAndCancelStopsIt)
+TEST(QtScheduler, RunsLaterOnTheMainThreadAndCancelsEvenFromItsOwnBlock)
 {
     platform::QtScheduler scheduler;
     QEventLoop loop;
     bool cancelledRan = false;
     bool inline_ = true;
+    int ticks = 0;
     const auto cancelled = scheduler.once(0.0, [&] { cancelledRan = true; });
     scheduler.cancel(cancelled);
-    scheduler.once(0.0, [&] {
-        inline_ = false;
-        loop.quit();
-    });
-    EXPECT_TRUE(inline_); // never runs inside the call
-    loop.exec();
-    EXPECT_FALSE(cancelledRan);
-    EXPECT_FALSE(inline_);
-}
-
-TEST(QtScheduler, RepeatingTimerCancelsItselfSafely)
-{
-    platform::QtScheduler scheduler;
-    QEventLoop loop;
-    int ticks = 0;
+    scheduler.once(0.0, [&] { inline_ = false; });
     platform::Scheduler::TimerId id = 0;
     id = scheduler.repeating(0.001, [&] {
         if (++ticks == 3) {
@@ -96,7 +83,10 @@ TEST(QtScheduler, RepeatingTimerCancelsItselfSafely)
             loop.quit();
         }
     });
+    EXPECT_TRUE(inline_); // never runs inside the call
     loop.exec();
     QCoreApplication::processEvents();
+    EXPECT_FALSE(cancelledRan);
+    EXPECT_FALSE(inline_);
     EXPECT_EQ(ticks, 3);
 }
