@@ -85,28 +85,25 @@ TEST_F(CorvaleAppTest, SignalsFromAWorkerAreHandledLaterOnTheMainThread)
 
 TEST_F(CorvaleAppTest, QuitRunsOnceInOrderWhateverAsksForIt)
 {
-    app().show();
-    QCoreApplication::processEvents();
-    services.log.clear();
-    app().mainWindow().close();
-    app().quit();
-    QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
-    EXPECT_EQ(services.log, quitSteps);
-    EXPECT_TRUE(app().hasQuit());
-    EXPECT_TRUE(defaults.contains(QString::fromLatin1(MainWindow::frameKey))) << "the frame is stored at close";
-}
-
-TEST_F(CorvaleAppTest, TerminationSignalsTakeTheQuitPath)
-{
-    for (const int signalNumber : { SIGTERM, SIGINT }) {
-        SCOPED_TRACE(signalNumber);
+    const std::function<void()> askers[] = {
+        [&] {
+            app().mainWindow().close();
+            app().quit();
+            QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection);
+        },
+        [] { ASSERT_EQ(std::raise(SIGTERM), 0); },
+        [] { ASSERT_EQ(std::raise(SIGINT), 0); },
+    };
+    for (const auto& ask : askers) {
         application.reset();
+        app().show();
+        QCoreApplication::processEvents();
         services.log.clear();
-        app();
-        ASSERT_EQ(std::raise(signalNumber), 0);
+        ask();
         ASSERT_TRUE(processUntil([&] { return app().hasQuit(); }));
         EXPECT_EQ(services.log, quitSteps);
     }
+    EXPECT_TRUE(defaults.contains(QString::fromLatin1(MainWindow::frameKey))) << "the frame is stored at close";
 }
 
 // Announces nothing: the station's own publisher would reach the local network.
