@@ -62,7 +62,7 @@ void PlaybackViewModel::saveState()
 
 void PlaybackViewModel::saveState(const std::optional<QUrl>& folder)
 {
-    PlaybackState state { clips_, selectedClipID_ };
+    auto state = std::make_shared<const PlaybackState>(PlaybackState { clips_, selectedClipID_ });
     const QUrl target = folder ? *folder : recordingFolderOrLegacy();
     const std::optional<QUrl> file = playlistURL(target);
     if (!file)
@@ -70,14 +70,18 @@ void PlaybackViewModel::saveState(const std::optional<QUrl>& folder)
     const std::uint64_t generation = editGeneration_;
     // The block touches only the outcome list, which outlives the queue (drained first when the
     // engine goes), and posts back through a liveness token taken here on the main thread.
-    writer_->async([this, alive = alive_.token(), state = std::move(state), path = file->toLocalFile(), generation] {
-        const auto written = PlaylistFile::writeAtomically(path, PlaylistFile::encode(state));
-        {
-            std::lock_guard lock(outcomesMutex_);
-            outcomes_.push_back({ generation, written ? std::nullopt : std::optional<QString>(written.error()) });
-        }
-        platform::runOnMain(alive, [this] { applySaveOutcomes(); });
-    });
+    writer_->async(
+        [this, alive = alive_.token(), state = std::move(state), path = file->toLocalFile(), generation]() mutable {
+            const auto written = PlaylistFile::writeAtomically(path, PlaylistFile::encode(*state));
+            {
+                std::lock_guard lock(outcomesMutex_);
+                outcomes_.push_back({ generation, written ? std::nullopt : std::optional<QString>(written.error()) });
+            }
+            // The saved list shares its storage with the engine's own. Its last reference is dropped
+            // on the main thread, after this thread's reads: dropped here, the engine's next edit
+            // could find the storage unshared and write it in place with no ordering against them.
+            platform::runOnMain(alive, [this, state = std::move(state)] { applySaveOutcomes(); });
+        });
 }
 
 void PlaybackViewModel::applySaveOutcomes()
