@@ -5,28 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QNetworkReply>
 #include <QTest>
 
-#include <unistd.h>
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 namespace cloud_test {
-
-qint64 memoryInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return qint64(__sanitizer_get_current_allocated_bytes());
-#else
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
-#endif
-}
 
 CloudTestKit::CloudTestKit()
     : defaults(dir.filePath(QStringLiteral("defaults.json")))

@@ -26,9 +26,6 @@
 namespace cloud_test {
 
 using testkit::writeFile;
-// The live heap under AddressSanitizer (whose quarantine keeps freed memory resident), else the
-// resident set.
-qint64 memoryInUse();
 
 class FakeLibrary : public cloud::CloudProjectLibrary {
 public:
@@ -82,7 +79,6 @@ public:
     using GoogleDriveSyncManager::worker;
 
     std::atomic<int> fullSyncs { 0 };
-    std::atomic<int> listRefreshes { 0 };
     bool realPasses = false; // start(…, true): the passes run as well as being counted
 
 protected:
@@ -94,7 +90,6 @@ protected:
     }
     void refreshCloudProjectsNow(bool updateStatus) override
     {
-        ++listRefreshes;
         if (realPasses)
             GoogleDriveSyncManager::refreshCloudProjectsNow(updateStatus);
     }

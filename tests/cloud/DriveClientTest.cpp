@@ -21,9 +21,6 @@ using Fault = FakeGoogleServer::Fault;
 
 namespace {
 
-const QString kFolderQuery
-    = QStringLiteral("'P' in parents and mimeType='application/vnd.google-apps.folder' and trashed=false");
-
 QJsonObject bodyOf(const FakeGoogleServer::Request& request)
 {
     return QJsonDocument::fromJson(request.body).object();
@@ -43,16 +40,6 @@ protected:
         kit.onWorker([&] { result.emplace(call(kit.manager->drive())); });
         return std::move(*result);
     }
-    Fault fault(QByteArray method, QByteArray path, int status, QByteArray body = {})
-    {
-        Fault f;
-        f.method = std::move(method);
-        f.pathPrefix = std::move(path);
-        f.status = status;
-        f.body = std::move(body);
-        f.contentType = "application/json";
-        return f;
-    }
 
     CloudTestKit kit;
 };
@@ -63,22 +50,17 @@ TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
 {
     kit.server.configure([](auto& s) { s.pageSize = 2; });
     const QString parent = kit.server.addFolder(QStringLiteral("Corvale"));
-    for (int i = 0; i < 250; ++i)
+    for (int i = 0; i < 5; ++i)
         kit.server.addFolder(QStringLiteral("Project %1").arg(i), parent);
     kit.server.addFile(QStringLiteral("not a folder.mov"), parent);
     const auto folders = run([&](DriveClient& drive) { return drive.listDriveFolders(parent); });
     ASSERT_TRUE(folders);
-    EXPECT_EQ(folders->size(), 250);
+    EXPECT_EQ(folders->size(), 5);
     const auto lists = kit.server.requests("GET", "/drive/v3/files");
-    ASSERT_EQ(lists.size(), 125);
+    ASSERT_EQ(lists.size(), 3);
     const auto& first = lists[0];
-    EXPECT_EQ(first.queryItem("q"), QString(kFolderQuery).replace(QLatin1String("'P'"), "'" + parent + "'"));
     EXPECT_TRUE(first.rawQuery.startsWith("q='" + parent.toUtf8()
         + "'%20in%20parents%20and%20mimeType='application%2Fvnd.google-apps.folder'%20and%20trashed=false&"));
-    EXPECT_EQ(first.queryItem("pageSize"), QStringLiteral("1000"));
-    EXPECT_EQ(first.queryItem("fields"),
-        QStringLiteral("nextPageToken,files(id,name,mimeType,md5Checksum,size,modifiedTime)"));
-    EXPECT_FALSE(first.query().hasQueryItem("pageToken"));
     EXPECT_EQ(lists[1].queryItem("pageToken"), QStringLiteral("2"));
     EXPECT_TRUE(first.header("Authorization").startsWith("Bearer "));
 
@@ -102,28 +84,21 @@ TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
 TEST_F(DriveClientTest, ErrorAnswersAreErrorsNeverContent)
 {
     const QString id = kit.server.addFile(QStringLiteral("playlist.json"), {}, "{}");
-    kit.server.addFault(fault("GET", "/drive/v3/files", 404, R"({"error":{"code":404,"message":"File not found"}})"));
-    const auto listed = run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); });
-    EXPECT_EQ(listed.error(), SyncError::http(404, QStringLiteral("File not found")));
-    EXPECT_EQ(listed.error().description(), QStringLiteral("HTTP 404: File not found"));
-
-    kit.server.addFault(fault("GET", "/drive/v3/files/", 500, "Backend Error\n"));
-    const auto downloaded = run([&](DriveClient& drive) { return drive.downloadDriveFile(id); });
-    EXPECT_EQ(downloaded.error(), SyncError::http(500, QStringLiteral("Backend Error ")));
+    const auto list = [&] { return run([](DriveClient& drive) { return drive.listDriveFiles("trashed=false"); }); };
+    kit.server.addFault({ .method = "GET",
+        .pathPrefix = "/drive/v3/files",
+        .status = 404,
+        .body = R"({"error":{"code":404,"message":"File not found"}})" });
+    EXPECT_EQ(list().error().description(), QStringLiteral("HTTP 404: File not found"));
+    kit.server.addFault({ .method = "GET", .pathPrefix = "/drive/v3/files/", .body = "Backend Error\n" });
+    EXPECT_EQ(run([&](DriveClient& drive) { return drive.downloadDriveFile(id); }).error(),
+        SyncError::http(500, QStringLiteral("Backend Error ")));
     EXPECT_EQ(run([&](DriveClient& drive) { return drive.downloadDriveFile(id); }).value(), QByteArray("{}"));
-
-    kit.server.addFault(fault("GET", "/drive/v3/files", 200, R"({"kind":"drive#fileList"})"));
-    EXPECT_EQ(
-        run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }).error().kind,
-        SyncError::Kind::decoding);
-
-    Fault drop = fault("GET", "/drive/v3/files", 0);
-    drop.kind = Fault::Kind::drop;
-    drop.times = 2; // the network layer sends a GET again once when a kept-alive connection drops
-    kit.server.addFault(drop);
-    EXPECT_EQ(
-        run([](DriveClient& drive) { return drive.listDriveFiles(QStringLiteral("trashed=false")); }).error().kind,
-        SyncError::Kind::transport);
+    kit.server.addFault({ .method = "GET", .pathPrefix = "/drive/v3/files", .status = 200, .body = "{}" });
+    EXPECT_EQ(list().error().kind, SyncError::Kind::decoding);
+    // The network layer sends a GET again once when a kept-alive connection drops.
+    kit.server.addFault({ .kind = Fault::Kind::drop, .method = "GET", .pathPrefix = "/drive/v3/files", .times = 2 });
+    EXPECT_EQ(list().error().kind, SyncError::Kind::transport);
 }
 
 TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization)
@@ -135,14 +110,11 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     ASSERT_TRUE(uploaded);
     const auto start = kit.server.requests("POST", "/upload/drive/v3/files").value(0);
     EXPECT_EQ(start.rawQuery, QByteArray("uploadType=resumable"));
-    EXPECT_EQ(start.header("Content-Type"), QByteArray("application/json; charset=utf-8"));
     EXPECT_EQ(start.header("X-Upload-Content-Type"), QByteArray("video/quicktime"));
     EXPECT_EQ(start.header("X-Upload-Content-Length"), QByteArray("11"));
     EXPECT_EQ(bodyOf(start), QJsonObject({ { "name", "clip.MOV" }, { "parents", QJsonArray { parent } } }));
     const auto put = kit.server.requests("PUT", "/upload/").value(0);
     EXPECT_FALSE(put.hasHeader("Authorization"));
-    EXPECT_EQ(put.header("Content-Type"), QByteArray("video/quicktime"));
-    EXPECT_EQ(put.header("Content-Length"), QByteArray("11"));
     EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("movie bytes"));
     EXPECT_EQ(kit.manager->currentUploadProgress(), 1.0);
 
@@ -156,11 +128,7 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("new"));
 
     // Without a session URL nothing is transferred.
-    Fault noLocation;
-    noLocation.kind = Fault::Kind::noLocation;
-    noLocation.method = "POST";
-    noLocation.pathPrefix = "/upload/";
-    kit.server.addFault(noLocation);
+    kit.server.addFault({ .method = "POST", .pathPrefix = "/upload/", .status = 200, .body = "{}" });
     kit.server.clearLog();
     EXPECT_EQ(run([&](DriveClient& drive) { return drive.uploadFile(path, parent, std::nullopt); }).error(),
         SyncError::uploadInitFailed());
@@ -181,15 +149,13 @@ TEST_F(DriveClientTest, TrashRefreshesFirstAndRenameNeedsSuccess)
     const auto log = kit.server.requests();
     ASSERT_EQ(log.size(), 2);
     EXPECT_EQ(log[0].path, QByteArray("/token"));
-    EXPECT_EQ(log[1].method, QByteArray("PATCH"));
-    EXPECT_EQ(log[1].header("Content-Type"), QByteArray("application/json"));
     EXPECT_EQ(bodyOf(log[1]), QJsonObject({ { "trashed", true } }));
 
     const auto missing = run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("nope")); });
     EXPECT_EQ(missing.error().description(), QStringLiteral("Drive trash failed: HTTP 404"));
 
     // A rename that works is the Keep Both case of the project sync.
-    kit.server.addFault(fault("PATCH", "/drive/v3/files/", 403, R"({"error":{"code":403}})"));
+    kit.server.addFault({ .method = "PATCH", .pathPrefix = "/drive/v3/files/", .status = 403 });
     EXPECT_EQ(run([&](DriveClient& drive) { return drive.renameDriveFile(folder, QStringLiteral("x")); }).error(),
         SyncError::renameFailed());
 }
@@ -210,7 +176,5 @@ TEST_F(DriveClientTest, ATokenThatExpiresMidRunIsRenewedOnceAndSignedOutSendsNot
     kit.manager->signOut();
     kit.server.clearLog();
     EXPECT_EQ(run([](DriveClient& drive) { return drive.ensureRootFolderID(); }).error(), SyncError::noToken());
-    EXPECT_EQ(run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("abc")); }).error(),
-        SyncError::noToken());
     EXPECT_TRUE(kit.server.requests().isEmpty());
 }

@@ -47,27 +47,6 @@ Answer oauthError(const QString& error, const QString& description)
     return json(400, { { QStringLiteral("error"), error }, { QStringLiteral("error_description"), description } });
 }
 
-// application/x-www-form-urlencoded, strictly: only unreserved characters, "+" and %XX escapes.
-std::optional<std::map<QString, QString>> parseForm(const QByteArray& body)
-{
-    static const QRegularExpression allowed(QStringLiteral("^([A-Za-z0-9._~+-]|%[0-9A-Fa-f]{2})*$"));
-    std::map<QString, QString> fields;
-    for (const QByteArray& pair : body.split('&')) {
-        const qsizetype equals = pair.indexOf('=');
-        if (equals <= 0)
-            return std::nullopt;
-        QByteArray key = pair.left(equals), value = pair.mid(equals + 1);
-        if (!allowed.match(QString::fromLatin1(key)).hasMatch()
-            || !allowed.match(QString::fromLatin1(value)).hasMatch())
-            return std::nullopt;
-        const auto decode = [](QByteArray text) {
-            return QString::fromUtf8(QByteArray::fromPercentEncoding(text.replace('+', ' ')));
-        };
-        fields[decode(key)] = decode(value);
-    }
-    return fields;
-}
-
 // Drive's search language, as far as the station uses it: terms joined by and/or, parentheses,
 // 'id' in parents, name/mimeType = or != 'text', trashed = true/false. Anything else is refused.
 class QueryParser {
@@ -75,17 +54,10 @@ public:
     QueryParser(const QString& text, const FakeGoogleServer::File& file)
         : file_(file)
     {
-        static const QRegularExpression token(QStringLiteral(R"(\s*('(?:\\.|[^'\\])*'|!=|[=()]|\w+)\s*)"));
-        for (qsizetype pos = 0; pos < text.size();) {
-            const QRegularExpressionMatch match = token.match(
-                text, pos, QRegularExpression::NormalMatch, QRegularExpression::AnchorAtOffsetMatchOption);
-            if (!match.hasMatch()) {
-                tokens_.append(QStringLiteral("?")); // never accepted
-                break;
-            }
-            tokens_.append(match.captured(1));
-            pos = match.capturedEnd();
-        }
+        // A stray character is a token of its own, which no rule accepts.
+        static const QRegularExpression token(QStringLiteral(R"('(?:\\.|[^'\\])*'|!=|[=()]|\w+|\S)"));
+        for (auto it = token.globalMatch(text); it.hasNext();)
+            tokens_.append(it.next().captured());
     }
 
     std::optional<bool> evaluate()
@@ -103,7 +75,7 @@ private:
     }
     std::optional<QString> literal()
     {
-        if (at_ >= tokens_.size() || !tokens_[at_].startsWith(QLatin1Char('\'')))
+        if (at_ >= tokens_.size() || tokens_[at_].size() < 2 || !tokens_[at_].startsWith(QLatin1Char('\'')))
             return std::nullopt;
         const QString quoted = tokens_[at_++];
         QString value;
@@ -163,24 +135,6 @@ private:
 };
 
 } // namespace
-
-bool FakeGoogleServer::Request::hasHeader(const QByteArray& name) const
-{
-    for (const auto& header : headers) {
-        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
-QByteArray FakeGoogleServer::Request::header(const QByteArray& name) const
-{
-    for (const auto& header : headers) {
-        if (header.first.compare(name, Qt::CaseInsensitive) == 0)
-            return header.second;
-    }
-    return {};
-}
 
 class FakeGoogleServer::Engine : public QObject {
 public:
@@ -275,7 +229,8 @@ public:
                 for (qsizetype i = 1; i < lines.size(); ++i) {
                     const qsizetype colon = lines[i].indexOf(':');
                     if (colon > 0)
-                        c.request.headers.append({ lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed() });
+                        c.request.headers.insert(
+                            lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
                 }
                 c.remaining = c.request.header("Content-Length").toLongLong();
                 c.md5.reset();
@@ -319,9 +274,9 @@ public:
                 break;
             }
             if (fault && fault->kind == Fault::Kind::status)
-                answer = { fault->status, fault->contentType, fault->body, {} };
+                answer = { fault->status, "application/json", fault->body, {} };
             else
-                answer = route(request, md5, fault && fault->kind == Fault::Kind::noLocation);
+                answer = route(request, md5);
         }
         if (fault && fault->kind == Fault::Kind::drop) {
             connections_.erase(socket);
@@ -350,7 +305,7 @@ public:
     }
 
     // Called with the lock held.
-    Answer route(const Request& request, const QString& md5, bool noLocation)
+    Answer route(const Request& request, const QString& md5)
     {
         const QByteArray& path = request.path;
         const QByteArray& method = request.method;
@@ -367,10 +322,8 @@ public:
         if (issued == accessTokens.end() || issued->second.hasExpired())
             return driveError(401, QStringLiteral("Invalid Credentials"));
         if (path == "/oauth2/v3/userinfo" && method == "GET") {
-            QJsonObject info { { QStringLiteral("sub"), QStringLiteral("1") } };
-            if (settings.email)
-                info.insert(QStringLiteral("email"), *settings.email);
-            return json(200, info);
+            return json(
+                200, { { QStringLiteral("sub"), QStringLiteral("1") }, { QStringLiteral("email"), settings.email } });
         }
         if (path == "/drive/v3/files" && method == "GET")
             return list(request);
@@ -379,7 +332,7 @@ public:
             const QString id = addFileLocked(body.value(QStringLiteral("name")).toString(),
                 body.value(QStringLiteral("parents")).toArray().at(0).toString(), {},
                 body.value(QStringLiteral("mimeType")).toString());
-            return json(200, describe(files[id], QStringList { "id", "name", "mimeType" }));
+            return json(200, describe(files[id]));
         }
         if (upload && (method == "POST" || method == "PATCH")) {
             const QString existing = QString::fromLatin1(path.mid(int(strlen("/upload/drive/v3/files/"))));
@@ -392,10 +345,9 @@ public:
                 request.hasHeader("X-Upload-Content-Length") ? request.header("X-Upload-Content-Length").toLongLong()
                                                              : -1 };
             Answer answer = json(200, {});
-            if (!noLocation)
-                answer.headers.append({ "Location",
-                    baseURL().toString().toUtf8()
-                        + "/upload/drive/v3/files?uploadType=resumable&upload_id=" + id.toUtf8() });
+            answer.headers.append({ "Location",
+                baseURL().toString().toUtf8()
+                    + "/upload/drive/v3/files?uploadType=resumable&upload_id=" + id.toUtf8() });
             return answer;
         }
         const QString id = QString::fromLatin1(path.mid(int(strlen("/drive/v3/files/"))));
@@ -409,7 +361,7 @@ public:
                 file.trashed = body.value(QStringLiteral("trashed")).toBool();
             if (body.contains(QStringLiteral("name")))
                 file.name = body.value(QStringLiteral("name")).toString();
-            return json(200, describe(file, QStringList { "id", "name" }));
+            return json(200, describe(file));
         }
         return driveError(400, QStringLiteral("Bad Request"));
     }
@@ -442,13 +394,11 @@ public:
 
     Answer token(const Request& request)
     {
-        const std::optional<std::map<QString, QString>> form = parseForm(request.body);
-        if (request.header("Content-Type") != "application/x-www-form-urlencoded" || !form)
+        if (request.header("Content-Type") != "application/x-www-form-urlencoded")
             return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Malformed form"));
-        const auto field = [&](const char* name) {
-            const auto it = form->find(QLatin1String(name));
-            return it == form->end() ? QString() : it->second;
-        };
+        const QUrlQuery form(QString::fromLatin1(request.body));
+        const auto field
+            = [&](const char* name) { return form.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
         if (field("client_id") != settings.clientID || field("client_secret") != settings.clientSecret)
             return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
         QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
@@ -494,11 +444,9 @@ public:
             if (*match)
                 matches.append(&file);
         }
-        static const QRegularExpression fileFields(QStringLiteral("files\\(([^)]*)\\)"));
-        const QStringList wanted = fileFields.match(fields).captured(1).split(QLatin1Char(','), Qt::SkipEmptyParts);
         QJsonArray page;
         for (qsizetype i = offset; i < matches.size() && i < offset + size; ++i)
-            page.append(describe(*matches[i], wanted.isEmpty() ? QStringList { "id", "name", "mimeType" } : wanted));
+            page.append(describe(*matches[i]));
         QJsonObject answer { { QStringLiteral("files"), page } };
         if (offset + size < matches.size() && fields.contains(QLatin1String("nextPageToken")))
             answer.insert(QStringLiteral("nextPageToken"), QString::number(offset + size));
@@ -523,27 +471,19 @@ public:
         file.size = request.bodySize;
         file.md5 = md5;
         file.content = request.bodySize <= kKeptBytes ? request.body : QByteArray();
-        return json(200, describe(file, QStringList { "id", "name", "md5Checksum", "size" }));
+        return json(200, describe(file));
     }
 
-    QJsonObject describe(const File& file, const QStringList& wanted) const
+    // Every field the station reads, whatever it asked for.
+    static QJsonObject describe(const File& file)
     {
-        QJsonObject object;
-        for (const QString& field : wanted) {
-            if (field == QLatin1String("id"))
-                object.insert(field, file.id);
-            else if (field == QLatin1String("name"))
-                object.insert(field, file.name);
-            else if (field == QLatin1String("mimeType"))
-                object.insert(field, file.mimeType);
-            else if (field == QLatin1String("md5Checksum") && !file.md5.isEmpty())
-                object.insert(field, file.md5);
-            else if (field == QLatin1String("size")
-                && file.mimeType != QLatin1String("application/vnd.google-apps.folder"))
-                object.insert(field, QString::number(file.size));
-            else if (field == QLatin1String("modifiedTime"))
-                object.insert(field, QStringLiteral("2026-01-05T14:03:00.000Z"));
-        }
+        QJsonObject object { { QStringLiteral("id"), file.id }, { QStringLiteral("name"), file.name },
+            { QStringLiteral("mimeType"), file.mimeType },
+            { QStringLiteral("modifiedTime"), QStringLiteral("2026-01-05T14:03:00.000Z") } };
+        if (!file.md5.isEmpty())
+            object.insert(QStringLiteral("md5Checksum"), file.md5);
+        if (file.mimeType != QLatin1String("application/vnd.google-apps.folder"))
+            object.insert(QStringLiteral("size"), QString::number(file.size));
         return object;
     }
 

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -26,14 +27,14 @@ public:
         QByteArray method;
         QByteArray path;
         QByteArray rawQuery;
-        QList<std::pair<QByteArray, QByteArray>> headers;
+        QMap<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body; // at most the first MiB
         qint64 bodySize = 0;
 
         QUrlQuery query() const { return QUrlQuery(QString::fromLatin1(rawQuery)); }
         QString queryItem(const QString& name) const { return query().queryItemValue(name, QUrl::FullyDecoded); }
-        bool hasHeader(const QByteArray& name) const;
-        QByteArray header(const QByteArray& name) const;
+        bool hasHeader(const QByteArray& name) const { return headers.contains(name.toLower()); }
+        QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
     };
 
     struct File {
@@ -49,13 +50,12 @@ public:
 
     // A canned answer for requests of one method whose path starts with `pathPrefix`.
     struct Fault {
-        enum class Kind { status, drop, delay, noLocation };
+        enum class Kind { status, drop, delay };
         Kind kind = Kind::status;
         QByteArray method;
         QByteArray pathPrefix;
         int status = 500;
-        QByteArray contentType = "text/plain";
-        QByteArray body;
+        QByteArray body {};
         int delayMs = 0; // delay: the answer is held this long (slow uploads, hung requests)
         int skip = 0; // matching requests to let through first
         int times = 1; // -1: every later match
@@ -68,7 +68,7 @@ public:
     struct Settings {
         QString clientID = QStringLiteral("corvale-test.apps.example");
         QString clientSecret;
-        std::optional<QString> email = QStringLiteral("operator@example.com");
+        QString email = QStringLiteral("operator@example.com");
         double tokenLifetime = 3599;
         bool rotateRefreshTokens = false; // refresh answers carry a new refresh token
         int pageSize = 1000; // the most a list page holds

@@ -75,8 +75,6 @@ TEST(CloudList, RefreshReportsFoundSkippedAndFailedFolders)
     manager.refreshCloudProjects();
     kit.drain();
     EXPECT_EQ(manager.statusText(), QStringLiteral("No cloud projects found"));
-    EXPECT_TRUE(manager.cloudListLoaded());
-    EXPECT_TRUE(manager.cloudProjectIDs().isEmpty());
     const QString root = station.rootID();
     ASSERT_FALSE(root.isEmpty());
 
@@ -91,7 +89,6 @@ TEST(CloudList, RefreshReportsFoundSkippedAndFailedFolders)
     manager.refreshCloudProjects();
     kit.drain();
     EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud projects updated (3, skipped 1)"));
-    EXPECT_EQ(manager.phase(), CloudSyncPhase::complete);
     EXPECT_EQ(manager.cloudProjectIDs().size(), 3);
     EXPECT_TRUE(manager.cloudProjectIDs().contains(QUuid::fromString(lower)));
     ASSERT_EQ(kit.library.upserted.size(), 3);
@@ -99,33 +96,17 @@ TEST(CloudList, RefreshReportsFoundSkippedAndFailedFolders)
     EXPECT_EQ(kit.library.upserted[0].driveFolderID, folders[0]); // filled from the folder
     EXPECT_EQ(kit.library.upserted[1].driveFolderID, QStringLiteral("X1")); // its own kept
 
-    // Bad metadata in the second of three folders ends the pass; the first stays upserted.
-    CloudTestKit kit2;
-    Station second(kit2);
-    auto& other = *second.manager;
-    other.refreshCloudProjects();
-    kit2.drain();
-    const QString root2 = second.rootID();
-    const QString a = kit2.server.addFolder("A", root2);
-    const QString b = kit2.server.addFolder("B", root2);
-    const QString c = kit2.server.addFolder("C", root2);
-    kit2.server.addFile(".corvale_project.json", a, metadataJson(QUuid::createUuid().toString()));
-    kit2.server.addFile(".corvale_project.json", b, "{not json");
-    kit2.server.addFile(".corvale_project.json", c, metadataJson(QUuid::createUuid().toString()));
-    other.refreshCloudProjects();
-    kit2.drain();
-    EXPECT_TRUE(other.statusText().startsWith(QStringLiteral("Cloud refresh failed: ")))
-        << other.statusText().toStdString();
-    EXPECT_TRUE(other.canRetry());
-    EXPECT_EQ(other.failedItems(), QStringList { other.statusText() });
-    EXPECT_TRUE(other.cloudProjectIDs().isEmpty());
-    EXPECT_EQ(kit2.library.upserted.size(), 1);
-
-    // Inside a full sync with no cloud project open the failure stays silent.
-    kit2.fullSync();
-    EXPECT_EQ(other.statusText(), QStringLiteral("Cloud list refreshed"));
-    EXPECT_EQ(other.phase(), CloudSyncPhase::complete);
-    EXPECT_TRUE(other.failedItems().isEmpty());
+    // Bad metadata ends the pass; inside a full sync with no cloud project open that stays silent.
+    kit.server.addFile(".corvale_project.json", folders[3], "{not json");
+    manager.refreshCloudProjects();
+    kit.drain();
+    EXPECT_TRUE(manager.statusText().startsWith(QStringLiteral("Cloud refresh failed: ")))
+        << manager.statusText().toStdString();
+    EXPECT_TRUE(manager.canRetry());
+    EXPECT_EQ(manager.failedItems(), QStringList { manager.statusText() });
+    kit.fullSync();
+    EXPECT_EQ(manager.statusText(), QStringLiteral("Cloud list refreshed"));
+    EXPECT_TRUE(manager.failedItems().isEmpty());
 }
 
 TEST(CloudList, WithoutATokenTheSyncIsNotConnected)
@@ -135,54 +116,6 @@ TEST(CloudList, WithoutATokenTheSyncIsNotConnected)
     signedOut.fullSync();
     EXPECT_EQ(idle.statusText(), QStringLiteral("Not connected"));
     EXPECT_EQ(idle.phase(), CloudSyncPhase::failed);
-    EXPECT_FALSE(idle.cloudListLoaded());
-}
-
-TEST(ProjectSync, ASecondStationDownloadsThePlaylistAndALocalEditWins)
-{
-    // The two-station round trip on the real library is the station test's; this one checks the
-    // files: what goes up, what comes down, and that a local edit is not overwritten.
-    CloudTestKit kit;
-    auto project = kit.cloudProject(QStringLiteral("Feature"));
-    writeFile(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
-    writeFile(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
-    writeFile(project.folderPath + "/notes.txt", "not media");
-    {
-        Station station(kit);
-        kit.library.setCurrent(project);
-        kit.fullSync();
-        EXPECT_EQ(station.manager->statusText(), QStringLiteral("Sync complete"));
-        const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
-        EXPECT_TRUE(state.pending.isEmpty());
-        EXPECT_EQ(
-            QStringList(state.uploaded.keys()), QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
-        EXPECT_EQ(kit.server.file(state.uploaded.value("A001.mov"))->size, 3000);
-    }
-    const CloudSyncState firstState = CloudSyncStateStore::read(project.folderPath);
-    kit.manager.reset();
-
-    auto opened = project;
-    opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
-    opened.cloudFolderID = firstState.driveProjectFolderID;
-    QDir().mkpath(opened.folderPath);
-    kit.library.setCurrent(opened);
-    Station second(kit);
-    QSignalSpy replaced(second.manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
-    kit.fullSync();
-    EXPECT_EQ(second.manager->statusText(), QStringLiteral("Sync complete"));
-    QFile playlist(opened.folderPath + "/playlist.json");
-    ASSERT_TRUE(playlist.open(QIODevice::ReadOnly));
-    EXPECT_EQ(playlist.readAll(), QByteArray(R"({"clips":["first"]})"));
-    EXPECT_EQ(replaced.size(), 1);
-    const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
-    EXPECT_EQ(state.uploaded.value("playlist.json"), firstState.uploaded.value("playlist.json"));
-    EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 3); // no second copies
-
-    writeFile(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
-    replaced.clear();
-    kit.fullSync();
-    EXPECT_TRUE(replaced.isEmpty());
-    EXPECT_EQ(kit.server.file(state.uploaded.value("playlist.json"))->content, QByteArray(R"({"clips":["edited"]})"));
 }
 
 TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
@@ -202,8 +135,6 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     kit.prompter.answers = { Action::cancel };
     kit.fullSync();
     EXPECT_EQ(manager.statusText(), QStringLiteral("Sync cancelled by user"));
-    EXPECT_EQ(manager.phase(), CloudSyncPhase::partial);
-    EXPECT_TRUE(manager.canRetry());
     EXPECT_EQ(kit.prompter.asked, QStringList { "clip.mov" });
     CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
     EXPECT_EQ(state.pending, QStringList({ "clip.mov", "clip_Local.mov" }));
@@ -217,7 +148,6 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     state = CloudSyncStateStore::read(project.folderPath);
     EXPECT_FALSE(state.uploaded.contains("clip.mov"));
     EXPECT_TRUE(state.uploaded.contains("clip_Local2.mov"));
-    EXPECT_TRUE(QFile::exists(project.folderPath + "/clip_Local2.mov"));
     EXPECT_FALSE(QFile::exists(project.folderPath + "/clip.mov"));
     EXPECT_EQ(kit.server.file(remoteClip)->name, QStringLiteral("clip_GDrive.mov"));
     ASSERT_EQ(renamed.size(), 1);
@@ -228,10 +158,7 @@ TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
     const QString other = kit.server.addFile("take.MOV", folder, "drive", "video/quicktime");
     writeFile(project.folderPath + "/take.MOV", "local take");
     kit.prompter.answers = { Action::overwrite };
-    FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain",
-        "boom" };
-    fault.skip = 1; // the metadata file goes first
-    kit.server.addFault(fault);
+    kit.server.addFault({ .method = "PUT", .pathPrefix = "/upload", .skip = 1 }); // after the metadata file
     kit.fullSync();
     state = CloudSyncStateStore::read(project.folderPath);
     EXPECT_EQ(state.uploaded.value("take.MOV"), other);
@@ -252,15 +179,11 @@ TEST(ProjectSync, FailuresArePartialOrFailedAndRetryCompletes)
     for (const char* name : { "A.mov", "B.mov", "C.mov" })
         writeFile(project.folderPath + "/" + name, name);
     kit.library.setCurrent(project);
-    FakeGoogleServer::Fault fault { FakeGoogleServer::Fault::Kind::status, "PUT", "/upload", 500, "text/plain", "no" };
-    fault.skip = 2; // the metadata file and A.mov go through
-    kit.server.addFault(fault);
+    kit.server.addFault({ .method = "PUT", .pathPrefix = "/upload", .skip = 2 }); // after the metadata and A.mov
     kit.fullSync();
     EXPECT_EQ(manager.statusText(), QStringLiteral("Sync partial (1 pending, 1 failed)"));
-    EXPECT_EQ(manager.phase(), CloudSyncPhase::partial);
     ASSERT_EQ(manager.failedItems().size(), 1);
     EXPECT_TRUE(manager.failedItems()[0].startsWith(QStringLiteral("B.mov: ")));
-    EXPECT_TRUE(manager.canRetry());
     EXPECT_EQ(CloudSyncStateStore::read(project.folderPath).pending, QStringList { "B.mov" });
     manager.retrySync();
     kit.drain();
@@ -269,14 +192,10 @@ TEST(ProjectSync, FailuresArePartialOrFailedAndRetryCompletes)
     EXPECT_EQ(station.driveFiles(folder).size(), 4);
 
     // A listing failure ends the run.
-    FakeGoogleServer::Fault listing { FakeGoogleServer::Fault::Kind::status, "GET", "/drive/v3/files", 503,
-        "application/json", R"({"error":{"message":"Backend Error"}})" };
-    listing.times = -1;
-    kit.server.addFault(listing);
+    kit.server.addFault({ .method = "GET", .pathPrefix = "/drive/v3/files", .status = 503, .times = -1 });
     kit.fullSync();
     EXPECT_TRUE(manager.statusText().startsWith(QStringLiteral("Sync failed: "))) << manager.statusText().toStdString();
     EXPECT_EQ(manager.phase(), CloudSyncPhase::failed);
-    EXPECT_FALSE(manager.isSyncing());
 }
 
 TEST(ProjectSync, DownloadFailureAloneAndHostileNames)

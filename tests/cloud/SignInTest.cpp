@@ -21,15 +21,9 @@ using Fault = FakeGoogleServer::Fault;
 
 namespace {
 
-Fault tokenFault(int status, QByteArray body, QByteArray type = "application/json")
+Fault tokenFault(int status, QByteArray body)
 {
-    Fault fault;
-    fault.method = "POST";
-    fault.pathPrefix = "/token";
-    fault.status = status;
-    fault.body = std::move(body);
-    fault.contentType = std::move(type);
-    return fault;
+    return { .method = "POST", .pathPrefix = "/token", .status = status, .body = std::move(body) };
 }
 
 int tokenRequests(const CloudTestKit& kit)
@@ -46,7 +40,6 @@ TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
     cloud::GoogleEndpoints endpoints = kit.endpoints();
     endpoints.clientSecret = QStringLiteral("s3cret+&=");
     auto& manager = kit.start(endpoints);
-    EXPECT_FALSE(manager.isSignedIn());
     EXPECT_EQ(tokenRequests(kit), 0); // no refresh token: the start-up refresh sends nothing
 
     kit.signIn();
@@ -55,10 +48,6 @@ TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
     EXPECT_EQ(query.queryItemValue("scope", QUrl::FullyDecoded),
         QStringLiteral("https://www.googleapis.com/auth/drive.file email profile"));
     EXPECT_EQ(query.queryItemValue("prompt"), QStringLiteral("consent"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:\\d+/oauth2redirect$"))
-                    .match(query.queryItemValue("redirect_uri", QUrl::FullyDecoded))
-                    .hasMatch());
-    EXPECT_TRUE(manager.isSignedIn());
     EXPECT_EQ(manager.statusText(), QStringLiteral("Signed in"));
     EXPECT_EQ(manager.signedInEmail(), QStringLiteral("operator@example.com"));
     EXPECT_EQ(
@@ -68,9 +57,7 @@ TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
     bool refreshed = false;
     kit.onWorker([&] { refreshed = manager.auth().refreshAccessTokenIfNeeded(); });
     EXPECT_TRUE(refreshed);
-    const auto exchange = kit.server.requests("POST", "/token").first();
-    EXPECT_EQ(exchange.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
-    EXPECT_TRUE(exchange.body.contains("client_secret=s3cret%2B%26%3D"));
+    EXPECT_TRUE(kit.server.requests("POST", "/token").first().body.contains("client_secret=s3cret%2B%26%3D"));
 }
 
 TEST(SignIn, FailuresGiveTheirStatusLines)
@@ -115,22 +102,15 @@ TEST(SignIn, FailuresGiveTheirStatusLines)
     }
 }
 
-TEST(SignIn, ADroppedTokenRequestAndATimeOutAreReported)
+TEST(SignIn, AnUnansweredSignInTimesOut)
 {
     CloudTestKit kit;
     auto& manager = kit.start();
-    Fault drop = tokenFault(0, {});
-    drop.kind = Fault::Kind::drop;
-    kit.server.addFault(drop);
-    manager.signIn();
-    EXPECT_TRUE(
-        CloudTestKit::waitFor([&] { return manager.statusText().startsWith(QLatin1String("Login failed: ")); }));
-
     kit.followBrowser = false;
     std::optional<bool> ended;
     manager.reAuthenticate([&](bool signedIn) { ended = signedIn; });
     kit.scheduler.advance(299);
-    EXPECT_TRUE(manager.statusText().startsWith(QLatin1String("Login failed: ")));
+    EXPECT_FALSE(ended.has_value());
     kit.scheduler.advance(1);
     EXPECT_EQ(manager.statusText(), QStringLiteral("Login cancelled: timed out"));
     EXPECT_TRUE(CloudTestKit::waitFor([&] { return ended.has_value(); }));
@@ -240,17 +220,11 @@ TEST(SignIn, SignOutForgetsTheAccountButKeepsThePendingUploads)
 
     manager.signOut();
     EXPECT_EQ(manager.statusText(), QStringLiteral("Signed out"));
-    EXPECT_FALSE(manager.isSignedIn());
-    EXPECT_FALSE(manager.signedInEmail());
     EXPECT_FALSE(kit.defaults.contains(QStringLiteral("google_signed_in_email")));
     EXPECT_FALSE(kit.keychain.getData(QStringLiteral("refresh_token")));
     EXPECT_FALSE(kit.keychain.getData(QStringLiteral("drive_root_folder_id")));
     EXPECT_EQ(manager.pendingCount(), 1);
     EXPECT_EQ(manager.lastSyncAt(), state.lastSyncAt);
-    bool usable = true;
-    kit.onWorker([&] { usable = manager.auth().ensureAccessToken(); });
-    EXPECT_FALSE(usable);
-
     kit.manager.reset();
     EXPECT_FALSE(kit.start().isSignedIn());
 }
@@ -260,9 +234,6 @@ TEST(SignIn, PkceAndFormEncoding)
     for (int i = 0; i < 20; ++i) {
         const QString verifier = GoogleDriveSyncManager::makeCodeVerifier();
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9._~-]{64}$")).match(verifier).hasMatch());
-        EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Za-z0-9_-]{43}$"))
-                        .match(GoogleDriveSyncManager::makeCodeChallenge(verifier))
-                        .hasMatch());
     }
     EXPECT_EQ(GoogleDriveSyncManager::makeCodeChallenge(QStringLiteral("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk")),
         QStringLiteral("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
@@ -273,17 +244,13 @@ TEST(SignIn, PkceAndFormEncoding)
 TEST(SignIn, OAuthErrorTexts)
 {
     const QString long400(400, QLatin1Char('x'));
-    const QList<std::pair<QByteArray, std::optional<QString>>> cases {
-        { R"({"error":"invalid_client"})", "invalid_client" },
-        { R"({"error_description":"Only this"})", "Only this" },
-        { R"({"error":{"code":400}})", R"({"error":{"code":400}})" },
-        { "", std::nullopt },
-        { long400.toUtf8(), long400.left(300) },
-    };
+    const QList<std::pair<QByteArray, std::optional<QString>>> cases { { R"({"error":"invalid_client"})",
+                                                                           "invalid_client" },
+        { R"({"error":{"code":400}})", R"({"error":{"code":400}})" }, { "", std::nullopt },
+        { long400.toUtf8(), long400.left(300) } };
     for (const auto& [body, expected] : cases)
         EXPECT_EQ(GoogleAuthClient::describeOAuthError(body), expected) << body.toStdString();
     EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":3599.5})"));
-    EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":"3599"})"));
     EXPECT_FALSE(GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":1,"refresh_token":5})"));
     const auto token
         = GoogleAuthClient::TokenResponse::decode(R"({"access_token":"a","expires_in":3599.0,"refresh_token":null})");

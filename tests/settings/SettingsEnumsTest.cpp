@@ -1,9 +1,7 @@
-#include "settings/AppearanceMode.h"
 #include "settings/CloudSyncInterval.h"
 #include "settings/PlayerAction.h"
 #include "settings/ProjectColorSpace.h"
 #include "settings/ProjectOutputColorMode.h"
-#include "settings/ProjectScanMode.h"
 #include "settings/RecordingBitrate.h"
 #include "settings/RecordingCodec.h"
 #include "settings/RecordingFPSMode.h"
@@ -43,41 +41,28 @@ template <class E> void expectCases(const std::vector<std::pair<QString, QString
 
 } // namespace
 
-TEST(SettingsEnums, CasesRawValuesAndLabelsInDeclarationOrder)
+TEST(SettingsEnums, CasesRawValuesLabelsAndDerivedValues)
 {
     expectCases<RecordingCodec>({ { "h264", "H.264" }, { "hevc", "HEVC (H.265)" },
         { "proRes422Proxy", "ProRes 422 Proxy" }, { "proRes422LT", "ProRes 422 LT" }, { "proRes422", "ProRes 422" },
         { "proRes422HQ", "ProRes 422 HQ" }, { "proRes4444", "ProRes 4444" }, { "proRes4444XQ", "ProRes 4444 XQ" } });
     expectCases<RecordingBitrate>({ { "auto", "Auto" }, { "mbps10", "10 Mbps" }, { "mbps20", "20 Mbps" },
         { "mbps50", "50 Mbps" }, { "mbps100", "100 Mbps" }, { "mbps200", "200 Mbps" } });
-    expectCases<RecordingFPSMode>({ { "auto", "Auto (Source)" }, { "fps24", "24" }, { "fps25", "25" },
-        { "fps30", "30" }, { "fps50", "50" }, { "fps60", "60" } });
     expectCases<ProjectColorSpace>({ { "rec709", "Rec.709" }, { "rec2020", "Rec.2020" }, { "p3d65", "P3-D65" } });
     expectCases<ProjectOutputColorMode>(
         { { "rec709", "Rec.709 (SDR)" }, { "rec2020", "Rec.2020 (SDR)" }, { "rec2020PQ", "Rec.2020 + PQ (HDR)" },
             { "rec2020HLG", "Rec.2020 + HLG (HDR)" }, { "p3D65PQ", "P3-D65 ST2084 (HDR)" } });
     expectCases<CloudSyncInterval>({ { "manual", "Manual" }, { "minutes15", "Every 15 min" },
         { "minutes30", "Every 30 min" }, { "hourly", "Every 60 min" } });
-    expectCases<AppearanceMode>({ { "system", "System" }, { "light", "Light" }, { "dark", "Dark" } });
     expectCases<TimecodeMode>({ { "recordRunInt", "Record Run (Int)" }, { "timeOfDayInt", "Time of Day (Int)" },
         { "externalExt", "External (Ext)" } });
     expectCases<PlayerAction>({ { "playPause", "Play / Pause" }, { "markIn", "Mark In" }, { "markOut", "Mark Out" },
         { "shuttleReverse", "Shuttle Reverse" }, { "stop", "Stop" }, { "shuttleForward", "Shuttle Forward" } });
-    // Scans are stored but never shown by name.
-    expectCases<ProjectScanMode>({ { "progressive", {} }, { "interlaced", {} }, { "psf", {} } });
-}
 
-TEST(SettingsEnums, DerivedValues)
-{
     EXPECT_EQ(bitsPerSecond(RecordingBitrate::auto_), std::nullopt);
     EXPECT_EQ(bitsPerSecond(RecordingBitrate::mbps10), 10'000'000); // decimal, not 10,485,760
-    EXPECT_EQ(bitsPerSecond(RecordingBitrate::mbps200), 200'000'000);
-
-    EXPECT_EQ(fpsValue(RecordingFPSMode::auto_), std::nullopt);
     EXPECT_EQ(fpsValue(RecordingFPSMode::fps60), 60);
-
     EXPECT_EQ(seconds(CloudSyncInterval::manual), std::nullopt);
-    EXPECT_EQ(seconds(CloudSyncInterval::minutes15), 900.0);
     EXPECT_EQ(seconds(CloudSyncInterval::hourly), 3600.0);
 }
 
