@@ -59,16 +59,14 @@ public:
     // Reports a failure during playback of the current item.
     void failPlayback(const QString& error);
 
-    // --- What the engine asked ---
+    // --- What the engine asked (seek targets and replacements are read from the calls) ---
     struct Call {
         std::string name; // "play", "pause", "rate", "seek", "replace"
         double value = 0.0; // the rate or the seek target; 1 for a replacement with an item
     };
-    const std::vector<Call>& calls() const { return calls_; }
     void clearCalls() { calls_.clear(); }
     std::vector<double> seekTargets() const;
     int replaceCount() const;
-    std::size_t periodicObserverCount() const { return observers_.periodicCount(); }
     std::size_t boundaryObserverCount() const { return observers_.boundaryCount(); }
 
 private:

@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <cmath>
 #include <limits>
 
 using playback::ClipItem;
@@ -56,31 +54,6 @@ TEST(ClipItem, SlateDisplayNameFollowsTheFileName)
     };
     for (const auto& c : cases)
         EXPECT_EQ(clipAt(QStringLiteral("/m/") + c.file).slateDisplayName(), QString::fromUtf8(c.expected)) << c.file;
-}
-
-TEST(ClipItem, FormatLabelDescribesTheProbedFormat)
-{
-    const struct {
-        std::optional<qint64> width;
-        std::optional<double> fps;
-        std::optional<QString> scan;
-        const char* expected;
-    } cases[] = {
-        { 1920, 23.976, QStringLiteral("p"), "1920x1080 24P" },
-        { 1920, 29.97, QStringLiteral("i"), "1920x1080 30I" },
-        { 1920, 59.7, QStringLiteral("p"), "1920x1080 60P" },
-        { 1920, std::nullopt, QStringLiteral("p"), "1920x1080 -P" },
-        { 1920, 25.0, std::nullopt, "1920x1080 25P" },
-        { std::nullopt, 25.0, QStringLiteral("p"), "\u2014" },
-    };
-    for (const auto& c : cases) {
-        ClipItem clip = clipAt("/m/a.mov");
-        clip.formatWidth = c.width;
-        clip.formatHeight = 1080;
-        clip.formatFPS = c.fps;
-        clip.formatScan = c.scan;
-        EXPECT_EQ(clip.formatLabel(), QString::fromUtf8(c.expected));
-    }
 }
 
 TEST(ClipItem, DecodingAcceptsTheStoredForms)

@@ -7,7 +7,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 
 using playback::PlaylistFile;
 
@@ -25,47 +24,6 @@ QByteArray playlistWith(const QUrl& url, const char* id, const char* selected = 
 }
 
 } // namespace
-
-TEST_F(EngineTest, ConstructionEndsInProjectSelectionModeWithNothingLoaded)
-{
-    const QString project = folder("project");
-    const QUrl movie = touch(project, "a.mov");
-    writeFile(project + "/playlist.json", playlistWith(movie, "00000000-0000-0000-0000-000000000001"));
-    settings_->setRecordingFolderPath(project);
-
-    playback::PlaybackViewModel fresh(
-        *settings_, media::FakeMediaPlayer::factory(&players_), scheduler_, notifications_);
-    EXPECT_TRUE(fresh.isProjectSelectionMode());
-    EXPECT_TRUE(fresh.clips().isEmpty());
-    EXPECT_FALSE(fresh.selectedClipID().has_value());
-    EXPECT_EQ(fresh.playlistFolderURL(), QUrl::fromLocalFile(project + "/"));
-    ASSERT_EQ(players_.size(), 4u); // two per engine: main and program
-    EXPECT_EQ(players_[2]->periodicObserverCount(), 1u);
-    EXPECT_EQ(players_[3]->periodicObserverCount(), 0u);
-
-    fresh.cleanup();
-    fresh.cleanup();
-    EXPECT_EQ(players_[2]->periodicObserverCount(), 0u);
-}
-
-TEST_F(EngineTest, ProjectSelectionModeNeitherSavesNorLoads)
-{
-    const QString project = folder("project");
-    settings_->setRecordingFolderPath(project);
-    const QUrl movie = touch(project, "R1-SC1-T1-Cam1.mov");
-    vm_->addClipFromRecording(movie);
-    vm_->toggleGoodClip(vm_->clips().at(0).id);
-    EXPECT_TRUE(vm_->hasUnsavedChanges());
-    EXPECT_EQ(playlistText(project), QByteArray());
-
-    // Opening the project replaces what was added meanwhile by the folder's (absent) playlist.
-    QSignalSpy loads(vm_.get(), &playback::PlaybackViewModel::clipsChanged);
-    openProject(project);
-    EXPECT_TRUE(vm_->clips().isEmpty());
-    const auto loadsAfterFirstOpen = loads.count();
-    vm_->exitProjectSelectionMode();
-    EXPECT_EQ(loads.count(), loadsAfterFirstOpen);
-}
 
 TEST_F(EngineTest, PlaylistRoundTripsThroughTheProjectFolder)
 {
@@ -95,22 +53,6 @@ TEST_F(EngineTest, PlaylistRoundTripsThroughTheProjectFolder)
     EXPECT_FALSE(vm_->hasUnsavedChanges());
     // Online clips get their thumbnail and format again.
     EXPECT_EQ(loader_->thumbnails.size(), 4u);
-}
-
-TEST_F(EngineTest, LoadedClipsAreCheckedOnDiskAndTheSelectionIsHandedOn)
-{
-    const QString project = folder("project");
-    const QUrl missing = QUrl::fromLocalFile(project + "/gone.mov");
-    writeFile(project + "/playlist.json",
-        playlistWith(missing, "00000000-0000-0000-0000-000000000001", "00000000-0000-0000-0000-0000000000FF"));
-    openProject(project);
-    ASSERT_EQ(vm_->clips().size(), 1);
-    EXPECT_TRUE(vm_->clips().at(0).offline);
-    EXPECT_TRUE(loader_->thumbnails.empty()); // no task for a missing file
-    // A selection naming no clip is kept, with nothing to show.
-    EXPECT_EQ(vm_->selectedClipID(), QUuid("{00000000-0000-0000-0000-0000000000FF}"));
-    EXPECT_FALSE(vm_->currentClip().has_value());
-    EXPECT_EQ(vm_->duration(), 0.0);
 }
 
 TEST_F(EngineTest, UnreadablePlaylistIsMovedAsideBeforeAnythingOverwritesIt)
@@ -180,15 +122,6 @@ TEST_F(EngineTest, FolderChangeSavesIntoTheOldFolderThenLoadsTheNewOne)
     ASSERT_TRUE(old.ok());
     ASSERT_EQ(old->clips.size(), 1);
     EXPECT_EQ(old->clips.at(0).id, inA);
-}
-
-TEST_F(EngineTest, WithoutARecordingFolderThePlaylistLivesInTheLegacyFolder)
-{
-    vm_->exitProjectSelectionMode();
-    const QString legacy = qEnvironmentVariable("XDG_DATA_HOME") + "/Corvale";
-    EXPECT_EQ(vm_->playlistFolderURL(), QUrl::fromLocalFile(legacy + "/"));
-    vm_->saveState();
-    EXPECT_EQ(playlistText(legacy), R"({"clips":[]})");
 }
 
 } // namespace playback_test

@@ -24,76 +24,8 @@ protected:
     void removeFile(const QUuid& id) { ASSERT_TRUE(QFile::remove(clip(id).url.toLocalFile())); }
 };
 
-TEST_F(TakePreviewTest, OrdersByCameraWithTheLowestAsMaster)
-{
-    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
-    const QUuid cam1 = add("R1-SC1-T4-Cam1.mov");
-    const QUuid other = add("R1-SC2-T4-Cam3.mov"); // another scene, same take number
-    const QUuid none = add("R1-SC1-T4-x.mov"); // no camera: sorts as 0
-    add("R1-SC1-T5-Cam1.mov");
-    vm_->setSecondaryClip(cam2);
-    vm_->seek(3.0, true);
-    vm_->previewTake(4);
-    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { none, cam1, cam2, other }));
-    EXPECT_TRUE(vm_->isTakePreviewActive());
-    EXPECT_EQ(vm_->selectedClipID(), none);
-    EXPECT_FALSE(vm_->secondaryClipID());
-    EXPECT_EQ(vm_->currentTime(), 0.0);
-    EXPECT_EQ(vm_->playerForTakeTile(none), main());
-    for (const QUuid& id : { cam1, cam2, other }) {
-        ASSERT_TRUE(takePlayerOf(id));
-        EXPECT_EQ(takePlayerOf(id)->seekTargets().back(), 0.0);
-    }
-    // The take players move with the transport.
-    vm_->shuttleForwardTap();
-    vm_->shuttleForwardTap();
-    EXPECT_EQ(takePlayerOf(cam1)->rate(), 2.0f);
-}
-
-TEST_F(TakePreviewTest, MasterChangeKeepsPlayheadAndResumesPlainPlay)
-{
-    const QUuid cam1 = add("R1-SC1-T4-Cam1.mov");
-    const QUuid cam2 = add("R1-SC1-T4-Cam2.mov");
-    const QUuid cam3 = add("R1-SC1-T4-Cam3.mov");
-    vm_->previewTake(4);
-    main()->makeReady(20.0);
-    main()->firePeriodicObservers();
-    drainEvents();
-    vm_->seek(12.5, true);
-    vm_->shuttleReverseTap(); // shuttling: the change resumes plain forward play
-    vm_->setTakePreviewMaster(cam3);
-    EXPECT_EQ(vm_->previewTakeClipIDs(), (QList<QUuid> { cam3, cam1, cam2 }));
-    EXPECT_EQ(vm_->selectedClipID(), cam3);
-    EXPECT_EQ(vm_->currentTime(), 12.5); // the new master's length is not known yet
-    EXPECT_EQ(main()->seekTargets().back(), 12.5);
-    EXPECT_EQ(main()->rate(), 1.0f);
-    EXPECT_EQ(scheduler_.pendingCount(), 0u); // no reverse timer left
-    EXPECT_TRUE(vm_->isPlaying());
-    for (const QUuid& id : { cam1, cam2 }) {
-        ASSERT_TRUE(takePlayerOf(id)) << id.toString().toStdString();
-        EXPECT_EQ(takePlayerOf(id)->seekTargets().back(), 12.5);
-        EXPECT_EQ(takePlayerOf(id)->rate(), 1.0f);
-    }
-    // Paused, it stays paused; an id outside the preview is a plain list selection.
-    vm_->togglePlayPause();
-    vm_->setTakePreviewMaster(cam1);
-    EXPECT_FALSE(vm_->isPlaying());
-    const QUuid loose = add("loose.mov");
-    vm_->setTakePreviewMaster(loose);
-    EXPECT_FALSE(vm_->isTakePreviewActive());
-    EXPECT_EQ(vm_->selectedClipID(), loose);
-}
-
 TEST_F(TakePreviewTest, OfflineMembersAndTheNoTakeGroup)
 {
-    const QUuid a = add("R1-SC1-T6-Cam1.mov");
-    const QUuid b = add("R1-SC1-T6-Cam2.mov");
-    removeFile(b);
-    vm_->previewTake(6); // one online clip: selected, no preview
-    EXPECT_FALSE(vm_->previewTake());
-    EXPECT_TRUE(vm_->previewTakeClipIDs().isEmpty());
-    EXPECT_EQ(vm_->selectedClipID(), a);
-
     // Clips without a take number are no take: asking for them ends a running preview, selects
     // nothing and builds no players.
     const QUuid x = add("x.mov");

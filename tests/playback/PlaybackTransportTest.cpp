@@ -21,42 +21,6 @@ protected:
     }
 };
 
-TEST_F(TransportTest, ShuttleStepsThroughPowersOfTwoAndRestartsAfterStop)
-{
-    add("a.mov");
-    main()->setCurrentTime(5.0);
-    report();
-    const auto tap = [&](int direction) {
-        vm_->shuttleTap(direction);
-        return direction > 0 ? static_cast<double>(main()->rate()) : 0.0;
-    };
-    EXPECT_EQ(tap(1), 1.0);
-    EXPECT_EQ(tap(1), 2.0);
-    EXPECT_EQ(tap(1), 4.0);
-    // Reverse: the players stand paused and a timer moves the playhead.
-    tap(-1);
-    EXPECT_EQ(main()->rate(), 0.0f);
-    EXPECT_TRUE(vm_->isPlaying());
-    scheduler_.advance(0.04);
-    EXPECT_NEAR(vm_->currentTime(), 4.96, 1e-9);
-    for (int i = 0; i < 7; ++i)
-        tap(-1);
-    const double before = vm_->currentTime();
-    scheduler_.advance(0.04);
-    EXPECT_NEAR(before - vm_->currentTime(), 0.04 * 64, 1e-9); // held at 64x
-    // A jog does not reset the sequence; play/pause does.
-    vm_->jogFrame(1);
-    EXPECT_FALSE(vm_->isPlaying());
-    vm_->seek(5.0, true);
-    vm_->shuttleForwardTap();
-    EXPECT_EQ(main()->rate(), 1.0f); // the direction changed
-    EXPECT_EQ(tap(1), 2.0);
-    vm_->togglePlayPause();
-    EXPECT_EQ(tap(1), 1.0);
-    vm_->stopPlayback();
-    EXPECT_EQ(tap(1), 1.0);
-}
-
 TEST_F(TransportTest, ReverseTicksStepByFrameWithAFloorAndStopAtTheStart)
 {
     const struct {
@@ -92,81 +56,6 @@ TEST_F(TransportTest, ReverseTicksStepByFrameWithAFloorAndStopAtTheStart)
     vm_->seek(3.0, true);
     EXPECT_FALSE(vm_->isPlaying());
     EXPECT_EQ(scheduler_.pendingCount(), 0u);
-}
-
-TEST_F(TransportTest, JogSeekAndPlayRespectTheClipBounds)
-{
-    add("a.mov", 10.0, 50.0);
-    // One step is a frame of the item's rate.
-    vm_->jogFrame(-1);
-    EXPECT_EQ(vm_->currentTime(), 0.0);
-    vm_->jogFrame(1);
-    EXPECT_NEAR(vm_->currentTime(), 0.02, 1e-12);
-    EXPECT_EQ(main()->seekTargets().back(), 0.02);
-    vm_->seek(99.0, true);
-    EXPECT_EQ(vm_->currentTime(), 10.0);
-    vm_->seek(-1.0, true);
-    EXPECT_EQ(vm_->currentTime(), 0.0);
-
-    // Play within 0.05 s of the end starts again from 0; earlier it goes on from the playhead.
-    vm_->seek(9.96, true);
-    vm_->togglePlayPause();
-    EXPECT_EQ(vm_->currentTime(), 0.0);
-    EXPECT_EQ(main()->seekTargets().back(), 0.0);
-    vm_->togglePlayPause();
-    vm_->seek(9.9, true);
-    vm_->togglePlayPause();
-    EXPECT_EQ(main()->seekTargets().back(), 9.9);
-    EXPECT_TRUE(vm_->isPlaying());
-
-    // Shuttle within 0.02 s of the end jumps to 0 first.
-    vm_->stopPlayback();
-    vm_->seek(9.99, true);
-    vm_->shuttleForwardTap();
-    EXPECT_EQ(vm_->currentTime(), 0.0);
-
-    // With nothing selected a large target is passed through.
-    vm_->selectClip(std::nullopt);
-    vm_->seek(1e6, true);
-    EXPECT_EQ(vm_->currentTime(), 1e6);
-    vm_->shuttleForwardTap();
-    EXPECT_FALSE(vm_->isPlaying()); // no item: the shuttle does nothing
-}
-
-TEST_F(TransportTest, TheProgramPlayerMovesOnlyWhenDriven)
-{
-    const QUuid a = add("a.mov");
-    const QUuid b = add("b.mov");
-    // Following the preview with no output clip: the program player is left alone.
-    settings_->setHdmiOutFollowsPreview(true);
-    program()->clearCalls();
-    vm_->togglePlayPause();
-    vm_->seek(2.0, false);
-    vm_->stopPlayback();
-    EXPECT_TRUE(program()->calls().empty());
-
-    // An output clip is loaded at the playhead and then moves with every step.
-    vm_->setSecondaryClip(a);
-    EXPECT_EQ(program()->currentItem()->url(), vm_->clips().at(0).url);
-    EXPECT_EQ(program()->seekTargets().back(), 2.0);
-    vm_->shuttleForwardTap();
-    vm_->shuttleForwardTap();
-    EXPECT_EQ(program()->rate(), 2.0f);
-    vm_->jogFrame(-1);
-    EXPECT_EQ(program()->rate(), 0.0f);
-    // A new selection leaves the output clip where it is.
-    const auto outputItem = program()->currentItem();
-    vm_->selectClip(a);
-    EXPECT_EQ(program()->currentItem(), outputItem);
-    // A list selection clears it and the program player follows the selection again.
-    vm_->selectClipSingle(b);
-    EXPECT_FALSE(vm_->secondaryClipID());
-    EXPECT_EQ(program()->currentItem()->url(), vm_->clips().at(1).url);
-    EXPECT_NE(program()->currentItem(), main()->currentItem());
-    // Clearing the output clip alone leaves the program player empty.
-    vm_->setSecondaryClip(a);
-    vm_->setSecondaryClip(std::nullopt);
-    EXPECT_FALSE(program()->currentItem());
 }
 
 TEST_F(TransportTest, EndFailureAndLearntDuration)

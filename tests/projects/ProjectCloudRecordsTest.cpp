@@ -2,9 +2,6 @@
 
 #include "ProjectTestSupport.h"
 
-#include <QDir>
-#include <QSignalSpy>
-
 namespace projects::test {
 namespace {
 
@@ -41,13 +38,6 @@ TEST_F(ProjectCloudRecordsTest, ANewDriveProjectGetsARecordAndAWorkingFolder)
     const auto file = metadataIn(stored.folderPath);
     EXPECT_EQ(std::tuple(file->id, file->storageRaw, file->driveFolderID),
         std::tuple(ProjectInfo::idString(id), QString("cloud"), std::optional<QString>("drive-1")));
-
-    // An empty folder name takes the Drive folder's; forbidden characters only give "Project".
-    EXPECT_EQ(
-        store().upsertCloudProject(metadata("abc", "N", "?"), "drive-2", "").folderPath, cloudRoot() + "/Project");
-    ProjectMetadata unnamed = metadata("abc", "M");
-    unnamed.folderName.clear();
-    EXPECT_EQ(store().upsertCloudProject(unnamed, "drive-3", "From Drive").folderPath, cloudRoot() + "/From Drive");
 }
 
 TEST_F(ProjectCloudRecordsTest, RecordsAreMatchedByIdThenByCloudFolder)
@@ -75,39 +65,6 @@ TEST_F(ProjectCloudRecordsTest, RecordsAreMatchedByIdThenByCloudFolder)
     // A local record holding the folder id is never matched.
     EXPECT_NE(upsert("abc", "LocalTwin", "drive-l").id, localTwin.id);
     EXPECT_EQ(store().projects().size(), 4);
-}
-
-TEST_F(ProjectCloudRecordsTest, TwoProjectsWithOneNameGetFoldersOfTheirOwn)
-{
-    const ProjectInfo first = upsert("abc", "Same", "drive-1");
-    const ProjectInfo second = upsert("abc", "Same", "drive-2");
-    EXPECT_EQ(first.folderPath, cloudRoot() + "/Same");
-    EXPECT_EQ(second.folderPath, cloudRoot() + "/Same " + ProjectInfo::idString(second.id).left(8));
-    EXPECT_EQ(metadataIn(first.folderPath)->id, ProjectInfo::idString(first.id));
-    EXPECT_EQ(metadataIn(second.folderPath)->id, ProjectInfo::idString(second.id));
-    EXPECT_EQ(upsert("abc", "Same", "drive-2").folderPath, second.folderPath);
-    EXPECT_EQ(upsert("abc", "Same", "drive-1").folderPath, first.folderPath);
-
-    // A folder left by a project that is no longer in the library is not shared either.
-    ASSERT_TRUE(store().deleteProject(first.id));
-    const ProjectInfo third = upsert("abc", "Same", "drive-3");
-    EXPECT_EQ(third.folderPath, cloudRoot() + "/Same " + ProjectInfo::idString(third.id).left(8));
-}
-
-TEST_F(ProjectCloudRecordsTest, DriveFolderIdsAreStoredOnlyWhenTheyChange)
-{
-    const ProjectInfo project = record("P", "drive-1");
-    QDir().mkpath(project.folderPath);
-    storeLibrary({ project });
-    QSignalSpy changes(&store(), &ProjectLibraryStore::projectsChanged);
-    store().updateCloudFolderID(project.id, "drive-1");
-    store().updateCloudFolderID(QUuid::createUuid(), "drive-2");
-    EXPECT_EQ(changes.count(), 0);
-    EXPECT_FALSE(metadataIn(project.folderPath));
-
-    store().updateCloudFolderID(project.id, "drive-2");
-    EXPECT_EQ(metadataIn(project.folderPath)->driveFolderID, "drive-2");
-    EXPECT_EQ(storedLibrary().first().cloudFolderID, "drive-2");
 }
 
 } // namespace

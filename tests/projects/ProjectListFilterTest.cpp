@@ -1,4 +1,4 @@
-// Which records the library screen lists for each storage kind, and what the selection resolves to.
+// Which records the library screen lists for each storage kind.
 
 #include "ProjectTestSupport.h"
 
@@ -49,16 +49,6 @@ TEST(ProjectListFilterTest, ListsOneStorageKindInLibraryOrder)
     };
     for (const auto& c : cases)
         EXPECT_EQ(names(ProjectListFilter::filteredProjects(library, c.filter, c.cloud)), c.expected);
-
-    const CloudListState loaded { true, true, inDrive };
-    auto selected = [&](ProjectStorageType filter, const std::optional<QUuid>& selection) {
-        const auto project = ProjectListFilter::selectedProject(library, filter, loaded, selection);
-        return project ? project->name : QString("none");
-    };
-    EXPECT_EQ(selected(ProjectStorageType::cloud, twice), "c1");
-    EXPECT_EQ(selected(ProjectStorageType::local, localTwice), "l1");
-    EXPECT_EQ(selected(ProjectStorageType::cloud, localTwice), "none"); // hidden by the filter
-    EXPECT_EQ(selected(ProjectStorageType::local, std::nullopt), "none");
 }
 
 } // namespace

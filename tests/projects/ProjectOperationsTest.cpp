@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 
 namespace projects::test {
 namespace {
@@ -93,57 +92,6 @@ TEST_F(ProjectOperationsTest, OpenAppliesTheProjectInOrderAndMovesItOnTop)
     EXPECT_FALSE(store().isLibraryPresented());
     EXPECT_EQ(metadataIn(target.folderPath)->lastOpenedAt, opened.lastOpenedAt);
     EXPECT_EQ(storedLibrary().first(), opened);
-
-    ProjectInfo odd = opened;
-    odd.outputColorModeRaw = "hdr9000";
-    store().openProject(odd, nullptr);
-    EXPECT_EQ(std::tuple(settings_->projectOutputColorMode(), settings_->projectColorSpace()),
-        std::tuple(ProjectOutputColorMode::rec709, settings::ProjectColorSpace::rec709));
-}
-
-TEST_F(ProjectOperationsTest, RenameAndDeleteTouchOnlyTheRecord)
-{
-    const ProjectInfo spot = *create("Spot");
-    const ProjectInfo other = *create("Other");
-    EXPECT_TRUE(store().renameProject(spot.id, "  New\t").ok());
-    EXPECT_EQ(std::tuple(store().projects().at(1).name, store().projects().at(1).folderPath,
-                  metadataIn(spot.folderPath)->name),
-        std::tuple(QString("New"), spot.folderPath, QString("New")));
-    EXPECT_TRUE(store().renameProject(spot.id, " ").error().is(ProjectLibraryError::invalidName));
-    EXPECT_TRUE(store().renameProject(QUuid::createUuid(), "X").error().is(ProjectLibraryError::projectNotFound));
-
-    EXPECT_TRUE(store().deleteProject(other.id).ok());
-    EXPECT_EQ(store().currentProject(), std::nullopt);
-    EXPECT_FALSE(defaults_->contains(ProjectLibraryStore::currentKey));
-    EXPECT_TRUE(holds(other.folderPath, other)); // folder and file stay
-    EXPECT_TRUE(store().deleteProject(other.id).error().is(ProjectLibraryError::projectNotFound));
-}
-
-TEST_F(ProjectOperationsTest, DuplicateMakesTheNextFreeSiblingFolder)
-{
-    const ProjectInfo spot = *create("Spot");
-    makeFolder("p/Spot Copy");
-    const auto copy = store().duplicateProject(spot.id, &recorder_);
-    ASSERT_TRUE(copy.ok());
-    EXPECT_EQ(std::tuple(copy->name, copy->folderPath, store().currentProjectID()),
-        std::tuple(QString("Spot Copy 2"), path("p/Spot Copy 2"), std::optional(copy->id)));
-    EXPECT_EQ(QDir(copy->folderPath).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-        QStringList { ".corvale_project.json" });
-
-    for (int n = 3; n <= 100; ++n)
-        makeFolder(QString("p/Spot Copy %1").arg(n));
-    const auto last = store().duplicateProject(spot.id, nullptr);
-    EXPECT_TRUE(QRegularExpression("^Spot Copy [0-9A-F]{4}$").match(last->name).hasMatch());
-    EXPECT_TRUE(holds(last->folderPath, *last));
-
-    EXPECT_TRUE(
-        store().duplicateProject(QUuid::createUuid(), nullptr).error().is(ProjectLibraryError::projectNotFound));
-    QFile file(path("file"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const ProjectInfo stranded = makeProject(QUuid::createUuid(), "S", path("file/S"), 1);
-    storeLibrary({ stranded });
-    reopen();
-    EXPECT_TRUE(store().duplicateProject(stranded.id, nullptr).error().is(ProjectLibraryError::folderCreateFailed));
 }
 
 TEST_F(ProjectOperationsTest, ImportReadsTheMetadataFileOrFallsBackToTheSettings)
@@ -177,35 +125,6 @@ TEST_F(ProjectOperationsTest, ImportReadsTheMetadataFileOrFallsBackToTheSettings
     ASSERT_TRUE(QDir(foreign).removeRecursively());
     EXPECT_EQ(store().importProject(again, nullptr)->id, imported->id);
     EXPECT_EQ(store().projects().size(), 2);
-}
-
-TEST_F(ProjectOperationsTest, SettingsChangesFollowTheCurrentProjectOnly)
-{
-    settings_->setProjectFormat(CaptureFormat::hd1080p24); // nothing current: nothing happens
-    EXPECT_FALSE(defaults_->contains(ProjectLibraryStore::projectsKey));
-
-    const ProjectInfo a = *create("A");
-    const ProjectInfo b = *create("B");
-    settings_->setProjectFormat(CaptureFormat::uhd2160p50);
-    EXPECT_EQ(metadataIn(b.folderPath)->formatRaw, "uhd2160p50");
-    EXPECT_EQ(storedLibrary().first().formatRaw, "uhd2160p50");
-    settings_->setRecordingFolderPath(std::nullopt);
-    EXPECT_EQ(store().currentProject()->folderPath, b.folderPath);
-
-    // Opening A while B is current: none of A's values lands in B or in B's folder.
-    store().openProject(store().projects().at(1), nullptr);
-    EXPECT_TRUE(holds(b.folderPath, b) && holds(a.folderPath, a));
-    EXPECT_EQ(store().projects().at(1).formatRaw, "uhd2160p50");
-    EXPECT_EQ(store().currentProject()->formatRaw, "hd1080p2997");
-
-    // Another project's folder is not taken; a folder of its own is.
-    settings_->setRecordingFolderPath(b.folderPath);
-    EXPECT_EQ(store().currentProject()->folderPath, a.folderPath);
-    EXPECT_TRUE(holds(b.folderPath, b));
-    const QString moved = makeFolder("moved");
-    settings_->setRecordingFolderPath(" " + moved + "\n");
-    EXPECT_EQ(store().currentProject()->folderPath, moved);
-    EXPECT_TRUE(holds(moved, a));
 }
 
 TEST(ProjectFolderNames, AreOnePathComponentOfAtMost255Bytes)

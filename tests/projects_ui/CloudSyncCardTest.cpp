@@ -11,9 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QProgressBar>
-
 #include <cmath>
 #include <limits>
 
@@ -61,54 +58,6 @@ TEST_F(CardTest, AccountLineFollowsTheSignInAndTheStoredAddress)
     }
 }
 
-TEST_F(CardTest, ButtonsFollowSignInSyncingAndFailures)
-{
-    EXPECT_FALSE(card->syncNowButton()->isEnabled());
-    EXPECT_FALSE(card->retryButton()->isVisibleTo(card.get()));
-    EXPECT_FALSE(card->intervalPicker()->isEnabled());
-    ui::screenkit::click(card->signButton());
-    EXPECT_EQ(cloud.signIns, 1);
-
-    cloud.setIsSignedIn(true);
-    cloud.setCanRetry(true);
-    EXPECT_TRUE(card->syncNowButton()->isEnabled());
-    EXPECT_TRUE(card->retryButton()->isVisibleTo(card.get()));
-    EXPECT_TRUE(card->retryButton()->isEnabled());
-    EXPECT_FALSE(card->intervalPicker()->isEnabled()) << "no cloud project is selected";
-    card->setCloudSelection(true);
-    EXPECT_TRUE(card->intervalPicker()->isEnabled());
-    ui::screenkit::click(card->syncNowButton());
-    ui::screenkit::click(card->retryButton());
-    ui::screenkit::click(card->signButton());
-    EXPECT_EQ(cloud.syncs, 1);
-    EXPECT_EQ(cloud.retries, 1);
-    EXPECT_EQ(cloud.signOuts, 1);
-    EXPECT_EQ(cloud.signIns, 1);
-
-    cloud.setIsSyncing(true);
-    EXPECT_FALSE(card->syncNowButton()->isEnabled());
-    EXPECT_FALSE(card->retryButton()->isEnabled());
-    ui::screenkit::click(card->syncNowButton());
-    EXPECT_EQ(cloud.syncs, 1);
-}
-
-TEST_F(CardTest, IntervalPickerWritesOnlyWhenTheUserPicks)
-{
-    cloud.setIsSignedIn(true);
-    card->setCloudSelection(true);
-    QComboBox* picker = card->intervalPicker();
-    ASSERT_EQ(picker->count(), 4);
-    EXPECT_EQ(picker->itemText(2), "Every 30 min");
-    int writes = 0;
-    QObject::connect(env.settings.get(), &settings::AppSettings::cloudSyncIntervalChanged, [&] { ++writes; });
-    env.settings->setCloudSyncInterval(settings::CloudSyncInterval::hourly);
-    EXPECT_EQ(picker->currentText(), "Every 60 min");
-    EXPECT_EQ(writes, 1) << "the refresh of the picker writes nothing back";
-    emit picker->activated(1);
-    EXPECT_EQ(env.settings->cloudSyncInterval(), settings::CloudSyncInterval::minutes15);
-    EXPECT_EQ(writes, 2);
-}
-
 TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
 {
     EXPECT_FALSE(card->statusSection()->isVisibleTo(card.get())) << "no status and no failures";
@@ -132,33 +81,6 @@ TEST_F(CardTest, StatusSectionListsThreeFailuresThenCountsTheRest)
     cloud.setStatusText({});
     cloud.setFailedItems({});
     EXPECT_FALSE(card->statusSection()->isVisibleTo(card.get()));
-}
-
-TEST_F(CardTest, ProgressShowsOnlyForATransferOfASelectedCloudProject)
-{
-    cloud.setIsSignedIn(true);
-    cloud.setPhase(cloud::CloudSyncPhase::uploading);
-    cloud.setPendingCount(3);
-    cloud.setCurrentUploadProgress(0.999);
-    EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
-    EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
-    card->setCloudSelection(true);
-    EXPECT_TRUE(card->progressSection()->isVisibleTo(card.get()));
-    EXPECT_TRUE(card->pendingBadge()->isVisibleTo(card.get()));
-    EXPECT_EQ(card->transferLabel()->text(), "Uploading…");
-    EXPECT_EQ(card->progressBar()->value(), 999);
-
-    cloud.setPhase(cloud::CloudSyncPhase::downloading);
-    cloud.setCurrentDownloadName(QStringLiteral("playlist.json"));
-    cloud.setCurrentDownloadProgress(1.0);
-    cloud.setPendingCount(0);
-    EXPECT_EQ(card->transferLabel()->text(), "Downloading playlist.json");
-    EXPECT_FALSE(card->pendingBadge()->isVisibleTo(card.get()));
-
-    for (cloud::CloudSyncPhase phase : { cloud::CloudSyncPhase::refreshing, cloud::CloudSyncPhase::complete }) {
-        cloud.setPhase(phase);
-        EXPECT_FALSE(card->progressSection()->isVisibleTo(card.get()));
-    }
 }
 
 TEST(CloudSyncCard, PercentTruncatesAndSurvivesValuesThatAreNoFraction)

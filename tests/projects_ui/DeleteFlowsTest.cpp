@@ -3,12 +3,8 @@
 
 #include "LibraryFixture.h"
 #include "projects/ui/CloudDeleteConfirmSheet.h"
-#include "projects/ui/CloudSyncCard.h"
-#include "projects/ui/ProjectCard.h"
 #include "projects/ui/ProjectGrid.h"
 #include "ui/StyledButton.h"
-
-#include <QMenu>
 
 namespace projects_ui {
 
@@ -71,24 +67,6 @@ TEST_F(LibraryFixture, LocalDeleteAsksFirstAndMovesTheSelectionAndTheEngine)
     EXPECT_EQ(enters, 1) << "the open project went away";
     EXPECT_EQ(v.selection(), b.id) << "the first record of the library";
     EXPECT_TRUE(QFileInfo(a.folderPath).isDir()) << "files stay";
-}
-
-TEST_F(LibraryFixture, CardMenuDeleteOfACloudProjectOnlyRemovesTheRecord)
-{
-    const auto c = record("Cloud", ProjectStorageType::cloud, 0, "drive-9");
-    seed({ c });
-    signedInWith({ c.id });
-    auto& v = view();
-    ASSERT_EQ(v.storageFilter(), ProjectStorageType::cloud);
-    dialogs.answerNextAlertWith(QStringLiteral("Delete"));
-    std::unique_ptr<QMenu> menu(v.grid()->contextMenu(c));
-    menu->actions().back()->trigger();
-    QApplication::processEvents();
-    EXPECT_EQ(dialogs.alerts().back().request.title, "Delete Project?");
-    EXPECT_EQ(v.cloudDeleteSheet(), nullptr);
-    EXPECT_TRUE(library().projects().isEmpty());
-    EXPECT_TRUE(cloud.reAuthentications.empty());
-    EXPECT_TRUE(cloud.trashRequests.isEmpty());
 }
 
 TEST_F(CloudDeleteTest, TrashesOnlyAfterThisSignInSucceededThenRemovesTheRecord)
@@ -163,23 +141,6 @@ TEST_F(CloudDeleteTest, DriveAndLibraryFailuresKeepTheSheetOpen)
     EXPECT_EQ(sheet().error(), "Local delete failed: Project not found.");
     EXPECT_FALSE(sheet().isDeletingFromDrive());
     ASSERT_NE(view().cloudDeleteSheet(), nullptr);
-}
-
-TEST_F(CloudDeleteTest, AProjectWithoutADriveFolderSkipsTheTrash)
-{
-    ui::screenkit::click(sheet().cancelButton());
-    QApplication::processEvents();
-    EXPECT_EQ(view().cloudDeleteSheet(), nullptr);
-    ui::screenkit::click(view().grid()->card(1));
-    ASSERT_EQ(view().selection(), withoutFolder.id);
-    ui::screenkit::click(view().button("Delete"));
-    confirm();
-    cloud.finishReAuthentication(true);
-    QApplication::processEvents();
-    EXPECT_TRUE(cloud.trashRequests.isEmpty());
-    EXPECT_FALSE(inLibrary(withoutFolder.id));
-    EXPECT_EQ(enters, 0) << "the open project is still there";
-    EXPECT_EQ(view().selection(), withFolder.id);
 }
 
 } // namespace projects_ui

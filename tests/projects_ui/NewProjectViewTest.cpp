@@ -3,10 +3,7 @@
 
 #include "projects/ui/NewProjectView.h"
 #include "LibraryFixture.h"
-#include "ui/SegmentedPillControl.h"
-#include "ui/ThemedLabel.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -26,30 +23,11 @@ protected:
         }
         return *dialog;
     }
-    void chooseCloud()
-    {
-        emit form().storagePicker()->activated(static_cast<int>(projects::ProjectStorageType::cloud));
-    }
 
     std::unique_ptr<NewProjectView> dialog;
 };
 
 } // namespace
-
-TEST_F(NewProjectTest, ProposesCorvaleInDocumentsAndEveryFormatButAuto)
-{
-    env.settings->setProjectFormat(settings::CaptureFormat::auto_);
-    env.settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020HLG);
-    auto& f = form();
-    const QString root = env.path(QStringLiteral("Documents/Corvale"));
-    EXPECT_EQ(f.baseFolder(), root);
-    EXPECT_TRUE(QFileInfo(root).isDir()) << "the proposed folder is made";
-    EXPECT_EQ(f.format(), settings::CaptureFormat::hd1080p25) << "auto is never proposed";
-    EXPECT_EQ(f.formatPicker()->count(), 29);
-    EXPECT_EQ(f.formatPicker()->findText("Auto (Format Detect)"), -1);
-    EXPECT_EQ(f.formatPicker()->currentText(), "HD 1080p25");
-    EXPECT_EQ(f.colorSpaceLine()->text(), "Output Color Space: Rec.2020 + HLG (HDR)");
-}
 
 TEST_F(NewProjectTest, RefusalsAreAlertsAndTheFormStays)
 {
@@ -86,36 +64,6 @@ TEST_F(NewProjectTest, ADotDotNameStaysInsideTheLocation)
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(cloud.syncs, 0) << "a local project starts no sync";
     EXPECT_FALSE(f.isVisible());
-}
-
-TEST_F(NewProjectTest, CloudNeedsDriveAndStartsOneSyncOnceCurrent)
-{
-    auto& f = form();
-    EXPECT_FALSE(f.driveRow()->isVisibleTo(&f));
-    chooseCloud();
-    EXPECT_TRUE(f.driveRow()->isVisibleTo(&f));
-    EXPECT_EQ(f.driveStatus()->text(), "Google Drive not connected");
-    EXPECT_EQ(f.signButton()->text(), "Sign In");
-    EXPECT_FALSE(f.createButton()->isEnabled());
-    ui::screenkit::click(f.signButton());
-    EXPECT_EQ(cloud.signIns, 1);
-    emit f.storagePicker()->activated(static_cast<int>(projects::ProjectStorageType::local));
-    EXPECT_TRUE(f.createButton()->isEnabled()) << "local needs no account";
-    chooseCloud();
-    cloud.setIsSignedIn(true);
-    EXPECT_TRUE(f.createButton()->isEnabled());
-    EXPECT_EQ(f.driveStatus()->text(), "Google Drive connected");
-    EXPECT_EQ(f.signButton()->text(), "Sign Out");
-
-    // The sync starts after the project is current, and exactly once.
-    f.nameField()->setText(QStringLiteral("Cloud Spot"));
-    const int syncsBefore = cloud.syncs;
-    QObject::connect(&library(), &projects::ProjectLibraryStore::currentProjectIDChanged,
-        [&](const std::optional<QUuid>&) { EXPECT_EQ(cloud.syncs, syncsBefore) << "not before it is current"; });
-    ui::screenkit::click(f.createButton());
-    EXPECT_EQ(cloud.syncs, 1);
-    EXPECT_EQ(library().currentProject()->storage(), projects::ProjectStorageType::cloud);
-    EXPECT_EQ(exits, 1);
 }
 
 } // namespace projects_ui

@@ -8,10 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QMenu>
-#include <QSignalSpy>
-#include <QTest>
-
 namespace projects_ui {
 
 namespace {
@@ -88,49 +84,6 @@ TEST_F(GridTest, CardShowsFallbacksForRecordsItCannotRead)
     const QStringList lines = longName.nameLines();
     ASSERT_EQ(lines.size(), 2) << "wraps to two lines, then cuts";
     EXPECT_TRUE(lines.back().endsWith(QChar(0x2026)));
-}
-
-TEST_F(GridTest, ClickSelectsDoubleClickRenamesAndTheMenuCallsItsAction)
-{
-    const auto a = project("A");
-    const auto b = project("B", "cloud");
-    grid->resize(600, 400);
-    grid->setProjects({ a, b });
-    QSignalSpy edited(grid.get(), &ProjectGrid::selectionEdited);
-    grid->setSelection(a.id);
-    EXPECT_TRUE(grid->card(0)->isSelected());
-    EXPECT_EQ(edited.count(), 0) << "model writes are not edits";
-
-    ui::screenkit::click(grid->card(1));
-    ASSERT_EQ(edited.count(), 1);
-    EXPECT_EQ(edited.at(0).at(0).value<std::optional<QUuid>>(), b.id);
-    EXPECT_FALSE(grid->card(0)->isSelected());
-    EXPECT_TRUE(grid->card(1)->isSelected());
-
-    QTest::mouseDClick(grid->card(0), Qt::LeftButton);
-    EXPECT_EQ(calls, QStringList { "rename A" });
-
-    calls.clear();
-    for (const char* entry : { "Open", "Rename", "Duplicate", "Delete" }) {
-        std::unique_ptr<QMenu> menu(grid->contextMenu(b));
-        QStringList titles;
-        for (QAction* action : menu->actions()) {
-            if (!action->isSeparator())
-                titles << action->text();
-        }
-        EXPECT_EQ(titles, (QStringList { "Open", "Rename", "Duplicate", "Delete" }));
-        EXPECT_TRUE(menu->actions().at(3)->isSeparator());
-        for (QAction* action : menu->actions()) {
-            if (action->text() == QLatin1String(entry))
-                action->trigger();
-        }
-    }
-    EXPECT_EQ(calls, (QStringList { "open B", "rename B", "duplicate B", "delete B" }));
-    EXPECT_EQ(grid->selection(), b.id) << "menu choices do not select";
-
-    grid->setSelection(QUuid::createUuid());
-    EXPECT_FALSE(grid->card(0)->isSelected());
-    EXPECT_FALSE(grid->card(1)->isSelected());
 }
 
 } // namespace projects_ui

@@ -1,12 +1,11 @@
 // Pictures of the project screens in both appearances, written to $CORVALE_TEST_ARTIFACTS: the
 // library's local tab with a selection, its cloud tab while uploading with failures, an empty
-// library, the new-project form (cloud, signed out), the rename sheet and the cloud delete sheet
-// idle, busy and failed. Nothing is asserted about the pictures beyond their being made.
+// library, the new-project form (cloud, signed out) and the cloud delete sheet after a failure.
+// Nothing is asserted about the pictures beyond their being made.
 
 #include "LibraryFixture.h"
 #include "projects/ui/CloudDeleteConfirmSheet.h"
 #include "projects/ui/NewProjectView.h"
-#include "projects/ui/RenameProjectView.h"
 #include "ui/SegmentedPillControl.h"
 
 namespace projects_ui {
@@ -98,18 +97,9 @@ TEST_F(Screenshots, Sheets)
         emit form.storagePicker()->activated(static_cast<int>(projects::ProjectStorageType::cloud));
         shoot(&form, QStringLiteral("new-project-cloud-signed-out"), appearance);
 
-        RenameProjectView rename(
-            QStringLiteral("Harbour Night Shoot"), [] {}, [] {});
-        rename.show();
-        shoot(&rename, QStringLiteral("rename"), appearance);
-
         CloudDeleteConfirmSheet sheet(
             QStringLiteral("Drive Series Ep 1"), [] {}, [] {});
         sheet.show();
-        shoot(&sheet, QStringLiteral("cloud-delete-idle"), appearance);
-        sheet.setDeletingFromDrive(true);
-        shoot(&sheet, QStringLiteral("cloud-delete-busy"), appearance);
-        sheet.setDeletingFromDrive(false);
         sheet.setError(QStringLiteral("Failed to delete from Google Drive: Drive trash failed: HTTP 403"));
         shoot(&sheet, QStringLiteral("cloud-delete-failed"), appearance);
     });
