@@ -68,11 +68,7 @@ private:
 
 class RecordingDialogs final : public playback::PlaybackDialogs {
 public:
-    void chooseMovieFiles(const MovieFilesRequest& request, std::function<void(const QList<QUrl>&)> done) override
-    {
-        movieRequests.push_back(request);
-        moviesDone = std::move(done);
-    }
+    void chooseMovieFiles(const MovieFilesRequest&, std::function<void(const QList<QUrl>&)>) override { }
     void chooseReportFile(
         const ReportFileRequest& request, std::function<void(const std::optional<QUrl>&)> done) override
     {
@@ -82,8 +78,6 @@ public:
     void beep() override { ++beeps; }
     void revealInFileManager(const QUrl& file) override { reveals.push_back(file); }
 
-    std::vector<MovieFilesRequest> movieRequests;
-    std::function<void(const QList<QUrl>&)> moviesDone;
     std::vector<ReportFileRequest> reportRequests;
     std::function<void(const std::optional<QUrl>&)> reportDone;
     int beeps = 0;
