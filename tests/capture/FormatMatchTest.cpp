@@ -1,5 +1,5 @@
 // What each slot receives against the project format: the card status poll, the reasons, the
-// marks and status texts, and the alert with its spacing.
+// marks and status texts, and the alert.
 
 #include "CaptureTestSupport.h"
 
@@ -51,24 +51,6 @@ TEST_F(FormatMatchTest, CameraOfAnotherSizeIsMarkedAndAnnouncedOnce)
     EXPECT_TRUE(engine->isRecordingFlags()[0]);
 }
 
-TEST_F(FormatMatchTest, NewReasonsAlertAgainOnlyAfterAMinute)
-{
-    QSignalSpy alerts(engine.get(), &RecordViewModel::showProjectFormatAlertChanged);
-    startCapturing(0);
-    deliverCameraFrames(15);
-    ASSERT_EQ(alerts.count(), 1);
-    // An interlaced project adds "Scan" to every camera: new reasons, but within the minute.
-    settings->setProjectFormat(settings::CaptureFormat::hd1080i50);
-    deliverCameraFrames(13);
-    EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QStringLiteral("Input 1: Resolution, Scan"));
-    EXPECT_EQ(alerts.count(), 1);
-    clock.advance(60);
-    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
-    deliverCameraFrames(13);
-    EXPECT_EQ(alerts.count(), 2);
-    EXPECT_TRUE(engine->projectFormatAlertMessage().contains(QStringLiteral("Mismatch: Input 1: Resolution\n")));
-}
-
 TEST_F(FormatMatchTest, CardScanFromItsStatusAndAMatchClearsTheMark)
 {
     settings->setProjectFormat(settings::CaptureFormat::hd1080i50);
@@ -88,36 +70,6 @@ TEST_F(FormatMatchTest, CardScanFromItsStatusAndAMatchClearsTheMark)
     EXPECT_FALSE(engine->projectFormatMismatchFlags()[0]);
     EXPECT_EQ(engine->projectFormatMismatchReasons()[0], QString());
     EXPECT_EQ(status(), QStringLiteral("Receiving video\u2026"));
-}
-
-TEST_F(FormatMatchTest, UnsteadyRateIsNeverAReasonAndNoProjectFormatChecksNothing)
-{
-    settings->setProjectFormat(settings::CaptureFormat::auto_);
-    startCapturing(0);
-    deliverCameraFrames(60);
-    EXPECT_FALSE(engine->projectFormatMismatchFlags()[0]);
-    EXPECT_EQ(status(), QStringLiteral("Receiving from Synthetic Camera 1"));
-
-    // A card slot at 1080p25 measuring a rate of 50 that has not settled: no "FPS".
-    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
-    engine->addSource();
-    engine->setCaptureSource(1, CaptureSourceKind::deckLink);
-    engine->setSelectedFormat(1, settings::CaptureFormat::auto_);
-    engine->startCapture(1);
-    waitForCardMode(0, 'Hp25');
-    engine->applyDetectedFPS(50, 1);
-    deliverCardFrames(0, 2);
-    EXPECT_FALSE(engine->projectFormatMismatchFlags()[1]);
-}
-
-TEST_F(FormatMatchTest, ExpectedProjectDescriptions)
-{
-    settings->setProjectFormat(settings::CaptureFormat::hd1080psf25);
-    settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::rec2020HLG);
-    EXPECT_EQ(engine->expectedProjectDescription(), QStringLiteral("1920x1080 25.00psf \u2022 Rec.2020"));
-    settings->setProjectFormat(settings::CaptureFormat::hd1080i5994);
-    settings->setProjectOutputColorMode(settings::ProjectOutputColorMode::p3D65PQ);
-    EXPECT_EQ(engine->expectedProjectDescription(), QStringLiteral("1920x1080 29.97i \u2022 P3-D65"));
 }
 
 } // namespace

@@ -1,11 +1,7 @@
 // The per-frame road: preview throttling, the mailbox that keeps a stalled main thread from piling
-// up camera frames, the output hand-off, colour tags for the writer, and fitting a picture into
-// the output frame.
+// up camera frames, and the output hand-off.
 
 #include "CaptureTestSupport.h"
-
-#include "capture/MovieRecorder.h"
-#include "media/frame/FramePool.h"
 
 #include <QSignalSpy>
 
@@ -62,20 +58,6 @@ TEST_F(FrameRoadTest, StalledMainThreadGetsOneHopPerCameraSlotWithTheLatestFrame
     EXPECT_EQ(engine->receivedFrameCount(0), 11u);
 }
 
-TEST_F(FrameRoadTest, OutputTakesCaptureFramesOnlyWhenItShowsCapture)
-{
-    startCapturing(0);
-    engine->setOutputActiveSize({ 320, 180 });
-    engine->setIsOutputOn(true);
-    deliverCameraFrames(3); // the output shows playback
-    EXPECT_EQ(engine->pendingOutputFrameCount(), 0u);
-
-    // One camera with the clean feed: its own frames, the newest six waiting.
-    engine->setOutputSourceMode(OutputSourceMode::capture);
-    deliverCameraFrames(9);
-    EXPECT_EQ(engine->pendingOutputFrameCount(), 6u);
-}
-
 TEST_F(FrameRoadTest, SingleCardPictureIsFittedToTheOutputOffTheMainThread)
 {
     startCard(settings::CaptureFormat::hd1080p25);
@@ -88,37 +70,6 @@ TEST_F(FrameRoadTest, SingleCardPictureIsFittedToTheOutputOffTheMainThread)
     engine->setOutputFromInputIndex(1);
     deliverCardFrames(0, 2);
     EXPECT_EQ(engine->pendingOutputFrameCount(), 2u);
-}
-
-TEST_F(FrameRoadTest, CameraColourTagsGoToTheWriterAndTheSignalChecks)
-{
-    EXPECT_FALSE(engine->lastColorProperties(0));
-    startCapturing(0);
-    deliverCameraFrames(2);
-    const auto properties = engine->lastColorProperties(0).value_or(QVariantMap {});
-    for (const char* key : { colorPrimariesKey, transferFunctionKey, yCbCrMatrixKey })
-        EXPECT_EQ(properties.value(QLatin1String(key)).toString(), QStringLiteral("ITU_R_709_2")) << key;
-    EXPECT_EQ(engine->incomingColorSpaces()[0], settings::ProjectColorSpace::rec709);
-    EXPECT_EQ(engine->incomingScanModes()[0], settings::ProjectScanMode::progressive);
-}
-
-TEST(FrameFittingTest, MakePixelBufferSharesAFittingPictureAndLetterboxesOthers)
-{
-    media::MutableFrame red(media::PixelFormat::BGRA, 8, 2);
-    red.imageForPainting().fill(QColor(255, 0, 0));
-    const media::Frame source = std::move(red).share();
-
-    EXPECT_TRUE(RecordViewModel::makePixelBuffer(source, { 8, 2 }).sharesPixelsWith(source));
-    EXPECT_TRUE(RecordViewModel::makePixelBuffer(source, { 0, 2 }).isNull());
-    EXPECT_TRUE(RecordViewModel::makePixelBuffer({}, { 8, 8 }).isNull());
-
-    const media::Frame fitted = RecordViewModel::makePixelBuffer(source, { 8, 8 });
-    ASSERT_EQ(fitted.width(), 8);
-    ASSERT_EQ(fitted.height(), 8);
-    const QImage image = fitted.imageView();
-    EXPECT_EQ(image.pixelColor(4, 0), QColor(Qt::black)); // bars above and below
-    EXPECT_EQ(image.pixelColor(4, 7), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(4, 4), QColor(255, 0, 0));
 }
 
 } // namespace

@@ -1,11 +1,10 @@
 // Frame-rate snapping, the hysteresis that keeps a published rate from flickering, the window
-// estimate, and the rates the engine derives for display and timecode.
+// estimate, and the rate the engine publishes for a camera.
 
 #include "CaptureTestSupport.h"
 
 #include "capture/FPSStabilizer.h"
 #include "capture/FPSWindowEstimator.h"
-#include "decklink/api/DeckLinkAPITypes.h"
 
 #include <QCoreApplication>
 
@@ -66,18 +65,6 @@ TEST(FPSWindowEstimatorTest, NeedsTwelveStampsWithinTheWindow)
 
 using TimingTest = EngineTest;
 
-TEST_F(TimingTest, FixedCardFormatPublishesItsRateFromTheFirstFrame)
-{
-    engine->setCaptureSource(0, CaptureSourceKind::deckLink);
-    engine->setSelectedFormat(0, settings::CaptureFormat::hd1080p2398);
-    corvale_sim_set_source_mode(0, kDeckLinkModeHD1080p2398);
-    engine->startCapture(0);
-    deliverCardFrames(0, 1, 23.976);
-    EXPECT_EQ(engine->stableFPSLabel()[0], QStringLiteral("23.98"));
-    EXPECT_EQ(engine->currentFPS(0), 24);
-    EXPECT_EQ(engine->incomingInfos()[0].fpsEMA, 24);
-}
-
 TEST_F(TimingTest, CameraRateIsPublishedAfterASecondOfSteadyFramesNeverBefore)
 {
     startCapturing(0);
@@ -90,28 +77,6 @@ TEST_F(TimingTest, CameraRateIsPublishedAfterASecondOfSteadyFramesNeverBefore)
     EXPECT_GE(frames, 11 + 25);
     EXPECT_LE(frames, 11 + 25 + 2);
     EXPECT_EQ(engine->stableFPSLabel()[0], QStringLiteral("25"));
-}
-
-TEST_F(TimingTest, RatesForDisplayAndTimecodeFallBackStepByStep)
-{
-    // Idle: a camera counts 30, a fixed card format its whole rate, card detection 30.
-    EXPECT_EQ(engine->currentFPS(0), 30);
-    engine->setCaptureSource(0, CaptureSourceKind::deckLink);
-    engine->setSelectedFormat(0, settings::CaptureFormat::hd720p50);
-    EXPECT_EQ(engine->currentFPS(0), 50);
-    engine->setSelectedFormat(0, settings::CaptureFormat::auto_);
-    EXPECT_EQ(engine->currentFPS(0), 30);
-    EXPECT_EQ(engine->fpsInfo(0).label, QStringLiteral("-"));
-
-    // A first measurement is shown with a tilde; later ones are smoothed, 0.15 new to 0.85 old.
-    engine->applyDetectedFPS(23.7, 0);
-    EXPECT_EQ(engine->fpsInfo(0).label, QStringLiteral("~24"));
-    EXPECT_FALSE(engine->fpsInfo(0).stable);
-    EXPECT_EQ(engine->currentFPS(0), 24);
-    engine->applyDetectedFPS(33.7, 0);
-    engine->applyDetectedFPS(-5, 0);
-    engine->applyDetectedFPS(kNaN, 0);
-    EXPECT_NEAR(engine->measuredFPS(0), 25.2, 1e-9);
 }
 
 TEST_F(TimingTest, ALabelAdoptedBeforeAResetIsNotShownAfterIt)

@@ -1,4 +1,4 @@
-// Which producer feeds each remote-video track, and which offers the session takes.
+// Which producer feeds each remote-video track.
 
 #include "CaptureTestSupport.h"
 
@@ -17,23 +17,6 @@ protected:
         return live->activeSources;
     }
 };
-
-TEST_F(LiveVideoRoutingTest, WithoutASessionNothingIsRoutedOrOffered)
-{
-    engine->setRemotePreviewMode(RemotePreviewMode::capture);
-    startCapturing(0);
-    deliverCameraFrames(3);
-    EXPECT_EQ(routed()[0], Source::playback);
-    EXPECT_TRUE(live->offers.empty());
-
-    // A session that went away is the same as none.
-    auto gone = std::make_shared<FakeLiveVideoSession>();
-    engine->setWebRTC(gone);
-    gone.reset();
-    deliverCameraFrames(3);
-    engine->applyWebRTCSourceRouting();
-    drainEvents();
-}
 
 TEST_F(LiveVideoRoutingTest, TracksFollowThePreviewModeAndWhatEachSlotCaptures)
 {
@@ -60,23 +43,6 @@ TEST_F(LiveVideoRoutingTest, TracksFollowThePreviewModeAndWhatEachSlotCaptures)
 
     engine->setRemotePreviewMode(RemotePreviewMode::playback);
     EXPECT_EQ(routed(), (std::array { Source::playback, Source::playback, Source::playback, Source::playback }));
-}
-
-TEST_F(LiveVideoRoutingTest, OffersFromAProducerTheTrackDoesNotExpectAreDropped)
-{
-    engine->setWebRTC(live);
-    engine->setRemotePreviewMode(RemotePreviewMode::capture);
-    startCapturing(0);
-    drainEvents();
-    // The shell gives track 0 to the card at start-up, whatever the mode says.
-    live->setActiveSource(Source::deckLink, 0);
-    live->offers.clear();
-    deliverCameraFrames(3);
-    ASSERT_FALSE(live->offers.empty());
-    for (const auto& offer : live->offers) {
-        EXPECT_EQ(offer.source, Source::avFoundation);
-        EXPECT_FALSE(offer.accepted);
-    }
 }
 
 } // namespace

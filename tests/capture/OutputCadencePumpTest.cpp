@@ -112,25 +112,4 @@ TEST_F(OutputCadencePumpTest, SendsNothingWhileTheOutputIsOffOrAfterAClear)
     EXPECT_EQ(sentIds(), (std::vector<int> { 1 }));
 }
 
-TEST_F(OutputCadencePumpTest, KeepsItsTimerForANearlyEqualRate)
-{
-    start(25.005);
-    output.sync([&] {
-        pump.start(25.0);
-        EXPECT_DOUBLE_EQ(pump.fps(), 25.005); // within 0.01: the timer stays
-        pump.start(24.0);
-        EXPECT_DOUBLE_EQ(pump.fps(), 24.0);
-        pump.stop();
-        EXPECT_FALSE(pump.isRunning());
-    });
-    // At 200 fps the timer ticks at 120 a second at most.
-    start(200);
-    pump.enqueue(frame(1), pump.generation());
-    pump.enqueue(frame(2), pump.generation());
-    tick(200); // 5 ms: before the first 1/120 s tick
-    EXPECT_TRUE(sentIds().empty());
-    tick(200);
-    EXPECT_EQ(sentIds(), (std::vector<int> { 1 }));
-}
-
 } // namespace

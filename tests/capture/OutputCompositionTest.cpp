@@ -1,6 +1,6 @@
 // What the program output shows: capture grids and the single-input picture read back pixel by
-// pixel (cell order, black cells, overlays only without the clean feed), take-preview grid shapes,
-// the playback feed's measurements, rate hints and gates, and the deinterlace decision.
+// pixel (cell order, black cells, overlays only without the clean feed), and the playback feed's
+// measurements and gates.
 
 #include "CaptureTestSupport.h"
 
@@ -87,82 +87,8 @@ TEST_F(OutputCompositionTest, OverlaysDarkenTheLowerLeftOfEachPictureOnlyWithout
 
     // The single picture is fitted with its overlay, always.
     engine->setOutputCleanFeed(true);
-    const media::Frame letterboxed = engine->composeSingleCapturePixelBuffer(0, { 400, 400 });
-    EXPECT_EQ(pixel(letterboxed, 200, 10), kBlack); // above the 2:1 picture
-    EXPECT_EQ(pixel(letterboxed, 200, 200), kColors[0]);
     const media::Frame single = engine->composeSingleCapturePixelBuffer(0, size);
     EXPECT_NE(pixel(single, box0.x(), box0.y()), kColors[0]); // the overlay at the canvas's lower left
-}
-
-TEST_F(OutputCompositionTest, PlaybackGridShapesKeepTheirOrderFromTheTop)
-{
-    QHash<QUuid, media::Frame> frames;
-    QList<QUuid> order;
-    for (int i = 0; i < 12; ++i) {
-        order.append(QUuid::createUuid());
-        frames.insert(order.back(), solid(kColors[i % 4], { 100, 100 }));
-    }
-    struct Shape {
-        int clips;
-        int columns;
-        int rows;
-    };
-    for (const Shape shape : { Shape { 1, 1, 1 }, { 3, 2, 2 }, { 5, 3, 2 }, { 12, 4, 3 } }) {
-        SCOPED_TRACE(shape.clips);
-        const QList<QUuid> shown = order.mid(0, shape.clips);
-        const QSize size { 120 * shape.columns, 120 * shape.rows };
-        const media::Frame grid = RecordViewModel::composePlaybackGrid(frames, shown, size);
-        for (int i = 0; i < shape.columns * shape.rows; ++i) {
-            const int x = 120 * (i % shape.columns) + 60, y = 120 * (i / shape.columns) + 60;
-            EXPECT_EQ(pixel(grid, x, y), i < shape.clips ? kColors[i % 4] : kBlack) << i;
-        }
-    }
-    // A clip without a frame keeps its place, black.
-    frames.remove(order[0]);
-    const media::Frame grid = RecordViewModel::composePlaybackGrid(frames, order.mid(0, 2), { 240, 120 });
-    EXPECT_EQ(pixel(grid, 60, 60), kBlack);
-    EXPECT_EQ(pixel(grid, 180, 60), kColors[1]);
-}
-
-TEST_F(OutputCompositionTest, MultiViewFeedsLiveVideoAtItsIntervalAndTheOutputWhenOn)
-{
-    engine->setWebRTC(live);
-    drainEvents();
-    engine->handlePlaybackMultiView({}, {});
-    EXPECT_TRUE(engine->playbackMultiViewActive() == false);
-    engine->waitForOutputQueues();
-    drainEvents();
-    ASSERT_EQ(live->offers.size(), 1u);
-    EXPECT_EQ(live->offers.back().source, LiveVideoSession::ActiveSource::playback);
-    EXPECT_EQ(live->lastFrame.width(), 1920); // all black, the default size
-    EXPECT_EQ(pixel(live->lastFrame, 960, 540), kBlack);
-
-    // Not due again within 1/25 s (the hint of the 25 fps output format): nothing is posted.
-    const QUuid clip = QUuid::createUuid();
-    engine->handlePlaybackMultiView({ { clip, solid(kColors[0], { 640, 360 }) } }, { clip });
-    engine->waitForOutputQueues();
-    drainEvents();
-    EXPECT_EQ(live->offers.size(), 1u);
-    EXPECT_EQ(engine->playbackOutputInfo().width, 640); // the first frame's size is still taken
-    clock.advance(1.0 / 25 + 1e-6);
-    engine->handlePlaybackMultiView({ { clip, solid(kColors[0], { 640, 360 }) } }, { clip });
-    engine->waitForOutputQueues();
-    drainEvents();
-    ASSERT_EQ(live->offers.size(), 2u);
-    EXPECT_EQ(live->lastFrame.width(), 640);
-    EXPECT_EQ(pixel(live->lastFrame, 320, 180), kColors[0]);
-}
-
-TEST_F(OutputCompositionTest, RateHintsFollowModeFormatAndMeasuredRate)
-{
-    EXPECT_DOUBLE_EQ(engine->playbackDeckLinkTapFPSHint(), 25); // the output format's mode
-    engine->setOutputFormat(settings::CaptureFormat::auto_);
-    EXPECT_DOUBLE_EQ(engine->playbackDeckLinkTapFPSHint(), 60); // nothing known
-    // Item times 1/26 s apart at 1280 x 700 (no mode): the normalised measured rate.
-    for (int i = 0; i < 3; ++i)
-        engine->handlePlaybackOutput(solid(kBlack, { 1280, 700 }), PlaybackOutputSource::main, i / 26.0);
-    EXPECT_NEAR(engine->playbackOutputInfo().fps, 26.0, 1e-6);
-    EXPECT_DOUBLE_EQ(engine->playbackDeckLinkTapFPSHint(), 25);
 }
 
 TEST_F(OutputCompositionTest, SinglePlayerFramesAreMeasuredAndGated)
@@ -190,24 +116,6 @@ TEST_F(OutputCompositionTest, SinglePlayerFramesAreMeasuredAndGated)
     engine->setOutputSourceMode(OutputSourceMode::capture);
     engine->handlePlaybackOutput(frame, PlaybackOutputSource::main, 3.0);
     EXPECT_DOUBLE_EQ(engine->playbackOutputInfo().fps, fps);
-}
-
-TEST_F(OutputCompositionTest, InterlacedFramesAreBlendedOnlyForProgressiveOutputs)
-{
-    const media::Frame interlaced
-        = solid(kBlack, { 64, 64 }).withFieldInfo({ 2, media::FieldDetail::TemporalTopFirst });
-    const media::Frame progressive = solid(kBlack, { 64, 64 });
-    for (auto format : { settings::CaptureFormat::hd1080p25, settings::CaptureFormat::hd1080psf25 }) {
-        engine->setOutputFormat(format);
-        EXPECT_TRUE(engine->shouldDeinterlaceOutputFrame(interlaced));
-        EXPECT_FALSE(engine->shouldDeinterlaceOutputFrame(progressive));
-    }
-    for (auto format : { settings::CaptureFormat::sd525i5994, settings::CaptureFormat::hd1080i50,
-             settings::CaptureFormat::hd1080i60 }) {
-        engine->setOutputFormat(format);
-        EXPECT_FALSE(engine->shouldDeinterlaceOutputFrame(interlaced));
-    }
-    EXPECT_EQ(engine->outputCadenceWarningText(), QString());
 }
 
 } // namespace

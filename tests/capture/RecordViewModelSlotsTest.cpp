@@ -1,4 +1,4 @@
-// Adding and removing input slots, and the one-line description of a slot's signal.
+// Adding and removing input slots, and slot numbers outside the four.
 
 #include "CaptureTestSupport.h"
 
@@ -29,11 +29,6 @@ TEST_F(SlotsTest, AddingAndRemovingStopsAtOneAndFourAndResetsTheSlot)
     EXPECT_EQ(engine->outputFromInputIndex(), 0);
     EXPECT_FALSE(engine->isCapturingFlags()[3]);
     EXPECT_EQ(engine->statusTexts()[3], QStringLiteral("Idle"));
-    // Removal gives the slot the first camera; adding keeps a camera chosen since.
-    EXPECT_EQ(engine->selectedAVDeviceIDs()[3], QStringLiteral("corvale-synthetic-camera-1"));
-    engine->setSelectedAVDeviceID(3, QStringLiteral("corvale-synthetic-camera-2"));
-    engine->addSource();
-    EXPECT_EQ(engine->selectedAVDeviceIDs()[3], QStringLiteral("corvale-synthetic-camera-2"));
 }
 
 TEST_F(SlotsTest, SlotsOutsideTheFourAreIgnoredEverywhere)
@@ -53,19 +48,6 @@ TEST_F(SlotsTest, SlotsOutsideTheFourAreIgnoredEverywhere)
     }
     for (int slot = 0; slot < 4; ++slot)
         EXPECT_EQ(engine->captureSources()[slot], CaptureSourceKind::avFoundation);
-}
-
-TEST_F(SlotsTest, SignalDescriptionNamesTheSourceRateAndSize)
-{
-    EXPECT_EQ(engine->captureFormatInfo(0), QStringLiteral("Synthetic Camera 1 \u2022 No signal"));
-    engine->setSelectedAVDeviceID(0, QStringLiteral("gone"));
-    EXPECT_EQ(engine->captureFormatInfo(0), QStringLiteral("No camera \u2022 No signal"));
-    engine->setCaptureSource(0, CaptureSourceKind::deckLink);
-    engine->setSelectedFormat(0, settings::CaptureFormat::hd1080p25);
-    EXPECT_EQ(engine->captureFormatInfo(0), QStringLiteral("DeckLink: HD 1080p25 \u2022 No signal"));
-    startCapturing(0);
-    deliverCardFrames(0, 2);
-    EXPECT_EQ(engine->captureFormatInfo(0), QStringLiteral("DeckLink: HD 1080p25 \u2022 25 fps \u2022 1920x1080"));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Loading the card driver library, enumeration and result names.
+// Loading the card driver library, once per process.
 
 #include "DeckLinkTestSupport.h"
 
@@ -40,31 +40,6 @@ TEST_F(DeckLinkLoaderTest, MissingForeignOrIncompleteLibrariesGiveNoFactoryTheyS
             EXPECT_EQ(loaded.createIterator(), nullptr);
         }
     }
-}
-
-TEST_F(DeckLinkLoaderTest, DefaultPathIsTheEnvironmentOrTheDriverBesideTheBinary)
-{
-    EXPECT_EQ(decklink::defaultDeckLinkLibraryPath(), CORVALE_TEST_SIM_LIBRARY);
-    const std::string saved = CORVALE_TEST_SIM_LIBRARY;
-    setenv("CORVALE_DECKLINK_LIBRARY", "", 1);
-    const std::string beside = decklink::defaultDeckLinkLibraryPath();
-    setenv("CORVALE_DECKLINK_LIBRARY", saved.c_str(), 1);
-    EXPECT_EQ(beside.substr(beside.rfind('/') + 1), "libcorvale_decklink_sim.so");
-    EXPECT_NE(beside.find("/tests/"), std::string::npos) << beside; // the test binary's own folder
-}
-
-TEST_F(DeckLinkLoaderTest, OutputDeviceNamesKeepOnePlaceholderPerUnreadableDevice)
-{
-    corvale_sim_set_device_count(3);
-    EXPECT_EQ(
-        DeckLinkOutputDeviceNames(), (QStringList { "Simulated Card 1", "Simulated Card 2", "Simulated Card 3" }));
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_DISPLAY_NAME);
-    EXPECT_EQ(DeckLinkOutputDeviceNames(), (QStringList { "DeckLink Device", "DeckLink Device", "DeckLink Device" }));
-    corvale_sim_set_device_count(0);
-    EXPECT_TRUE(DeckLinkOutputDeviceNames().isEmpty());
-
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
-    EXPECT_TRUE(DeckLinkOutputDeviceNames().isEmpty());
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // DeckLinkInput against the simulated card: fixed modes, detection, format changes, loss of
-// signal, one picture in flight per input, stale work after stop and start, and references.
+// signal, one picture in flight per input, stale work after stop and start, failed starts and
+// conversions, and the last reference let go while the card delivers.
 
 #include "DeckLinkTestSupport.h"
 
 #include "decklink/DeckLinkInput.h"
 #include "decklink/DeckLinkInputCallback.h"
-#include "decklink/DeckLinkInputModes.h"
 #include "platform/ManualMediaClock.h"
 
 #include <QCoreApplication>
@@ -72,27 +72,6 @@ protected:
     std::shared_ptr<DeckLinkInput> input;
 };
 
-TEST(DeckLinkInputModes, EveryModeCodeOpensItsOwnDisplayMode)
-{
-    // Code, display mode (0: none), and the code and rate detection reports for that mode.
-    const struct {
-        int code;
-        DeckLinkDisplayMode mode;
-        int detectedCode;
-        double fps;
-    } cases[] = { { 0, kDeckLinkModeNTSC, 0, 29.97 }, { 15, kDeckLinkModeHD1080p25, 7, 25.0 },
-        { 20, kDeckLinkModeHD1080i6000, 20, 30.0 }, { 28, kDeckLinkMode4K2160p60, 28, 60.0 }, { 29, 0, -1, 0.0 },
-        { -1, 0, -1, 0.0 } };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
-        const auto mode = DeckLinkInputDisplayModeForModeCode(c.code);
-        EXPECT_EQ(mode.value_or(0), c.mode);
-        const auto detected = DeckLinkDetectedModeInfo(c.mode ? c.mode : 'zzzz');
-        EXPECT_EQ(detected.modeCode, c.detectedCode);
-        EXPECT_NEAR(detected.fps, c.fps, 0.01);
-    }
-}
-
 TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
 {
     ASSERT_TRUE(input->start(0, 0));
@@ -113,14 +92,6 @@ TEST_F(DeckLinkInputTest, FixedModeDeliversConvertedPicturesInOrder)
     input->stop();
     EXPECT_FALSE(inputState(0).enabled);
     EXPECT_TRUE(input->inputStatus().isEmpty());
-
-    // An HDR source is tagged in the platform vocabulary.
-    corvale_sim_set_source_colorspace(0, kDeckLinkColorspaceRec2020, kDeckLinkEOTFPQ);
-    ASSERT_TRUE(input->start(0, 0));
-    deliverAndWait(0, 1, *delegate, 4);
-    const media::ColorTags tags = delegate->frames[3].colorTags();
-    EXPECT_EQ(media::platformName(tags.transfer), "SMPTE_ST_2084_PQ");
-    EXPECT_EQ(media::platformName(tags.matrix), "ITU_R_2020");
 }
 
 TEST_F(DeckLinkInputTest, DetectionReopensInTheDetectedModeAndFollowsLaterChanges)
@@ -143,13 +114,6 @@ TEST_F(DeckLinkInputTest, DetectionReopensInTheDetectedModeAndFollowsLaterChange
     deliverAndWait(0, 1, *delegate, 2);
     EXPECT_EQ(delegate->frames[1].width(), 1280);
     EXPECT_EQ(inputState(0).formatChangesReported - changesBefore, 2u);
-
-    // A card that will not restart after a re-open says so.
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_START_STREAMS);
-    corvale_sim_set_source_mode(0, kDeckLinkModePAL);
-    corvale_sim_deliver_frames(0, 1);
-    ASSERT_TRUE(processEventsUntil([&] { return !input->isReconfiguring(); }));
-    EXPECT_EQ(log.count("DeckLink: StartStreams failed after re-open (0x80000008)"), 1);
 }
 
 TEST_F(DeckLinkInputTest, CardRefusingDetectionGetsTheDetectedModeOr1080p50Alone)
@@ -168,42 +132,21 @@ TEST_F(DeckLinkInputTest, CardRefusingDetectionGetsTheDetectedModeOr1080p50Alone
     EXPECT_EQ(inputState(0).displayMode, kDeckLinkModeHD1080p50);
 }
 
-TEST_F(DeckLinkInputTest, SecondChangeWhileAReopenIsQueuedIsIgnored)
-{
-    const std::uint64_t changesBefore = inputState(0).formatChangesReported;
-    ASSERT_TRUE(input->start(0, -1));
-    corvale_sim_deliver_frames(0, 1); // reports 'ntsc'; the re-open waits for the main thread
-    EXPECT_TRUE(input->isReconfiguring());
-    corvale_sim_set_source_mode(0, kDeckLinkModePAL);
-    corvale_sim_deliver_frames(0, 1); // reports 'pal ' while the first re-open is queued
-    EXPECT_EQ(inputState(0).formatChangesReported - changesBefore, 2u);
-    EXPECT_EQ(log.count("DeckLink: Format changed"), 1);
-    ASSERT_TRUE(reopenedIn(kDeckLinkModeNTSC));
-}
-
 TEST_F(DeckLinkInputTest, LossOfSignalStopsPicturesAndTheStatusShowsWhatReads)
 {
     ASSERT_TRUE(input->start(0, 0));
     deliverAndWait(0, 1, *delegate, 1);
     QVariantMap status = input->inputStatus();
     EXPECT_TRUE(status.value("signalLocked").toBool());
-    EXPECT_EQ(status.value("modeCode").toInt(), 0);
-    EXPECT_DOUBLE_EQ(status.value("fps").toDouble(), 29.97);
 
     corvale_sim_set_signal(0, 0);
     EXPECT_EQ(corvale_sim_deliver_frames(0, 3), 0);
     status = input->inputStatus();
-    EXPECT_EQ(status.size(), 8);
     EXPECT_FALSE(status.value("signalLocked").toBool());
     EXPECT_EQ(status.value("modeCode").toInt(), -1);
 
     corvale_sim_set_signal(0, 1);
     deliverAndWait(0, 1, *delegate, 2);
-
-    // Without a status interface the status is empty.
-    corvale_sim_reset();
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_STATUS_INTERFACE);
-    EXPECT_TRUE(input->inputStatus().isEmpty());
 }
 
 TEST_F(DeckLinkInputTest, OnePictureInFlightPerInputNotForAllInputs)
@@ -248,18 +191,6 @@ TEST_F(DeckLinkInputTest, PicturesAndReopensOfAnEarlierSessionAreIgnored)
     EXPECT_EQ(inputState(0).enableCount - enablesBefore, 2u);
 }
 
-TEST_F(DeckLinkInputTest, StartingARunningInputStopsTheFirstStream)
-{
-    ASSERT_TRUE(input->start(0, 0));
-    ASSERT_TRUE(input->start(0, 1));
-    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 1);
-    EXPECT_EQ(inputState(0).displayMode, kDeckLinkModePAL);
-    // Moving to another device frees the first.
-    ASSERT_TRUE(input->start(1, 0));
-    EXPECT_FALSE(inputState(0).enabled);
-    EXPECT_TRUE(inputState(1).streaming);
-}
-
 TEST_F(DeckLinkInputTest, FailedStartsLogTheirStepAndLeaveNothingOpen)
 {
     const struct {
@@ -269,12 +200,10 @@ TEST_F(DeckLinkInputTest, FailedStartsLogTheirStepAndLeaveNothingOpen)
     } cases[] = {
         { 0, 0, 29, "DeckLink: No display mode for modeCode 29" },
         { 0, 5, 0, "DeckLink: Device not found at index 5" },
-        { 0, -1, 0, "DeckLink: Device not found at index -1" },
         { CORVALE_SIM_FAIL_INPUT_INTERFACE, 0, 0, "DeckLink: This device has no IDeckLinkInput" },
         { CORVALE_SIM_FAIL_ENABLE_INPUT, 0, 3, "DeckLink: EnableVideoInput failed for modeCode 3 (0x80000008)" },
         { CORVALE_SIM_FAIL_ENABLE_INPUT, 0, -1, "DeckLink: EnableVideoInput 1080p50 failed (0x80000008)" },
         { CORVALE_SIM_FAIL_START_STREAMS, 0, 0, "DeckLink: StartStreams failed" },
-        { CORVALE_SIM_FAIL_ITERATOR_FACTORY, 0, 0, "DeckLink: No devices found (iterator nil)" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -288,13 +217,6 @@ TEST_F(DeckLinkInputTest, FailedStartsLogTheirStepAndLeaveNothingOpen)
     // A failed start can be retried.
     corvale_sim_set_failures(0);
     EXPECT_TRUE(input->start(0, 0));
-
-    // An input held by another client cannot be opened.
-    auto other = DeckLinkInput::create(clock);
-    EXPECT_FALSE(other->start(0, 7));
-    EXPECT_TRUE(log.contains("DeckLink: EnableVideoInput failed for modeCode 7 (0x80000009)"));
-    EXPECT_TRUE(inputState(0).streaming);
-    other.reset();
 }
 
 TEST_F(DeckLinkInputTest, RepeatedConversionFailuresLogOncePerIntervalAndFreeTheSlot)
@@ -310,27 +232,10 @@ TEST_F(DeckLinkInputTest, RepeatedConversionFailuresLogOncePerIntervalAndFreeThe
     corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT_BAD_ROW_BYTES);
     corvale_sim_deliver_frames(0, 2);
     EXPECT_EQ(log.count("DeckLink: Converted frame rejected (720x486 rowBytes=1440 format=0x42475241)"), 1);
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERT_NULL_BYTES);
-    corvale_sim_deliver_frames(0, 2);
-    EXPECT_EQ(log.count("DeckLink: VideoBuffer GetBytes() failed (hr=0x00000000)"), 1);
     EXPECT_EQ(input->droppedFrameCount(), 0u);
 
     corvale_sim_set_failures(0);
     deliverAndWait(0, 1, *delegate, 1);
-}
-
-TEST_F(DeckLinkInputTest, WithoutConverterFramesAreDroppedWithOneLine)
-{
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_CONVERSION_FACTORY);
-    auto bare = DeckLinkInput::create(clock);
-    EXPECT_TRUE(log.contains("DeckLink: Failed to create IDeckLinkVideoConversion"));
-    bare->setDelegate(delegate);
-    ASSERT_TRUE(bare->start(0, 0));
-    corvale_sim_deliver_frames(0, 3);
-    EXPECT_EQ(log.count("DeckLink: No video converter"), 1);
-    bare.reset();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(delegate->frames.empty());
 }
 
 TEST_F(DeckLinkInputTest, AnOwnerLettingGoWhileTheCardDeliversStopsTheInputOnTheMainThread)
@@ -356,23 +261,6 @@ TEST_F(DeckLinkInputTest, AnOwnerLettingGoWhileTheCardDeliversStopsTheInputOnThe
         input = DeckLinkInput::create(clock);
         input->setDelegate(delegate);
     }
-}
-
-TEST(DeckLinkInputCallbackTest, AnswersItsOwnAndTheBaseInterface)
-{
-    auto* callback = new DeckLinkInputCallback({});
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(callback->QueryInterface(IID_IDeckLinkInputCallback, nullptr), E_POINTER);
-    EXPECT_EQ(callback->QueryInterface(IID_IDeckLinkInput, &out), E_NOINTERFACE);
-    EXPECT_EQ(out, nullptr);
-    ASSERT_EQ(callback->QueryInterface(IID_IUnknown, &out), S_OK);
-    EXPECT_EQ(out, static_cast<IDeckLinkInputCallback*>(callback));
-    EXPECT_EQ(callback->Release(), 1u);
-    // With its input gone it ignores calls.
-    EXPECT_EQ(callback->VideoInputFormatChanged(kDeckLinkVideoInputDisplayModeChanged, nullptr, 0), S_OK);
-    EXPECT_EQ(callback->VideoInputFrameArrived(nullptr, nullptr), S_OK);
-    EXPECT_EQ(callback->Release(), 0u);
-    EXPECT_EQ(DeckLinkInputCallback::liveCount(), 0);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Colour settings of the program output, the HDMI status and its summary, the display checks of
-// an HDR start, and switching a running output between SDR and HDR.
+// Colour modes of a running program output, HDR the card or display cannot show, and the display
+// checks of an HDR start.
 
 #include "DeckLinkOutputTestSupport.h"
 
@@ -14,22 +14,6 @@ using DeckLinkOutputColor = DeckLinkOutputTest;
 void setSink(const std::vector<std::uint8_t>& edid)
 {
     corvale_sim_set_hdmi_sink(0, edid.data(), static_cast<std::uint32_t>(edid.size()));
-}
-
-TEST_F(DeckLinkOutputColor, SettersNormaliseIgnoreAndLogAsTheyShould)
-{
-    on([&] { output->setColorMode(9); });
-    EXPECT_EQ(output->colorMode(), 3);
-    EXPECT_EQ(output->forcedHDRMode(), 3);
-    on([&] { output->setColorMode(-4); });
-    EXPECT_EQ(output->colorMode(), 0);
-    on([&] {
-        output->setColorMode(2);
-        output->setForceHDR(true);
-        output->setColorMode(0);
-    });
-    EXPECT_TRUE(log.contains("ignoring colorMode=0 because forceHDR is ON"));
-    EXPECT_EQ(output->colorMode(), 2);
 }
 
 TEST_F(DeckLinkOutputColor, ForcedHDRTurnsColourModeZeroIntoTheForcedModeOnTheRunningOutput)
@@ -53,19 +37,12 @@ TEST_F(DeckLinkOutputColor, SwitchingARunningSDROutputToHDRPreparesTheTenBitForm
     EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitYUV);
     EXPECT_TRUE(output->usesScheduledPlayback()); // the transport chosen at start stays
     sendCounters(2, 2);
-
-    // Back to SDR: BGRA frames again, without HDR items.
-    on([&] { output->setColorMode(1); });
-    sendCounters(3, 3);
     stop();
     const auto frames = recordedFrames(0);
-    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[1].pixelFormat, kDeckLinkFormat10BitYUV);
     EXPECT_EQ(frameInt(frames[1], kDeckLinkFrameMetadataHDREOTF), 3);
     EXPECT_EQ(frames[1].frameCounter, 2);
-    EXPECT_EQ(frames[2].pixelFormat, kDeckLinkFormat8BitBGRA);
-    EXPECT_EQ(frameInt(frames[2], kDeckLinkFrameMetadataColorspace), kDeckLinkColorspaceRec709);
-    EXPECT_FALSE(frameHas(frames[2], kDeckLinkFrameMetadataHDRWhitePointX));
 }
 
 TEST_F(DeckLinkOutputColor, HDRTheCardOrDisplayCannotShowKeepsFramesFlowingAsSDRAndSaysSo)
@@ -98,34 +75,12 @@ TEST_F(DeckLinkOutputColor, HDRTheCardOrDisplayCannotShowKeepsFramesFlowingAsSDR
     EXPECT_EQ(frameInt(frames[0], kDeckLinkFrameMetadataHDREOTF), 0);
 }
 
-TEST_F(DeckLinkOutputColor, SummaryFollowsTheOutputAndTheDisplay)
-{
-    EXPECT_EQ(summary(), "HDMI: -");
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_EQ(summary(), "HDMI: 8-bit RGB 4:4:4 • pix=unknown • sink(PQ=1 HLG=1)");
-
-    ASSERT_TRUE(start(0, 0, 3));
-    sendCounters(2, 2);
-    corvale_sim_set_status_int(
-        0, kDeckLinkStatusHDMIOutputActualFormatFlags, kDeckLinkHDMIFormat12Bit | kDeckLinkHDMIFormatYCbCr420);
-    EXPECT_EQ(summary(), "HDMI: 12-bit YUV 4:2:0 • pix=v210 • req=v210 • sink(PQ=1 HLG=1)");
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_STATUS_INTERFACE);
-    EXPECT_EQ(summary(), "HDMI: unavailable");
-}
-
 TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
 {
     setSink(makeEdid({ .hdrBlock = false }));
     EXPECT_EQ(start(0, 0, 3).error(), DeckLinkOutput::StartError::SinkRejectsHDR);
     EXPECT_TRUE(log.contains("HDMI sink EDID does not advertise PQ support. Rejecting PQ output start."));
     EXPECT_EQ(outputState(0).enabled, 0);
-
-    EdidSpec pqOnly;
-    pqOnly.eotf = 0x05;
-    setSink(makeEdid(pqOnly));
-    EXPECT_FALSE(start(0, 0, 4));
-    EXPECT_TRUE(log.contains("Rejecting HLG output start."));
-    EXPECT_TRUE(start(0, 0, 5));
 
     // No display data: the start goes ahead with a warning; SDR starts are never checked.
     corvale_sim_set_hdmi_sink(0, nullptr, 0);
@@ -134,10 +89,6 @@ TEST_F(DeckLinkOutputColor, HDRStartsAreCheckedAgainstTheDisplaysEDID)
     stop(); // back to colour mode 0
     setSink(makeEdid({ .hdrBlock = false }));
     EXPECT_TRUE(start(0, 0));
-
-    // Over SDI there is no display to ask.
-    corvale_sim_set_attribute_int(0, kDeckLinkAttributeVideoOutputConnections, kDeckLinkVideoConnectionSDI);
-    EXPECT_TRUE(start(0, 0, 3));
 }
 
 } // namespace

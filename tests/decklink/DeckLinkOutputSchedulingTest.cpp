@@ -1,6 +1,6 @@
 // Scheduled playback of the program output against the simulated card's clock, driven tick by
 // tick: preroll, the buffer limit, skipping ahead after an underrun, late and dropped completions,
-// failures, and stopping with frames in flight.
+// failures, stopping with frames in flight, and the card's own clock thread.
 
 #include "DeckLinkOutputTestSupport.h"
 
@@ -141,18 +141,6 @@ TEST_F(DeckLinkOutputScheduling, ScheduleAndStartFailuresAreLoggedOnceAndRetried
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[2].displayTime, 2 * 1001);
     EXPECT_EQ(frames[2].frameCounter, 5);
-}
-
-TEST_F(DeckLinkOutputScheduling, HLGFramesRejectedBySchedulingSwitchFormat)
-{
-    const std::uint32_t rejected[] = { kDeckLinkFormat10BitYUV };
-    corvale_sim_set_output_rejected_pixel_formats(0, rejected, 1);
-    ASSERT_TRUE(start(0, 0, 4));
-    sendCounters(1, 1);
-    EXPECT_TRUE(log.contains("HDR diag: E_INVALIDARG from ScheduleVideoFrame"));
-    EXPECT_EQ(output->hdrPixelFormat(), kDeckLinkFormat10BitRGBXLE);
-    sendCounters(2, 2);
-    EXPECT_EQ(outputState(0).bufferedFrames, 1u);
 }
 
 TEST_F(DeckLinkOutputScheduling, RealTimeClockCompletesFramesOnItsOwnThread)

@@ -1,6 +1,6 @@
-// Starting and stopping the program output on the simulated card: display modes, connection,
-// device configuration, transports, the items each colour mode puts on a frame, and every way a
-// start can fail.
+// Starting and stopping the program output on the simulated card: connection, device
+// configuration, transports, the items each colour mode puts on a frame, and the ways a start can
+// fail.
 
 #include "DeckLinkOutputTestSupport.h"
 
@@ -29,9 +29,7 @@ int configFlag(std::uint32_t id)
 
 TEST_F(DeckLinkOutputStart, SDRStartOpensTheModeOnHDMIWithScheduledPlaybackAndStopReleasesAll)
 {
-    corvale_sim_set_status_int(0, kDeckLinkStatusHDMIOutputActualMode, kDeckLinkModeHD1080i50);
     ASSERT_TRUE(start(0, 0));
-    EXPECT_TRUE(log.contains("requested mode ntsc (" + std::to_string(kDeckLinkModeNTSC) + ") but HDMI reports Hi50"));
     EXPECT_EQ(output->height(), 486);
     EXPECT_TRUE(output->usesScheduledPlayback());
     EXPECT_TRUE(output->hasMacOutput());
@@ -102,54 +100,6 @@ TEST_F(DeckLinkOutputStart, EachColourModeSetsTheDeviceTransportAndTheFramesItem
     }
 }
 
-TEST_F(DeckLinkOutputStart, DeviceIndexAndModeCodeChooseWhatOpens)
-{
-    corvale_sim_set_device_count(3);
-    ASSERT_TRUE(start(2, 0)); // the last device by its index
-    EXPECT_EQ(outputState(2).enabled, 1);
-    EXPECT_EQ(outputState(0).enabled, 0);
-    // Unknown mode codes play 1080p59.94 (see the table's test); PsF codes set the PsF flag.
-    ASSERT_TRUE(start(0, 29));
-    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p5994);
-    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 0);
-    ASSERT_TRUE(start(0, 16));
-    EXPECT_EQ(outputState(0).displayMode, kDeckLinkModeHD1080p2997);
-    EXPECT_EQ(configFlag(kDeckLinkConfigOutput1080pAsPsF), 1);
-}
-
-TEST_F(DeckLinkOutputStart, SettersBeforeStartSurviveItButNotAStop)
-{
-    on([&] {
-        output->setHDRMetadataMaxNits(4000, 0.01, 3000, 400);
-        output->setColorMode(4);
-    });
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_EQ(output->colorMode(), 4);
-    EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 400);
-    stop();
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_EQ(output->colorMode(), 0);
-    EXPECT_DOUBLE_EQ(output->hdrMaxNits(), 1000);
-
-    // Values of 0 or below take the defaults at the next start; CLL and FALL follow the maximum.
-    on([&] { output->setHDRMetadataMaxNits(2000, 0, -1, 0); });
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_DOUBLE_EQ(output->hdrMinNits(), 0.005);
-    EXPECT_DOUBLE_EQ(output->hdrMaxFALL(), 2000);
-}
-
-TEST_F(DeckLinkOutputStart, MissingDriverOrDeviceFailsWithoutTouchingTheSettings)
-{
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_ITERATOR_FACTORY);
-    EXPECT_EQ(start(0, 0, 2).error(), StartError::NoDriver);
-    EXPECT_TRUE(log.contains("❌ CreateDeckLinkIteratorInstance failed"));
-    corvale_sim_set_failures(0);
-    EXPECT_EQ(start(7, 0).error(), StartError::DeviceNotFound);
-    EXPECT_EQ(start(-1, 0).error(), StartError::DeviceNotFound);
-    EXPECT_EQ(output->colorMode(), 2);
-    EXPECT_FALSE(output->isRunning());
-}
-
 TEST_F(DeckLinkOutputStart, DeviceFailuresEndStoppedWithTheirLines)
 {
     const struct {
@@ -177,13 +127,6 @@ TEST_F(DeckLinkOutputStart, DeviceFailuresEndStoppedWithTheirLines)
 
 TEST_F(DeckLinkOutputStart, HDRNeedsATenBitFormatAndAConverter)
 {
-    // Row bytes fall back when the device cannot say.
-    corvale_sim_set_failures(CORVALE_SIM_FAIL_ROW_BYTES);
-    ASSERT_TRUE(start(0, 0, 4));
-    EXPECT_EQ(output->hdrExpectedRowBytes(), 1920);
-    EXPECT_TRUE(log.contains("HDR rowBytes query failed (hr=0x80000008), fallback rowBytes=1920"));
-    corvale_sim_set_failures(0);
-
     const std::uint32_t bgraOnly[] = { kDeckLinkFormat8BitBGRA };
     corvale_sim_set_output_pixel_formats(0, bgraOnly, 1);
     EXPECT_EQ(start(0, 0, 3).error(), StartError::NoTenBitFormat);
@@ -220,17 +163,6 @@ TEST_F(DeckLinkOutputStart, InvalidModeTimingFallsBackToTheSyncPath)
     EXPECT_FALSE(output->usesScheduledPlayback());
     sendCounters(5, 5);
     EXPECT_EQ(outputState(0).framesDisplayedSync, 1u);
-}
-
-TEST_F(DeckLinkOutputStart, SDIOnlyDeviceAndForcedHDRStart)
-{
-    corvale_sim_set_attribute_int(0, kDeckLinkAttributeVideoOutputConnections, kDeckLinkVideoConnectionSDI);
-    corvale_sim_remove_attribute(0, kDeckLinkAttributeSupportedDynamicRange);
-    on([&] { output->setForceHDR(true); });
-    ASSERT_TRUE(start(0, 0));
-    EXPECT_EQ(output->outputConnection(), kDeckLinkVideoConnectionSDI);
-    EXPECT_EQ(output->colorMode(), 3); // forced HDR turns colour mode 0 into the forced mode
-    EXPECT_EQ(configInt(kDeckLinkConfigVideoOutputConnection), kDeckLinkVideoConnectionSDI);
 }
 
 } // namespace
