@@ -11,14 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimeZone>
 
 #include <atomic>
 #include <condition_variable>
@@ -35,16 +33,13 @@ struct Fetched {
     QByteArray bytes;
     std::vector<QJsonObject> messages; // every "cache.transfer" of the clip, in order
     QJsonObject last;
-    bool seqGapFree = true;
 };
 
 class ClipFileTransferTest : public ::testing::Test {
 protected:
     ClipFileTransferTest()
     {
-        ControlServer::Options options;
-        options.address = QHostAddress::LocalHost;
-        options.port = 0;
+        const ControlServer::Options options { QHostAddress::LocalHost, 0, {} };
         stack = std::make_unique<RemoteStack>(RemoteStack::Dependencies {
             [] { return QStringLiteral("123456"); }, prompter, &publisher, options, clock });
         auto& server = stack->controlServer();
@@ -101,10 +96,9 @@ protected:
     void requestFetch(const QString& clipID)
     {
         client.send({ { "action", "cache_fetch_clip" }, { "clientKey", "A" }, { "clipID", clipID } });
-        auto started = client.next();
-        ASSERT_TRUE(started);
-        EXPECT_EQ(started->value("message").toString(), "cache_fetch_clip started");
-        EXPECT_EQ(started->value("clipID").toString(), clipID);
+        const auto started = client.next().value_or(QJsonObject());
+        EXPECT_EQ(started.value("message").toString(), "cache_fetch_clip started");
+        EXPECT_EQ(started.value("clipID").toString(), clipID);
     }
 
     // Messages of the transfer of `clipID` up to its "end" or "error".
@@ -123,7 +117,7 @@ protected:
             result.last = *message;
             const auto status = message->value("status").toString();
             if (status == "chunk") {
-                result.seqGapFree = result.seqGapFree && message->value("seq").toInteger() == seq++;
+                EXPECT_EQ(message->value("seq").toInteger(), seq++);
                 result.bytes += QByteArray::fromBase64(message->value("data").toString().toLatin1());
             } else {
                 result.messages.push_back(*message);
@@ -173,10 +167,7 @@ TEST_F(ClipFileTransferTest, FilesArriveWholeInNumberedChunks)
         EXPECT_EQ(start.value("fileName").toString(), clip.name);
         EXPECT_EQ(start.value("extension").toString(), "mov");
         EXPECT_EQ(start.value("sizeBytes").toInteger(), size);
-        EXPECT_TRUE(fetched.seqGapFree);
-        EXPECT_EQ(QCryptographicHash::hash(fetched.bytes, QCryptographicHash::Sha256),
-            QCryptographicHash::hash(content, QCryptographicHash::Sha256))
-            << size;
+        EXPECT_TRUE(fetched.bytes == content) << size;
         EXPECT_EQ(fetched.last,
             QJsonObject({ { "type", "cache.transfer" }, { "status", "end" }, { "clipID", id }, { "sizeBytes", size },
                 { "expectedBytes", size } }));
@@ -193,8 +184,7 @@ TEST_F(ClipFileTransferTest, ManifestListsOnlyFilesThatExist)
         ASSERT_TRUE(file.setFileTime(QDateTime::fromSecsSinceEpoch(0, Qt::UTC), QFileDevice::FileModificationTime));
     }
     addClip(QStringLiteral("empty.mov"), {});
-    auto missing = fakeClip(9);
-    playback.clipList.push_back(missing);
+    playback.clipList.push_back(fakeClip(9));
     client.send({ { "action", "request_cache_manifest" }, { "clientKey", "A" } });
     const auto manifest = client.next();
     ASSERT_TRUE(manifest);
@@ -209,19 +199,14 @@ TEST_F(ClipFileTransferTest, EachFailureIsReportedOnce)
     const auto empty = addClip(QStringLiteral("empty.mov"), {});
     const auto good = addClip(QStringLiteral("good.mov"), randomBytes(3 * 24576));
     const auto lower = good.id.toString(QUuid::WithoutBraces);
-    const struct {
-        QString clipID;
-        QString message;
-    } rows[] = {
-        { QUuid::createUuid().toString(QUuid::WithoutBraces), "clip not found" },
-        { empty.id.toString(QUuid::WithoutBraces).toUpper(), "file missing" },
-    };
-    for (const auto& row : rows) {
-        requestFetch(row.clipID);
-        const auto fetched = collect(row.clipID, 5000);
+    for (const auto& [clipID, message] :
+        { std::pair { QUuid::createUuid().toString(QUuid::WithoutBraces), "clip not found" },
+            std::pair { empty.id.toString(QUuid::WithoutBraces).toUpper(), "file missing" } }) {
+        requestFetch(clipID);
+        const auto fetched = collect(clipID, 5000);
         EXPECT_EQ(fetched.last,
-            QJsonObject({ { "type", "cache.transfer" }, { "status", "error" }, { "clipID", row.clipID },
-                { "message", row.message } }));
+            QJsonObject(
+                { { "type", "cache.transfer" }, { "status", "error" }, { "clipID", clipID }, { "message", message } }));
         EXPECT_EQ(fetched.messages.size(), 1u);
     }
 
@@ -253,7 +238,6 @@ TEST_F(ClipFileTransferTest, AFifoNeverHoldsAReader)
     ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
     openGate();
     EXPECT_EQ(collect(firstId, 5000).last.value("status").toString(), "end");
-    EXPECT_EQ(client.skipped().size(), 3u) << "two acks and the first start";
     const auto fifo = collect(secondId, 1000);
     EXPECT_EQ(fifo.last.value("message").toString(), "open failed");
 }
@@ -271,7 +255,7 @@ TEST_F(ClipFileTransferTest, AGoneClientStopsItsReaderAndASlowOneBoundsTheBacklo
         [&] { return server.unsentBytes(connection).value_or(0) >= ClipFileTransfer::drainThresholdBytes; }, 10000));
     EXPECT_LT(server.unsentBytes(connection).value_or(0), 2 << 20);
     EXPECT_EQ(transfer->activeTransfers(), 1);
-    client.close();
+    client.socket().abort();
     EXPECT_TRUE(QTest::qWaitFor([this] { return transfer->activeTransfers() == 0; }, 1000));
 }
 

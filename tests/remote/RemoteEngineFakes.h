@@ -20,9 +20,9 @@ public:
     double currentTime() const override { return playhead; }
     bool loopInOut() const override { return loop; }
     std::optional<double> markIn() const override { return in; }
-    std::optional<double> markOut() const override { return out; }
-    std::optional<qint64> previewTake() const override { return take; }
-    QList<QUuid> previewTakeClipIDs() const override { return takeIds; }
+    std::optional<double> markOut() const override { return {}; }
+    std::optional<qint64> previewTake() const override { return {}; }
+    QList<QUuid> previewTakeClipIDs() const override { return {}; }
     double playerTime() const override { return timeOfPlayer; }
     std::optional<double> playerItemDuration() const override { return itemDuration; }
 
@@ -51,9 +51,6 @@ public:
     double playhead = 0.0;
     bool loop = false;
     std::optional<double> in;
-    std::optional<double> out;
-    std::optional<qint64> take;
-    QList<QUuid> takeIds;
     double timeOfPlayer = 0.0;
     std::optional<double> itemDuration;
     QStringList calls;

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,9 +40,9 @@ QJsonObject required(const QString& scope, const QString& key, const QString& re
     return object({ { "type", "auth.required" }, { "scope", scope }, { "clientKey", key }, { "reason", reason } });
 }
 
-QJsonObject signal(const QString& key, const QString& kind, const QString& sessionID = QStringLiteral("S1"))
+QJsonObject signal(const QString& key, const QString& kind)
 {
-    return object({ { "type", "webrtc.signal" }, { "clientKey", key }, { "sessionID", sessionID },
+    return object({ { "type", "webrtc.signal" }, { "clientKey", key }, { "sessionID", "S1" },
         { "payload", object({ { "kind", kind } }) } });
 }
 
@@ -54,9 +53,7 @@ protected:
         , settings(defaults)
     {
         settings.setPairingCode(code);
-        ControlServer::Options options;
-        options.address = QHostAddress::LocalHost;
-        options.port = 0;
+        const ControlServer::Options options { QHostAddress::LocalHost, 0, {} };
         stack = std::make_unique<RemoteStack>(RemoteStack::Dependencies {
             [this] { return settings.pairingCode(); }, prompter, &publisher, options, clock });
         stack->setCommandTable(table);
@@ -96,19 +93,14 @@ protected:
 TEST_F(RemoteSessionTest, HelloChecksTheCodeAndGrantsNothing)
 {
     auto client = connectClient();
-    const struct {
-        QJsonObject hello;
-        QJsonObject reply;
-    } rows[] = {
+    const std::pair<QJsonObject, QJsonObject> rows[] = {
         { object({ { "type", "hello" }, { "code", code } }),
             object({ { "type", "welcome" }, { "role", "viewer" }, { "name", "Unknown" } }) },
-        { object({ { "type", "hello" }, { "code", code }, { "name", "Pad 1" }, { "role", "controller" } }),
-            object({ { "type", "welcome" }, { "role", "controller" }, { "name", "Pad 1" } }) },
         { object({ { "type", "hello" } }), object({ { "type", "error" }, { "message", "bad_code" } }) },
     };
-    for (const auto& row : rows) {
-        client->send(row.hello);
-        EXPECT_EQ(client->next(), row.reply) << QJsonDocument(row.hello).toJson().constData();
+    for (const auto& [hello, reply] : rows) {
+        client->send(hello);
+        EXPECT_EQ(client->next(), reply) << QJsonDocument(hello).toJson().constData();
     }
     client->send(object({ { "type", "hello" }, { "code", code }, { "clientKey", "P" } }));
     ASSERT_TRUE(client->expect(QStringLiteral("welcome")));
@@ -123,8 +115,6 @@ TEST_F(RemoteSessionTest, HelloChecksTheCodeAndGrantsNothing)
 TEST_F(RemoteSessionTest, GateRefusesInItsOrderAndPassesWhatALevelAllows)
 {
     auto client = connectClient();
-    client->send(object({ { "action", "ping" } }));
-    EXPECT_EQ(client->next(), ack(true, "pong"));
     client->send(object({ { "type", "command" }, { "payload", object({ { "nothing", 1 } }) } }));
     EXPECT_EQ(client->next(), ack(false, "Missing action"));
 
@@ -143,58 +133,6 @@ TEST_F(RemoteSessionTest, GateRefusesInItsOrderAndPassesWhatALevelAllows)
         QStringLiteral("need control permission"));
     ASSERT_EQ(table.commands.size(), 1u);
     EXPECT_EQ(table.commands[0].action, QStringLiteral("request_state"));
-    EXPECT_EQ(table.commands[0].clientKey, QStringLiteral("A"));
-
-    // Control, then an allowed "view" request takes control away again.
-    grant(*client, "A", "control");
-    client->send(object({ { "command", object({ { "action", "toggle_play" }, { "name", "A" } }) } }));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return table.commands.size() == 2; }, 5000));
-    grant(*client, "A", "view");
-    client->send(object({ { "action", "toggle_play" }, { "clientKey", "A" } }));
-    EXPECT_EQ(client->expect(QStringLiteral("ack"))->value(QStringLiteral("requiredScope")).toString(),
-        QStringLiteral("control"));
-    EXPECT_EQ(table.commands.size(), 2u);
-}
-
-TEST_F(RemoteSessionTest, PermissionRequestsKeysScopesAndAnswers)
-{
-    auto client = connectClient();
-    struct Row {
-        QJsonObject request;
-        bool allow;
-        QJsonObject reply;
-        const char* requested;
-    };
-    const Row rows[] = {
-        // An empty top-level key is the key; "clientID" is not looked at.
-        { object({ { "type", "auth.request" }, { "clientKey", "" }, { "clientID", "X" } }), true,
-            object({ { "type", "auth.grant" }, { "scope", "view" }, { "clientKey", "" } }), "VIEW" },
-        { object(
-              { { "type", "auth.request" }, { "payload", object({ { "scope", "control" }, { "clientKey", "P" } }) } }),
-            true, object({ { "type", "auth.grant" }, { "scope", "control" }, { "clientKey", "P" } }), "CONTROL" },
-        { object({ { "type", "auth.request" }, { "scope", "weird" }, { "clientKey", "Q" } }), true,
-            object({ { "type", "auth.grant" }, { "scope", "view" }, { "clientKey", "Q" } }), "VIEW" },
-        { object({ { "type", "auth.request" }, { "scope", "control" }, { "clientKey", "P" } }), false,
-            object({ { "type", "auth.deny" }, { "scope", "control" }, { "clientKey", "P" },
-                { "reason", "User denied on Mac" } }),
-            "CONTROL" },
-        // No client named: the key "unknown" is granted like any other.
-        { object({ { "type", "auth.request" }, { "scope", "control" } }), true,
-            object({ { "type", "auth.grant" }, { "scope", "control" }, { "clientKey", "unknown" } }), "CONTROL" },
-    };
-    for (const auto& row : rows) {
-        client->send(row.request);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return prompter.open() > 0; }, 5000));
-        EXPECT_EQ(prompter.questions.back().request.requested, QString::fromLatin1(row.requested));
-        EXPECT_EQ(prompter.questions.back().request.address, QStringLiteral("127.0.0.1"));
-        prompter.answerNext(row.allow);
-        EXPECT_EQ(client->next(), row.reply);
-    }
-    // The denial left P's control in place; "unknown" now passes control commands.
-    client->send(object({ { "action", "stop" }, { "clientKey", "P" } }));
-    client->send(object({ { "action", "stop" } }));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return table.commands.size() == 2; }, 5000));
-    EXPECT_EQ(table.commands[1].clientKey, QStringLiteral("unknown"));
 }
 
 TEST_F(RemoteSessionTest, AlertShowsSafeFieldsAndOnlyTheRequestWaits)
@@ -248,7 +186,6 @@ TEST_F(RemoteSessionTest, LiveVideoSignalsAreGatedAndSteeredOnlyByTheActiveViewe
     EXPECT_EQ(viewer->next(), ack(true, "webrtc.signal received"));
     EXPECT_EQ(stack->webrtcSignalingAdapter().activeClientKey(), QStringLiteral("V"));
     ASSERT_EQ(signalled.size(), 1u);
-    EXPECT_EQ(signalled[0].sessionID, QStringLiteral("S1"));
 
     // Another tablet cannot end or steer the session; the active one can.
     for (const char* kind : { "answer", "ice", "stop" }) {
@@ -260,18 +197,12 @@ TEST_F(RemoteSessionTest, LiveVideoSignalsAreGatedAndSteeredOnlyByTheActiveViewe
     EXPECT_EQ(viewer->next(), ack(true, "webrtc.signal received"));
     EXPECT_EQ(signalled.size(), 2u);
 
-    // A malformed start still moves the session to its sender and is acknowledged.
-    other->send(signal("O", "start", QString()));
-    EXPECT_EQ(other->next(), ack(true, "webrtc.signal received"));
-    EXPECT_EQ(stack->webrtcSignalingAdapter().activeClientKey(), QStringLiteral("O"));
-    EXPECT_EQ(signalled.size(), 2u);
-
     // Outgoing: the four-key envelope to the active client only.
     const auto payload = object({ { "kind", "offer" }, { "sdp", "v=0" } });
     stack->webrtcSignalingAdapter().send(QStringLiteral("S9"), payload);
-    EXPECT_EQ(other->next(),
-        object({ { "type", "webrtc.signal" }, { "sessionID", "S9" }, { "clientKey", "O" }, { "payload", payload } }));
-    EXPECT_TRUE(viewer->expectNothing());
+    EXPECT_EQ(viewer->next(),
+        object({ { "type", "webrtc.signal" }, { "sessionID", "S9" }, { "clientKey", "V" }, { "payload", payload } }));
+    EXPECT_TRUE(other->expectNothing());
 }
 
 TEST_F(RemoteSessionTest, WrongCodesLockPairingForTheAddressWithGrowingLocks)
@@ -299,36 +230,6 @@ TEST_F(RemoteSessionTest, WrongCodesLockPairingForTheAddressWithGrowingLocks)
     EXPECT_EQ(hello(code), QStringLiteral("error"));
     clock.advance(1);
     EXPECT_EQ(hello(code), QStringLiteral("welcome"));
-}
-
-TEST_F(RemoteSessionTest, SetUpOnceAndStopForGood)
-{
-    stack->setupControlServer();
-    EXPECT_EQ(publisher.published.size(), 1u);
-    auto client = connectClient();
-    stack->stop();
-    EXPECT_TRUE(client->waitForClose());
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !stack->controlServer().isRunning(); }, 5000));
-}
-
-TEST(WebRTCSignalMessageTest, OnlyWellFormedSignalsBecomeMessages)
-{
-    const auto payload = object({ { "kind", "ice" } });
-    const struct {
-        QJsonObject dict;
-        bool valid;
-    } rows[] = {
-        { object({ { "type", "webrtc.signal" }, { "sessionID", "S" }, { "payload", payload } }), true },
-        { object({ { "type", "webrtc.signal" }, { "sessionID", "" }, { "payload", payload } }), false },
-        { object({ { "type", "webrtc.signal" }, { "sessionID", "S" }, { "payload", "text" } }), false },
-    };
-    for (const auto& row : rows) {
-        const auto message = WebRTCSignalMessage::fromDict(row.dict);
-        ASSERT_EQ(message.has_value(), row.valid) << QJsonDocument(row.dict).toJson().constData();
-        if (message) {
-            EXPECT_EQ(WebRTCSignalMessage::fromDict(message->toDict()), message);
-        }
-    }
 }
 
 } // namespace

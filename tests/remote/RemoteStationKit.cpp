@@ -31,9 +31,7 @@ RemoteStationKit::RemoteStationKit(platform::Scheduler& scheduler, remote::Permi
     cameras.deviceFolder = dir.filePath(QStringLiteral("dev")).toStdString(); // no camera nodes
     capture = std::make_unique<capture::RecordViewModel>(capture::RecordViewModel::Services {
         settings, scheduler, clock, notifications, capture::RecordViewModel::CardSystem {}, cameras });
-    remote::ControlServer::Options options;
-    options.address = QHostAddress::LocalHost;
-    options.port = 0;
+    const remote::ControlServer::Options options { QHostAddress::LocalHost, 0, {} };
     stack = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
         [] { return QStringLiteral("123456"); }, prompter, &publisher, options, clock });
     control = std::make_unique<app::StationRemoteControl>(app::StationRemoteControl::Services {

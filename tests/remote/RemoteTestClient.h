@@ -27,14 +27,10 @@ public:
     // One message as the station expects it: compact JSON and a line feed.
     void send(const QJsonObject& message);
     void sendRaw(const QByteArray& bytes);
-    // Sends `bytes` in `pieces` segments, running `afterPiece(index)` once each is on the wire.
-    void sendSlow(const QByteArray& bytes, int pieces, const std::function<void(int piece)>& afterPiece = {});
-    void close();
 
     // The next message, whatever its type.
     std::optional<QJsonObject> next(int timeoutMs = defaultTimeoutMs);
-    // The first message of `type` that satisfies `predicate`; the messages before it are
-    // dropped into skipped().
+    // The first message of `type` that satisfies `predicate`; the messages before it are dropped.
     std::optional<QJsonObject> expect(const QString& type,
         const std::function<bool(const QJsonObject&)>& predicate = {}, int timeoutMs = defaultTimeoutMs);
     // True when nothing arrives within `ms`.
@@ -42,9 +38,8 @@ public:
     bool waitForClose(int timeoutMs = defaultTimeoutMs);
     bool isClosed() const { return closed_; }
 
-    // Every line received so far, as it came (without its line feed).
-    const std::vector<QByteArray>& rawLines() const { return rawLines_; }
-    const std::vector<QJsonObject>& skipped() const { return skipped_; }
+    // Lines received so far.
+    int lineCount() const { return lines_; }
     // Lines that were not exactly one compact JSON object.
     int malformedLines() const { return malformed_; }
 
@@ -54,13 +49,11 @@ public:
 
 private:
     void pump();
-    bool waitUntil(const std::function<bool()>& condition, int timeoutMs);
 
     QTcpSocket socket_;
     QByteArray pending_;
     std::deque<QJsonObject> inbox_;
-    std::vector<QByteArray> rawLines_;
-    std::vector<QJsonObject> skipped_;
+    int lines_ = 0;
     int malformed_ = 0;
     bool closed_ = false;
     bool reading_ = true;

@@ -44,17 +44,17 @@ int ScriptedPrompter::open() const
 
 void RecordingTransport::send(remote::ConnectionId connection, const remote::RemoteMessage& message)
 {
-    sent.push_back({ connection, {}, message });
+    sent.push_back({ connection, message });
 }
 
 void RecordingTransport::sendToClientKey(const QString& clientKey, const remote::RemoteMessage& message)
 {
-    sent.push_back({ bindings.value(clientKey, 0), clientKey, message });
+    sent.push_back({ bindings.value(clientKey, 0), message });
 }
 
 void RecordingTransport::broadcastState(const remote::RemoteMessage& message)
 {
-    sent.push_back({ 0, {}, message });
+    sent.push_back({ 0, message });
 }
 
 void RecordingTransport::bind(const QString& clientKey, remote::ConnectionId connection)

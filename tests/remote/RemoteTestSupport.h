@@ -51,7 +51,6 @@ class RecordingTransport final : public remote::RemoteTransport {
 public:
     struct Sent {
         remote::ConnectionId connection = 0;
-        QString clientKey; // set for sendToClientKey
         QJsonObject message;
     };
 

@@ -4,33 +4,22 @@
 
 namespace countertest {
 
-namespace {
-
 constexpr int kColumns = 32;
-
-void draw(std::uint8_t* pixels, std::size_t rowBytes, std::uint64_t counter, int width, int height)
-{
-    const int block = width / kColumns;
-    for (int y = 0; y < height; ++y) {
-        auto* row = pixels + std::size_t(y) * rowBytes;
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t value = 128;
-            const int bx = x / block;
-            const int by = y / block;
-            if (by < 2 && bx < kColumns)
-                value = (counter >> (by * kColumns + bx)) & 1 ? 255 : 0;
-            std::memset(row + x * 4, value, 3);
-            row[x * 4 + 3] = 255;
-        }
-    }
-}
-
-} // namespace
 
 media::Frame counterFrame(std::uint64_t counter, int width, int height)
 {
     media::MutableFrame frame(media::PixelFormat::BGRA, width, height);
-    draw(frame.data(), frame.rowBytes(), counter, width, height);
+    const int block = width / kColumns;
+    for (int y = 0; y < height; ++y) {
+        auto* row = frame.data() + std::size_t(y) * frame.rowBytes();
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t value = 128;
+            if (y / block < 2 && x / block < kColumns)
+                value = (counter >> (y / block * kColumns + x / block)) & 1 ? 255 : 0;
+            std::memset(row + x * 4, value, 3);
+            row[x * 4 + 3] = 255;
+        }
+    }
     return std::move(frame).share();
 }
 

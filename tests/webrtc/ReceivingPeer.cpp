@@ -76,13 +76,10 @@ void ReceivingPeer::handle(const QJsonObject& message)
             mids_ = remote::sdpMediaIds(payload.value(QLatin1String("sdp")).toString());
         }
         answer(payload.value(QLatin1String("sdp")).toString());
-    } else if (kind == QLatin1String("ice")) {
-        candidates_.push_back(message);
-        if (webrtc_) {
-            g_signal_emit_by_name(webrtc_, "add-ice-candidate",
-                guint(payload.value(QLatin1String("sdpMLineIndex")).toInt()),
-                payload.value(QLatin1String("candidate")).toString().toUtf8().constData());
-        }
+    } else if (kind == QLatin1String("ice") && webrtc_) {
+        g_signal_emit_by_name(webrtc_, "add-ice-candidate",
+            guint(payload.value(QLatin1String("sdpMLineIndex")).toInt()),
+            payload.value(QLatin1String("candidate")).toString().toUtf8().constData());
     }
 }
 
@@ -221,13 +218,6 @@ std::vector<ReceivingPeer::Received> ReceivingPeer::received() const
 {
     std::lock_guard lock(mutex_);
     return received_;
-}
-
-std::size_t ReceivingPeer::receivedCount(const QString& mid) const
-{
-    std::lock_guard lock(mutex_);
-    return std::size_t(
-        std::count_if(received_.begin(), received_.end(), [&](const Received& r) { return r.mid == mid; }));
 }
 
 bool ReceivingPeer::iceConnected() const

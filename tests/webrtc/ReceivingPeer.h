@@ -48,11 +48,8 @@ public:
 
     // What the station sent, in order.
     const std::vector<QJsonObject>& offers() const { return offers_; }
-    const std::vector<QJsonObject>& candidates() const { return candidates_; }
     std::vector<Received> received() const;
-    std::size_t receivedCount(const QString& mid) const;
     bool iceConnected() const;
-    RemoteTestClient& client() { return client_; }
 
 private:
     void handle(const QJsonObject& message);
@@ -70,7 +67,6 @@ private:
     GstElement* pipeline_ = nullptr;
     GstElement* webrtc_ = nullptr;
     std::vector<QJsonObject> offers_;
-    std::vector<QJsonObject> candidates_;
     QStringList mids_; // under mutex_
     std::vector<QJsonObject> outbox_; // under mutex_
     mutable std::mutex mutex_;

@@ -5,8 +5,9 @@
 #include "remote/webrtc/FrameInjectorCapturer.h"
 #include "remote/webrtc/WebRTCPeerConnection.h"
 
-#include <QCoreApplication>
 #include <QTest>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -16,14 +17,6 @@ using remote::WebRTCSessionManager;
 using State = WebRTCSessionManager::State;
 using Source = WebRTCSessionManager::ActiveSource;
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 240;
-
-QString offerSdp(const QJsonObject& message)
-{
-    return message.value("payload").toObject().value("sdp").toString();
-}
-
 class WebRTCSessionTest : public ::testing::Test {
 protected:
     // Pushes a numbered picture to `slot` on every turn of the wait, until `condition` holds.
@@ -31,8 +24,7 @@ protected:
     {
         return peer.wait(
             [&] {
-                station.manager().push(
-                    countertest::counterFrame(++counter, kWidth, kHeight), slot, source, std::nullopt);
+                station.manager().push(countertest::counterFrame(++counter, 320, 240), slot, source, std::nullopt);
                 return condition();
             },
             timeoutMs);
@@ -40,11 +32,9 @@ protected:
 
     bool readCounterOn(const QString& mid, std::uint64_t after)
     {
-        for (const auto& frame : peer.received()) {
-            if (frame.mid == mid && frame.counter && *frame.counter > after && *frame.counter <= counter)
-                return true;
-        }
-        return false;
+        const auto frames = peer.received();
+        return std::any_of(frames.begin(), frames.end(),
+            [&](const auto& f) { return f.mid == mid && f.counter && *f.counter > after && *f.counter <= counter; });
     }
 
     void setSource(Source source, int slot)
@@ -66,7 +56,7 @@ TEST_F(WebRTCSessionTest, OffersFourSendOnlyTracksConnectsOnLoopbackAndCarriesEa
     EXPECT_EQ(station.states, (std::vector { State::creatingPeer, State::haveLocalOffer, State::running }));
     EXPECT_EQ(peer.offers()[0].value("sessionID").toString(), QStringLiteral("S1"));
 
-    const QString sdp = offerSdp(peer.offers()[0]);
+    const QString sdp = peer.offers()[0].value("payload").toObject().value("sdp").toString();
     EXPECT_EQ(sdp.count(QStringLiteral("m=video ")), 4);
     EXPECT_EQ(sdp.count(QStringLiteral("a=sendonly")), 4);
     EXPECT_TRUE(sdp.contains(QStringLiteral("a=group:BUNDLE video0 video1 video2 video3")));
@@ -78,71 +68,47 @@ TEST_F(WebRTCSessionTest, OffersFourSendOnlyTracksConnectsOnLoopbackAndCarriesEa
 
     ASSERT_TRUE(peer.wait([&] { return peer.iceConnected(); }, 5000));
     ASSERT_TRUE(feedUntil(0, Source::deckLink, [&] { return readCounterOn("video0", 0); }));
-    ASSERT_FALSE(peer.candidates().empty());
-    for (const auto& candidate : peer.candidates()) {
-        const QJsonObject payload = candidate.value("payload").toObject();
-        EXPECT_EQ(
-            payload.value("sdpMid").toString(), QStringLiteral("video%1").arg(payload.value("sdpMLineIndex").toInt()));
-    }
 
-    // Slot 1 takes only the producer routed to it.
+    // Slot 1 takes only the producer routed to it; slots that do not exist and pictures a track
+    // cannot carry are dropped.
     setSource(Source::playback, 1);
-    const auto injector = station.manager().injector(1);
-    station.manager().push(countertest::counterFrame(++counter, kWidth, kHeight), 1, Source::deckLink, std::nullopt);
+    auto& manager = station.manager();
+    manager.setActiveSource(Source::avFoundation, 4);
+    manager.setActiveSource(Source::avFoundation, -1);
+    const auto injector = manager.injector(1);
+    const media::Frame frame = countertest::counterFrame(++counter, 320, 240);
+    for (const int slot : { 1, 4, -1 })
+        manager.push(frame, slot, Source::deckLink, std::nullopt);
+    manager.push(QImage(0, 240, QImage::Format_ARGB32_Premultiplied), 1, Source::playback, std::nullopt);
+    manager.push(media::MutableFrame(media::PixelFormat::R210, 64, 8).share(), 1, Source::playback, std::nullopt);
+    manager.drainFrameQueue();
     EXPECT_EQ(injector->pushed(), 0u);
     setSource(Source::deckLink, 1);
     ASSERT_TRUE(feedUntil(1, Source::deckLink, [&] { return readCounterOn("video1", 0); }));
 
     // One active input: only track 0 sends. Back to two, track 1 starts again from a key frame.
-    station.manager().updateActiveTrackCount(0);
-    auto* connection = station.manager().peerConnection();
-    EXPECT_EQ((std::vector { connection->isTrackEnabled(0), connection->isTrackEnabled(1),
-                  connection->isTrackEnabled(2), connection->isTrackEnabled(3) }),
-        (std::vector { true, false, false, false }));
+    manager.updateActiveTrackCount(0);
+    auto* connection = manager.peerConnection();
+    EXPECT_TRUE(connection->isTrackEnabled(0));
+    EXPECT_FALSE(connection->isTrackEnabled(1));
     const std::uint64_t resumedAfter = counter;
-    station.manager().updateActiveTrackCount(2);
+    manager.updateActiveTrackCount(2);
     EXPECT_TRUE(connection->isTrackEnabled(1));
     EXPECT_FALSE(connection->isTrackEnabled(2));
     ASSERT_TRUE(feedUntil(1, Source::deckLink, [&] { return readCounterOn("video1", resumedAfter); }));
 }
 
-TEST_F(WebRTCSessionTest, ANewStartReplacesTheSessionAndStraySignalsDoNothing)
+TEST_F(WebRTCSessionTest, ANewStartReplacesTheSessionAndOnlyIndexesOf32BitsReachTheConnection)
 {
     auto& manager = station.manager();
-    const auto signal = [&](const char* kind, QJsonObject payload = {}) {
-        payload.insert("kind", kind);
-        manager.handleSignal({ QStringLiteral("S0"), payload });
-    };
-    // Before any start: nothing to act on; "stop" still runs the stop steps.
-    signal("answer", { { "sdp", "v=0" } });
-    signal("ice",
-        { { "sdpMid", "video0" }, { "sdpMLineIndex", 0 },
-            { "candidate", "candidate:1 1 UDP 1 127.0.0.1 9 typ host" } });
-    QCoreApplication::processEvents();
-    signal("stop");
-    EXPECT_EQ(manager.state(), State::idle);
-    EXPECT_EQ(manager.peerConnection(), nullptr);
-    EXPECT_EQ(station.log.count("🧊 [WebRTC] stopped"), 1);
-    EXPECT_FALSE(station.log.contains("Remote answer") || station.log.contains("ICE added"));
-
-    // The count given while idle holds for the next session's tracks.
-    manager.updateActiveTrackCount(2);
     ASSERT_TRUE(peer.connectWithView(station.port()));
     peer.start(QStringLiteral("S1"));
     ASSERT_TRUE(peer.wait([&] { return !peer.offers().empty(); }));
-    EXPECT_TRUE(manager.peerConnection()->isTrackEnabled(1));
-    EXPECT_FALSE(manager.peerConnection()->isTrackEnabled(2));
-
-    // Indexes that fit 32 bits reach the connection (which has no such m-line); others do not.
-    const auto ice = [&](double index) {
-        signal("ice",
-            { { "sdpMid", "video0" }, { "sdpMLineIndex", index },
-                { "candidate", "candidate:1 1 UDP 1 127.0.0.1 9 typ host" } });
-    };
-    for (double index : { 2147483648.0, -2147483649.0, 1.5 })
-        ice(index);
-    ice(2147483647.0);
-    ice(-1.0);
+    for (const double index : { 2147483648.0, -2147483649.0, 1.5, 2147483647.0, -1.0 }) {
+        manager.handleSignal({ QStringLiteral("S1"),
+            QJsonObject { { "kind", "ice" }, { "sdpMid", "video0" }, { "sdpMLineIndex", index },
+                { "candidate", "candidate:1 1 UDP 1 127.0.0.1 9 typ host" } } });
+    }
     ASSERT_TRUE(QTest::qWaitFor([&] { return station.log.count("❌ [WebRTC] add ICE error: ") == 2; }, 5000));
 
     ReceivingPeer other(QStringLiteral("other"));
@@ -152,11 +118,7 @@ TEST_F(WebRTCSessionTest, ANewStartReplacesTheSessionAndStraySignalsDoNothing)
     ASSERT_TRUE(other.wait([&] { return !other.offers().empty(); }));
     EXPECT_EQ(
         station.states, (std::vector { State::idle, State::creatingPeer, State::haveLocalOffer, State::running }));
-    EXPECT_EQ(other.offers()[0].value("sessionID").toString(), QStringLiteral("S2"));
     EXPECT_EQ(manager.sessionID(), QStringLiteral("S2"));
-    EXPECT_FALSE(manager.peerConnection()->isTrackEnabled(2));
-    EXPECT_EQ(peer.offers().size(), 1u);
-    EXPECT_EQ(station.log.count("❌ [WebRTC] add ICE error: "), 2);
 }
 
 } // namespace

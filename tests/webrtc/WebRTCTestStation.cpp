@@ -20,9 +20,7 @@ WebRTCTestStation::WebRTCTestStation()
     , settings_(defaults_)
 {
     prompter_.autoAnswer = true;
-    remote::ControlServer::Options options;
-    options.address = QHostAddress::LocalHost;
-    options.port = 0;
+    const remote::ControlServer::Options options { QHostAddress::LocalHost, 0, {} };
     stack_ = std::make_unique<remote::RemoteStack>(remote::RemoteStack::Dependencies {
         [this] { return settings_.pairingCode(); }, prompter_, &publisher_, options, clock_ });
     stack_->setCommandTable(table_);
@@ -43,9 +41,4 @@ WebRTCTestStation::~WebRTCTestStation()
 {
     manager_.reset();
     stack_->stop();
-}
-
-quint16 WebRTCTestStation::port()
-{
-    return stack_->controlServer().port();
 }

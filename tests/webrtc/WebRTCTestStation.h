@@ -20,7 +20,7 @@ public:
     WebRTCTestStation();
     ~WebRTCTestStation();
 
-    quint16 port();
+    quint16 port() { return stack_->controlServer().port(); }
     remote::WebRTCSessionManager& manager() { return *manager_; }
     const std::shared_ptr<remote::WebRTCSessionManager>& sharedManager() const { return manager_; }
     remote::RemoteStack& stack() { return *stack_; }
