@@ -49,21 +49,6 @@ TEST_F(CorvaleAppTest, StartUpRunsInOrderOnceAtTheFirstShowAndOpensTheLibrary)
     EXPECT_EQ(services.log, startUpSteps) << "a second show adds nothing";
 }
 
-TEST_F(CorvaleAppTest, ClosingTheSheetWritesTheFlagAndTheStoreClosesIt)
-{
-    app().show();
-    QCoreApplication::processEvents();
-    app().mainWindow().librarySheet()->reject();
-    QCoreApplication::processEvents();
-    EXPECT_FALSE(library.isLibraryPresented());
-    EXPECT_EQ(app().mainWindow().librarySheet(), nullptr);
-
-    library.setLibraryPresented(true);
-    ASSERT_NE(app().mainWindow().librarySheet(), nullptr);
-    library.setLibraryPresented(false);
-    EXPECT_EQ(app().mainWindow().librarySheet(), nullptr);
-}
-
 TEST_F(CorvaleAppTest, SignalsFromAWorkerAreHandledLaterOnTheMainThread)
 {
     app();

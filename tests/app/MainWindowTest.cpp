@@ -12,24 +12,6 @@ namespace {
 
 using MainWindowTest = ShellFixture;
 
-TEST(MainWindowFrameTest, FirstLaunchFrameFitsAndCentresOnTheScreen)
-{
-    struct Case {
-        std::optional<QRect> available;
-        QRectF frame;
-    };
-    const Case cases[] = {
-        { QRect(0, 0, 2560, 1415), QRectF(520, 247.5, 1520, 920) },
-        { QRect(0, 25, 1440, 875), QRectF(72, 25 + 61.25, 1296, 752.5) },
-        { QRect(-1920, 0, 1920, 1080), QRectF(-1920 + 200, 80, 1520, 920) },
-        { std::nullopt, QRectF(0, 0, 1520, 920) },
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.available ? c.available->width() : 0);
-        EXPECT_EQ(MainWindow::firstLaunchFrame(c.available), c.frame);
-    }
-}
-
 TEST_F(MainWindowTest, FirstLaunchGetsTheFittedFrameAndAStoredFrameWins)
 {
     app().show();

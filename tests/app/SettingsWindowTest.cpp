@@ -8,11 +8,9 @@
 #include "ui/SegmentedPillControl.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollArea>
-#include <QSignalSpy>
 #include <QWindow>
 
 namespace app {
@@ -22,15 +20,6 @@ using settings::PlayerAction;
 using ui::screenkit::find;
 
 using SettingsWindowTest = SettingsFixture;
-
-// The user picks the entry `text` of a menu picker.
-void choose(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text);
-    ASSERT_GE(index, 0) << text.toStdString();
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
 
 TEST_F(SettingsWindowTest, OpensOnGeneralAndClosingNotSwitchingCancelsACapture)
 {
@@ -55,43 +44,6 @@ TEST_F(SettingsWindowTest, OpensOnGeneralAndClosingNotSwitchingCancelsACapture)
     EXPECT_EQ(&openSettings(), &window);
     EXPECT_EQ(window.tabSwitch()->selection().toInt(), int(SettingsRootView::Tab::general));
     EXPECT_EQ(services.log.count(QStringLiteral("makeSettingsWindow")), 1);
-}
-
-TEST_F(SettingsWindowTest, GeneralFollowsTheSettingsWithoutWritingBack)
-{
-    openSettings();
-    QWidget* pane = &this->pane<GeneralSettingsView>();
-    auto* codec = find<QComboBox>(pane, QStringLiteral("codecPicker"));
-    auto* bitrate = find<QComboBox>(pane, QStringLiteral("bitratePicker"));
-    auto* note = find<QLabel>(pane, QStringLiteral("bitrateNote"));
-    QSignalSpy codecWrites(&settings, &settings::AppSettings::recordingCodecChanged);
-
-    settings.setRecordingCodec(settings::RecordingCodec::hevc);
-    EXPECT_EQ(codec->currentText(), QStringLiteral("HEVC (H.265)"));
-    EXPECT_EQ(codecWrites.count(), 1) << "the refresh wrote the value back";
-
-    for (auto value : settings::allCases<settings::RecordingCodec>()) {
-        choose(codec, settings::displayName(value));
-        SCOPED_TRACE(codec->currentText().toStdString());
-        EXPECT_EQ(settings.recordingCodec(), value);
-        EXPECT_EQ(bitrate->isEnabled(), !settings::isProRes(value));
-        EXPECT_EQ(note->text(),
-            settings::isProRes(value) ? QStringLiteral("Bitrate is ignored for ProRes.")
-                                      : QStringLiteral("Bitrate applies to H.264 / HEVC only."));
-    }
-
-    // The HDR row shows for the three HDR modes only, with the engine's level, which it keeps.
-    recordVM->setOutputHDRMasteringNits(capture::HDRMasteringNits::n4000);
-    auto* colour = find<QComboBox>(pane, QStringLiteral("outputColorPicker"));
-    auto* row = find<QWidget>(pane, QStringLiteral("hdrRow"));
-    for (auto mode : settings::allCases<settings::ProjectOutputColorMode>()) {
-        choose(colour, settings::displayName(mode));
-        EXPECT_EQ(row->isVisibleTo(pane), settings::isHDR(mode)) << settings::toRaw(mode).toStdString();
-    }
-    EXPECT_EQ(find<QComboBox>(pane, QStringLiteral("hdrPicker"))->currentText(), QStringLiteral("4000 nits"));
-    EXPECT_EQ(recordVM->outputHDRMasteringNits(), capture::HDRMasteringNits::n4000);
-    auto* formats = find<QComboBox>(pane, QStringLiteral("projectFormatPicker"));
-    EXPECT_EQ(formats->findText(settings::displayName(settings::CaptureFormat::auto_)), -1);
 }
 
 TEST_F(SettingsWindowTest, ChooseStoresTheFolderAsChosenAndResetForgetsIt)
@@ -173,21 +125,6 @@ TEST_F(KeyboardPaneTest, ClicksStartMoveAndEndTheCaptureAndTheLabelsFollow)
     ui::screenkit::click(find<QAbstractButton>(view, QStringLiteral("resetShortcuts")));
     EXPECT_EQ(labels(), factory);
     EXPECT_EQ(keyboard->editingAction(), std::nullopt);
-}
-
-TEST_F(KeyboardPaneTest, AMissingActionShowsNotSet)
-{
-    QList<settings::KeyBinding> withoutStop;
-    for (const auto& binding : settings::defaultKeyBindings()) {
-        if (binding.action != PlayerAction::stop)
-            withoutStop << binding;
-    }
-    defaults.set(QString::fromLatin1(playback::KeyboardShortcutManager::kStorageKey),
-        settings::KeyBinding::encodeList(withoutStop));
-    playback::KeyboardShortcutManager reloaded(defaults, scheduler);
-    KeyboardSettingsView pane(reloaded);
-    EXPECT_EQ(pane.shortcutLabel(PlayerAction::stop), QStringLiteral("Not set"));
-    EXPECT_EQ(pane.shortcutLabel(PlayerAction::markIn), QStringLiteral("I"));
 }
 
 } // namespace

@@ -77,10 +77,10 @@ void FakeDialogService::showOpenPanel(
     });
 }
 
+// No test answers a save panel yet; an unanswered panel is a cancelled one that never returns.
 void FakeDialogService::showSavePanel(
-    QWidget*, const SavePanelRequest& request, std::function<void(const std::optional<QString>&)> done)
+    QWidget*, const SavePanelRequest&, std::function<void(const std::optional<QString>&)>)
 {
-    savePanels_.push_back(SavePanel { request, std::move(done), std::nullopt });
 }
 
 void FakeDialogService::answerNextAlertWith(const QString& buttonTitle)

@@ -20,13 +20,11 @@ public:
         std::function<void(int)> done;
         std::optional<int> answer;
     };
-    template <class Request, class Answer> struct Panel {
-        Request request;
-        std::function<void(const Answer&)> done;
-        std::optional<Answer> answer; // set once answered (a cancelled save is an answer with no path)
+    struct OpenPanel {
+        OpenPanelRequest request;
+        std::function<void(const QStringList&)> done;
+        std::optional<QStringList> answer; // set once answered
     };
-    using OpenPanel = Panel<OpenPanelRequest, QStringList>;
-    using SavePanel = Panel<SavePanelRequest, std::optional<QString>>;
 
     void showAlert(QWidget* parent, const AlertRequest& request, std::function<void(int)> done) override;
     void showOpenPanel(
@@ -41,7 +39,6 @@ public:
     const std::vector<Alert>& alerts() const { return alerts_; }
     const std::vector<OpenPanel>& openPanels() const { return openPanels_; }
     // Save panels are recorded and never answered.
-    const std::vector<SavePanel>& savePanels() const { return savePanels_; }
     int pendingAlertCount() const;
 
     // Answers the oldest unanswered alert by button title, at once. False (and a test failure) when
@@ -53,7 +50,6 @@ private:
 
     std::vector<Alert> alerts_;
     std::vector<OpenPanel> openPanels_;
-    std::vector<SavePanel> savePanels_;
     std::deque<QString> scriptedAlerts_;
     std::deque<QStringList> scriptedOpens_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

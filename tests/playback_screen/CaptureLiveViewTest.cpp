@@ -1,13 +1,11 @@
 // The capture live view over the real capture engine (simulated card, synthetic cameras) and its
-// pure parts: tile rectangles, the tile's overlays and the badge pulse.
+// tile rectangles.
 
 #include "playback_screen/CaptureLiveView.h"
 #include "CaptureTestSupport.h"
 #include "kit/ScreenKit.h"
 #include "media/frame/ScaledFrameCache.h"
 #include "playback_screen/BadgePulseClock.h"
-
-#include <QSignalSpy>
 
 using namespace playback_screen;
 namespace kit = ui::screenkit;
@@ -57,57 +55,6 @@ TEST(CaptureTileRects, OneToFourInputsInA16By9Frame)
     EXPECT_EQ(mini.clip, big.frame.adjusted(1, 1, -1, -1));
     EXPECT_EQ(std::make_pair(big.cornerRadius, mini.cornerRadius), std::make_pair(14.0, 10.0));
     EXPECT_EQ(big.tiles, mini.tiles);
-}
-
-TEST(CaptureTileView, LongSublineStopsAtTwoLinesAndTheTimecodeStays)
-{
-    kit::prepare();
-    CaptureTileView tile { "Cam 1", {}, QString("DeckLink: 1080p25 • 25 fps • ").repeated(6), "10:00:00:00", false,
-        false, false };
-    const QRectF rect(0, 0, 300, 170);
-    const CaptureTileView::Hud hud = tile.hud(rect);
-    ASSERT_EQ(hud.sublineLines.size(), 2);
-    EXPECT_TRUE(hud.sublineLines[1].endsWith(QChar(0x2026)));
-    EXPECT_EQ(hud.timecode.right(), rect.right() - 10);
-    EXPECT_GE(hud.timecode.left(), rect.left() + 10);
-    EXPECT_LE(hud.subline.right(), hud.timecode.left());
-    EXPECT_EQ(hud.subline.bottom(), rect.bottom() - 10);
-    tile.hideHUD = true;
-    const CaptureTileView::Hud none = tile.hud(rect);
-    EXPECT_TRUE(none.chip.isNull() && none.badge.isNull() && none.timecode.isNull() && none.sublineLines.isEmpty());
-}
-
-TEST(StatusBadge, StatusTextsColoursAndPulse)
-{
-    using S = StatusBadge::Status;
-    struct Case {
-        bool recording, capturing;
-        S status;
-        const char* label;
-        QColor background;
-        double period;
-    };
-    const Case cases[] = {
-        { true, true, S::rec, "REC", StatusBadge::dotColor(S::rec), 0.6 }, // recording wins
-        { true, false, S::rec, "REC", StatusBadge::dotColor(S::rec), 0.6 },
-        { false, true, S::live, "LIVE", QColor::fromRgbF(0.1f, 0.72f, 0.3f), 1.1 },
-        { false, false, S::idle, "IDLE", QColor(0, 0, 0), 0 },
-    };
-    for (const Case& c : cases) {
-        const S status = StatusBadge::statusFor(c.recording, c.capturing);
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(StatusBadge::label(status), c.label);
-        EXPECT_EQ(StatusBadge::background(status).rgb(), c.background.rgb()) << c.label;
-        EXPECT_EQ(StatusBadge::pulsePeriod(status), c.period);
-        EXPECT_EQ(StatusBadge { status }.dotRect(QRectF(0, 0, 50, 20)).isEmpty(), status == S::idle);
-    }
-    // Full, half way down, quarter, back up, full again; a negative time is the start.
-    const std::pair<double, double> rec[]
-        = { { -1, 1 }, { 0, 1 }, { 0.3, 0.625 }, { 0.6, 0.25 }, { 0.9, 0.625 }, { 1.2, 1 } };
-    for (const auto& [t, opacity] : rec)
-        EXPECT_NEAR(StatusBadge::pulseOpacity(t, 0.6), opacity, 1e-3) << t;
-    EXPECT_NEAR(StatusBadge::pulseOpacity(1.1, 1.1), 0.25, 1e-3);
-    EXPECT_EQ(StatusBadge::pulseOpacity(5, 0), 1);
 }
 
 namespace {
@@ -189,29 +136,4 @@ TEST_F(CaptureLiveViewTest, CameraPicturesFillTheirTilesAndTheStatesShow)
     EXPECT_FALSE(view->pictures(0).isInUse(layout.tiles[0].size().toSize()));
     EXPECT_TRUE(pictureReady(0));
     engine->setIsRecording(2, false);
-}
-
-TEST_F(CaptureLiveViewTest, PulseRunsOnlyWhileADotShowsAndRestartsWithTheStatus)
-{
-    show();
-    EXPECT_FALSE(pulse.isRunning()); // one idle input: no dot
-    engine->setIsRecording(0, true);
-    EXPECT_TRUE(pulse.isRunning());
-    scheduler.advance(0.3);
-    EXPECT_NEAR(view->dotOpacity(0), 0.625, 0.01);
-    scheduler.advance(0.3);
-    EXPECT_NEAR(view->dotOpacity(0), 0.25, 0.01);
-
-    engine->setIsRecording(0, false); // idle: the dot goes, and with it the clock
-    EXPECT_FALSE(pulse.isRunning());
-    engine->setIsRecording(0, true); // shown again: a fresh fade at the REC rate
-    EXPECT_NEAR(view->dotOpacity(0), 1.0, 1e-9);
-    scheduler.advance(0.6);
-    EXPECT_NEAR(view->dotOpacity(0), 0.25, 0.01);
-
-    view->hide();
-    EXPECT_FALSE(pulse.isRunning());
-    view->show();
-    EXPECT_NEAR(view->dotOpacity(0), 1.0, 1e-9);
-    engine->setIsRecording(0, false);
 }

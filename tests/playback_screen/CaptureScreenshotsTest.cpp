@@ -34,7 +34,6 @@ protected:
         kit::inBothAppearances([&](const QString& appearance) {
             showScreen();
             view->setCenterMode(centerMode);
-            view->setHideHUD(hideHUD);
             settle();
             kit::screenshot(view.get(), name + "_" + appearance);
             if (check)
@@ -50,7 +49,6 @@ protected:
     }
 
     CenterMode centerMode = CenterMode::capture;
-    bool hideHUD = false;
 };
 
 } // namespace
@@ -63,19 +61,6 @@ TEST_F(CaptureScreenshots, OneLiveInput)
         ASSERT_TRUE(live);
         EXPECT_EQ(live->tile(0).badge().status, StatusBadge::Status::live);
     });
-}
-
-TEST_F(CaptureScreenshots, ThreeInputsRecLiveIdle)
-{
-    inputs(3, { 0, 1 }, { 0 });
-    shoot("playback_capture_3_rec_live_idle");
-}
-
-TEST_F(CaptureScreenshots, FourInputsAndTheHUDHidden)
-{
-    inputs(4, { 0, 1, 3 }, { 1 });
-    hideHUD = true;
-    shoot("playback_capture_4_hud_hidden");
 }
 
 TEST_F(CaptureScreenshots, OutputOnInHDRAndNoOutputDevice)

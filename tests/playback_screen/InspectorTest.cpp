@@ -1,10 +1,9 @@
-// The inspector: its texts, the program output's control card and the output preview, over the
+// The inspector: the program output's control card and the output preview, over the
 // real capture engine on the simulated card and the playback engine on fake players.
 
 #include "PlaybackScreenTestKit.h"
 #include "kit/ScreenKit.h"
 #include "playback_screen/CaptureLiveView.h"
-#include "playback_screen/InspectorValues.h"
 #include "playback_screen/OutputControlCard.h"
 #include "playback_screen/OutputPreviewViewer.h"
 #include "playback_screen/PictureArea.h"
@@ -20,56 +19,6 @@
 using namespace playback_screen;
 using playback::ClipItem;
 namespace kit = ui::screenkit;
-
-TEST(InspectorValues, CaptionCameraAndClipDetail)
-{
-    ClipItem selected;
-    selected.url = QUrl::fromLocalFile("/clips/R1-SC2-T3-Cam1.mov");
-    selected.title = "Selected";
-    ClipItem output;
-    output.url = QUrl::fromLocalFile("/clips/R1-SC2-T4-Cam2.mov");
-    const struct {
-        CenterMode mode;
-        bool active;
-        std::optional<qint64> take;
-        std::optional<ClipItem> secondary, current;
-        QString caption;
-    } captions[] = {
-        { CenterMode::capture, true, 3, output, selected, "Capture (Realtime)" },
-        { CenterMode::playback, true, 3, output, selected, "Take 3 (Multi-View)" },
-        { CenterMode::playback, true, std::nullopt, {}, {}, "Take - (Multi-View)" },
-        { CenterMode::playback, false, 3, output, selected, output.slateDisplayName() },
-        { CenterMode::playback, false, {}, {}, selected, selected.slateDisplayName() },
-        { CenterMode::playback, false, {}, {}, {}, "Same as preview" },
-    };
-    for (const auto& c : captions)
-        EXPECT_EQ(inspectorCaption(c.mode, c.active, c.take, c.secondary, c.current), c.caption);
-
-    for (const auto& [input, name] : std::vector<std::pair<std::optional<qint64>, QString>> {
-             { std::nullopt, "-" }, { 0, "-" }, { -2, "-" }, { 1, "Cam 1" }, { 12, "Cam 12" } }) {
-        selected.inputNumber = input;
-        EXPECT_EQ(cameraName(selected), name);
-    }
-    EXPECT_EQ(cameraName(std::nullopt), "-");
-
-    auto values = [](const std::optional<ClipItem>& clip) {
-        QStringList result;
-        for (const auto& [title, value] : clipDetailValues(clip))
-            result.append(title + "=" + value);
-        return result.join(' ');
-    };
-    EXPECT_EQ(values(std::nullopt), "Name=- Reel=- Scene=- Take=- Cam=- Duration=- In=- Out=-");
-    selected.reel = ""; // present but empty: shown empty
-    selected.take = 7;
-    selected.inputNumber = 2;
-    selected.duration = 3725.4;
-    selected.markIn = 0.0;
-    EXPECT_EQ(values(selected), "Name=Selected Reel= Scene=- Take=7 Cam=Cam 2 Duration=01:02:05 In=00:00:00 Out=-");
-    selected.duration = 59.5;
-    selected.markOut = 59.5;
-    EXPECT_EQ(
-        values(selected), "Name=Selected Reel= Scene=- Take=7 Cam=Cam 2 Duration=00:01:00 In=00:00:00 Out=00:01:00");
-}
 
 TEST(OutputControlCard, OnOffNoDeviceAndStatusLines)
 {

@@ -1,14 +1,12 @@
-// The screen's root: pane sizes and the playlist removed in capture mode, the project title, the
-// two screen-wide alerts (saving before the library opens, the output warning).
+// The screen's root: pane sizes and the playlist removed in capture mode, and saving before the
+// library opens.
 
 #include "PlaybackScreenTestKit.h"
 #include "kit/ScreenKit.h"
-#include "projects/ProjectInfo.h"
 #include "ui/LayoutLogger.h"
 #include "ui/PaneChrome.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QSplitter>
 
 using namespace playback_screen;
@@ -48,31 +46,6 @@ TEST_F(PlaybackViewTest, PanesKeepTheirBoundsAndCaptureDropsThePlaylist)
     EXPECT_GE(view->playlistPane()->height(), PlaybackView::playlistMinimumHeight);
 }
 
-TEST_F(PlaybackViewTest, ProjectTitle)
-{
-    settings->setProjectFormat(settings::CaptureFormat::hd1080p2997);
-    showScreen();
-    EXPECT_EQ(view->projectTitleText(), "No Project • HD 1080p29.97");
-
-    struct Case {
-        const char* formatRaw;
-        const char* expected;
-    };
-    for (const Case& c :
-        { Case { "uhd2160p25", "Dailies • UHD 2160p25" }, Case { "hd9999", "Dailies • HD 1080p25" } }) {
-        projects::ProjectInfo project;
-        project.id = QUuid::createUuid();
-        project.name = QStringLiteral("Dailies");
-        project.folderPath = folder.path();
-        project.formatRaw = QString::fromLatin1(c.formatRaw);
-        project.colorSpaceRaw = QStringLiteral("rec709");
-        defaults->set(projects::ProjectLibraryStore::projectsKey, projects::ProjectInfo::encodeList({ project }));
-        defaults->set(projects::ProjectLibraryStore::currentKey, projects::ProjectInfo::idString(project.id));
-        library->load();
-        EXPECT_EQ(view->projectTitleText(), QString::fromUtf8(c.expected));
-    }
-}
-
 TEST_F(PlaybackViewTest, LibraryAlertAnswers)
 {
     showScreen();
@@ -81,11 +54,9 @@ TEST_F(PlaybackViewTest, LibraryAlertAnswers)
     EXPECT_TRUE(dialogs.alerts().empty());
     library->setLibraryPresented(false);
 
-    // Unsaved changes outside a project: the three buttons in order; "Save" saves nothing and opens.
+    // Unsaved changes outside a project: "Save" saves nothing and opens.
     addClip(QStringLiteral("A001_S1_T1.mov"));
     ASSERT_TRUE(vm->hasUnsavedChanges());
-    const std::vector<ui::AlertButton> expected { { "Cancel", ui::AlertButton::Role::cancel },
-        { "Don't Save", ui::AlertButton::Role::destructive }, { "Save", ui::AlertButton::Role::normal } };
     struct Case {
         const char* answer;
         bool presented;
@@ -95,9 +66,6 @@ TEST_F(PlaybackViewTest, LibraryAlertAnswers)
         view->openProjectLibrary(); // one alert at a time
         ASSERT_EQ(dialogs.pendingAlertCount(), 1);
         EXPECT_EQ(dialogs.alerts().back().request.title, "Open Project Library?");
-        EXPECT_EQ(dialogs.alerts().back().request.message,
-            "Your current project has unsaved changes. Save before switching?");
-        EXPECT_EQ(dialogs.alerts().back().request.buttons, expected);
         dialogs.answerAlert(QString::fromLatin1(c.answer));
         EXPECT_EQ(library->isLibraryPresented(), c.presented) << c.answer;
         EXPECT_TRUE(vm->hasUnsavedChanges()) << c.answer;
@@ -119,18 +87,6 @@ TEST_F(PlaybackViewTest, LibraryAlertAnswers)
     EXPECT_FALSE(library->isLibraryPresented());
     dialogs.answerAlert(QStringLiteral("Open Library Anyway"));
     EXPECT_TRUE(library->isLibraryPresented());
-}
-
-TEST_F(PlaybackViewTest, OutputWarningWritesFalseAndReturns)
-{
-    showScreen();
-    for (int round = 0; round < 2; ++round) {
-        engine->setShowOutputWarningAlert(true);
-        ASSERT_EQ(dialogs.pendingAlertCount(), 1);
-        EXPECT_EQ(dialogs.alerts().back().request.title, "DeckLink Output Warning");
-        dialogs.answerAlert(QStringLiteral("OK"));
-        EXPECT_FALSE(engine->showOutputWarningAlert());
-    }
 }
 
 } // namespace

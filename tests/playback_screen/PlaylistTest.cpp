@@ -12,12 +12,8 @@
 #include "ui/StyledButton.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QLayout>
 #include <QPainter>
 #include <QSignalSpy>
-
-#include <limits>
 
 using namespace playback_screen;
 using playback::ClipItem;
@@ -63,7 +59,6 @@ TEST(TakeGroupingTest, OrdersTakesAndClips)
                  { "none", "zero", "one", "two" } },
              { { takeClip("abc", 1, 1), takeClip("Abc", 1, 1) }, { "Abc", "abc" } },
              { { takeClip(decomposed, 1), takeClip(composed, 1) }, { decomposed, composed } },
-             { { takeClip(composed, 1), takeClip(decomposed, 1) }, { composed, decomposed } },
              // By scalar value, not by UTF-16 unit (a surrogate pair sorts after U+FF5E).
              { { takeClip(astral, 1), takeClip(bmpHigh, 1) }, { bmpHigh, astral } },
          }) {
@@ -132,25 +127,6 @@ protected:
     }
 };
 
-TEST_F(PlaylistTest, RowContentFromClips)
-{
-    showScreen();
-    settings->setProjectFormat(settings::CaptureFormat::hd1080p25);
-    ClipItem c = takeClip("x", 1);
-    c.markOut = 59.5;
-    c.duration = 360000;
-    EXPECT_EQ(PlaylistModel::contentFor(c, *vm, {}).inText, "-");
-    EXPECT_EQ(PlaylistModel::contentFor(c, *vm, {}).outText, "00:01:00");
-    EXPECT_EQ(PlaylistModel::contentFor(c, *vm, {}).durationText, "100:00:00");
-    for (double huge : { 1e300, -1.0, std::numeric_limits<double>::quiet_NaN() }) {
-        c.duration = huge;
-        EXPECT_EQ(PlaylistModel::contentFor(c, *vm, {}).durationText, "-");
-    }
-    EXPECT_FALSE(PlaylistModel::contentFor(c, *vm, {}).formatMismatch); // unknown format: neutral
-    c.formatWidth = 1280, c.formatHeight = 720, c.formatFPS = 25.0;
-    EXPECT_TRUE(PlaylistModel::contentFor(c, *vm, {}).formatMismatch);
-}
-
 TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
 {
     const QUuid a1 = addClip("R1-SC1-T2-Cam1.mov"), a2 = addClip("R1-SC1-T2-Cam2.mov");
@@ -189,9 +165,7 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
     EXPECT_TRUE(model->headerContent(headerRow("Take 2")).allGood);
     vm->toggleGoodClip(b); // b alone in its take: its header changes too
     settle();
-    const int rebuilds = model->rebuildCount(), rows = pane()->delegate()->rowPaints(),
-              headers = pane()->delegate()->headerPaints();
-    (void)headers;
+    const int rebuilds = model->rebuildCount(), rows = pane()->delegate()->rowPaints();
     pane()->pressButton(*model->rowOf(a2), RowButton::clipGood);
     settle();
     EXPECT_FALSE(vm->clips()[1].isGood);
@@ -200,11 +174,10 @@ TEST_F(PlaylistTest, HeadersSelectionAndRepaints)
     vm->seek(0.2, false);
     settle();
     const int rowsBefore = pane()->delegate()->rowPaints();
-    QSignalSpy clipWrites(vm.get(), &playback::PlaybackViewModel::clipsChanged);
     for (double t : { 0.5, 1.0, 1.5 })
         vm->seek(t, false);
     settle();
-    EXPECT_EQ(pane()->delegate()->rowPaints(), rowsBefore) << clipWrites.count();
+    EXPECT_EQ(pane()->delegate()->rowPaints(), rowsBefore);
     EXPECT_EQ(model->rebuildCount(), rebuilds);
 
     // Multi-View: the list follows the engine's pick, lets go of the focus, the preview stays.
@@ -283,18 +256,6 @@ TEST_F(PlaylistTest, ActionsBarAndSupport)
     }
     EXPECT_TRUE(view->collapsedTakes().empty());
 
-    EXPECT_TRUE(bar->showsSingleRow());
-    PlaylistActionsBar loose(*view, *pane()->model()); // a bar of its own, free of the pane's layout
-    loose.show();
-    for (int width : { 500, 1100 }) {
-        loose.resize(width, loose.heightForWidth(width));
-        EXPECT_EQ(loose.showsSingleRow(), width > 500);
-        QWidget* shown = width > 500 ? loose.singleRow() : loose.compactRows();
-        auto* settingsButton
-            = ui::screenkit::find<QWidget>(shown, width > 500 ? "settingsButton" : "settingsButtonCompact");
-        shown->layout()->activate();
-        EXPECT_EQ(settingsButton->geometry().right(), width - 1);
-    }
     QSignalSpy settingsRequests(view.get(), &PlaybackView::settingsRequested);
     ui::screenkit::click(ui::screenkit::find<ui::StyledButton>(view.get(), "settingsButton"));
     EXPECT_EQ(settingsRequests.count(), 1);
@@ -304,21 +265,6 @@ TEST_F(PlaylistTest, ActionsBarAndSupport)
     EXPECT_EQ(bar->supportPopover()->width(), SupportPopover::contentWidth);
     bar->supportPopover()->hide();
     EXPECT_FALSE(view->showSupportPopover());
-
-    struct Case {
-        const char* link;
-        bool opens;
-    };
-    for (const Case& c : { Case { "", false }, Case { "http://chat.example/x", false }, Case { "https:no-host", false },
-             Case { "https://chat.example/invite", true } }) {
-        QList<QUrl> opened;
-        SupportPopover popover(QString::fromLatin1(c.link), [&](const QUrl& url) { opened << url; });
-        EXPECT_EQ(ui::screenkit::find<QLabel>(&popover, "supportTitle")->text(), "Get Support");
-        EXPECT_EQ(ui::screenkit::find<QLabel>(&popover, "supportMessage")->text(),
-            "Join our Discord community to ask questions, report issues, or share feedback.");
-        ui::screenkit::click(popover.joinButton());
-        EXPECT_EQ(opened.size(), c.opens ? 1 : 0) << c.link;
-    }
 }
 
 } // namespace

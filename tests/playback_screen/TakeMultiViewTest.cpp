@@ -1,5 +1,5 @@
-// The take multi-view: grid sizes and cell rectangles, and the tiles over the playback engine on
-// fake players (master marking, clicks, tiles kept across publishes).
+// The take multi-view's tiles over the playback engine on fake players (master marking, clicks,
+// tiles kept across publishes).
 
 #include "playback_screen/TakeMultiView.h"
 #include "PlaybackScreenTestKit.h"
@@ -10,34 +10,6 @@
 
 using namespace playback_screen;
 namespace kit = ui::screenkit;
-
-TEST(TakeGridLayout, PreferredGridAndCells)
-{
-    const std::pair<int, TakeGrid> grids[] = { { -3, { 1, 1 } }, { 0, { 1, 1 } }, { 1, { 1, 1 } }, { 2, { 1, 2 } },
-        { 3, { 2, 2 } }, { 4, { 2, 2 } }, { 5, { 2, 3 } }, { 6, { 2, 3 } }, { 7, { 3, 3 } }, { 9, { 3, 3 } },
-        { 10, { 3, 4 } }, { 16, { 4, 4 } }, { 17, { 4, 5 } }, { 26, { 5, 6 } } };
-    for (const auto& [n, grid] : grids)
-        EXPECT_EQ(preferredGrid(n), grid) << n;
-
-    EXPECT_EQ(takeGridRects(QSizeF(402, 200), 2), (QList<QRectF> { { 0, 0, 200, 200 }, { 202, 0, 200, 200 } }));
-    const QList<QRectF> ten = takeGridRects(QSizeF(406, 302), 10);
-    ASSERT_EQ(ten.size(), 12); // two empty cells keep the grid regular
-    EXPECT_EQ(ten[11], QRectF(306, 2 * (298 / 3.0 + 2), 100, 298 / 3.0));
-    // Too small: sizes stop at 0; the grid reads a height below 1 as 1.
-    for (const QRectF& cell : takeGridRects(QSizeF(1, 0), 5))
-        EXPECT_TRUE(cell.width() == 0 && cell.height() == 0);
-    EXPECT_EQ(takeGridRects(QSizeF(10, 0), 1).front().height(), 1);
-
-    const QList<QRectF> row = takeRowRects(QSizeF(806, 300), 6); // capped at 4
-    EXPECT_EQ(
-        row, (QList<QRectF> { { 0, 0, 200, 300 }, { 202, 0, 200, 300 }, { 404, 0, 200, 300 }, { 606, 0, 200, 300 } }));
-    EXPECT_EQ(takeRowRects(QSizeF(50, 20), 0).size(), 1);
-
-    EXPECT_TRUE(TakeMultiView::usesRow(false, true, 4));
-    EXPECT_FALSE(TakeMultiView::usesRow(false, true, 5));
-    EXPECT_FALSE(TakeMultiView::usesRow(true, true, 2)); // never in the output preview
-    EXPECT_FALSE(TakeMultiView::usesRow(false, false, 2));
-}
 
 namespace {
 
@@ -125,18 +97,4 @@ TEST_F(TakeMultiViewTest, MasterClicksAndTilesThatSurvivePublishes)
     multi->setHideHUD(true);
     EXPECT_EQ(tiles[2]->borderWidth(), 0);
     EXPECT_TRUE(tiles[2]->labelRect().isNull());
-}
-
-TEST_F(TakeMultiViewTest, RowAndMiniForms)
-{
-    for (int cam = 1; cam <= 4; ++cam)
-        addClip(QString("R1-SC1-T9-Cam%1.mov").arg(cam));
-    vm->previewTake(9);
-    show(false, true);
-    EXPECT_TRUE(multi->isWideRow());
-    EXPECT_EQ(multi->cellRects().size(), 4);
-    EXPECT_EQ(multi->tiles()[3]->geometry(), QRect(606, 0, 200, 302));
-    show(true, true); // the small form never uses the row
-    EXPECT_FALSE(multi->isWideRow());
-    EXPECT_EQ(multi->tiles()[0]->borderWidth(), 2);
 }

@@ -184,23 +184,4 @@ TEST_F(TimelineTransportTest, StateTableActionsAndReadout)
     EXPECT_EQ(pane()->transport()->markInText(), "-");
 }
 
-TEST_F(TimelineTransportTest, HeaderTogglesAndModes)
-{
-    showScreen();
-    auto* toggle = pane()->timelineToggle();
-    ui::screenkit::click(toggle);
-    EXPECT_FALSE(view->showTransportUI());
-    EXPECT_FALSE(pane()->transport()->isVisible());
-    EXPECT_EQ(ui::HoverTooltipModifier::of(toggle)->label(), "Show Timeline");
-    view->setCenterMode(CenterMode::capture);
-    EXPECT_FALSE(toggle->isEnabled());
-    view->setCenterMode(CenterMode::playback);
-    ui::screenkit::click(toggle);
-    EXPECT_TRUE(pane()->timeline()->isVisible());
-    ui::screenkit::click(pane()->hudToggle());
-    EXPECT_TRUE(view->hideHUD());
-    EXPECT_EQ(pane()->hudToggle()->label().icon, "eye.slash");
-    EXPECT_GE(pane()->pictureArea()->height(), MainPane::pictureMinimumHeight);
-}
-
 } // namespace

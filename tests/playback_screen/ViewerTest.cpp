@@ -1,5 +1,5 @@
-// The viewer: which players and overlays it shows for the engine's state, its sizes, the same
-// player never put in twice, and pictures that reach the painter at the size they are drawn.
+// The viewer: which players and overlays it shows for the engine's state and its sizes, and a
+// decoded picture that reaches a player view.
 
 #include "PlaybackScreenTestKit.h"
 #include "PlayerTestSupport.h"
@@ -92,41 +92,6 @@ TEST_F(ViewerTest, LayoutFollowsTheEngine)
     EXPECT_EQ(mini.radius(), 10.0);
     EXPECT_EQ(mini.outerInset(), 1);
     EXPECT_FALSE(mini.isWideRow());
-}
-
-TEST_F(ViewerTest, SamePlayerIsNotPutInAgain)
-{
-    showScreen();
-    addClip(QStringLiteral("a.mov"));
-    PlayerView* player = viewer()->playerViews().front();
-    const int assignments = player->playerAssignments();
-    addClip(QStringLiteral("b.mov"));
-    vm->selectClipSingle(vm->clips().front().id);
-    settle();
-    EXPECT_EQ(viewer()->playerViews().front(), player);
-    EXPECT_EQ(player->playerAssignments(), assignments);
-    player->setPlayer(vm->player());
-    EXPECT_EQ(player->playerAssignments(), assignments);
-}
-
-TEST_F(ViewerTest, PictureIsLetterboxedAtItsDrawnSize)
-{
-    showScreen();
-    addClip(QStringLiteral("a.mov"), false, 10.0);
-    // A second view of the main player, at its own size, shares the player's feed.
-    auto player = std::make_unique<PlayerView>(scheduler, vm->player());
-    player->resize(320, 180);
-    player->show();
-    auto feed = PlayerFrameFeed::forPlayer(vm->player(), scheduler);
-    QSignalSpy ready(&feed->cache(), &media::ScaledFrameCache::frameReady);
-    mainPlayer().presentFrame(solid(400, 300, 0xFFFFFFFFu));
-    for (int i = 0; i < 40 && feed->cache().scaledFrame(QSize(320, 180)).isNull(); ++i)
-        ready.wait(250);
-    const QImage image = ui::screenkit::screenshot(player.get(), QString());
-    EXPECT_EQ(player->lastPaintedSize(), QSize(320, 180));
-    // 4:3 in 16:9: a 240-wide picture between black bars of 40.
-    for (const auto& [x, white] : { std::pair { 38, false }, { 42, true }, { 277, true }, { 282, false } })
-        EXPECT_EQ(ui::screenkit::pixelAt(image, QPoint(x, 90)) == QColor(Qt::white), white) << x;
 }
 
 TEST(PlayerViewRealPlayer, DecodedFrameReachesTheViewAfterASeek)

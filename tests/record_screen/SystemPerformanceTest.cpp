@@ -5,7 +5,6 @@
 #include "record_screen/SystemPerformanceMonitor.h"
 #include "record_screen/SystemPerformanceWidget.h"
 
-#include <QLocale>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -128,20 +127,6 @@ TEST(SystemPerformanceReaders, ParsersFenceBadInput)
     EXPECT_FALSE(SystemPerformanceReaders::diskUsageFrom(0, 0));
 }
 
-TEST(SystemPerformanceReaders, RealReadersAnswerSaneValues)
-{
-    const auto readers = SystemPerformanceReaders::system();
-    EXPECT_GT(readers.appResidentMemoryBytes().value_or(0), 0u);
-    EXPECT_GE(readers.taskCPUSeconds().value_or(-1), 0.0);
-    EXPECT_TRUE(readers.systemCPUTicks());
-    EXPECT_GE(readers.activeProcessorCount(), 1);
-    const double mem = readers.systemMemoryUsedRatio().value_or(-1);
-    EXPECT_TRUE(mem >= 0 && mem <= 1) << mem;
-    const auto disk = readers.diskUsage();
-    ASSERT_TRUE(disk);
-    EXPECT_TRUE(disk->usedRatio >= 0 && disk->usedRatio <= 1) << disk->usedRatio;
-}
-
 TEST(SystemPerformanceMonitor, PublishesEverySecondAndNothingAfterDeletion)
 {
     platform::ManualMediaClock clock(100.0);
@@ -195,40 +180,6 @@ TEST(SystemPerformanceMonitor, PublishesEverySecondAndNothingAfterDeletion)
     EXPECT_EQ(published, 0);
 }
 
-TEST(PerformanceFigures, BytesInMegabytesOrGigabytes)
-{
-    constexpr std::uint64_t MiB = 1024ull * 1024;
-    constexpr std::uint64_t GiB = 1024 * MiB;
-    const std::pair<std::uint64_t, const char*> cases[] = {
-        { 0, "0 MB" },
-        { 123456789, "117.7 MB" },
-        { GiB - 1, "1 GB" },
-        { GiB + GiB / 4, "1.25 GB" },
-    };
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    for (const auto& [bytes, text] : cases)
-        EXPECT_EQ(formatBytesMBGB(bytes), QString::fromLatin1(text)) << bytes;
-    EXPECT_EQ(formatPercent(12.4), "12%");
-    EXPECT_EQ(formatPercent(99.6), "100%");
-    QLocale::setDefault(QLocale::c());
-}
-
-TEST(PerformanceFigures, ThresholdsIncludeTheirLimit)
-{
-    using ui::ColorRole;
-    struct Case {
-        double percent, warning, critical;
-        ColorRole role;
-    };
-    const Case cases[] = {
-        { 88, 70, 88, ColorRole::systemRed },
-        { 82, 82, 92, ColorRole::systemOrange },
-        { 69.9, 70, 90, ColorRole::systemGreen },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(colorForPercent(c.percent, c.warning, c.critical).role(), c.role) << c.percent;
-}
-
 TEST(SystemPerformanceWidget, ShowsTheMonitorsFiguresAndTheInputPill)
 {
     platform::ManualMediaClock clock;
@@ -243,9 +194,6 @@ TEST(SystemPerformanceWidget, ShowsTheMonitorsFiguresAndTheInputPill)
     ASSERT_TRUE(spy.wait(10000));
     EXPECT_EQ(widget.statusText(), "Inputs 3/4");
     EXPECT_EQ(widget.dotColor().role(), ui::ColorRole::systemRed);
-    widget.setInputs(3, 4, false);
-    EXPECT_EQ(widget.statusText(), "Inputs 3/4");
-    EXPECT_EQ(widget.dotColor(), ui::AppTheme::accent);
 
     // The first publication: memory and disk measured, the processors still at 0.
     const auto figures = widget.figures();

@@ -62,45 +62,6 @@ TEST(AppThemeColors, EveryColourOfBothAppearancesDoesItsJob)
     }
 }
 
-TEST(AppThemeColors, ThemeColourResolvesAtEveryReadAndCarriesOpacity)
-{
-    screenkit::prepare();
-    constexpr ThemeColor faint = AppTheme::accent.opacity(0.5).opacity(0.5);
-    AppTheme::apply(settings::AppearanceMode::light);
-    EXPECT_EQ(AppTheme::accent.color(), AppTheme::colorFor(ColorRole::accent, Appearance::light));
-    EXPECT_NEAR(faint.color().alphaF(), 0.25, 0.01);
-    AppTheme::apply(settings::AppearanceMode::dark);
-    EXPECT_EQ(faint.color().rgb(), AppTheme::colorFor(ColorRole::accent, Appearance::dark).rgb());
-
-    const ThemeColor fixed(QColor(10, 20, 30));
-    EXPECT_EQ(fixed.color(), QColor(10, 20, 30));
-    EXPECT_EQ(fixed.opacity(2.0).color().alpha(), 255) << "opacity is clamped";
-    AppTheme::apply(settings::AppearanceMode::light);
-    EXPECT_EQ(fixed.color(), QColor(10, 20, 30));
-}
-
-TEST(AppThemeSwitching, SystemRestoresTheDesktopPaletteAndFollowsItsBrightness)
-{
-    screenkit::prepare();
-    QPalette desktopDark;
-    desktopDark.setColor(QPalette::Window, QColor(20, 20, 20));
-    desktopDark.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    AppTheme::setDesktopPalette(desktopDark);
-
-    AppTheme::apply(settings::AppearanceMode::light);
-    AppTheme::apply(settings::AppearanceMode::system);
-    EXPECT_EQ(AppTheme::currentAppearance(), Appearance::dark);
-    EXPECT_EQ(AppTheme::appliedMode(), settings::AppearanceMode::system);
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(20, 20, 20));
-
-    QPalette desktopLight;
-    desktopLight.setColor(QPalette::Window, QColor(240, 240, 240));
-    AppTheme::setDesktopPalette(desktopLight);
-    AppTheme::apply(settings::AppearanceMode::system);
-    EXPECT_EQ(AppTheme::currentAppearance(), Appearance::light);
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(240, 240, 240));
-}
-
 TEST(AppThemeSwitching, InstalledThemeFollowsTheSettingAndRepaintsAndRestylesAtRunTime)
 {
     screenkit::prepare();

@@ -1,5 +1,5 @@
-// Panes, cards and the window backdrop: drawn behind and over their content without moving it,
-// outlines that let clicks through, and the pane's shadow kept under the pane.
+// Panes and cards: drawn behind and over their content without moving it, with outlines that let
+// clicks through.
 
 #include "kit/ScreenKit.h"
 #include "ui/AppCard.h"
@@ -80,44 +80,6 @@ TEST(PaneChrome, FillsItsPlaceWithSmallContentAtTheTopLeft)
     QApplication::processEvents();
     EXPECT_EQ(chrome->size(), QSize(400, 300));
     EXPECT_EQ(small->geometry(), QRect(0, 0, 120, 40));
-}
-
-TEST(AppPane, ShadowFollowsThePaneInItsParentAndStaysUnderIt)
-{
-    screenkit::prepare();
-    QWidget host;
-    host.resize(300, 200);
-    auto* layout = new QVBoxLayout(&host);
-    layout->setContentsMargins(40, 40, 40, 40);
-    auto* content = new QLabel(QStringLiteral("Pane"));
-    auto* pane = appPane(content);
-    layout->addWidget(pane);
-    host.show();
-    QApplication::processEvents();
-
-    QWidget* shadow = pane->shadowWidget();
-    ASSERT_NE(shadow, nullptr);
-    EXPECT_EQ(shadow->parentWidget(), &host);
-    EXPECT_TRUE(shadow->geometry().contains(pane->geometry()));
-    EXPECT_GT(shadow->geometry().bottom(), pane->geometry().bottom() + 2) << "the shadow reaches below the pane";
-    EXPECT_LT(host.children().indexOf(shadow), host.children().indexOf(pane));
-    EXPECT_TRUE(shadow->testAttribute(Qt::WA_TransparentForMouseEvents));
-
-    host.resize(400, 260);
-    QApplication::processEvents();
-    EXPECT_TRUE(shadow->geometry().contains(pane->geometry()));
-    pane->hide();
-    EXPECT_FALSE(shadow->isVisible());
-
-    // Moving the pane to another parent takes the shadow along; deleting the pane removes it.
-    QWidget other;
-    pane->setParent(&other);
-    pane->show();
-    ASSERT_NE(pane->shadowWidget(), nullptr);
-    EXPECT_EQ(pane->shadowWidget()->parentWidget(), &other);
-    EXPECT_EQ(host.findChildren<QWidget*>(QStringLiteral("paneShadow")).size(), 0);
-    delete pane;
-    EXPECT_EQ(other.findChildren<QWidget*>(QStringLiteral("paneShadow")).size(), 0);
 }
 
 } // namespace ui

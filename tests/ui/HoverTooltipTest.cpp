@@ -1,5 +1,5 @@
 // The delayed hover tooltip, driven by a manual scheduler: the delay, leaving early, re-entering,
-// leaving while shown, and placement over the host.
+// and leaving while shown.
 
 #include "ui/HoverTooltip.h"
 #include "kit/ScreenKit.h"
@@ -94,42 +94,6 @@ TEST(HoverTooltip, ShowsOnlyAfterThePointerRestsForTheDelayAndHidesOnLeaving)
     delete stage.host;
     EXPECT_EQ(stage.scheduler.pendingCount(), 0u);
     stage.scheduler.advance(1.0);
-}
-
-TEST(HoverTooltip, BubbleFloatsCentredAboveTheHostUnwrappedAndStaysInsideTheWindow)
-{
-    screenkit::prepare();
-    Stage stage;
-    const QString wide = QStringLiteral("Loop On — Click to Disable");
-    auto* tip = stage.tip(wide);
-    const QRect hostBefore = stage.host->geometry();
-    TooltipBubble* bubble = stage.showBubble(tip);
-    ASSERT_NE(bubble, nullptr);
-    EXPECT_EQ(bubble->parentWidget(), &stage.window);
-    EXPECT_EQ(stage.window.children().last(), bubble) << "drawn above its neighbours";
-    EXPECT_TRUE(bubble->testAttribute(Qt::WA_TransparentForMouseEvents));
-
-    QRectF body = bubble->bodyRect().translated(bubble->pos());
-    EXPECT_GT(body.width(), stage.host->width());
-    EXPECT_NEAR(body.center().x(), stage.host->geometry().center().x() + 0.5, 1.0);
-    EXPECT_NEAR(body.top(), stage.host->y() - 32, 1.0);
-    const QFontMetricsF metrics(AppTheme::systemFont(11, QFont::Medium));
-    EXPECT_GE(body.width(), metrics.horizontalAdvance(wide) + 18);
-    EXPECT_EQ(stage.host->geometry(), hostBefore) << "the host's layout is untouched";
-
-    // A new label while shown is taken at once.
-    EXPECT_EQ(stage.tip(QStringLiteral("Open in External Window")), tip);
-    EXPECT_EQ(bubble->text(), QStringLiteral("Open in External Window"));
-
-    // A host at the window's top left corner: below it, and not past the window's side.
-    screenkit::unhover(stage.host);
-    stage.host->move(0, 6);
-    ASSERT_EQ(stage.showBubble(tip), bubble);
-    body = bubble->bodyRect().translated(bubble->pos());
-    EXPECT_TRUE(bubble->isPlacedBelow());
-    EXPECT_GE(body.top(), stage.host->geometry().bottom());
-    EXPECT_GE(body.left(), 0.0);
-    EXPECT_LE(body.right(), stage.window.width());
 }
 
 } // namespace ui

@@ -1,14 +1,12 @@
 // The symbol registry: every name the screens use resolves, renders visible ink in the requested
-// colour, keeps its cut-outs transparent, and unknown names fail softly.
+// colour.
 
 #include "ui/IconRegistry.h"
 #include "kit/ScreenKit.h"
 #include "ui/AppTheme.h"
-#include "ui/SymbolImage.h"
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <QSet>
 
 namespace ui {
@@ -61,56 +59,6 @@ TEST(IconRegistry, EveryScreenSymbolIsRegisteredAndRendersVisibleInkInTheTint)
         EXPECT_LT(inked, 48 * 48 * 9 / 10);
         EXPECT_EQ(wrongColour, 0);
     }
-}
-
-TEST(IconRegistry, CutOutsStayTransparentInkFollowsTheTintsAlphaAndUnknownNamesGiveNothing)
-{
-    const QImage cross = IconRegistry::pixmap("xmark.circle.fill", QSizeF(48, 48), Qt::black).toImage();
-    EXPECT_LT(cross.pixelColor(24, 24).alpha(), 40) << "the cross is cut out of the disc";
-    EXPECT_GT(cross.pixelColor(24, 6).alpha(), 240) << "the disc is ink";
-
-    const QImage play = IconRegistry::pixmap("play.fill", QSizeF(48, 48), QColor(0, 0, 255, 128)).toImage();
-    const QColor middle = play.pixelColor(22, 24);
-    EXPECT_NEAR(middle.alpha(), 128, 3);
-    EXPECT_EQ(middle.blue(), 255);
-
-    // Unknown and empty names, and empty boxes, give nothing.
-    EXPECT_FALSE(IconRegistry::contains("play.fill.svg"));
-    EXPECT_FALSE(IconRegistry::contains(""));
-    EXPECT_FALSE(IconRegistry::contains("../icons/play.fill"));
-    EXPECT_TRUE(IconRegistry::pixmap("no.such.symbol", QSizeF(16, 16), Qt::red).isNull());
-
-    QImage canvas(20, 20, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    QPainter painter(&canvas);
-    IconRegistry::paint(painter, "no.such.symbol", QRectF(0, 0, 20, 20), Qt::red);
-    IconRegistry::paint(painter, "play.fill", QRectF(0, 0, 0, 20), Qt::red);
-    painter.end();
-    EXPECT_EQ(canvas.pixelColor(10, 10).alpha(), 0);
-}
-
-TEST(SymbolImage, SizedByItsFontAndRecolouredByTheAppearance)
-{
-    screenkit::prepare();
-    AppTheme::apply(settings::AppearanceMode::light);
-    auto symbol = screenkit::showWidget<SymbolImage>(
-        QSize(), QStringLiteral("stop.fill"), AppTheme::systemFont(20), AppTheme::textSecondary);
-    EXPECT_EQ(symbol->sizeHint(), QSize(24, 24));
-    EXPECT_TRUE(symbol->testAttribute(Qt::WA_TransparentForMouseEvents));
-    const QPoint middle(12, 12);
-    const QColor light = screenkit::pixelAt(symbol->grab().toImage(), middle);
-    AppTheme::apply(settings::AppearanceMode::dark);
-    const QColor dark = screenkit::pixelAt(symbol->grab().toImage(), middle);
-    // The translucent label colour over the window background of each appearance.
-    auto expected = [](AppTheme::Appearance a) {
-        return screenkit::composite(
-            AppTheme::colorFor(ColorRole::textSecondary, a), AppTheme::colorFor(ColorRole::bg, a));
-    };
-    EXPECT_TRUE(screenkit::sameColor(light, expected(AppTheme::Appearance::light), 3)) << light.name().toStdString();
-    EXPECT_TRUE(screenkit::sameColor(dark, expected(AppTheme::Appearance::dark), 3)) << dark.name().toStdString();
-
-    symbol->setFrame(QSizeF(40, 30));
-    EXPECT_EQ(symbol->sizeHint(), QSize(40, 30));
 }
 
 } // namespace ui

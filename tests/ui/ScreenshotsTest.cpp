@@ -1,12 +1,11 @@
 // Pictures of the shared controls in both appearances, written only when CORVALE_TEST_ARTIFACTS
-// names a folder: every pill state, the segmented choices, panes and cards, and the symbol sheet.
+// names a folder: every pill state, the segmented choices, panes and cards.
 
 #include "kit/ScreenKit.h"
 #include "ui/AppCard.h"
 #include "ui/AppPane.h"
 #include "ui/AppTheme.h"
 #include "ui/AppWindowChrome.h"
-#include "ui/IconRegistry.h"
 #include "ui/PillButtonStyle.h"
 #include "ui/RecordPillButtonStyle.h"
 #include "ui/SegmentedPillControl.h"
@@ -18,7 +17,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace ui {
@@ -130,28 +128,6 @@ TEST(ControlPictures, PanesAndCards)
         chrome->hide();
         host.setParent(nullptr);
         delete chrome;
-    });
-}
-
-TEST(ControlPictures, SymbolSheet)
-{
-    const QStringList names = IconRegistry::names();
-    const int columns = 10;
-    const int cell = 52;
-    const int rows = (static_cast<int>(names.size()) + columns - 1) / columns;
-    screenkit::inBothAppearances([&](const QString& appearance) {
-        QImage sheet(columns * cell, rows * cell, QImage::Format_ARGB32_Premultiplied);
-        sheet.fill(AppTheme::bg.color());
-        QPainter painter(&sheet);
-        for (int i = 0; i < names.size(); ++i) {
-            const QRectF box((i % columns) * cell + 8, (i / columns) * cell + 8, 36, 36);
-            IconRegistry::paint(painter, names[i], box, AppTheme::textPrimary.color());
-        }
-        painter.end();
-        QLabel label;
-        label.setPixmap(QPixmap::fromImage(sheet));
-        label.resize(sheet.size());
-        EXPECT_EQ(screenkit::screenshot(&label, "icons-" + appearance).size(), sheet.size());
     });
 }
 
