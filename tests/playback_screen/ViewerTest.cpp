@@ -20,14 +20,6 @@ using playback_screen_test::ScreenTest;
 
 namespace {
 
-media::Frame solid(int width, int height, std::uint32_t argb)
-{
-    media::MutableFrame frame(media::PixelFormat::BGRA, width, height);
-    for (int y = 0; y < height; ++y)
-        std::fill_n(reinterpret_cast<std::uint32_t*>(frame.row(y)), width, argb);
-    return std::move(frame).share();
-}
-
 class ViewerTest : public ScreenTest {
 protected:
     ViewerContent* viewer()
