@@ -77,6 +77,7 @@ void ReceivingPeer::handle(const QJsonObject& message)
         }
         answer(payload.value(QLatin1String("sdp")).toString());
     } else if (kind == QLatin1String("ice") && webrtc_) {
+        candidates_.push_back(message);
         g_signal_emit_by_name(webrtc_, "add-ice-candidate",
             guint(payload.value(QLatin1String("sdpMLineIndex")).toInt()),
             payload.value(QLatin1String("candidate")).toString().toUtf8().constData());

@@ -48,6 +48,7 @@ public:
 
     // What the station sent, in order.
     const std::vector<QJsonObject>& offers() const { return offers_; }
+    const std::vector<QJsonObject>& candidates() const { return candidates_; }
     std::vector<Received> received() const;
     bool iceConnected() const;
 
@@ -67,6 +68,7 @@ private:
     GstElement* pipeline_ = nullptr;
     GstElement* webrtc_ = nullptr;
     std::vector<QJsonObject> offers_;
+    std::vector<QJsonObject> candidates_;
     QStringList mids_; // under mutex_
     std::vector<QJsonObject> outbox_; // under mutex_
     mutable std::mutex mutex_;

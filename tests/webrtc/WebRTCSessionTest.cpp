@@ -68,6 +68,13 @@ TEST_F(WebRTCSessionTest, OffersFourSendOnlyTracksConnectsOnLoopbackAndCarriesEa
 
     ASSERT_TRUE(peer.wait([&] { return peer.iceConnected(); }, 5000));
     ASSERT_TRUE(feedUntil(0, Source::deckLink, [&] { return readCounterOn("video0", 0); }));
+    // Each candidate names its own m-line's mid, never "0".
+    ASSERT_FALSE(peer.candidates().empty());
+    for (const auto& candidate : peer.candidates()) {
+        const QJsonObject payload = candidate.value("payload").toObject();
+        EXPECT_EQ(
+            payload.value("sdpMid").toString(), QStringLiteral("video%1").arg(payload.value("sdpMLineIndex").toInt()));
+    }
 
     // Slot 1 takes only the producer routed to it; slots that do not exist and pictures a track
     // cannot carry are dropped.
@@ -101,9 +108,13 @@ TEST_F(WebRTCSessionTest, OffersFourSendOnlyTracksConnectsOnLoopbackAndCarriesEa
 TEST_F(WebRTCSessionTest, ANewStartReplacesTheSessionAndOnlyIndexesOf32BitsReachTheConnection)
 {
     auto& manager = station.manager();
+    // The count given while idle holds for the next session's tracks.
+    manager.updateActiveTrackCount(2);
     ASSERT_TRUE(peer.connectWithView(station.port()));
     peer.start(QStringLiteral("S1"));
     ASSERT_TRUE(peer.wait([&] { return !peer.offers().empty(); }));
+    EXPECT_TRUE(manager.peerConnection()->isTrackEnabled(1));
+    EXPECT_FALSE(manager.peerConnection()->isTrackEnabled(2));
     for (const double index : { 2147483648.0, -2147483649.0, 1.5, 2147483647.0, -1.0 }) {
         manager.handleSignal({ QStringLiteral("S1"),
             QJsonObject { { "kind", "ice" }, { "sdpMid", "video0" }, { "sdpMLineIndex", index },
@@ -119,6 +130,7 @@ TEST_F(WebRTCSessionTest, ANewStartReplacesTheSessionAndOnlyIndexesOf32BitsReach
     EXPECT_EQ(
         station.states, (std::vector { State::idle, State::creatingPeer, State::haveLocalOffer, State::running }));
     EXPECT_EQ(manager.sessionID(), QStringLiteral("S2"));
+    EXPECT_FALSE(manager.peerConnection()->isTrackEnabled(2)) << "a new session keeps the last count";
 }
 
 } // namespace
