@@ -8,6 +8,9 @@
 
 #include <QSignalSpy>
 
+#include <cmath>
+#include <vector>
+
 using playback::PlaybackViewModel;
 
 namespace playback_test {
@@ -168,6 +171,14 @@ TEST_F(TransportTest, InToOutLoopsAcrossPauseAndStopsWhenLoopIsOff)
     EXPECT_EQ(main()->boundaryObserverCount(), 1u); // the earlier run's observer stays
     vm_->selectClip(vm_->clips().at(0).id);
     EXPECT_EQ(main()->boundaryObserverCount(), 0u);
+}
+
+TEST(FormattedTime, RoundsHalvesUpAndGivesADashForWhatCannotBeShown)
+{
+    const std::vector<std::pair<std::optional<double>, QString>> cases { { std::nullopt, "-" }, { -0.5, "-" },
+        { std::nan(""), "-" }, { 3725.0, "01:02:05" }, { 59.5, "00:01:00" }, { 360000.0, "100:00:00" }, { 1e19, "-" } };
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(PlaybackViewModel::formattedTime(seconds), text);
 }
 
 } // namespace playback_test
