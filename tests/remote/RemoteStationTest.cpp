@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <memory>
@@ -82,10 +83,12 @@ TEST_F(RemoteStationTest, SnapshotsReadTheRealEngines)
     EXPECT_EQ(clips[0].toObject().value("id").toString(), PlaybackRemotePort::idText(a));
 }
 
-TEST_F(RemoteStationTest, AControllingClientDrivesPlaybackAndHearsTheEnginesOwnChanges)
+TEST_F(RemoteStationTest, AControllingClientDrivesPlaybackFetchesATakeAndHearsTheEnginesOwnChanges)
 {
+    QByteArray take(100000, '\0');
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(take.data()), take.size() / 4);
     const QUuid first = kit.record("A001_S1_T1_C1.mov", "first");
-    const QUuid second = kit.record("A001_S1_T2_C1.mov", "second");
+    const QUuid second = kit.record("A001_S1_T2_C1.mov", take);
     kit.mainPlayer().makeReady(10.0);
     kit.control->setupRealtimeSyncPipelines();
     RemoteTestClient client;
@@ -96,6 +99,20 @@ TEST_F(RemoteStationTest, AControllingClientDrivesPlaybackAndHearsTheEnginesOwnC
     EXPECT_EQ(state.value("selectedClipID").toString(), PlaybackRemotePort::idText(second));
     state = drive(client, "next_clip");
     EXPECT_EQ(state.value("selectedClipID").toString(), PlaybackRemotePort::idText(first)) << "wraps to the top";
+
+    // The recorded take, byte for byte.
+    client.send(
+        { { "action", "cache_fetch_clip" }, { "clientKey", "A" }, { "clipID", PlaybackRemotePort::idText(second) } });
+    QByteArray fetched;
+    for (QString status; status != "end";) {
+        const auto message = client.expect("cache.transfer", {}, 30000);
+        ASSERT_TRUE(message);
+        status = message->value("status").toString();
+        ASSERT_NE(status, "error");
+        if (status == "chunk")
+            fetched += QByteArray::fromBase64(message->value("data").toString().toLatin1());
+    }
+    EXPECT_EQ(fetched, take);
 
     // Unasked: the engine's own changes reach the client through the pipelines, until teardown.
     kit.playback->setLoopInOut(false);
