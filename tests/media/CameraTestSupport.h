@@ -27,15 +27,12 @@ struct Consumer {
     {
         std::lock_guard lock(mutex);
         frames.push_back(f);
-        if (!queue.isCurrent())
-            offQueue = true;
+        offQueue = offQueue || !queue.isCurrent();
     }
     void ended(media::CameraError error)
     {
         std::lock_guard lock(mutex);
         ends.push_back(error);
-        if (!queue.isCurrent())
-            offQueue = true;
     }
     std::vector<media::Frame> takeFrames()
     {

@@ -1,7 +1,5 @@
 #include "PlayerTestSupport.h"
 #include "media/player/FFmpegMediaPlayer.h"
-#include "media/player/ItemDecoder.h"
-#include "media/player/PlayerFrameQueue.h"
 #include "media/player/PlayerItem.h"
 #include "media/player/PlayerVideoOutput.h"
 #include "platform/ManualMediaClock.h"
@@ -13,10 +11,7 @@
 #include <QFile>
 #include <QSignalSpy>
 
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using namespace media;
@@ -79,39 +74,19 @@ TEST_F(PlayerTest, OpensAsynchronouslyWithDurationAndTracks)
     EXPECT_EQ(item->status(), PlayerItem::Status::Unknown);
     EXPECT_TRUE(item->duration().isIndefinite());
     player->replaceCurrentItem(item);
-    EXPECT_EQ(player->currentItem(), item);
     ASSERT_TRUE(testclips::waitUntilLoaded(*item));
     ASSERT_EQ(item->status(), PlayerItem::Status::ReadyToPlay);
     EXPECT_EQ(item->duration(), MediaTime(1, 1));
-    EXPECT_TRUE(item->hasVideo());
-    EXPECT_FALSE(item->hasAudio());
     EXPECT_EQ(item->presentationSize(), QSize(160, 90));
     EXPECT_DOUBLE_EQ(item->nominalFrameRate(), 25.0);
-    EXPECT_EQ(player->currentTime(), MediaTime::zero());
 
     // The first picture is on show without any seek.
     item->addOutput(output);
-    FrameWaiter waiter(output);
-    const Frame first = waiter.waitForFrameStarting(0.0, 0.0);
+    const Frame first = FrameWaiter(output).waitForFrameStarting(0.0, 0.0);
     EXPECT_EQ(testclips::readFrameNumber(first), 0);
     EXPECT_EQ(first.format(), PixelFormat::BGRA);
-    EXPECT_FALSE(first.fieldInfo().interlaced());
-
-    ClipSpec withAudio = kProRes25;
-    withAudio.withAudio = true;
-    auto sounding = open(clip("p_audio", withAudio));
-    EXPECT_TRUE(sounding->hasAudio());
-
-    ClipSpec interlaced = kProRes25;
-    interlaced.frames = 5;
-    interlaced.interlaced = true;
-    open(clip("p_interlaced", interlaced));
-    const Frame field = FrameWaiter(output).waitForFrameStarting(0.0, 0.0);
-    EXPECT_EQ(field.fieldInfo().detail, FieldDetail::TemporalTopFirst);
-
     player->replaceCurrentItem(nullptr);
     EXPECT_EQ(player->currentItem(), nullptr);
-    EXPECT_EQ(player->currentTime(), MediaTime::zero());
 }
 
 TEST_F(PlayerTest, ExactSeeksReadBackTheRightFrame)
@@ -133,19 +108,6 @@ TEST_F(PlayerTest, ExactSeeksReadBackTheRightFrame)
             expectExactSeek(std::min(target, last), c.spec);
         }
     }
-    // Stepping back from the middle of the second group of pictures into the first.
-    for (int index = 40; index >= 20; --index)
-        expectExactSeek(1001.0 / 30000 * index + 0.003, kH264Gop);
-}
-
-TEST_F(PlayerTest, LatestSeekOfABurstWins)
-{
-    open(clip("p_h264long", kH264Long));
-    for (int i = 0; i < 40; ++i)
-        player->seek(MediaTime::fromSeconds(7.0 - i * 0.13));
-    const double target = 7.0 - 39 * 0.13;
-    EXPECT_NEAR(player->currentTime().seconds(), target, 1.0 / 600);
-    expectExactSeek(MediaTime::fromSeconds(target).seconds(), kH264Long);
 }
 
 TEST_F(PlayerTest, SteppingBackOverLongGopsReadsBackEveryStep)
@@ -159,65 +121,15 @@ TEST_F(PlayerTest, SteppingBackOverLongGopsReadsBackEveryStep)
         expectExactSeek((index + 0.5) / 25, kH264Long);
 }
 
-TEST_F(PlayerTest, PausedItemKeepsItsNextPicturesDecoded)
-{
-    auto item = open(clip("p_prores25", kProRes25));
-    expectExactSeek(0.3, kProRes25); // frame 7
-    const auto queue = item->frameQueue();
-    std::mutex mutex;
-    std::condition_variable pushed;
-    const int token = queue->addListener([&] {
-        std::lock_guard lock(mutex);
-        pushed.notify_all();
-    });
-    {
-        // An upper bound only: the pictures come once seeking has settled.
-        std::unique_lock lock(mutex);
-        pushed.wait_for(lock, std::chrono::seconds(10),
-            [&] { return queue->queuedCount() >= static_cast<std::size_t>(ItemDecoder::kPrerollPictures); });
-    }
-    queue->removeListener(token);
-    EXPECT_EQ(queue->queuedCount(), 3u);
-    EXPECT_NEAR(queue->newestTime(), 0.40, 1e-6); // frames 8, 9 and 10
-    // Still paused on frame 7; playing on shows them in turn.
-    EXPECT_EQ(testclips::readFrameNumber(output->copyFrameForItemTime(player->currentTime())), 7);
-    player->play();
-    scheduler.advance(0.04);
-    FrameWaiter waiter(output);
-    EXPECT_EQ(testclips::readFrameNumber(waiter.waitForFrameStarting(0.34, 0.32)), 8);
-}
-
-TEST_F(PlayerTest, SeekBeforeOpeningIsAppliedWhenOpen)
-{
-    auto item = open(clip("p_prores23976", kProRes23976), false);
-    player->seek(MediaTime(600, 600)); // 1.0 s on a 23.976 clip: frame 23
-    EXPECT_EQ(player->currentTime(), MediaTime(600, 600));
-    FrameWaiter waiter(output);
-    const Frame frame = waiter.waitForFrameStarting(1.0, testclips::frameStart(23, kProRes23976));
-    EXPECT_EQ(testclips::readFrameNumber(frame), 23);
-    ASSERT_TRUE(testclips::waitUntilLoaded(*item));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(player->currentTime(), MediaTime(600, 600));
-}
-
 TEST_F(PlayerTest, PlaysAtRateOnTheInjectedClock)
 {
     open(clip("p_prores25", kProRes25));
     player->play();
-    EXPECT_EQ(player->rate(), 1.0f);
     scheduler.advance(0.3);
     EXPECT_NEAR(player->currentTime().seconds(), 0.3, 1.0 / 600);
-
-    FrameWaiter waiter(output);
-    const double t = player->currentTime().seconds();
-    const int expected = testclips::frameIndexAt(t, kProRes25);
-    Frame frame = waiter.waitForFrameStarting(t, testclips::frameStart(expected, kProRes25));
-    EXPECT_EQ(testclips::readFrameNumber(frame), expected);
-
     player->setRate(0.5f);
     scheduler.advance(0.2);
-    EXPECT_NEAR(player->currentTime().seconds(), t + 0.1, 1.0 / 600);
-
+    EXPECT_NEAR(player->currentTime().seconds(), 0.4, 1.0 / 600);
     player->pause();
     const MediaTime held = player->currentTime();
     scheduler.advance(0.5);
@@ -226,27 +138,19 @@ TEST_F(PlayerTest, PlaysAtRateOnTheInjectedClock)
 
 TEST_F(PlayerTest, FastForwardShowsAnHonestPosition)
 {
-    for (const auto& [name, spec] : { std::pair { "p_h264long", kH264Long },
-             std::pair { "p_proreslong", ClipSpec { Codec::ProRes, 25, 1, 200 } } }) {
-        SCOPED_TRACE(name);
-        open(clip(name, spec));
-        player->seek(MediaTime::zero());
-        player->setRate(16.0f);
-        FrameWaiter waiter(output);
-        for (int step = 0; step < 4; ++step) {
-            scheduler.advance(0.1);
-            const double t = player->currentTime().seconds();
-            EXPECT_NEAR(t, 1.6 * (step + 1), 0.01);
-            // Never behind by more than one group of pictures, never ahead of the clock.
-            const Frame frame = waiter.waitFor(t, [t](const Frame& f) {
-                return f.presentationTime() <= t + 1e-6 && f.presentationTime() >= t - 1.0 - 1e-6;
-            });
-            ASSERT_FALSE(frame.isNull());
-            EXPECT_LE(frame.presentationTime(), t + 1e-6);
-            EXPECT_GE(frame.presentationTime(), t - 1.0 - 1e-6);
-            EXPECT_EQ(testclips::readFrameNumber(frame), static_cast<int>(std::lround(frame.presentationTime() * 25)));
-        }
-        player->pause();
+    open(clip("p_h264long", kH264Long));
+    player->setRate(16.0f);
+    FrameWaiter waiter(output);
+    for (int step = 0; step < 4; ++step) {
+        scheduler.advance(0.1);
+        const double t = player->currentTime().seconds();
+        EXPECT_NEAR(t, 1.6 * (step + 1), 0.01);
+        // Never behind by more than one group of pictures, never ahead of the clock.
+        const Frame frame = waiter.waitFor(t,
+            [t](const Frame& f) { return f.presentationTime() <= t + 1e-6 && f.presentationTime() >= t - 1.0 - 1e-6; });
+        ASSERT_FALSE(frame.isNull());
+        EXPECT_GE(frame.presentationTime(), t - 1.0 - 1e-6);
+        EXPECT_EQ(testclips::readFrameNumber(frame), static_cast<int>(std::lround(frame.presentationTime() * 25)));
     }
 }
 
@@ -257,70 +161,43 @@ TEST_F(PlayerTest, PeriodicObserverFiresDuringPlaybackAndOnJumps)
     std::vector<double> times;
     const auto token = player->addPeriodicTimeObserver(
         MediaTime(30, 600), [&](const MediaTime& t) { times.push_back(t.seconds()); });
-    ASSERT_NE(token, 0u);
-
     player->play();
-    QCoreApplication::processEvents(); // playback started
-    ASSERT_EQ(times.size(), 1u);
-    EXPECT_DOUBLE_EQ(times[0], 0.0);
-    times.clear();
-
+    QCoreApplication::processEvents(); // playback started: one report at 0
     scheduler.advance(0.5);
-    ASSERT_GE(times.size(), 10u);
-    EXPECT_LE(times.size(), 11u);
-    for (std::size_t i = 1; i < times.size(); ++i)
-        EXPECT_GT(times[i], times[i - 1]);
+    ASSERT_GE(times.size(), 11u);
+    EXPECT_LE(times.size(), 12u);
+    EXPECT_DOUBLE_EQ(times[0], 0.0);
     EXPECT_NEAR(times.back(), 0.5, 0.011);
-
     times.clear();
     player->seek(MediaTime::fromSeconds(0.1));
     QCoreApplication::processEvents();
-    ASSERT_EQ(times.size(), 1u);
-    EXPECT_NEAR(times[0], 0.1, 1e-9);
-
+    EXPECT_EQ(times, std::vector<double> { MediaTime::fromSeconds(0.1).seconds() });
     player->removeTimeObserver(token);
-    times.clear();
-    scheduler.advance(0.3);
     player->seek(MediaTime::zero());
     QCoreApplication::processEvents();
-    EXPECT_TRUE(times.empty());
+    EXPECT_EQ(times.size(), 1u);
 }
 
-TEST_F(PlayerTest, BoundaryObserverFiresOnForwardCrossingOnly)
+TEST_F(PlayerTest, BoundaryObserverFiresOnCrossingAndMayPauseThePlayer)
 {
     open(clip("p_prores25", kProRes25));
     int crossings = 0;
-    const auto token = player->addBoundaryTimeObserver({ MediaTime(180, 600) }, [&] { ++crossings; });
+    // An observer that pauses the player (the in-to-out stop) sees the player paused at once.
+    player->addBoundaryTimeObserver({ MediaTime(180, 600) }, [&] {
+        ++crossings;
+        player->pause();
+    });
     player->play();
     scheduler.advance(0.2);
     EXPECT_EQ(crossings, 0);
     scheduler.advance(0.2);
     EXPECT_EQ(crossings, 1);
-
-    // Seeks never cross a boundary: that is the player contract's.
-    // An observer that pauses the player (the in-to-out stop) sees the player paused at once.
-    player->removeTimeObserver(token);
-    player->addBoundaryTimeObserver({ MediaTime(480, 600) }, [&] {
-        ++crossings;
-        player->pause();
-    });
-    player->seek(MediaTime::fromSeconds(0.7));
-    scheduler.advance(0.2);
-    EXPECT_EQ(crossings, 2);
     EXPECT_EQ(player->rate(), 0.0f);
-    EXPECT_NEAR(player->currentTime().seconds(), 0.8, 0.011);
+    EXPECT_NEAR(player->currentTime().seconds(), 0.3, 0.011);
 }
 
-TEST_F(PlayerTest, EndOfItemPausesOnTheLastFrameAndIsReportedPerItem)
+TEST_F(PlayerTest, AnItemReplacedBeforeItsEndNeverReportsOne)
 {
-    open(clip("p_prores25", kProRes25));
-    player->seek(MediaTime::fromSeconds(0.8));
-    player->play();
-    scheduler.advance(0.5); // the pause and the one report are the player contract's
-    FrameWaiter waiter(output);
-    EXPECT_EQ(testclips::readFrameNumber(waiter.waitForFrameStarting(1.0, 0.96)), 24);
-
-    // An item replaced before its end never reports an end; the new one reports its own.
     auto first = open(clip("p_prores25", kProRes25));
     QSignalSpy firstEnded(first.get(), &PlayerItem::didPlayToEndTime);
     player->seek(MediaTime::fromSeconds(0.9));
@@ -329,112 +206,50 @@ TEST_F(PlayerTest, EndOfItemPausesOnTheLastFrameAndIsReportedPerItem)
     auto second = open(clip("p_prores23976", kProRes23976));
     QSignalSpy secondEnded(second.get(), &PlayerItem::didPlayToEndTime);
     EXPECT_EQ(player->rate(), 1.0f); // the rate carries over to the new item
-    scheduler.advance(0.5);
-    EXPECT_EQ(firstEnded.count(), 0);
-    EXPECT_EQ(secondEnded.count(), 0);
-    scheduler.advance(1.0);
+    scheduler.advance(1.5);
     EXPECT_EQ(firstEnded.count(), 0);
     EXPECT_EQ(secondEnded.count(), 1);
 }
 
-TEST_F(PlayerTest, ReplacingItemsQuicklyLeavesTheLastOneWorking)
+TEST_F(PlayerTest, TapsOfOneItemShareFramesAndMoveWithTheirItem)
 {
-    const QString a = clip("p_prores25", kProRes25);
-    const QString b = clip("p_h264gop", kH264Gop);
-    for (int i = 0; i < 24; ++i) {
-        auto item = PlayerItem::create(QUrl::fromLocalFile(i % 2 ? a : b));
-        item->addOutput(output);
-        player->replaceCurrentItem(item);
-        player->seek(MediaTime::fromSeconds(0.04 * i));
-        if (i % 3 == 0)
-            player->play();
-        else
-            player->pause();
-    }
-    player->pause();
-    // The same file again is a new item with its own state.
-    auto last = open(b);
-    EXPECT_EQ(player->currentTime(), MediaTime::zero());
-    expectExactSeek(1.5, kH264Gop);
-}
-
-TEST_F(PlayerTest, SeveralPlayersAndOutputsShareFrames)
-{
-    const QString path = clip("p_h264gop", kH264Gop);
-    std::vector<std::unique_ptr<FFmpegMediaPlayer>> players;
-    std::vector<std::shared_ptr<PlayerVideoOutput>> outputs;
-    for (int i = 0; i < 6; ++i) {
-        players.push_back(std::make_unique<FFmpegMediaPlayer>(clock, scheduler));
-        outputs.push_back(PlayerVideoOutput::create());
-        auto item = PlayerItem::create(QUrl::fromLocalFile(path));
-        item->addOutput(outputs.back());
-        players.back()->replaceCurrentItem(item);
-        players.back()->seek(MediaTime::fromSeconds(0.25 * i + 0.01));
-    }
-    for (int i = 0; i < 6; ++i) {
-        const double target = MediaTime::fromSeconds(0.25 * i + 0.01).seconds();
-        const int expected = testclips::frameIndexAt(target, kH264Gop);
-        FrameWaiter waiter(outputs[i]);
-        const Frame frame = waiter.waitForFrameStarting(target, testclips::frameStart(expected, kH264Gop));
-        EXPECT_EQ(testclips::readFrameNumber(frame), expected) << "player " << i;
-    }
-
-    // Two taps and a view on one item see the very same pixels.
-    auto item = players[0]->currentItem();
+    auto item = open(clip("p_h264gop", kH264Gop));
     auto second = PlayerVideoOutput::create();
     item->addOutput(second);
-    const MediaTime at = MediaTime::fromSeconds(0.01);
-    const Frame one = outputs[0]->copyFrameForItemTime(at);
+    const MediaTime at = MediaTime::zero();
+    FrameWaiter(output).waitForFrameStarting(0.0, 0.0);
     ASSERT_TRUE(second->hasNewFrameForItemTime(at));
-    MediaTime shown;
-    const Frame two = second->copyFrameForItemTime(at, &shown);
-    EXPECT_TRUE(one.sharesPixelsWith(two));
-    EXPECT_EQ(shown, MediaTime(0, 1));
+    EXPECT_TRUE(output->copyFrameForItemTime(at).sharesPixelsWith(second->copyFrameForItemTime(at)));
     EXPECT_FALSE(second->hasNewFrameForItemTime(at)); // nothing new until the picture changes
-    EXPECT_EQ(one.colorTags().matrix, YCbCrMatrix::ITU_R_709_2);
-
-    // An output moves with its item: adding it to another item detaches it from the first.
-    players[1]->currentItem()->addOutput(second);
-    EXPECT_EQ(second->item(), players[1]->currentItem().get());
+    auto other = PlayerItem::create(QUrl::fromLocalFile(clip("p_prores25", kProRes25)));
+    other->addOutput(second);
     EXPECT_EQ(item->outputs().size(), 1u);
 }
 
 TEST_F(PlayerTest, OpenFailuresAreReportedWithAText)
 {
-    const QString folder = ClipLibrary::shared().folder();
     auto& clips = ClipLibrary::shared();
-    clips.writeFile("text.mov", "this is not a movie at all\n");
-    clips.writeFile(
-        "remote.m3u8", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\nhttp://127.0.0.1:9/seg0.ts\n#EXT-X-ENDLIST\n");
-    clips.writeFile("list.ffconcat", "ffconcat version 1.0\nfile http://127.0.0.1:9/a.mov\n");
-
-    const struct {
-        QUrl url;
-        const char* text;
-    } cases[] = {
-        { QUrl::fromLocalFile(folder + "/missing.mov"), "does not exist" },
-        { QUrl::fromLocalFile(folder + "/text.mov"), "Cannot open" },
+    const std::pair<QUrl, const char*> cases[] = {
+        { QUrl::fromLocalFile(clips.folder() + "/missing.mov"), "does not exist" },
+        { QUrl::fromLocalFile(clips.writeFile("text.mov", "this is not a movie at all\n")), "Cannot open" },
         { QUrl("http://127.0.0.1:9/clip.mov"), "Only local files" },
-        { QUrl("file://remotehost/share/clip.mov"), "Only local files" },
-        { QUrl::fromLocalFile(folder + "/remote.m3u8"), "Cannot open" },
         { QUrl::fromLocalFile("/dev/null"), "Not a regular file" },
         // Lists that point at the network must not make the library fetch anything.
-        { QUrl::fromLocalFile(folder + "/list.ffconcat"), "Cannot open" },
+        { QUrl::fromLocalFile(
+              clips.writeFile("list.ffconcat", "ffconcat version 1.0\nfile http://127.0.0.1:9/a.mov\n")),
+            "Cannot open" },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.url.toString().toStdString());
-        auto item = PlayerItem::create(c.url);
+    for (const auto& [url, text] : cases) {
+        SCOPED_TRACE(url.toString().toStdString());
+        auto item = PlayerItem::create(url);
         QSignalSpy failed(item.get(), &PlayerItem::failedToPlayToEndTime);
         player->replaceCurrentItem(item);
         player->play();
         ASSERT_TRUE(testclips::waitUntilLoaded(*item));
         EXPECT_EQ(item->status(), PlayerItem::Status::Failed);
-        EXPECT_TRUE(item->errorText().contains(c.text)) << item->errorText().toStdString();
+        EXPECT_TRUE(item->errorText().contains(text)) << item->errorText().toStdString();
         // A player asked to play a failed item reports the failure instead of pretending to play.
-        if (failed.isEmpty()) {
-            EXPECT_TRUE(failed.wait(5000));
-        }
-        EXPECT_FALSE(failed.isEmpty());
+        EXPECT_TRUE(!failed.isEmpty() || failed.wait(5000));
         scheduler.advance(0.2);
         EXPECT_EQ(player->currentTime(), MediaTime::zero());
         player->pause();

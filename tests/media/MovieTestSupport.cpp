@@ -6,6 +6,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -22,15 +23,6 @@ namespace movietest {
 namespace {
 constexpr int kGrid = 4;
 
-void fill(media::MutableFrame& m, int x0, int y0, int x1, int y1, std::uint32_t pixel)
-{
-    for (int y = y0; y < y1; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(m.row(y));
-        for (int x = x0; x < x1; ++x)
-            row[x] = pixel;
-    }
-}
-
 double meanLuma(const AVFrame* frame, int x0, int y0, int x1, int y1)
 {
     const auto* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(frame->format));
@@ -40,13 +32,10 @@ double meanLuma(const AVFrame* frame, int x0, int y0, int x1, int y1)
     for (int y = y0; y < y1; ++y) {
         const std::uint8_t* row = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
         for (int x = x0; x < x1; ++x) {
-            if (wide) {
-                std::uint16_t v;
+            std::uint16_t v = row[x];
+            if (wide)
                 std::memcpy(&v, row + 2 * x, 2);
-                sum += v / 4.0;
-            } else {
-                sum += row[x];
-            }
+            sum += wide ? v / 4.0 : v;
             ++count;
         }
     }
@@ -145,7 +134,9 @@ media::Frame counterFrame(int width, int height, int counter)
 media::Frame solidFrame(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
     media::MutableFrame m(media::PixelFormat::BGRA, width, height);
-    fill(m, 0, 0, width, height, 0xff000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b);
+    for (int y = 0; y < height; ++y)
+        std::fill_n(reinterpret_cast<std::uint32_t*>(m.row(y)), width,
+            0xff000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b);
     return std::move(m).share();
 }
 
@@ -184,17 +175,13 @@ ProbedMovie probeMovie(const std::string& path, const std::function<void(const A
     movie.codecTag = tag;
     movie.width = par->width;
     movie.height = par->height;
-    movie.timeBaseNum = stream->time_base.num;
-    movie.timeBaseDen = stream->time_base.den;
     movie.colorPrimaries = par->color_primaries;
     movie.colorTransfer = par->color_trc;
     movie.colorSpace = par->color_space;
-    movie.colorRange = par->color_range;
     movie.fieldOrder = par->field_order;
 
     avformat_find_stream_info(format, nullptr);
     movie.frameRateNum = stream->r_frame_rate.num;
-    movie.frameRateDen = stream->r_frame_rate.den;
     if (const char* profile = avcodec_profile_name(par->codec_id, par->profile))
         movie.profile = profile;
 

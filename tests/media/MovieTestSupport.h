@@ -40,15 +40,11 @@ struct ProbedMovie {
     int width = 0;
     int height = 0;
     int frameRateNum = 0;
-    int frameRateDen = 0;
-    int timeBaseNum = 0;
-    int timeBaseDen = 0;
     bool colourAtom = false; // a 'colr' atom in the movie's index
     // From the movie's colour atom (AVColorPrimaries / AVColorTransferCharacteristic / AVColorSpace).
     int colorPrimaries = 0;
     int colorTransfer = 0;
     int colorSpace = 0;
-    int colorRange = 0;
     // The video track's time scale and sample durations as the file's index stores them.
     std::int64_t mediaTimeScale = 0;
     std::vector<std::int64_t> sampleDurations;

@@ -123,18 +123,6 @@ QString writeClip(const QString& path, const ClipSpec& spec)
         av_display_rotation_set(matrix, spec.rotation);
     }
 
-    AVStream* audio = nullptr;
-    if (spec.withAudio) {
-        audio = avformat_new_stream(format.get(), nullptr);
-        audio->codecpar->codec_type = AVMEDIA_TYPE_AUDIO;
-        audio->codecpar->codec_id = AV_CODEC_ID_PCM_S16LE;
-        audio->codecpar->sample_rate = 48000;
-        av_channel_layout_default(&audio->codecpar->ch_layout, 1);
-        audio->codecpar->bits_per_coded_sample = 16;
-        audio->codecpar->block_align = 2;
-        audio->time_base = AVRational { 1, 48000 };
-    }
-
     rc = avio_open(&format->pb, name.constData(), AVIO_FLAG_WRITE);
     if (rc < 0)
         return errorText("create", rc);
@@ -175,19 +163,6 @@ QString writeClip(const QString& path, const ClipSpec& spec)
     if (rc < 0)
         return errorText("flush", rc);
 
-    if (audio) {
-        // Silence for the length of the picture track.
-        const int samples = static_cast<int>(48000.0 * spec.frames * spec.rateDen / spec.rateNum);
-        av_new_packet(packet.get(), samples * 2);
-        std::memset(packet->data, 0, static_cast<std::size_t>(samples) * 2);
-        packet->pts = packet->dts = 0;
-        packet->duration = samples;
-        packet->stream_index = audio->index;
-        av_packet_rescale_ts(packet.get(), AVRational { 1, 48000 }, audio->time_base);
-        rc = av_interleaved_write_frame(format.get(), packet.get());
-        if (rc < 0)
-            return errorText("audio", rc);
-    }
     rc = av_write_trailer(format.get());
     if (rc < 0)
         return errorText("trailer", rc);

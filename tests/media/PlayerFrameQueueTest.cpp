@@ -61,13 +61,6 @@ TEST(PlayerFrameQueue, ProducerWaitsForRoomOrAWake)
     std::thread waker([&] { queue.wake(); });
     queue.waitForWake(false);
     waker.join();
-
-    int calls = 0;
-    const int token = queue.addListener([&] { ++calls; });
-    queue.push(picture(2.0), 0.04, 0);
-    queue.removeListener(token);
-    queue.push(picture(2.04), 0.04, 0);
-    EXPECT_EQ(calls, 1);
 }
 
 TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
@@ -78,8 +71,7 @@ TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
         cache.insert(picture(i * 0.04), 0.04);
     EXPECT_EQ(cache.count(), 4u);
     EXPECT_FALSE(cache.find(-0.01).has_value());
-    ASSERT_TRUE(cache.find(0.079).has_value());
-    EXPECT_DOUBLE_EQ(cache.find(0.0799)->frame.presentationTime(), 0.04);
+    EXPECT_DOUBLE_EQ(cache.find(0.0799).value().frame.presentationTime(), 0.04);
     EXPECT_DOUBLE_EQ(cache.find(0.08)->frame.presentationTime(), 0.08);
     EXPECT_FALSE(cache.find(0.16).has_value()); // past the last picture's interval
 
@@ -89,28 +81,18 @@ TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
     EXPECT_EQ(cache.count(), 4u);
     EXPECT_FALSE(cache.find(0.0).has_value());
     EXPECT_LE(cache.bytes(), oneFrame * 4);
-    cache.insert(Frame(), 0.04);
-    cache.insert(picture(0.3), 0.0);
-    EXPECT_EQ(cache.count(), 4u);
 }
 
 TEST(DecodeThreadBudget, SharesTheCoresAmongDecoders)
 {
     DecodeThreadBudget budget(8);
-    auto first = budget.take();
-    EXPECT_EQ(first.threads(), 8);
-    auto second = budget.take();
-    EXPECT_EQ(second.threads(), 4);
-    std::vector<DecodeThreadBudget::Lease> more;
-    for (int i = 0; i < 6; ++i)
-        more.push_back(budget.take());
-    EXPECT_EQ(more.back().threads(), 2); // never fewer than two
-    EXPECT_EQ(budget.activeLeases(), 8);
-    more.clear();
-    auto moved = std::move(second);
+    std::vector<DecodeThreadBudget::Lease> leases;
+    for (int expected : { 8, 4, 2, 2, 2 }) { // never fewer than two
+        leases.push_back(budget.take());
+        EXPECT_EQ(leases.back().threads(), expected);
+    }
+    leases.resize(2);
     EXPECT_EQ(budget.activeLeases(), 2);
-    DecodeThreadBudget single(1);
-    EXPECT_EQ(single.take().threads(), 1);
 }
 
 TEST(DecodedFrameBudget, CachesOpenTogetherShareOneByteBudget)
@@ -134,8 +116,5 @@ TEST(DecodedFrameBudget, CachesOpenTogetherShareOneByteBudget)
         EXPECT_EQ(second.count(), 2u);
         EXPECT_EQ(budget.activeLeases(), 3);
     }
-    EXPECT_EQ(budget.activeLeases(), 1);
     EXPECT_EQ(first.limitBytes(), oneFrame * 6);
-    DecodedFrameCache unbudgeted(oneFrame * 3);
-    EXPECT_EQ(unbudgeted.limitBytes(), oneFrame * 3);
 }

@@ -34,7 +34,6 @@ struct ClipSpec {
     int gop = 0; // H.264 keyframe interval; 0: one second
     int rotation = 0; // clockwise degrees the picture is shown turned by
     bool interlaced = false;
-    bool withAudio = false;
 };
 
 // Writes a .mov; returns an empty string or the error.

@@ -11,26 +11,19 @@ using platform::NotificationCenter;
 TEST(NotificationCenter, PostFromAnotherThreadIsDeliveredOnTheMainThread)
 {
     NotificationCenter center;
-    QThread* deliveredOn = nullptr;
-    QVariantMap received;
-    int calls = 0;
+    std::vector<std::pair<QThread*, QString>> received;
     center.addObserver(QStringLiteral("corvaleRecordingFinished"), nullptr, [&](const QVariantMap& info) {
-        deliveredOn = QThread::currentThread();
-        received = info;
-        ++calls;
+        received.emplace_back(QThread::currentThread(), info.value(QStringLiteral("url")).toString());
     });
-    {
-        platform::SerialQueue queue("Corvale.WriterQueue.1");
-        queue.sync([&] {
-            center.post(QStringLiteral("corvaleRecordingFinished"),
-                { { QStringLiteral("url"), QStringLiteral("file:///tmp/a.mov") } });
-        });
-    }
-    EXPECT_EQ(calls, 0); // not yet: it waits for the main thread
+    platform::SerialQueue("Corvale.WriterQueue.1").sync([&] {
+        center.post(QStringLiteral("corvaleRecordingFinished"),
+            { { QStringLiteral("url"), QStringLiteral("file:///tmp/a.mov") } });
+    });
+    EXPECT_TRUE(received.empty()); // not yet: it waits for the main thread
     QCoreApplication::processEvents();
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(deliveredOn, QCoreApplication::instance()->thread());
-    EXPECT_EQ(received.value(QStringLiteral("url")).toString(), QStringLiteral("file:///tmp/a.mov"));
+    const decltype(received) expected { { QCoreApplication::instance()->thread(),
+        QStringLiteral("file:///tmp/a.mov") } };
+    EXPECT_EQ(received, expected);
 }
 
 TEST(NotificationCenter, RemovedObserversAndDeadContextsAreNotCalled)

@@ -29,23 +29,6 @@ TEST(ManualScheduler, FiresInDeadlineOrderWithTheClockAtEachDeadline)
     EXPECT_EQ(scheduler.pendingCount(), 0u);
 }
 
-TEST(ManualScheduler, RepeatingTimerFiresOncePerIntervalWithoutDrift)
-{
-    ManualScheduler scheduler;
-    int ticks = 0;
-    double lastTick = 0.0;
-    scheduler.repeating(0.05, [&] {
-        ++ticks;
-        lastTick = scheduler.now();
-    });
-    for (int i = 0; i < 20000; ++i)
-        scheduler.advance(0.01);
-    // Summing 0.01 twenty thousand times may end a hair short of the last tick.
-    EXPECT_GE(ticks, 3999);
-    EXPECT_LE(ticks, 4000);
-    EXPECT_NEAR(lastTick, ticks * 0.05, 1e-9);
-}
-
 TEST(ManualScheduler, CancelFromInsideABlockAndFromAnotherBlock)
 {
     ManualScheduler scheduler;
@@ -71,11 +54,9 @@ TEST(QtScheduler, RunsLaterOnTheMainThreadAndCancelsEvenFromItsOwnBlock)
     platform::QtScheduler scheduler;
     QEventLoop loop;
     bool cancelledRan = false;
-    bool inline_ = true;
     int ticks = 0;
     const auto cancelled = scheduler.once(0.0, [&] { cancelledRan = true; });
     scheduler.cancel(cancelled);
-    scheduler.once(0.0, [&] { inline_ = false; });
     platform::Scheduler::TimerId id = 0;
     id = scheduler.repeating(0.001, [&] {
         if (++ticks == 3) {
@@ -83,10 +64,9 @@ TEST(QtScheduler, RunsLaterOnTheMainThreadAndCancelsEvenFromItsOwnBlock)
             loop.quit();
         }
     });
-    EXPECT_TRUE(inline_); // never runs inside the call
+    EXPECT_EQ(ticks, 0); // never runs inside the call
     loop.exec();
     QCoreApplication::processEvents();
     EXPECT_FALSE(cancelledRan);
-    EXPECT_FALSE(inline_);
     EXPECT_EQ(ticks, 3);
 }
