@@ -44,9 +44,6 @@ template <class Sample> void drawPicture(AVFrame* frame, int number, Sample blac
 }
 
 struct Closer {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
     void operator()(AVFormatContext* f) const
     {
         if (f && f->pb)
@@ -85,7 +82,7 @@ QString writeClip(const QString& path, const ClipSpec& spec)
     const AVCodec* encoder = avcodec_find_encoder_by_name(prores ? "prores" : "libx264");
     if (!encoder)
         return QStringLiteral("no encoder");
-    std::unique_ptr<AVCodecContext, Closer> codec(avcodec_alloc_context3(encoder));
+    media::AVCodecContextPtr codec(avcodec_alloc_context3(encoder));
     codec->width = spec.width;
     codec->height = spec.height;
     codec->time_base = AVRational { spec.rateDen, spec.rateNum };
@@ -133,8 +130,8 @@ QString writeClip(const QString& path, const ClipSpec& spec)
     if (rc < 0)
         return errorText("header", rc);
 
-    std::unique_ptr<AVFrame, Closer> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, Closer> packet(av_packet_alloc());
+    media::AVFramePtr frame(av_frame_alloc());
+    media::AVPacketPtr packet(av_packet_alloc());
     frame->format = codec->pix_fmt;
     frame->width = spec.width;
     frame->height = spec.height;

@@ -41,28 +41,6 @@ bool waitFor(ScaledFrameCache& cache, QSize size, std::uint32_t colour)
     return false;
 }
 
-TEST(ScaledFrameCacheTest, FourThreeIsLetterboxedInSixteenNine)
-{
-    const QSize size(320, 180);
-    const Frame f = ScaledFrameCache::fitOnBlack(solid(400, 300, 0xFFFFFFFFu), size);
-    ASSERT_EQ(f.width(), 320);
-    ASSERT_EQ(f.height(), 180);
-    // The picture is 240 wide, centred: black bars of 40 either side, to within one pixel.
-    int firstWhite = -1, lastWhite = -1;
-    for (int x = 0; x < 320; ++x) {
-        if (pixel(f, x, 90) == 0xFFFFFFFFu) {
-            lastWhite = x;
-            firstWhite = firstWhite < 0 ? x : firstWhite;
-        }
-    }
-    EXPECT_NEAR(firstWhite, 40, 1);
-    EXPECT_NEAR(lastWhite, 279, 1);
-    EXPECT_EQ(pixel(f, 0, 0), 0xFF000000u);
-    EXPECT_EQ(pixel(f, 160, 0), 0xFFFFFFFFu); // full height
-    EXPECT_TRUE(ScaledFrameCache::fitOnBlack(Frame {}, size).isNull());
-    EXPECT_TRUE(ScaledFrameCache::fitOnBlack(solid(4, 3, 0xFFFFFFFFu), QSize(0, 10)).isNull());
-}
-
 TEST(ScaledFrameCacheTest, OneScalePerDistinctSizeAndLatestWins)
 {
     ScaledFrameCache cache;
