@@ -10,16 +10,9 @@ using F = CameraPixelFormat;
 // What a common USB 2 webcam offers: raw YUYV only slowly at large sizes, MJPEG at full rate.
 std::vector<CameraMode> webcam()
 {
-    return {
-        { F::yuyv, 640, 480, 30, 1 },
-        { F::yuyv, 1280, 720, 10, 1 },
-        { F::yuyv, 1920, 1080, 5, 1 },
-        { F::mjpeg, 640, 480, 30, 1 },
-        { F::mjpeg, 1280, 720, 30, 1 },
-        { F::mjpeg, 1280, 720, 60, 1 },
-        { F::mjpeg, 1920, 1080, 30, 1 },
-        { F::mjpeg, 1920, 1080, 30000, 1001 },
-    };
+    return { { F::yuyv, 640, 480, 30, 1 }, { F::yuyv, 1280, 720, 10, 1 }, { F::yuyv, 1920, 1080, 5, 1 },
+        { F::mjpeg, 640, 480, 30, 1 }, { F::mjpeg, 1280, 720, 30, 1 }, { F::mjpeg, 1280, 720, 60, 1 },
+        { F::mjpeg, 1920, 1080, 30, 1 }, { F::mjpeg, 1920, 1080, 30000, 1001 } };
 }
 
 CameraMode choose(const std::vector<CameraMode>& modes, int w, int h, double rate)

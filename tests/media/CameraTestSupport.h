@@ -11,7 +11,6 @@
 #include <QTemporaryDir>
 
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 

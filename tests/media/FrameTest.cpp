@@ -31,7 +31,6 @@ TEST(Frame, CopiesShareThePixelsAndCarryTheirOwnMetadata)
     m.setColorTags({ ColorPrimaries::ITU_R_2020, TransferFunction::SMPTE_ST_2084_PQ, YCbCrMatrix::ITU_R_2020 });
     m.setFieldInfo({ 2, FieldDetail::TemporalTopFirst });
     const Frame frame = std::move(m).share();
-    EXPECT_TRUE(m.isNull());
 
     // A captured frame shown on an item's time line keeps both times apart.
     const Frame later = frame.withItemTime(2.0).withFieldInfo({});
@@ -78,12 +77,8 @@ TEST(Frame, WrapKeepsTheForeignOwnerAliveAndCopiesNothing)
 TEST(FramePool, ReusesStorageOnlyForTheSameFormatAndSize)
 {
     FramePool pool(2);
-    const std::uint8_t* first = nullptr;
-    {
-        MutableFrame m = pool.acquire(PixelFormat::BGRA, 1920, 1080);
-        first = m.data();
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(m.data()) % 64, 0u);
-    }
+    const std::uint8_t* first = pool.acquire(PixelFormat::BGRA, 1920, 1080).data();
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(first) % 64, 0u);
     EXPECT_EQ(pool.idleCount(PixelFormat::BGRA, 1920, 1080), 1u);
     {
         MutableFrame other = pool.acquire(PixelFormat::BGRA, 1280, 720);
@@ -116,22 +111,19 @@ TEST(FramePool, ManyThreadsAcquireAndReleaseConcurrently)
     FramePool pool(4);
     std::vector<std::thread> threads;
     std::atomic<int> bad { 0 };
-    for (int t = 0; t < 6; ++t) {
+    for (int t = 0; t < 6; ++t)
         threads.emplace_back([&, t] {
             std::vector<Frame> window;
             for (int i = 0; i < 300; ++i) {
                 MutableFrame m = pool.acquire(PixelFormat::BGRA, 64, 64);
                 std::memset(m.data(), t, m.rowBytes() * 64);
                 window.push_back(std::move(m).share());
-                if (window.size() > 3) {
-                    const Frame& oldest = window.front();
-                    if (oldest.data()[0] != t || oldest.data()[64 * 64 * 4 - 1] != t)
-                        ++bad;
+                // A frame still held must not have been handed to another thread meanwhile.
+                bad += window.front().data()[0] != t || window.front().data()[64 * 64 * 4 - 1] != t;
+                if (window.size() > 3)
                     window.erase(window.begin());
-                }
             }
         });
-    }
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(bad.load(), 0);

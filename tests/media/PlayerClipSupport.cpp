@@ -10,7 +10,6 @@ extern "C" {
 }
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 namespace testclips {

