@@ -1,4 +1,5 @@
-// The cloud project list, the full sync and the project synchronisation, against the fake Drive.
+// The cloud project list, the full sync and the project synchronisation, against the fake Drive,
+// down to a worker stopped mid-run.
 
 #include "CloudTestKit.h"
 
@@ -116,6 +117,42 @@ TEST(CloudList, WithoutATokenTheSyncIsNotConnected)
     signedOut.fullSync();
     EXPECT_EQ(idle.statusText(), QStringLiteral("Not connected"));
     EXPECT_EQ(idle.phase(), CloudSyncPhase::failed);
+}
+
+TEST(ProjectSync, ASecondStationDownloadsThePlaylistAndALocalEditWins)
+{
+    CloudTestKit kit;
+    auto project = kit.cloudProject(QStringLiteral("Feature"));
+    writeFile(project.folderPath + "/playlist.json", R"({"clips":["first"]})");
+    writeFile(project.folderPath + "/A001.mov", QByteArray(3000, 'a'));
+    writeFile(project.folderPath + "/notes.txt", "not media");
+    {
+        Station station(kit);
+        kit.library.setCurrent(project);
+        kit.fullSync();
+        EXPECT_EQ(station.manager->statusText(), QStringLiteral("Sync complete"));
+        EXPECT_EQ(QStringList(CloudSyncStateStore::read(project.folderPath).uploaded.keys()),
+            QStringList({ ".corvale_project.json", "A001.mov", "playlist.json" }));
+        kit.manager.reset();
+    }
+    auto opened = project;
+    opened.folderPath = kit.dir.filePath(QStringLiteral("second/Feature"));
+    opened.cloudFolderID = CloudSyncStateStore::read(project.folderPath).driveProjectFolderID;
+    QDir().mkpath(opened.folderPath);
+    kit.library.setCurrent(opened);
+    Station second(kit);
+    QSignalSpy replaced(second.manager, &cloud::GoogleDriveSyncManager::projectFileReplaced);
+    kit.fullSync();
+    EXPECT_EQ(testkit::readFile(opened.folderPath + "/playlist.json"), QByteArray(R"({"clips":["first"]})"));
+    EXPECT_EQ(replaced.size(), 1);
+    const CloudSyncState state = CloudSyncStateStore::read(opened.folderPath);
+    EXPECT_EQ(second.driveFiles(*state.driveProjectFolderID).size(), 3); // no second copies
+
+    writeFile(opened.folderPath + "/playlist.json", R"({"clips":["edited"]})");
+    replaced.clear();
+    kit.fullSync();
+    EXPECT_TRUE(replaced.isEmpty());
+    EXPECT_EQ(kit.server.file(state.uploaded.value("playlist.json"))->content, QByteArray(R"({"clips":["edited"]})"));
 }
 
 TEST(ProjectSync, ConflictsCancelOverwriteKeepBoth)
@@ -253,4 +290,34 @@ TEST(ProjectSync, SyncNowDuringARunGivesOneMorePass)
     EXPECT_EQ(manager.fullSyncs, 2);
     EXPECT_EQ(kit.prompter.asked, QStringList({ "clip.MOV", "clip.MOV" }));
     EXPECT_EQ(manager.statusText(), QStringLiteral("Sync cancelled by user"));
+}
+
+TEST(ProjectSync, AWorkerStoppedAfterOneUploadKeepsItRecorded)
+{
+    CloudTestKit kit;
+    kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
+    auto& manager = kit.start(std::nullopt, true);
+    auto project = kit.cloudProject();
+    for (const char* name : { "A.mov", "B.mov" })
+        writeFile(project.folderPath + "/" + name, name);
+    // A Drive name that is a path: nothing is written for it, in or out of the folder.
+    project.cloudFolderID = kit.server.addFolder("Feature");
+    kit.server.addFile("../x", *project.cloudFolderID, "outside", "application/json");
+    kit.library.setCurrent(project);
+    // The metadata file and A.mov go up; B.mov hangs until the worker is stopped.
+    kit.server.addFault({ .kind = FakeGoogleServer::Fault::Kind::delay,
+        .method = "PUT",
+        .pathPrefix = "/upload",
+        .delayMs = 600000,
+        .skip = 2 });
+    manager.syncNow();
+    ASSERT_TRUE(CloudTestKit::waitFor(
+        [&] { return CloudSyncStateStore::read(project.folderPath).uploaded.contains(QStringLiteral("A.mov")); }));
+    manager.worker().stop();
+    const CloudSyncState state = CloudSyncStateStore::read(project.folderPath);
+    EXPECT_TRUE(state.uploaded.contains("A.mov"));
+    EXPECT_FALSE(state.uploaded.contains("B.mov"));
+    EXPECT_TRUE(state.pending.contains("B.mov"));
+    EXPECT_FALSE(QFile::exists(kit.dir.filePath("x")));
+    EXPECT_FALSE(QFile::exists(project.folderPath + "/../x"));
 }
