@@ -25,7 +25,7 @@ CloudTestKit::~CloudTestKit()
 cloud::GoogleEndpoints CloudTestKit::endpoints() const
 {
     cloud::GoogleEndpoints endpoints = cloud::GoogleEndpoints {}.rebased(server.baseURL());
-    endpoints.clientID = server.settings().clientID;
+    endpoints.clientID = server.clientID();
     return endpoints;
 }
 

@@ -372,7 +372,7 @@ public:
         const auto item
             = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
         const QUrl redirect(item("redirect_uri"));
-        if (item("client_id") != settings.clientID || item("response_type") != QLatin1String("code")
+        if (item("client_id") != clientID() || item("response_type") != QLatin1String("code")
             || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43
             || redirect.host() != QLatin1String("127.0.0.1") || redirect.path() != QLatin1String("/oauth2redirect"))
             return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Bad authorization request"));
@@ -399,7 +399,7 @@ public:
         const QUrlQuery form(QString::fromLatin1(request.body));
         const auto field
             = [&](const char* name) { return form.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
-        if (field("client_id") != settings.clientID || field("client_secret") != settings.clientSecret)
+        if (field("client_id") != clientID() || field("client_secret") != settings.clientSecret)
             return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
         QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
             { QStringLiteral("expires_in"), settings.tokenLifetime } };
@@ -413,14 +413,12 @@ public:
                 != code->second.first)
                 return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Code verifier mismatch"));
             codes.erase(code);
-            answer.insert(QStringLiteral("refresh_token"), newRefreshToken({}));
-        } else if (field("grant_type") == QLatin1String("refresh_token")) {
-            if (!refreshTokens.contains(field("refresh_token")))
-                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
-            if (settings.rotateRefreshTokens)
-                answer.insert(QStringLiteral("refresh_token"), newRefreshToken({}));
-        } else {
-            return oauthError(QStringLiteral("unsupported_grant_type"), QStringLiteral("Bad grant"));
+            answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
+        } else if (field("grant_type") != QLatin1String("refresh_token")
+            || !refreshTokens.contains(field("refresh_token"))) {
+            return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
+        } else if (settings.rotateRefreshTokens) {
+            answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
         }
         const QString access = QStringLiteral("access+&=") + QString::number(++nextID);
         // Google keeps to the lifetime it announced, by its own clock.
@@ -432,7 +430,6 @@ public:
     Answer list(const Request& request)
     {
         const QString q = request.queryItem(QStringLiteral("q"));
-        const QString fields = request.queryItem(QStringLiteral("fields"));
         const int requested = request.queryItem(QStringLiteral("pageSize")).toInt();
         const int size = std::max(1, std::min(requested > 0 ? requested : 100, settings.pageSize));
         const int offset = request.queryItem(QStringLiteral("pageToken")).toInt();
@@ -448,7 +445,7 @@ public:
         for (qsizetype i = offset; i < matches.size() && i < offset + size; ++i)
             page.append(describe(*matches[i]));
         QJsonObject answer { { QStringLiteral("files"), page } };
-        if (offset + size < matches.size() && fields.contains(QLatin1String("nextPageToken")))
+        if (offset + size < matches.size())
             answer.insert(QStringLiteral("nextPageToken"), QString::number(offset + size));
         return json(200, answer);
     }
@@ -490,24 +487,17 @@ public:
     QString addFileLocked(
         const QString& name, const QString& parent, const QByteArray& content, const QString& mimeType)
     {
-        File file;
-        file.id = QStringLiteral("f") + QString::number(++nextID);
-        file.name = name;
-        file.mimeType = mimeType;
-        if (!parent.isEmpty())
-            file.parents.append(parent);
-        file.content = content;
-        file.size = content.size();
-        if (!content.isEmpty())
-            file.md5 = QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
-        files[file.id] = file;
-        return file.id;
+        const QString id = QStringLiteral("f") + QString::number(++nextID);
+        const QByteArray md5
+            = content.isEmpty() ? QByteArray() : QCryptographicHash::hash(content, QCryptographicHash::Md5);
+        files[id] = { id, name, mimeType, parent.isEmpty() ? QStringList() : QStringList { parent }, false, content,
+            content.size(), QString::fromLatin1(md5.toHex()) };
+        return id;
     }
 
-    QString newRefreshToken(QString token)
+    QString newRefreshToken()
     {
-        if (token.isEmpty())
-            token = QStringLiteral("1//refresh+&=") + QString::number(++nextID);
+        const QString token = QStringLiteral("1//refresh+&=") + QString::number(++nextID);
         refreshTokens.insert(token);
         return token;
     }
@@ -548,11 +538,6 @@ QUrl FakeGoogleServer::baseURL() const
 }
 #define FAKE_LOCKED std::lock_guard lock(engine_->mutex)
 
-FakeGoogleServer::Settings FakeGoogleServer::settings() const
-{
-    FAKE_LOCKED;
-    return engine_->settings;
-}
 void FakeGoogleServer::configure(const std::function<void(Settings&)>& change)
 {
     FAKE_LOCKED;
@@ -563,10 +548,10 @@ void FakeGoogleServer::addFault(const Fault& fault)
     FAKE_LOCKED;
     engine_->faults.append(fault);
 }
-QString FakeGoogleServer::issueRefreshToken(const QString& token)
+QString FakeGoogleServer::issueRefreshToken()
 {
     FAKE_LOCKED;
-    return engine_->newRefreshToken(token);
+    return engine_->newRefreshToken();
 }
 void FakeGoogleServer::expireAccessTokens()
 {

@@ -66,7 +66,6 @@ public:
 
     // What the server accepts and answers; change it with configure().
     struct Settings {
-        QString clientID = QStringLiteral("corvale-test.apps.example");
         QString clientSecret;
         QString email = QStringLiteral("operator@example.com");
         double tokenLifetime = 3599;
@@ -77,12 +76,12 @@ public:
     };
 
     QUrl baseURL() const;
-    Settings settings() const;
+    static QString clientID() { return QStringLiteral("corvale-test.apps.example"); }
     void configure(const std::function<void(Settings&)>& change);
     void addFault(const Fault& fault);
 
     // A refresh token the server accepts, as if issued at an earlier sign-in.
-    QString issueRefreshToken(const QString& token = {});
+    QString issueRefreshToken();
     // Every access token issued so far is refused from now on (401).
     void expireAccessTokens();
 

@@ -15,8 +15,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     cloud_test::FakeGoogleServer server;
     std::printf("CORVALE_GOOGLE_BASE_URL=%s\nCORVALE_GOOGLE_CLIENT_ID=%s\nrefresh_token=%s\n",
-        qPrintable(server.baseURL().toString()), qPrintable(server.settings().clientID),
-        qPrintable(server.issueRefreshToken()));
+        qPrintable(server.baseURL().toString()), qPrintable(server.clientID()), qPrintable(server.issueRefreshToken()));
     std::fflush(stdout);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
