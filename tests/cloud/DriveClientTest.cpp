@@ -48,7 +48,7 @@ protected:
 
 TEST_F(DriveClientTest, ListsSendTheEncodedQueryAndFollowEveryPage)
 {
-    kit.server.configure([](auto& s) { s.pageSize = 2; });
+    kit.server.settings.pageSize = 2;
     const QString parent = kit.server.addFolder(QStringLiteral("Corvale"));
     for (int i = 0; i < 5; ++i)
         kit.server.addFolder(QStringLiteral("Project %1").arg(i), parent);

@@ -1,34 +1,35 @@
 #include "FakeGoogleServer.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QSet>
-#include <QTcpServer>
 #include <QTcpSocket>
-#include <QThread>
 #include <QTimer>
-
-#include <condition_variable>
-#include <map>
-#include <mutex>
 
 namespace cloud_test {
 
-namespace {
-
-constexpr qsizetype kKeptBytes = 1024 * 1024;
-
-struct Answer {
+struct FakeGoogleServer::Answer {
     int status = 200;
     QByteArray contentType = "application/json; charset=utf-8";
     QByteArray body;
     QList<std::pair<QByteArray, QByteArray>> headers;
 };
+
+struct FakeGoogleServer::Connection {
+    QByteArray buffer;
+    bool haveHeaders = false;
+    qint64 remaining = 0;
+    Request request;
+    QCryptographicHash md5 { QCryptographicHash::Md5 };
+};
+
+namespace {
+
+using Answer = FakeGoogleServer::Answer;
+constexpr qsizetype kKeptBytes = 1024 * 1024;
 
 Answer json(int status, const QJsonObject& object)
 {
@@ -45,6 +46,19 @@ Answer driveError(int status, const QString& message)
 Answer oauthError(const QString& error, const QString& description)
 {
     return json(400, { { QStringLiteral("error"), error }, { QStringLiteral("error_description"), description } });
+}
+
+// Every field the station reads, whatever it asked for.
+QJsonObject describe(const FakeGoogleServer::File& file)
+{
+    QJsonObject object { { QStringLiteral("id"), file.id }, { QStringLiteral("name"), file.name },
+        { QStringLiteral("mimeType"), file.mimeType },
+        { QStringLiteral("modifiedTime"), QStringLiteral("2026-01-05T14:03:00.000Z") } };
+    if (!file.md5.isEmpty())
+        object.insert(QStringLiteral("md5Checksum"), file.md5);
+    if (file.mimeType != QLatin1String("application/vnd.google-apps.folder"))
+        object.insert(QStringLiteral("size"), QString::number(file.size));
+    return object;
 }
 
 // Drive's search language, as far as the station uses it: terms joined by and/or, parentheses,
@@ -136,463 +150,324 @@ private:
 
 } // namespace
 
-class FakeGoogleServer::Engine : public QObject {
-public:
-    struct Connection {
-        QByteArray buffer;
-        bool haveHeaders = false;
-        qint64 remaining = 0;
-        Request request;
-        QCryptographicHash md5 { QCryptographicHash::Md5 };
-    };
-    struct Session {
-        QString fileID; // empty: a new file
-        QString name;
-        QString parent;
-        QString mimeType;
-        qint64 declaredSize = -1;
-    };
-
-    Engine()
-    {
-        // Set up and torn down inside the server's thread, on its start and finish: the thread's
-        // start and join order these steps for the thread sanitizer, which Qt's events would not.
-        moveToThread(&thread_);
-        thread_.setObjectName(QStringLiteral("FakeGoogleServer"));
-        connect(
-            &thread_, &QThread::started, this,
-            [this] {
-                server_ = new QTcpServer(this);
-                server_->listen(QHostAddress::LocalHost, 0);
-                connect(server_, &QTcpServer::newConnection, this, [this] {
-                    while (QTcpSocket* socket = server_->nextPendingConnection()) {
-                        socket->setParent(this);
-                        // Bounded, so a fast client is held back by TCP instead of filling memory.
-                        socket->setReadBufferSize(256 * 1024);
-                        connections_[socket] = std::make_unique<Connection>();
-                        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-                        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-                            connections_.erase(socket);
-                            socket->deleteLater();
-                        });
-                    }
-                });
-                std::lock_guard lock(mutex);
-                port_ = server_->serverPort();
-                listening_.notify_all();
-            },
-            Qt::DirectConnection);
-        connect(
-            &thread_, &QThread::finished, this,
-            [this] {
-                connections_.clear();
-                qDeleteAll(findChildren<QTcpSocket*>());
-                delete server_;
-                std::lock_guard lock(mutex); // handed to the destructor, which takes it after wait()
-            },
-            Qt::DirectConnection);
-        thread_.start();
-        std::unique_lock lock(mutex);
-        listening_.wait(lock, [this] { return port_ != 0; });
-    }
-
-    ~Engine() override
-    {
-        thread_.quit();
-        thread_.wait();
-        std::lock_guard lock(mutex);
-    }
-
-    void read(QTcpSocket* socket)
-    {
-        auto found = connections_.find(socket);
-        if (found == connections_.end())
-            return;
-        Connection& c = *found->second;
-        c.buffer += socket->readAll();
-        for (;;) {
-            if (!c.haveHeaders) {
-                const qsizetype end = c.buffer.indexOf("\r\n\r\n");
-                if (end < 0) {
-                    if (c.buffer.size() > 64 * 1024)
-                        socket->abort();
-                    return;
-                }
-                const QList<QByteArray> lines = c.buffer.left(end).split('\n');
-                const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-                c.request = {};
-                c.request.method = requestLine.value(0);
-                const QByteArray target = requestLine.value(1);
-                const qsizetype question = target.indexOf('?');
-                c.request.path = question < 0 ? target : target.left(question);
-                c.request.rawQuery = question < 0 ? QByteArray() : target.mid(question + 1);
-                for (qsizetype i = 1; i < lines.size(); ++i) {
-                    const qsizetype colon = lines[i].indexOf(':');
-                    if (colon > 0)
-                        c.request.headers.insert(
-                            lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
-                }
-                c.remaining = c.request.header("Content-Length").toLongLong();
-                c.md5.reset();
-                c.buffer.remove(0, end + 4);
-                c.haveHeaders = true;
-            }
-            const qint64 take = std::min<qint64>(c.remaining, c.buffer.size());
-            const QByteArrayView chunk(c.buffer.constData(), take);
-            c.md5.addData(chunk);
-            if (c.request.body.size() < kKeptBytes)
-                c.request.body.append(chunk.first(std::min<qint64>(take, kKeptBytes - c.request.body.size())));
-            c.request.bodySize += take;
-            c.remaining -= take;
-            c.buffer.remove(0, take);
-            if (c.remaining > 0)
-                return;
-            c.haveHeaders = false;
-            complete(socket, c.request, QString::fromLatin1(c.md5.result().toHex()));
-            if (!connections_.count(socket) || c.buffer.isEmpty())
-                return;
-        }
-    }
-
-    void complete(QTcpSocket* socket, const Request& request, const QString& md5)
-    {
-        std::optional<Fault> fault;
-        Answer answer;
-        {
-            std::lock_guard lock(mutex);
-            log.append(request);
-            for (auto it = faults.begin(); it != faults.end(); ++it) {
-                if (it->method != request.method || !request.path.startsWith(it->pathPrefix))
-                    continue;
-                if (it->skip > 0) {
-                    --it->skip;
-                    break;
-                }
-                fault = *it;
-                if (it->times > 0 && --it->times == 0)
-                    faults.erase(it);
-                break;
-            }
-            if (fault && fault->kind == Fault::Kind::status)
-                answer = { fault->status, "application/json", fault->body, {} };
-            else
-                answer = route(request, md5);
-        }
-        if (fault && fault->kind == Fault::Kind::drop) {
-            connections_.erase(socket);
-            socket->abort();
-            socket->deleteLater();
-            return;
-        }
-        if (fault && fault->kind == Fault::Kind::delay) {
-            QPointer<QTcpSocket> guard(socket);
-            QTimer::singleShot(fault->delayMs, this, [guard, answer] {
-                if (guard)
-                    write(guard, answer);
-            });
-            return;
-        }
-        write(socket, answer);
-    }
-
-    static void write(QTcpSocket* socket, const Answer& answer)
-    {
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Fake\r\nContent-Type: "
-            + answer.contentType + "\r\nContent-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
-        for (const auto& [name, value] : answer.headers)
-            head += name + ": " + value + "\r\n";
-        socket->write(head + "\r\n" + answer.body);
-    }
-
-    // Called with the lock held.
-    Answer route(const Request& request, const QString& md5)
-    {
-        const QByteArray& path = request.path;
-        const QByteArray& method = request.method;
-        if (path == "/o/oauth2/v2/auth" && method == "GET")
-            return authorize(request);
-        if (path == "/token" && method == "POST")
-            return token(request);
-        const bool upload = path.startsWith("/upload/drive/v3/files");
-        if (method == "PUT" && upload)
-            return transfer(request, md5);
-        const QByteArray bearer = request.header("Authorization");
-        const auto issued
-            = bearer.startsWith("Bearer ") ? accessTokens.find(QString::fromUtf8(bearer.mid(7))) : accessTokens.end();
-        if (issued == accessTokens.end() || issued->second.hasExpired())
-            return driveError(401, QStringLiteral("Invalid Credentials"));
-        if (path == "/oauth2/v3/userinfo" && method == "GET") {
-            return json(
-                200, { { QStringLiteral("sub"), QStringLiteral("1") }, { QStringLiteral("email"), settings.email } });
-        }
-        if (path == "/drive/v3/files" && method == "GET")
-            return list(request);
-        const QJsonObject body = QJsonDocument::fromJson(request.body).object();
-        if (path == "/drive/v3/files" && method == "POST") {
-            const QString id = addFileLocked(body.value(QStringLiteral("name")).toString(),
-                body.value(QStringLiteral("parents")).toArray().at(0).toString(), {},
-                body.value(QStringLiteral("mimeType")).toString());
-            return json(200, describe(files[id]));
-        }
-        if (upload && (method == "POST" || method == "PATCH")) {
-            const QString existing = QString::fromLatin1(path.mid(int(strlen("/upload/drive/v3/files/"))));
-            if (method == "PATCH" && !files.count(existing))
-                return driveError(404, QStringLiteral("File not found: ") + existing);
-            const QString id = QString::number(++nextID);
-            sessions[id] = { method == "PATCH" ? existing : QString(), body.value(QStringLiteral("name")).toString(),
-                body.value(QStringLiteral("parents")).toArray().at(0).toString(),
-                QString::fromUtf8(request.header("X-Upload-Content-Type")),
-                request.hasHeader("X-Upload-Content-Length") ? request.header("X-Upload-Content-Length").toLongLong()
-                                                             : -1 };
-            Answer answer = json(200, {});
-            answer.headers.append({ "Location",
-                baseURL().toString().toUtf8()
-                    + "/upload/drive/v3/files?uploadType=resumable&upload_id=" + id.toUtf8() });
-            return answer;
-        }
-        const QString id = QString::fromLatin1(path.mid(int(strlen("/drive/v3/files/"))));
-        if (!path.startsWith("/drive/v3/files/") || !files.count(id))
-            return driveError(404, QStringLiteral("File not found: ") + id);
-        File& file = files[id];
-        if (method == "GET" && request.queryItem(QStringLiteral("alt")) == QLatin1String("media"))
-            return { 200, "application/octet-stream", file.content, {} };
-        if (method == "PATCH") {
-            if (body.contains(QStringLiteral("trashed")))
-                file.trashed = body.value(QStringLiteral("trashed")).toBool();
-            if (body.contains(QStringLiteral("name")))
-                file.name = body.value(QStringLiteral("name")).toString();
-            return json(200, describe(file));
-        }
-        return driveError(400, QStringLiteral("Bad Request"));
-    }
-
-    Answer authorize(const Request& request)
-    {
-        const QUrlQuery query = request.query();
-        const auto item
-            = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
-        const QUrl redirect(item("redirect_uri"));
-        if (item("client_id") != clientID() || item("response_type") != QLatin1String("code")
-            || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43
-            || redirect.host() != QLatin1String("127.0.0.1") || redirect.path() != QLatin1String("/oauth2redirect"))
-            return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Bad authorization request"));
-        QUrlQuery back;
-        if (!settings.authorizationError.isEmpty()) {
-            back.addQueryItem(QStringLiteral("error"), settings.authorizationError);
-            settings.authorizationError.clear(); // one redirect only
-        } else {
-            const QString code = QStringLiteral("code-") + QString::number(++nextID);
-            codes[code] = { item("code_challenge"), redirect.toString() };
-            back.addQueryItem(QStringLiteral("code"), code);
-        }
-        back.addQueryItem(
-            QStringLiteral("state"), settings.stateOverride.isEmpty() ? item("state") : settings.stateOverride);
-        QUrl location = redirect;
-        location.setQuery(back);
-        return { 302, "text/html", {}, { { "Location", location.toEncoded() } } };
-    }
-
-    Answer token(const Request& request)
-    {
-        if (request.header("Content-Type") != "application/x-www-form-urlencoded")
-            return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Malformed form"));
-        const QUrlQuery form(QString::fromLatin1(request.body));
-        const auto field
-            = [&](const char* name) { return form.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
-        if (field("client_id") != clientID() || field("client_secret") != settings.clientSecret)
-            return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
-        QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
-            { QStringLiteral("expires_in"), settings.tokenLifetime } };
-        if (field("grant_type") == QLatin1String("authorization_code")) {
-            const auto code = codes.find(field("code"));
-            if (code == codes.end() || code->second.second != field("redirect_uri"))
-                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
-            const QByteArray digest
-                = QCryptographicHash::hash(field("code_verifier").toUtf8(), QCryptographicHash::Sha256);
-            if (QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals))
-                != code->second.first)
-                return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Code verifier mismatch"));
-            codes.erase(code);
-            answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
-        } else if (field("grant_type") != QLatin1String("refresh_token")
-            || !refreshTokens.contains(field("refresh_token"))) {
-            return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
-        } else if (settings.rotateRefreshTokens) {
-            answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
-        }
-        const QString access = QStringLiteral("access+&=") + QString::number(++nextID);
-        // Google keeps to the lifetime it announced, by its own clock.
-        accessTokens.emplace(access, QDeadlineTimer(qint64(settings.tokenLifetime * 1000)));
-        answer.insert(QStringLiteral("access_token"), access);
-        return json(200, answer);
-    }
-
-    Answer list(const Request& request)
-    {
-        const QString q = request.queryItem(QStringLiteral("q"));
-        const int requested = request.queryItem(QStringLiteral("pageSize")).toInt();
-        const int size = std::max(1, std::min(requested > 0 ? requested : 100, settings.pageSize));
-        const int offset = request.queryItem(QStringLiteral("pageToken")).toInt();
-        QList<const File*> matches;
-        for (const auto& [id, file] : files) {
-            const std::optional<bool> match = QueryParser(q, file).evaluate();
-            if (!match)
-                return driveError(400, QStringLiteral("Invalid Value"));
-            if (*match)
-                matches.append(&file);
-        }
-        QJsonArray page;
-        for (qsizetype i = offset; i < matches.size() && i < offset + size; ++i)
-            page.append(describe(*matches[i]));
-        QJsonObject answer { { QStringLiteral("files"), page } };
-        if (offset + size < matches.size())
-            answer.insert(QStringLiteral("nextPageToken"), QString::number(offset + size));
-        return json(200, answer);
-    }
-
-    Answer transfer(const Request& request, const QString& md5)
-    {
-        if (request.hasHeader("Authorization"))
-            return driveError(400, QStringLiteral("Authorization is not accepted on an upload session"));
-        const auto found = sessions.find(request.queryItem(QStringLiteral("upload_id")));
-        if (found == sessions.end())
-            return driveError(404, QStringLiteral("No such upload session"));
-        const Session session = found->second;
-        sessions.erase(found);
-        if (session.declaredSize >= 0 && session.declaredSize != request.bodySize)
-            return driveError(400, QStringLiteral("Size mismatch"));
-        const QString id = session.fileID.isEmpty() ? addFileLocked(session.name, session.parent, {}, session.mimeType)
-                                                    : session.fileID;
-        File& file = files[id];
-        file.name = session.name;
-        file.size = request.bodySize;
-        file.md5 = md5;
-        file.content = request.bodySize <= kKeptBytes ? request.body : QByteArray();
-        return json(200, describe(file));
-    }
-
-    // Every field the station reads, whatever it asked for.
-    static QJsonObject describe(const File& file)
-    {
-        QJsonObject object { { QStringLiteral("id"), file.id }, { QStringLiteral("name"), file.name },
-            { QStringLiteral("mimeType"), file.mimeType },
-            { QStringLiteral("modifiedTime"), QStringLiteral("2026-01-05T14:03:00.000Z") } };
-        if (!file.md5.isEmpty())
-            object.insert(QStringLiteral("md5Checksum"), file.md5);
-        if (file.mimeType != QLatin1String("application/vnd.google-apps.folder"))
-            object.insert(QStringLiteral("size"), QString::number(file.size));
-        return object;
-    }
-
-    QString addFileLocked(
-        const QString& name, const QString& parent, const QByteArray& content, const QString& mimeType)
-    {
-        const QString id = QStringLiteral("f") + QString::number(++nextID);
-        const QByteArray md5
-            = content.isEmpty() ? QByteArray() : QCryptographicHash::hash(content, QCryptographicHash::Md5);
-        files[id] = { id, name, mimeType, parent.isEmpty() ? QStringList() : QStringList { parent }, false, content,
-            content.size(), QString::fromLatin1(md5.toHex()) };
-        return id;
-    }
-
-    QString newRefreshToken()
-    {
-        const QString token = QStringLiteral("1//refresh+&=") + QString::number(++nextID);
-        refreshTokens.insert(token);
-        return token;
-    }
-
-    QUrl baseURL() const { return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port_)); } // lock held
-
-    // Guarded by `mutex` (the server thread and the test's threads).
-    mutable std::mutex mutex;
-    QList<Request> log;
-    QList<Fault> faults;
-    std::map<QString, File> files;
-    std::map<QString, Session> sessions;
-    std::map<QString, std::pair<QString, QString>> codes; // code -> challenge, redirect URI
-    QSet<QString> refreshTokens;
-    std::map<QString, QDeadlineTimer> accessTokens;
-    Settings settings;
-    int nextID = 0;
-
-    quint16 port_ = 0; // set once, under `mutex`, before the constructor returns
-    std::condition_variable listening_;
-
-private:
-    QThread thread_;
-    QTcpServer* server_ = nullptr;
-    std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
-};
-
 FakeGoogleServer::FakeGoogleServer()
-    : engine_(std::make_unique<Engine>())
 {
+    server_.listen(QHostAddress::LocalHost, 0);
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = server_.nextPendingConnection()) {
+            // Bounded, so a fast client is held back by TCP instead of filling memory.
+            socket->setReadBufferSize(256 * 1024);
+            connections_[socket] = std::make_unique<Connection>();
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+            connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+                connections_.erase(socket);
+                socket->deleteLater();
+            });
+        }
+    });
 }
 
 FakeGoogleServer::~FakeGoogleServer() = default;
 
-QUrl FakeGoogleServer::baseURL() const
-{
-    return engine_->baseURL();
-}
-#define FAKE_LOCKED std::lock_guard lock(engine_->mutex)
+namespace {
 
-void FakeGoogleServer::configure(const std::function<void(Settings&)>& change)
+void writeAnswer(QTcpSocket* socket, const Answer& answer)
 {
-    FAKE_LOCKED;
-    change(engine_->settings);
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Fake\r\nContent-Type: " + answer.contentType
+        + "\r\nContent-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
+    for (const auto& [name, value] : answer.headers)
+        head += name + ": " + value + "\r\n";
+    socket->write(head + "\r\n" + answer.body);
 }
-void FakeGoogleServer::addFault(const Fault& fault)
+
+} // namespace
+
+void FakeGoogleServer::read(QTcpSocket* socket)
 {
-    FAKE_LOCKED;
-    engine_->faults.append(fault);
+    auto found = connections_.find(socket);
+    if (found == connections_.end())
+        return;
+    Connection& c = *found->second;
+    c.buffer += socket->readAll();
+    for (;;) {
+        if (!c.haveHeaders) {
+            const qsizetype end = c.buffer.indexOf("\r\n\r\n");
+            if (end < 0) {
+                if (c.buffer.size() > 64 * 1024)
+                    socket->abort();
+                return;
+            }
+            const QList<QByteArray> lines = c.buffer.left(end).split('\n');
+            const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+            c.request = {};
+            c.request.method = requestLine.value(0);
+            const QByteArray target = requestLine.value(1);
+            const qsizetype question = target.indexOf('?');
+            c.request.path = question < 0 ? target : target.left(question);
+            c.request.rawQuery = question < 0 ? QByteArray() : target.mid(question + 1);
+            for (qsizetype i = 1; i < lines.size(); ++i) {
+                const qsizetype colon = lines[i].indexOf(':');
+                if (colon > 0)
+                    c.request.headers.insert(
+                        lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+            }
+            c.remaining = c.request.header("Content-Length").toLongLong();
+            c.md5.reset();
+            c.buffer.remove(0, end + 4);
+            c.haveHeaders = true;
+        }
+        const qint64 take = std::min<qint64>(c.remaining, c.buffer.size());
+        const QByteArrayView chunk(c.buffer.constData(), take);
+        c.md5.addData(chunk);
+        if (c.request.body.size() < kKeptBytes)
+            c.request.body.append(chunk.first(std::min<qint64>(take, kKeptBytes - c.request.body.size())));
+        c.request.bodySize += take;
+        c.remaining -= take;
+        c.buffer.remove(0, take);
+        if (c.remaining > 0)
+            return;
+        c.haveHeaders = false;
+        complete(socket, c.request, QString::fromLatin1(c.md5.result().toHex()));
+        if (!connections_.count(socket) || c.buffer.isEmpty())
+            return;
+    }
 }
+
+void FakeGoogleServer::complete(QTcpSocket* socket, const Request& request, const QString& md5)
+{
+    log_.append(request);
+    std::optional<Fault> fault;
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        if (it->method != request.method || !request.path.startsWith(it->pathPrefix))
+            continue;
+        if (it->skip > 0) {
+            --it->skip;
+            break;
+        }
+        fault = *it;
+        if (it->times > 0 && --it->times == 0)
+            faults_.erase(it);
+        break;
+    }
+    if (fault && fault->kind == Fault::Kind::drop) {
+        connections_.erase(socket);
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    const Answer answer = fault && fault->kind == Fault::Kind::status
+        ? Answer { fault->status, "application/json", fault->body, {} }
+        : route(request, md5);
+    if (fault && fault->kind == Fault::Kind::delay) {
+        QTimer::singleShot(fault->delayMs, this, [guard = QPointer<QTcpSocket>(socket), answer] {
+            if (guard)
+                writeAnswer(guard, answer);
+        });
+        return;
+    }
+    writeAnswer(socket, answer);
+}
+
+FakeGoogleServer::Answer FakeGoogleServer::route(const Request& request, const QString& md5)
+{
+    const QByteArray& path = request.path;
+    const QByteArray& method = request.method;
+    if (path == "/o/oauth2/v2/auth" && method == "GET")
+        return authorize(request);
+    if (path == "/token" && method == "POST")
+        return token(request);
+    const bool upload = path.startsWith("/upload/drive/v3/files");
+    if (method == "PUT" && upload)
+        return transfer(request, md5);
+    const QByteArray bearer = request.header("Authorization");
+    const auto issued
+        = bearer.startsWith("Bearer ") ? accessTokens_.find(QString::fromUtf8(bearer.mid(7))) : accessTokens_.end();
+    if (issued == accessTokens_.end() || issued->second.hasExpired())
+        return driveError(401, QStringLiteral("Invalid Credentials"));
+    if (path == "/oauth2/v3/userinfo" && method == "GET") {
+        return json(
+            200, { { QStringLiteral("sub"), QStringLiteral("1") }, { QStringLiteral("email"), settings.email } });
+    }
+    if (path == "/drive/v3/files" && method == "GET")
+        return list(request);
+    const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+    if (path == "/drive/v3/files" && method == "POST") {
+        const QString id = addFile(body.value(QStringLiteral("name")).toString(),
+            body.value(QStringLiteral("parents")).toArray().at(0).toString(), {},
+            body.value(QStringLiteral("mimeType")).toString());
+        return json(200, describe(files_[id]));
+    }
+    if (upload && (method == "POST" || method == "PATCH")) {
+        const QString existing = QString::fromLatin1(path.mid(int(strlen("/upload/drive/v3/files/"))));
+        if (method == "PATCH" && !files_.count(existing))
+            return driveError(404, QStringLiteral("File not found: ") + existing);
+        const QString id = QString::number(++nextID_);
+        sessions_[id] = { method == "PATCH" ? existing : QString(), body.value(QStringLiteral("name")).toString(),
+            body.value(QStringLiteral("parents")).toArray().at(0).toString(),
+            QString::fromUtf8(request.header("X-Upload-Content-Type")),
+            request.hasHeader("X-Upload-Content-Length") ? request.header("X-Upload-Content-Length").toLongLong()
+                                                         : -1 };
+        Answer answer = json(200, {});
+        answer.headers.append({ "Location",
+            baseURL().toString().toUtf8() + "/upload/drive/v3/files?uploadType=resumable&upload_id=" + id.toUtf8() });
+        return answer;
+    }
+    const QString id = QString::fromLatin1(path.mid(int(strlen("/drive/v3/files/"))));
+    if (!path.startsWith("/drive/v3/files/") || !files_.count(id))
+        return driveError(404, QStringLiteral("File not found: ") + id);
+    File& file = files_[id];
+    if (method == "GET" && request.queryItem(QStringLiteral("alt")) == QLatin1String("media"))
+        return { 200, "application/octet-stream", file.content, {} };
+    if (method == "PATCH") {
+        if (body.contains(QStringLiteral("trashed")))
+            file.trashed = body.value(QStringLiteral("trashed")).toBool();
+        if (body.contains(QStringLiteral("name")))
+            file.name = body.value(QStringLiteral("name")).toString();
+        return json(200, describe(file));
+    }
+    return driveError(400, QStringLiteral("Bad Request"));
+}
+
+FakeGoogleServer::Answer FakeGoogleServer::authorize(const Request& request)
+{
+    const QUrlQuery query = request.query();
+    const auto item = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
+    const QUrl redirect(item("redirect_uri"));
+    if (item("client_id") != clientID() || item("response_type") != QLatin1String("code")
+        || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43
+        || redirect.host() != QLatin1String("127.0.0.1") || redirect.path() != QLatin1String("/oauth2redirect"))
+        return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Bad authorization request"));
+    QUrlQuery back;
+    if (!settings.authorizationError.isEmpty()) {
+        back.addQueryItem(QStringLiteral("error"), settings.authorizationError);
+        settings.authorizationError.clear(); // one redirect only
+    } else {
+        const QString code = QStringLiteral("code-") + QString::number(++nextID_);
+        codes_[code] = { item("code_challenge"), redirect.toString() };
+        back.addQueryItem(QStringLiteral("code"), code);
+    }
+    back.addQueryItem(
+        QStringLiteral("state"), settings.stateOverride.isEmpty() ? item("state") : settings.stateOverride);
+    QUrl location = redirect;
+    location.setQuery(back);
+    return { 302, "text/html", {}, { { "Location", location.toEncoded() } } };
+}
+
+FakeGoogleServer::Answer FakeGoogleServer::token(const Request& request)
+{
+    if (request.header("Content-Type") != "application/x-www-form-urlencoded")
+        return oauthError(QStringLiteral("invalid_request"), QStringLiteral("Malformed form"));
+    const QUrlQuery form(QString::fromLatin1(request.body));
+    const auto field = [&](const char* name) { return form.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
+    if (field("client_id") != clientID() || field("client_secret") != settings.clientSecret)
+        return oauthError(QStringLiteral("invalid_client"), QStringLiteral("Unauthorized"));
+    QJsonObject answer { { QStringLiteral("token_type"), QStringLiteral("Bearer") },
+        { QStringLiteral("expires_in"), settings.tokenLifetime } };
+    if (field("grant_type") == QLatin1String("authorization_code")) {
+        const auto code = codes_.find(field("code"));
+        if (code == codes_.end() || code->second.second != field("redirect_uri"))
+            return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
+        const QByteArray digest = QCryptographicHash::hash(field("code_verifier").toUtf8(), QCryptographicHash::Sha256);
+        if (QString::fromLatin1(digest.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals))
+            != code->second.first)
+            return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Code verifier mismatch"));
+        codes_.erase(code);
+        answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
+    } else if (field("grant_type") != QLatin1String("refresh_token")
+        || !refreshTokens_.contains(field("refresh_token"))) {
+        return oauthError(QStringLiteral("invalid_grant"), QStringLiteral("Bad Request"));
+    } else if (settings.rotateRefreshTokens) {
+        answer.insert(QStringLiteral("refresh_token"), newRefreshToken());
+    }
+    const QString access = QStringLiteral("access+&=") + QString::number(++nextID_);
+    // Google keeps to the lifetime it announced, by its own clock.
+    accessTokens_.emplace(access, QDeadlineTimer(qint64(settings.tokenLifetime * 1000)));
+    answer.insert(QStringLiteral("access_token"), access);
+    return json(200, answer);
+}
+
+FakeGoogleServer::Answer FakeGoogleServer::list(const Request& request)
+{
+    const QString q = request.queryItem(QStringLiteral("q"));
+    const int requested = request.queryItem(QStringLiteral("pageSize")).toInt();
+    const int size = std::max(1, std::min(requested > 0 ? requested : 100, settings.pageSize));
+    const int offset = request.queryItem(QStringLiteral("pageToken")).toInt();
+    QList<const File*> matches;
+    for (const auto& [id, file] : files_) {
+        const std::optional<bool> match = QueryParser(q, file).evaluate();
+        if (!match)
+            return driveError(400, QStringLiteral("Invalid Value"));
+        if (*match)
+            matches.append(&file);
+    }
+    QJsonArray page;
+    for (qsizetype i = offset; i < matches.size() && i < offset + size; ++i)
+        page.append(describe(*matches[i]));
+    QJsonObject answer { { QStringLiteral("files"), page } };
+    if (offset + size < matches.size())
+        answer.insert(QStringLiteral("nextPageToken"), QString::number(offset + size));
+    return json(200, answer);
+}
+
+FakeGoogleServer::Answer FakeGoogleServer::transfer(const Request& request, const QString& md5)
+{
+    if (request.hasHeader("Authorization"))
+        return driveError(400, QStringLiteral("Authorization is not accepted on an upload session"));
+    const auto found = sessions_.find(request.queryItem(QStringLiteral("upload_id")));
+    if (found == sessions_.end())
+        return driveError(404, QStringLiteral("No such upload session"));
+    const Session session = found->second;
+    sessions_.erase(found);
+    if (session.declaredSize >= 0 && session.declaredSize != request.bodySize)
+        return driveError(400, QStringLiteral("Size mismatch"));
+    const QString id
+        = session.fileID.isEmpty() ? addFile(session.name, session.parent, {}, session.mimeType) : session.fileID;
+    File& file = files_[id];
+    file.name = session.name;
+    file.size = request.bodySize;
+    file.md5 = md5;
+    file.content = request.bodySize <= kKeptBytes ? request.body : QByteArray();
+    return json(200, describe(file));
+}
+
+QString FakeGoogleServer::addFile(
+    const QString& name, const QString& parent, const QByteArray& content, const QString& mimeType)
+{
+    const QString id = QStringLiteral("f") + QString::number(++nextID_);
+    const QByteArray md5
+        = content.isEmpty() ? QByteArray() : QCryptographicHash::hash(content, QCryptographicHash::Md5);
+    files_[id] = { id, name, mimeType, parent.isEmpty() ? QStringList() : QStringList { parent }, false, content,
+        content.size(), QString::fromLatin1(md5.toHex()) };
+    return id;
+}
+
+QString FakeGoogleServer::newRefreshToken()
+{
+    const QString token = QStringLiteral("1//refresh+&=") + QString::number(++nextID_);
+    refreshTokens_.insert(token);
+    return token;
+}
+
 QString FakeGoogleServer::issueRefreshToken()
 {
-    FAKE_LOCKED;
-    return engine_->newRefreshToken();
+    return newRefreshToken();
 }
-void FakeGoogleServer::expireAccessTokens()
-{
-    FAKE_LOCKED;
-    engine_->accessTokens.clear();
-}
-QString FakeGoogleServer::addFile(
-    const QString& name, const QString& parentID, const QByteArray& content, const QString& mimeType)
-{
-    FAKE_LOCKED;
-    return engine_->addFileLocked(name, parentID, content, mimeType);
-}
-QString FakeGoogleServer::addFolder(const QString& name, const QString& parentID)
-{
-    return addFile(name, parentID, {}, QStringLiteral("application/vnd.google-apps.folder"));
-}
+
 std::optional<FakeGoogleServer::File> FakeGoogleServer::file(const QString& id) const
 {
-    FAKE_LOCKED;
-    const auto found = engine_->files.find(id);
-    return found == engine_->files.end() ? std::nullopt : std::optional<File>(found->second);
+    const auto found = files_.find(id);
+    return found == files_.end() ? std::nullopt : std::optional<File>(found->second);
 }
-QList<FakeGoogleServer::Request> FakeGoogleServer::requests() const
-{
-    FAKE_LOCKED;
-    return engine_->log;
-}
+
 QList<FakeGoogleServer::Request> FakeGoogleServer::requests(
     const QByteArray& method, const QByteArray& pathPrefix) const
 {
     QList<Request> result;
-    for (const Request& request : requests()) {
-        if (request.method == method && request.path.startsWith(pathPrefix))
+    for (const Request& request : log_) {
+        if ((method.isEmpty() || request.method == method) && request.path.startsWith(pathPrefix))
             result.append(request);
     }
     return result;
-}
-void FakeGoogleServer::clearLog()
-{
-    FAKE_LOCKED;
-    engine_->log.clear();
 }
 
 } // namespace cloud_test

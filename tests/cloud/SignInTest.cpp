@@ -36,7 +36,7 @@ int tokenRequests(const CloudTestKit& kit)
 TEST(SignIn, BrowserRoundTripSignsInStoresTheRefreshTokenAndLooksUpTheEmail)
 {
     CloudTestKit kit;
-    kit.server.configure([](auto& s) { s.clientSecret = QStringLiteral("s3cret+&="); });
+    kit.server.settings.clientSecret = QStringLiteral("s3cret+&=");
     cloud::GoogleEndpoints endpoints = kit.endpoints();
     endpoints.clientSecret = QStringLiteral("s3cret+&=");
     auto& manager = kit.start(endpoints);
@@ -69,12 +69,10 @@ TEST(SignIn, FailuresGiveTheirStatusLines)
         EXPECT_TRUE(CloudTestKit::waitFor([&] { return manager.statusText() == status; }))
             << manager.statusText().toStdString();
     };
-    kit.server.configure([](auto& s) { s.stateOverride = QStringLiteral("OLD"); });
+    kit.server.settings.stateOverride = QStringLiteral("OLD");
     attempt(QStringLiteral("Login failed: state mismatch"));
-    kit.server.configure([](auto& s) {
-        s.stateOverride.clear();
-        s.authorizationError = QStringLiteral("access_denied");
-    });
+    kit.server.settings.stateOverride.clear();
+    kit.server.settings.authorizationError = QStringLiteral("access_denied");
     attempt(QStringLiteral("Login failed: missing code"));
     EXPECT_EQ(tokenRequests(kit), 0);
     kit.server.addFault(tokenFault(400, R"({"error":"invalid_grant","error_description":"Bad Request"})"));
@@ -144,10 +142,8 @@ TEST(SignIn, ARefusedRefreshSignsOutButKeepsTheRefreshToken)
 TEST(SignIn, AccessTokenIsReusedUntilAMinuteIsLeftAndARotatedRefreshTokenIsNotStored)
 {
     CloudTestKit kit;
-    kit.server.configure([](auto& s) {
-        s.tokenLifetime = 121;
-        s.rotateRefreshTokens = true;
-    });
+    kit.server.settings.tokenLifetime = 121;
+    kit.server.settings.rotateRefreshTokens = true;
     auto& manager = kit.start();
     kit.signIn();
     const QString signedInWith = kit.storedRefreshToken();
@@ -174,7 +170,7 @@ TEST(SignIn, ReAuthenticationAsksForLoginAndRetriesOnceWithTheAccountChoice)
 {
     CloudTestKit kit;
     auto& manager = kit.start();
-    kit.server.configure([](auto& s) { s.authorizationError = QStringLiteral("invalid_request"); });
+    kit.server.settings.authorizationError = QStringLiteral("invalid_request");
     std::optional<bool> ended;
     manager.reAuthenticate([&](bool signedIn) { ended = signedIn; });
     EXPECT_TRUE(CloudTestKit::waitFor([&] { return ended.has_value(); }));
