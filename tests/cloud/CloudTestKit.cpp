@@ -17,11 +17,6 @@ CloudTestKit::CloudTestKit()
 {
 }
 
-CloudTestKit::~CloudTestKit()
-{
-    manager.reset();
-}
-
 cloud::GoogleEndpoints CloudTestKit::endpoints() const
 {
     cloud::GoogleEndpoints endpoints = cloud::GoogleEndpoints {}.rebased(server.baseURL());
@@ -36,7 +31,7 @@ TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given, bo
     dependencies.browser = [this](const QUrl& url) {
         opened.append(url);
         if (browserOpens && followBrowser) {
-            QNetworkReply* reply = network_.get(QNetworkRequest(url));
+            QNetworkReply* reply = network.get(QNetworkRequest(url));
             QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
         }
         return browserOpens;

@@ -59,13 +59,10 @@ public:
         const QString& filename, std::function<void(cloud::DuplicateConflictAction)> answer) override
     {
         asked.append(filename);
-        if (onAsk)
-            onAsk();
         answer(answers.isEmpty() ? cloud::DuplicateConflictAction::cancel : answers.takeFirst());
     }
     QList<cloud::DuplicateConflictAction> answers;
     QStringList asked;
-    std::function<void()> onAsk; // runs while the sync waits for the answer
 };
 
 // The manager with its passes counted instead of run.
@@ -98,7 +95,6 @@ protected:
 class CloudTestKit {
 public:
     CloudTestKit();
-    ~CloudTestKit();
 
     cloud::GoogleEndpoints endpoints() const;
     TestManager& start(std::optional<cloud::GoogleEndpoints> endpoints = std::nullopt, bool realPasses = false);
@@ -139,10 +135,8 @@ public:
     QList<QUrl> opened;
     bool followBrowser = true;
     bool browserOpens = true;
-    std::unique_ptr<TestManager> manager;
-
-private:
-    QNetworkAccessManager network_;
+    QNetworkAccessManager network;
+    std::unique_ptr<TestManager> manager; // last, so it goes first
 };
 
 } // namespace cloud_test

@@ -19,19 +19,6 @@ using Action = cloud::DuplicateConflictAction;
 
 namespace {
 
-QByteArray metadataJson(const QString& id, std::optional<QString> driveFolderID = std::nullopt)
-{
-    projects::ProjectMetadata metadata;
-    metadata.id = id;
-    metadata.name = QStringLiteral("Project ") + id.left(4);
-    metadata.formatRaw = QStringLiteral("1080p25");
-    metadata.colorSpaceRaw = QStringLiteral("rec709");
-    metadata.storageRaw = QStringLiteral("cloud");
-    metadata.driveFolderID = driveFolderID;
-    metadata.folderName = metadata.name;
-    return metadata.encoded();
-}
-
 // A signed-in station whose passes run for real.
 struct Station {
     explicit Station(CloudTestKit& kit)
@@ -79,6 +66,12 @@ TEST(CloudList, RefreshReportsFoundSkippedAndFailedFolders)
     const QString root = station.rootID();
     ASSERT_FALSE(root.isEmpty());
 
+    const auto metadataJson = [&](const QString& id, std::optional<QString> driveFolderID = std::nullopt) {
+        projects::ProjectMetadata metadata = kit.cloudProject(id.left(4)).metadata;
+        metadata.id = id;
+        metadata.driveFolderID = driveFolderID;
+        return metadata.encoded();
+    };
     const QString lower = QUuid::createUuid().toString(QUuid::WithoutBraces).toLower();
     QStringList folders;
     for (int i = 0; i < 4; ++i)
@@ -269,34 +262,11 @@ TEST(ProjectSync, DownloadFailureAloneAndHostileNames)
     EXPECT_EQ(CloudSyncStateStore::read(project.folderPath).pending, QStringList());
 }
 
-TEST(ProjectSync, SyncNowDuringARunGivesOneMorePass)
+TEST(ProjectSync, AWorkerStoppedAfterOneUploadKeepsItRecorded)
 {
     CloudTestKit kit;
     Station station(kit);
     auto& manager = *station.manager;
-    auto project = kit.cloudProject();
-    kit.server.addFile("clip.MOV", station.linkedFolder(project), "drive");
-    writeFile(project.folderPath + "/clip.MOV", "local");
-    kit.library.setCurrent(project);
-    kit.prompter.onAsk = [&] {
-        kit.prompter.onAsk = nullptr;
-        manager.syncNow();
-        manager.syncNow();
-        manager.retrySync();
-    };
-    kit.prompter.answers = { Action::cancel, Action::cancel };
-    kit.fullSync();
-    kit.drain(); // the pass asked for during the first one
-    EXPECT_EQ(manager.fullSyncs, 2);
-    EXPECT_EQ(kit.prompter.asked, QStringList({ "clip.MOV", "clip.MOV" }));
-    EXPECT_EQ(manager.statusText(), QStringLiteral("Sync cancelled by user"));
-}
-
-TEST(ProjectSync, AWorkerStoppedAfterOneUploadKeepsItRecorded)
-{
-    CloudTestKit kit;
-    kit.keychain.setData(kit.server.issueRefreshToken().toUtf8(), QStringLiteral("refresh_token"));
-    auto& manager = kit.start(std::nullopt, true);
     auto project = kit.cloudProject();
     for (const char* name : { "A.mov", "B.mov" })
         writeFile(project.folderPath + "/" + name, name);
