@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QNetworkReply>
-#include <QTest>
 
 namespace cloud_test {
 
@@ -15,6 +14,7 @@ CloudTestKit::CloudTestKit()
     , settings(defaults)
     , keychain(dir.filePath(QStringLiteral("config/secrets.json")), false)
 {
+    network.setAutoDeleteReplies(true);
 }
 
 cloud::GoogleEndpoints CloudTestKit::endpoints() const
@@ -30,10 +30,8 @@ TestManager& CloudTestKit::start(std::optional<cloud::GoogleEndpoints> given, bo
         notifications, given.value_or(endpoints()), {}, &prompter };
     dependencies.browser = [this](const QUrl& url) {
         opened.append(url);
-        if (browserOpens && followBrowser) {
-            QNetworkReply* reply = network.get(QNetworkRequest(url));
-            QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
-        }
+        if (browserOpens && followBrowser)
+            network.get(QNetworkRequest(url));
         return browserOpens;
     };
     manager = std::make_unique<TestManager>(std::move(dependencies));
@@ -51,11 +49,6 @@ void CloudTestKit::onWorker(const std::function<void()>& job)
         platform::runOnMain(token, [&done] { done = true; });
     });
     EXPECT_TRUE(waitFor([&] { return done; }));
-}
-
-bool CloudTestKit::waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    return QTest::qWaitFor(condition, timeoutMs);
 }
 
 cloud::CloudProjectLibrary::Project CloudTestKit::cloudProject(const QString& name)

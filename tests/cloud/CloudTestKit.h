@@ -18,6 +18,7 @@
 
 #include <QNetworkAccessManager>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <atomic>
 #include <functional>
@@ -113,7 +114,7 @@ public:
         onWorker([] {});
     }
     // Processes events until `condition` holds; false after the time-out.
-    static bool waitFor(const std::function<bool()>& condition, int timeoutMs = 20000);
+    static bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 20000); }
 
     cloud::CloudProjectLibrary::Project cloudProject(const QString& name = QStringLiteral("Feature"));
     // Signs in through the browser and the fake, and waits for the e-mail.

@@ -76,7 +76,7 @@ public:
 
     std::optional<bool> evaluate()
     {
-        const std::optional<bool> result = orExpression();
+        const std::optional<bool> result = expression(0);
         return result && at_ == tokens_.size() ? result : std::nullopt;
     }
 
@@ -97,26 +97,20 @@ private:
             value += quoted[quoted[i] == QLatin1Char('\\') ? ++i : i];
         return value;
     }
-    // One level of and/or: `op` joins the terms `next` reads.
-    template <class Next> std::optional<bool> joined(const char* op, bool isOr, Next next)
+    // Level 0 joins with "or", level 1 with "and", level 2 is a term.
+    std::optional<bool> expression(int level)
     {
-        std::optional<bool> result = next();
-        while (result && take(op)) {
-            const std::optional<bool> right = next();
-            if (!right)
-                return std::nullopt;
-            result = isOr ? *result || *right : *result && *right;
+        std::optional<bool> result = level == 2 ? term() : expression(level + 1);
+        while (level < 2 && result && take(level == 0 ? "or" : "and")) {
+            const std::optional<bool> right = expression(level + 1);
+            result = right ? std::optional(level == 0 ? *result || *right : *result && *right) : std::nullopt;
         }
         return result;
-    }
-    std::optional<bool> orExpression()
-    {
-        return joined("or", true, [this] { return joined("and", false, [this] { return term(); }); });
     }
     std::optional<bool> term()
     {
         if (take("(")) {
-            const std::optional<bool> inner = orExpression();
+            const std::optional<bool> inner = expression(0);
             return inner && take(")") ? inner : std::nullopt;
         }
         if (const std::optional<QString> parent = literal()) {
@@ -284,10 +278,8 @@ FakeGoogleServer::Answer FakeGoogleServer::route(const Request& request, const Q
         = bearer.startsWith("Bearer ") ? accessTokens_.find(QString::fromUtf8(bearer.mid(7))) : accessTokens_.end();
     if (issued == accessTokens_.end() || issued->second.hasExpired())
         return driveError(401, QStringLiteral("Invalid Credentials"));
-    if (path == "/oauth2/v3/userinfo" && method == "GET") {
-        return json(
-            200, { { QStringLiteral("sub"), QStringLiteral("1") }, { QStringLiteral("email"), settings.email } });
-    }
+    if (path == "/oauth2/v3/userinfo" && method == "GET")
+        return json(200, { { QStringLiteral("email"), settings.email } });
     if (path == "/drive/v3/files" && method == "GET")
         return list(request);
     const QJsonObject body = QJsonDocument::fromJson(request.body).object();
@@ -330,8 +322,7 @@ FakeGoogleServer::Answer FakeGoogleServer::route(const Request& request, const Q
 
 FakeGoogleServer::Answer FakeGoogleServer::authorize(const Request& request)
 {
-    const QUrlQuery query = request.query();
-    const auto item = [&](const char* name) { return query.queryItemValue(QLatin1String(name), QUrl::FullyDecoded); };
+    const auto item = [&](const char* name) { return request.queryItem(QLatin1String(name)); };
     const QUrl redirect(item("redirect_uri"));
     if (item("client_id") != clientID() || item("response_type") != QLatin1String("code")
         || item("code_challenge_method") != QLatin1String("S256") || item("code_challenge").size() != 43

@@ -36,8 +36,10 @@ public:
         QByteArray body; // at most the first MiB
         qint64 bodySize = 0;
 
-        QUrlQuery query() const { return QUrlQuery(QString::fromLatin1(rawQuery)); }
-        QString queryItem(const QString& name) const { return query().queryItemValue(name, QUrl::FullyDecoded); }
+        QString queryItem(const QString& name) const
+        {
+            return QUrlQuery(QString::fromLatin1(rawQuery)).queryItemValue(name, QUrl::FullyDecoded);
+        }
         bool hasHeader(const QByteArray& name) const { return headers.contains(name.toLower()); }
         QByteArray header(const QByteArray& name) const { return headers.value(name.toLower()); }
     };
