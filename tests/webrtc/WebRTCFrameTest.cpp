@@ -77,7 +77,9 @@ TEST(WebRTCFrameTest, TwentySessionsLeaveNoGstreamerObjectBehind)
         manager.start(QStringLiteral("S"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return manager.state() == WebRTCSessionManager::State::running; }, 10000));
         manager.push(countertest::counterFrame(1, 320, 240), 0, Source::deckLink, std::nullopt);
-        manager.push(countertest::counterFrame(2, 320, 240).imageView(), 1, Source::deckLink, std::nullopt);
+        // The image is a view of the frame's pixels: the frame outlives the queue's read of them.
+        const media::Frame viewed = countertest::counterFrame(2, 320, 240);
+        manager.push(viewed.imageView(), 1, Source::deckLink, std::nullopt);
         manager.drainFrameQueue();
         manager.handleSignal({ QStringLiteral("S"), QJsonObject { { "kind", "stop" } } });
     };
