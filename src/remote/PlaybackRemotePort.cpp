@@ -85,26 +85,28 @@ QJsonObject PlaybackRemotePort::RemotePlaybackClock::toJson() const
     return object;
 }
 
+namespace {
+
+std::optional<PlaybackRemotePort::Clip> remoteClipWithID(
+    const std::vector<PlaybackRemotePort::Clip>& clips, const std::optional<QUuid>& id)
+{
+    if (id)
+        for (const auto& clip : clips)
+            if (clip.id == *id)
+                return clip;
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<PlaybackRemotePort::Clip> PlaybackRemotePort::currentClip() const
 {
-    const auto id = selectedClipID();
-    if (!id)
-        return std::nullopt;
-    for (const auto& clip : clips())
-        if (clip.id == *id)
-            return clip;
-    return std::nullopt;
+    return remoteClipWithID(clips(), selectedClipID());
 }
 
 std::optional<PlaybackRemotePort::Clip> PlaybackRemotePort::secondaryClip() const
 {
-    const auto id = secondaryClipID();
-    if (!id)
-        return std::nullopt;
-    for (const auto& clip : clips())
-        if (clip.id == *id)
-            return clip;
-    return std::nullopt;
+    return remoteClipWithID(clips(), secondaryClipID());
 }
 
 bool PlaybackRemotePort::isTakePreviewActive() const
